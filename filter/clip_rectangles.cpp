@@ -1,0 +1,90 @@
+#include "filter/clip_rectangles.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace tesselox {
+namespace {
+
+using i64 = std::int64_t;
+
+i64 Abs(i64 v) { return v < 0 ? -v : v; }
+
+// ceil(a * b / c) for a, b >= 0 and 0 < c <= 2^31. Where a * b would overflow the quotient is
+// at least 2^32, beyond every index, and any such value serves.
+i64 CeilMulDiv(i64 a, i64 b, i64 c) {
+  constexpr i64 kBeyondEveryIndex = i64{1} << 40;
+  if (b != 0 && a > std::numeric_limits<i64>::max() / b) return kBeyondEveryIndex;
+  const i64 p = a * b;
+  return p / c + (p % c != 0 ? 1 : 0);
+}
+
+struct Range {
+  i64 begin;
+  i64 end;
+};
+
+// Destination side of one axis: corner d, signed extent dc, image size `size`.
+Range ClipDestination(i64 d, i64 dc, i64 size) {
+  Range r{0, Abs(dc)};
+  // A forward run skips what lies before the first column; a mirrored one what starts past the last.
+  if (d < 0) {
+    r.begin = -d;
+  } else if (d >= size) {
+    r.begin = d - size + 1;
+  }
+  // A mirrored run ends at column 0; a forward one at the far edge.
+  if (d + dc < 0) {
+    r.end = d + 1;
+  } else if (d + dc > size) {
+    r.end = size - d;
+  }
+  return r;
+}
+
+// Source side of one axis: moves the ends of r inward to the first and last indices whose source
+// pixel s0 + trunc(i * sc / |dc|) lies in [0, size). False when no index can.
+bool ClipSource(Range& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
+  const i64 scAbs = Abs(sc);
+  i64 s = s0 + r.begin * sc / dcAbs;
+  if (s < 0 || s >= size) {
+    i64 n;
+    if (sc > 0) {
+      if (s >= size) return false;
+      n = -s0;
+    } else {
+      if (s < 0) return false;
+      n = size - 1 - s0;
+    }
+    // The first index whose source lies inside.
+    r.begin = CeilMulDiv(Abs(n), dcAbs, scAbs);
+  }
+  s = s0 + (r.end - 1) * sc / dcAbs;
+  if (s < 0 || s >= size) {
+    i64 n;
+    if (sc > 0) {
+      if (s < 0) return false;
+      n = size - s0;
+    } else {
+      if (s >= size) return false;
+      n = -1 - s0;
+    }
+    // The first index whose source lies outside again.
+    r.end = CeilMulDiv(Abs(n), dcAbs, scAbs);
+  }
+  return true;
+}
+
+}  // namespace
+
+ClipResult ClipRectangles(std::int32_t dcx, std::int32_t dx, std::int32_t dy, std::int32_t dcy,
+                          const ImageView& dst, const ImageView& src, std::int32_t sx,
+                          std::int32_t sy, std::int32_t scx, std::int32_t scy) {
+  Range cols = ClipDestination(dx, dcx, dst.width);
+  Range rows = ClipDestination(dy, dcy, dst.height);
+  const bool draw = ClipSource(cols, sx, scx, Abs(dcx), src.width) &&
+                    ClipSource(rows, sy, scy, Abs(dcy), src.height);
+  return ClipResult{draw, cols.begin, rows.begin, cols.end, rows.end};
+}
+
+}  // namespace tesselox

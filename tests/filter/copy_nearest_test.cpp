@@ -1,0 +1,238 @@
+#include "filter/copy_nearest.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "reference_model.h"
+#include "test_image.h"
+
+namespace tesselox::test {
+namespace {
+
+void Copy(GuardedImage& dst, GuardedImage& src, const CopyArgs& a) {
+  CopyNearest(dst.View(), a.dx, a.dy, a.dcx, a.dcy, src.View(), a.sx, a.sy, a.scx, a.scy, a.px,
+              a.py);
+}
+
+std::string Describe(const CopyArgs& a, std::int32_t dw, std::int32_t dh, std::int32_t sw,
+                     std::int32_t sh) {
+  return "dst " + std::to_string(dw) + "x" + std::to_string(dh) + " src " + std::to_string(sw) +
+         "x" + std::to_string(sh) + " d(" + std::to_string(a.dx) + "," + std::to_string(a.dy) +
+         "," + std::to_string(a.dcx) + "," + std::to_string(a.dcy) + ") s(" + std::to_string(a.sx) +
+         "," + std::to_string(a.sy) + "," + std::to_string(a.scx) + "," + std::to_string(a.scy) +
+         ") p(" + std::to_string(a.px) + "," + std::to_string(a.py) + ")";
+}
+
+// Every destination pixel holds what the model says (phase 0), or stays blank.
+void ExpectMatchesModel(const GuardedImage& dst, const GuardedImage& src, const CopyArgs& a) {
+  ASSERT_TRUE(dst.GuardsIntact()) << "wrote outside the destination";
+  for (std::int32_t y = 0; y < dst.Height(); ++y) {
+    for (std::int32_t x = 0; x < dst.Width(); ++x) {
+      const auto want = ModelSource(a, src.Width(), src.Height(), x, y);
+      const Pixel& got = dst.At(x, y);
+      if (want) {
+        ASSERT_EQ(TagOf(got), want) << "at " << x << "," << y;
+      } else {
+        ASSERT_TRUE(IsZero(got)) << "wrote " << x << "," << y << " outside the rectangle";
+      }
+    }
+  }
+}
+
+// One row of 10 pixels copied into one row of `dstWidth`; the pairs are dst column -> src column.
+struct RowExample {
+  const char* name;
+  std::int32_t scx, dcx, dx, sx, px, dstWidth;
+  std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
+};
+
+TEST(CopyNearestTest, RowExamples) {
+  const std::vector<RowExample> examples = {
+      {"double", 2, 4, 0, 0, 0, 10, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
+      {"mirrored destination", 2, -4, 5, 0, 0, 10, {{5, 0}, {4, 0}, {3, 1}, {2, 1}}},
+      {"mirrored, first index clipped", 2, -4, 6, 0, 0, 6, {{5, 0}, {4, 1}, {3, 1}}},
+      {"destination left of image", 6, 6, -3, 0, 0, 10, {{0, 3}, {1, 4}, {2, 5}}},
+      {"shrink 5 to 2", 5, 2, 0, 0, 0, 10, {{0, 0}, {1, 2}}},
+      {"mirrored source", -3, 3, 0, 2, 0, 10, {{0, 2}, {1, 1}, {2, 0}}},
+      {"source left of image", 4, 8, 0, -2, 0, 10, {{4, 0}, {5, 0}, {6, 1}, {7, 1}}},
+      {"phase 0", 3, 6, 0, 0, 0, 10, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}, {5, 2}}},
+      {"phase 2 is phase 0", 3, 6, 0, 0, 2, 10, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}, {5, 2}}},
+      {"phase 1", 3, 6, 0, 0, 1, 10, {{0, 0}, {1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 3}}},
+      {"phase 3 is phase 1", 3, 6, 0, 0, 3, 10, {{0, 0}, {1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 3}}},
+      {"shrink 7 to 3", 7, 3, 0, 0, 0, 10, {{0, 0}, {1, 2}, {2, 4}}},
+  };
+  for (const auto& e : examples) {
+    SCOPED_TRACE(e.name);
+    GuardedImage src(10, 1, false);
+    GuardedImage dst(e.dstWidth, 1, true);
+    Copy(dst, src, CopyArgs{e.dx, 0, e.dcx, 1, e.sx, 0, e.scx, 1, e.px, 0});
+    EXPECT_TRUE(dst.GuardsIntact());
+    std::vector<bool> written(static_cast<std::size_t>(e.dstWidth), false);
+    for (const auto& [d, s] : e.pairs) {
+      EXPECT_EQ(TagOf(dst.At(d, 0)), (Position{s, 0})) << "destination column " << d;
+      written[static_cast<std::size_t>(d)] = true;
+    }
+    for (std::int32_t x = 0; x < e.dstWidth; ++x) {
+      if (!written[static_cast<std::size_t>(x)]) {
+        EXPECT_TRUE(IsZero(dst.At(x, 0))) << "column " << x;
+      }
+    }
+  }
+}
+
+// Geometry cases checked against the model, on small images with every pixel compared.
+TEST(CopyNearestTest, EdgeCasesMatchModel) {
+  struct Case {
+    const char* name;
+    std::int32_t dw, dh, sw, sh;
+    CopyArgs a;
+  };
+  const std::vector<Case> cases = {
+      {"mirrored run starting at column W", 8, 4, 8, 4, {8, 0, -5, 2, 0, 0, 5, 2, 0, 0}},
+      {"mirrored rows starting at row H", 4, 8, 4, 8, {0, 8, 2, -5, 0, 0, 2, 5, 0, 0}},
+      {"destination wholly left", 8, 4, 8, 4, {-5, 0, 5, 2, 0, 0, 5, 2, 0, 0}},
+      {"destination wholly above", 8, 4, 8, 4, {0, -4, 3, 4, 0, 0, 3, 4, 0, 0}},
+      {"source wholly right", 8, 4, 8, 4, {0, 0, 4, 4, 8, 0, 4, 4, 0, 0}},
+      {"source wholly left, mirrored", 8, 4, 8, 4, {0, 0, 4, 4, -1, 0, -4, 4, 0, 0}},
+      {"mirrored source past left edge", 8, 4, 8, 4, {0, 0, 8, 4, 2, 0, -8, 4, 0, 0}},
+      {"mirrored source past far edge", 8, 4, 8, 4, {0, 0, 8, 4, 10, 0, -8, 4, 0, 0}},
+      {"source left of image, upscaled", 8, 4, 8, 4, {0, 0, 8, 4, -3, 0, 5, 4, 0, 0}},
+      {"both mirrored", 6, 6, 6, 6, {5, 5, -6, -6, 5, 5, -6, -6, 0, 0}},
+      {"one by one", 5, 5, 5, 5, {2, 3, 1, 1, 4, 1, 3, 3, 0, 0}},
+      {"one by one, source outside", 5, 5, 5, 5, {2, 3, 1, 1, 5, 1, 3, 3, 0, 0}},
+      {"rectangle past every edge", 6, 5, 7, 4, {-3, -2, 12, 11, -2, -1, 11, 7, 0, 0}},
+      {"mirrored past every edge", 6, 5, 7, 4, {8, 7, -12, -11, 9, 5, -11, -7, 0, 0}},
+      {"shrink 7 to 3", 10, 1, 10, 1, {0, 0, 3, 1, 0, 0, 7, 1, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GuardedImage src(c.sw, c.sh, false);
+    GuardedImage dst(c.dw, c.dh, true);
+    Copy(dst, src, c.a);
+    ExpectMatchesModel(dst, src, c.a);
+  }
+}
+
+TEST(CopyNearestTest, ZeroExtentsAndEmptyImagesDrawNothing) {
+  const std::vector<CopyArgs> zeroes = {{0, 0, 0, 4, 0, 0, 4, 4, 0, 0},
+                                        {0, 0, 4, 0, 0, 0, 4, 4, 0, 0},
+                                        {0, 0, 4, 4, 0, 0, 0, 4, 0, 0},
+                                        {0, 0, 4, 4, 0, 0, 4, 0, 0, 0}};
+  for (const auto& a : zeroes) {
+    GuardedImage src(4, 4, false), dst(4, 4, true);
+    Copy(dst, src, a);
+    ExpectMatchesModel(dst, src, a);
+  }
+  for (auto [w, h] : {std::pair{0, 4}, std::pair{4, 0}, std::pair{0, 0}}) {
+    GuardedImage empty(w, h, false), full(4, 4, false), dst(4, 4, true), blankDst(w, h, true);
+    const CopyArgs a{0, 0, 4, 4, 0, 0, 4, 4, 0, 0};
+    Copy(dst, empty, a);  // empty source
+    Copy(blankDst, full, a);  // empty destination
+    EXPECT_TRUE(dst.GuardsIntact());
+    EXPECT_TRUE(blankDst.GuardsIntact());
+    for (std::int32_t y = 0; y < 4; ++y) {
+      for (std::int32_t x = 0; x < 4; ++x) EXPECT_TRUE(IsZero(dst.At(x, y)));
+    }
+  }
+}
+
+// Random small geometry, phase 0: exactly the model's pixels are written.
+TEST(CopyNearestTest, RandomGeometryMatchesModel) {
+  std::mt19937 rng(20261207);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int iteration = 0; iteration < 20000; ++iteration) {
+    const std::int32_t dw = pick(0, 9), dh = pick(0, 7), sw = pick(0, 9), sh = pick(0, 7);
+    const CopyArgs a{pick(-12, 12), pick(-10, 10), pick(-20, 20), pick(-16, 16), pick(-12, 12),
+                     pick(-10, 10), pick(-20, 20), pick(-16, 16), 0, 0};
+    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
+    GuardedImage src(sw, sh, false), dst(dw, dh, true);
+    Copy(dst, src, a);
+    ExpectMatchesModel(dst, src, a);
+    if (HasFatalFailure()) return;
+  }
+}
+
+// Random geometry with any phase: the same result as the plain walk, every written pixel in the
+// destination and every read pixel from the source image (guards carry their own tag).
+TEST(CopyNearestTest, RandomPhasesMatchReferenceWalk) {
+  std::mt19937 rng(7);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int iteration = 0; iteration < 20000; ++iteration) {
+    const std::int32_t dw = pick(1, 12), dh = pick(1, 8), sw = pick(1, 9), sh = pick(1, 7);
+    const CopyArgs a{pick(-14, 14), pick(-10, 10), pick(-24, 24), pick(-16, 16), pick(-12, 12),
+                     pick(-10, 10), pick(-20, 20), pick(-16, 16), pick(-30, 30), pick(-30, 30)};
+    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
+    GuardedImage src(sw, sh, false), dst(dw, dh, true), want(dw, dh, true);
+    Copy(dst, src, a);
+    ReferenceCopy(want.View(), src.View(), a);
+    ASSERT_TRUE(dst.GuardsIntact());
+    for (std::int32_t y = 0; y < dh; ++y) {
+      for (std::int32_t x = 0; x < dw; ++x) {
+        ASSERT_EQ(dst.At(x, y), want.At(x, y)) << "at " << x << "," << y;
+        if (!IsZero(dst.At(x, y))) {
+          const auto from = TagOf(dst.At(x, y));
+          ASSERT_TRUE(from && from->x < sw && from->y < sh) << "read outside the source";
+        }
+      }
+    }
+  }
+}
+
+// A phase pushes the far end of a run one source pixel past the image: the edge repeats, and
+// the destination rectangle stays filled.
+TEST(CopyNearestTest, PhaseOvershootRepeatsEdge) {
+  struct Case {
+    const char* name;
+    CopyArgs a;
+    std::int32_t sw, sh;
+    Position at;    // destination pixel that would read past the source
+    Position want;  // the edge pixel it takes instead
+  };
+  const std::vector<Case> cases = {
+      {"columns", {0, 0, 6, 1, 0, 0, 3, 1, 1, 0}, 3, 1, {5, 0}, {2, 0}},
+      {"rows", {0, 0, 1, 6, 0, 0, 1, 3, 0, 1}, 1, 3, {0, 5}, {0, 2}},
+      {"mirrored source", {0, 0, 6, 1, 2, 0, -3, 1, 1, 0}, 3, 1, {5, 0}, {0, 0}},
+      {"mirrored destination", {5, 0, -6, 1, 0, 0, 3, 1, 1, 0}, 3, 1, {0, 0}, {2, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GuardedImage src(c.sw, c.sh, false), dst(6, 6, true);
+    Copy(dst, src, c.a);
+    EXPECT_TRUE(dst.GuardsIntact());
+    EXPECT_EQ(TagOf(dst.At(c.at.x, c.at.y)), c.want);
+  }
+}
+
+// Any int32 values: no access outside either image, and where the model can be evaluated the
+// result still matches it.
+TEST(CopyNearestTest, ExtremeValuesStayInside) {
+  const std::vector<std::int32_t> values = {INT_MIN, INT_MIN + 1, -65536, -7, -1, 0,
+                                            1,       3,           5,      65536, INT_MAX - 1, INT_MAX};
+  std::mt19937 rng(99);
+  auto any = [&] { return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(rng)]; };
+  for (int iteration = 0; iteration < 20000; ++iteration) {
+    CopyArgs a{any(), any(), any(), any(), any(), any(), any(), any(), 0, 0};
+    if (iteration % 2 == 1) {
+      a.px = any();
+      a.py = any();
+    }
+    SCOPED_TRACE(Describe(a, 7, 5, 6, 4));
+    GuardedImage src(6, 4, false), dst(7, 5, true);
+    Copy(dst, src, a);
+    ASSERT_TRUE(dst.GuardsIntact());
+    ASSERT_TRUE(src.GuardsIntact());
+    if (a.px == 0 && a.py == 0) {
+      ExpectMatchesModel(dst, src, a);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tesselox::test
