@@ -8,7 +8,9 @@ namespace {
 
 using i64 = std::int64_t;
 
-i64 Abs(i64 v) { return v < 0 ? -v : v; }
+i64 Abs(i64 v) {
+  return v < 0 ? -v : v;
+}
 
 // ceil(a * b / c) for a, b >= 0 and 0 < c <= 2^31. Where a * b would overflow the quotient is
 // at least 2^32, beyond every index, and any such value serves.
@@ -27,7 +29,8 @@ struct Range {
 // Destination side of one axis: corner d, signed extent dc, image size `size`.
 Range ClipDestination(i64 d, i64 dc, i64 size) {
   Range r{0, Abs(dc)};
-  // A forward run skips what lies before the first column; a mirrored one what starts past the last.
+  // A forward run skips what lies before the first column; a mirrored one what starts past the
+  // last.
   if (d < 0) {
     r.begin = -d;
   } else if (d >= size) {

@@ -10,18 +10,20 @@ namespace {
 
 using i64 = std::int64_t;
 
-i64 Abs(i64 v) { return v < 0 ? -v : v; }
+i64 Abs(i64 v) {
+  return v < 0 ? -v : v;
+}
 
 // How one axis of the walk runs once clipped. After k destination pixels the source index has
 // stepped floor((acc + k * |sc|) / |dc|) times in the direction of sc.
 struct AxisPlan {
-  i64 count;     // destination pixels to draw
-  i64 inside;    // leading pixels whose source lies in the image; the rest repeat `edge`
-  i64 dstStart;  // first destination column (row)
-  int dstStep;   // +1 or -1
-  i64 srcStart;  // source column (row) of the first pixel
-  int srcStep;   // +1 or -1
-  i64 edge;      // the last source column (row) in the walk's direction
+  i64 count;            // destination pixels to draw
+  i64 inside;           // leading pixels whose source lies in the image; the rest repeat `edge`
+  i64 dstStart;         // first destination column (row)
+  int dstStep;          // +1 or -1
+  i64 srcStart;         // source column (row) of the first pixel
+  int srcStep;          // +1 or -1
+  i64 edge;             // the last source column (row) in the walk's direction
   std::uint32_t acc;    // starting accumulator, in [0, |dc|)
   std::uint32_t whole;  // |sc| / |dc|: steps every pixel takes
   std::uint32_t frac;   // |sc| % |dc|: what the accumulator gains every pixel

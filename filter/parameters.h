@@ -25,6 +25,8 @@ inline constexpr int kFieldCount = 12;
 
 using ParameterValues = std::array<std::int32_t, kFieldCount>;  // indexed by FieldId
 
-constexpr std::size_t Index(FieldId id) { return static_cast<std::size_t>(id); }
+constexpr std::size_t Index(FieldId id) {
+  return static_cast<std::size_t>(id);
+}
 
 }  // namespace tesselox

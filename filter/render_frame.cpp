@@ -17,7 +17,9 @@ std::int32_t AbsCapped(std::int32_t v, std::int32_t cap) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(v), cap));
 }
 
-std::int32_t Clamp(std::int32_t v, std::int32_t cap) { return std::clamp(v, 0, cap); }
+std::int32_t Clamp(std::int32_t v, std::int32_t cap) {
+  return std::clamp(v, 0, cap);
+}
 
 }  // namespace
 

@@ -132,7 +132,7 @@ TEST(CopyNearestTest, ZeroExtentsAndEmptyImagesDrawNothing) {
   for (auto [w, h] : {std::pair{0, 4}, std::pair{4, 0}, std::pair{0, 0}}) {
     GuardedImage empty(w, h, false), full(4, 4, false), dst(4, 4, true), blankDst(w, h, true);
     const CopyArgs a{0, 0, 4, 4, 0, 0, 4, 4, 0, 0};
-    Copy(dst, empty, a);  // empty source
+    Copy(dst, empty, a);      // empty source
     Copy(blankDst, full, a);  // empty destination
     EXPECT_TRUE(dst.GuardsIntact());
     EXPECT_TRUE(blankDst.GuardsIntact());
@@ -148,8 +148,16 @@ TEST(CopyNearestTest, RandomGeometryMatchesModel) {
   auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (int iteration = 0; iteration < 20000; ++iteration) {
     const std::int32_t dw = pick(0, 9), dh = pick(0, 7), sw = pick(0, 9), sh = pick(0, 7);
-    const CopyArgs a{pick(-12, 12), pick(-10, 10), pick(-20, 20), pick(-16, 16), pick(-12, 12),
-                     pick(-10, 10), pick(-20, 20), pick(-16, 16), 0, 0};
+    const CopyArgs a{pick(-12, 12),
+                     pick(-10, 10),
+                     pick(-20, 20),
+                     pick(-16, 16),
+                     pick(-12, 12),
+                     pick(-10, 10),
+                     pick(-20, 20),
+                     pick(-16, 16),
+                     0,
+                     0};
     SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
     GuardedImage src(sw, sh, false), dst(dw, dh, true);
     Copy(dst, src, a);
@@ -212,10 +220,12 @@ TEST(CopyNearestTest, PhaseOvershootRepeatsEdge) {
 // Any int32 values: no access outside either image, and where the model can be evaluated the
 // result still matches it.
 TEST(CopyNearestTest, ExtremeValuesStayInside) {
-  const std::vector<std::int32_t> values = {INT_MIN, INT_MIN + 1, -65536, -7, -1, 0,
-                                            1,       3,           5,      65536, INT_MAX - 1, INT_MAX};
+  const std::vector<std::int32_t> values = {INT_MIN, INT_MIN + 1, -65536, -7,          -1,     0, 1,
+                                            3,       5,           65536,  INT_MAX - 1, INT_MAX};
   std::mt19937 rng(99);
-  auto any = [&] { return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(rng)]; };
+  auto any = [&] {
+    return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(rng)];
+  };
   for (int iteration = 0; iteration < 20000; ++iteration) {
     CopyArgs a{any(), any(), any(), any(), any(), any(), any(), any(), 0, 0};
     if (iteration % 2 == 1) {

@@ -19,8 +19,8 @@ struct CopyArgs {
 
 // With phase 0: the source pixel that destination pixel (x, y) must hold, or nothing when no
 // index of the destination rectangle lands there or its source lies outside a srcW x srcH image.
-inline std::optional<Position> ModelSource(const CopyArgs& a, std::int32_t srcW,
-                                           std::int32_t srcH, std::int32_t x, std::int32_t y) {
+inline std::optional<Position> ModelSource(const CopyArgs& a, std::int32_t srcW, std::int32_t srcH,
+                                           std::int32_t x, std::int32_t y) {
   auto axis = [](std::int64_t d, std::int64_t dc, std::int64_t s, std::int64_t sc,
                  std::int64_t size, std::int64_t at) -> std::optional<std::int64_t> {
     if (dc == 0 || sc == 0) return std::nullopt;
@@ -47,7 +47,9 @@ inline void ReferenceCopy(const ImageView& dst, const ImageView& src, const Copy
   const std::int64_t adcx = std::llabs(a.dcx), adcy = std::llabs(a.dcy);
   const std::int64_t ascx = std::llabs(a.scx), ascy = std::llabs(a.scy);
   auto mod = [](std::int64_t v, std::int64_t m) { return ((v % m) + m) % m; };
-  auto clamp = [](std::int64_t v, std::int64_t size) { return v < 0 ? 0 : v >= size ? size - 1 : v; };
+  auto clamp = [](std::int64_t v, std::int64_t size) {
+    return v < 0 ? 0 : v >= size ? size - 1 : v;
+  };
   std::int64_t dstRow = a.dy + (a.dcy < 0 ? -1 : 1) * c.j0;
   std::int64_t srcRow = a.sy + c.j0 * a.scy / adcy;
   std::int64_t accY = mod((c.j0 + mod(a.py, adcy)) * ascy, adcy);

@@ -25,7 +25,8 @@ class Frame {
   Frame(std::int32_t width, std::int32_t height, std::int32_t capW, std::int32_t capH)
       : capW_(capW), capH_(capH), current_(Alloc(0x11)), scratch_(Alloc(0x77)) {
     for (std::int32_t y = 0; y < std::min(height, capH); ++y) {
-      for (std::int32_t x = 0; x < std::min(width, capW); ++x) Body(current_)[y * capW + x] = Tagged(x, y);
+      for (std::int32_t x = 0; x < std::min(width, capW); ++x)
+        Body(current_)[y * capW + x] = Tagged(x, y);
     }
     record.current = Body(current_);
     record.scratch = Body(scratch_);

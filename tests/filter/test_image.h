@@ -30,7 +30,9 @@ inline Pixel Tagged(std::int32_t x, std::int32_t y, std::uint8_t tag = 1) {
                 static_cast<std::uint8_t>(uy), static_cast<std::uint8_t>(uy >> 8), tag, 0x5A}};
 }
 
-inline bool IsZero(const Pixel& p) { return p == Pixel{}; }
+inline bool IsZero(const Pixel& p) {
+  return p == Pixel{};
+}
 
 struct Position {
   std::int32_t x;
@@ -49,7 +51,10 @@ inline std::optional<Position> TagOf(const Pixel& p) {
 class GuardedImage {
  public:
   GuardedImage(std::int32_t width, std::int32_t height, bool blank, std::int32_t guard = 2)
-      : width_(width), height_(height), guard_(guard), stride_(width + 2 * guard),
+      : width_(width),
+        height_(height),
+        guard_(guard),
+        stride_(width + 2 * guard),
         buffer_(static_cast<std::size_t>(stride_) * (height + 2 * guard)) {
     for (std::int32_t y = -guard; y < height + guard; ++y) {
       for (std::int32_t x = -guard; x < width + guard; ++x) {
