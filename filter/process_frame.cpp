@@ -1,0 +1,53 @@
+#include "filter/process_frame.h"
+
+#include <cstdlib>
+
+#include "filter/parameters.h"
+
+namespace tesselox {
+namespace {
+
+// |v| without overflow for INT32_MIN: the range is then 0..INT32_MAX.
+std::int32_t Magnitude(std::int32_t v) {
+  return v == INT32_MIN ? INT32_MAX : std::abs(v);
+}
+
+// -v without overflow for INT32_MIN.
+std::int32_t Negated(std::int32_t v) {
+  return v == INT32_MIN ? INT32_MAX : -v;
+}
+
+}  // namespace
+
+std::int32_t ProcessFrame(FilterTable* /*table*/, FrameRecord* record) {
+  const std::int32_t w = record->width;
+  const std::int32_t h = record->height;
+  const std::int32_t capW = record->capacityWidth;
+  const std::int32_t capH = record->capacityHeight;
+
+  RefreshRange(FieldId::SrcX, Negated(w), w);
+  RefreshRange(FieldId::SrcY, Negated(h), h);
+  RefreshRange(FieldId::SrcCx, Negated(w), w);
+  RefreshRange(FieldId::SrcCy, Negated(h), h);
+  RefreshRange(FieldId::DstX, Negated(capW), capW);
+  RefreshRange(FieldId::DstY, Negated(capH), capH);
+  RefreshRange(FieldId::DstCx, Negated(capW), capW);
+  RefreshRange(FieldId::DstCy, Negated(capH), capH);
+
+  ParameterValues values{};
+  for (FieldId id :
+       {FieldId::Width, FieldId::Height, FieldId::SrcX, FieldId::SrcY, FieldId::SrcCx,
+        FieldId::SrcCy, FieldId::DstX, FieldId::DstY, FieldId::DstCx, FieldId::DstCy}) {
+    values[Index(id)] = ReadValue(id);
+  }
+
+  RefreshRange(FieldId::PhaseX, 0, Magnitude(values[Index(FieldId::DstCx)]));
+  RefreshRange(FieldId::PhaseY, 0, Magnitude(values[Index(FieldId::DstCy)]));
+  values[Index(FieldId::PhaseX)] = ReadValue(FieldId::PhaseX);
+  values[Index(FieldId::PhaseY)] = ReadValue(FieldId::PhaseY);
+
+  RenderFrame(*record, values);
+  return 1;
+}
+
+}  // namespace tesselox

@@ -1,0 +1,70 @@
+#include "ui/config_window.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <locale>
+
+#include "ui/fields.h"
+
+namespace tesselox {
+namespace {
+
+void OnCreate() {
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_UPDOWN_CLASS;
+  InitCommonControlsEx(&classes);
+  // The streams that read the fields use the global locale. A runtime without the "ja" locale
+  // keeps the one it has: nothing may escape into the host.
+  try {
+    std::locale::global(std::locale("ja"));
+  } catch (...) {
+  }
+}
+
+std::int32_t ReadInt32(const unsigned char* bytes) {
+  std::int32_t value = 0;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+void OnHostInit(HWND window, void* editHandle, FilterTable* hostTable) {
+  CreateFields(window, hostTable->moduleInstance);
+  unsigned char limits[kFrameLimitsBufferSize] = {};  // a host without services: limits 0
+  if (hostTable->hostServices != nullptr) {
+    hostTable->hostServices->getFrameLimits(editHandle, limits);
+  }
+  const std::int32_t maxW = ReadInt32(limits + kFrameLimitsWidthOffset);
+  const std::int32_t maxH = ReadInt32(limits + kFrameLimitsHeightOffset);
+  RefreshRange(FieldId::Width, 32, maxW);
+  SetClamped(FieldId::Width, 640);
+  RefreshRange(FieldId::Height, 32, maxH);
+  SetClamped(FieldId::Height, 360);
+}
+
+}  // namespace
+
+std::int32_t __cdecl ConfigWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      void* editHandle, FilterTable* hostTable) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_MOUSEWHEEL:
+      SendMessageA(GetWindow(window, GW_OWNER), message, wParam, lParam);
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) != EN_UPDATE || hostTable->hostServices == nullptr) return 0;
+      return hostTable->hostServices->editUpdated(hostTable);
+    case HOST_INIT_MESSAGE:
+      OnHostInit(window, editHandle, hostTable);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace tesselox

@@ -1,0 +1,134 @@
+#include "ui/fields.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <boost/lexical_cast.hpp>
+#include <cstdlib>
+
+#include "filter/parameter_set.h"
+#include "ui/numeric_edit.h"
+
+namespace tesselox {
+
+HFONT FieldFont = nullptr;
+std::array<SpinField, kFieldCount> spinFields{};
+
+namespace {
+
+// "ＭＳ Ｐゴシック" in code page 932.
+const char kFieldFontFace[] = "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
+
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_CENTER;
+constexpr DWORD kEditStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_RIGHT;
+constexpr DWORD kUpDownStyle = WS_CHILD | WS_VISIBLE | UDS_HOTTRACK | UDS_NOTHOUSANDS |
+                               UDS_ARROWKEYS | UDS_AUTOBUDDY | UDS_ALIGNRIGHT | UDS_SETBUDDYINT;
+static_assert(kLabelStyle == 0x50000001 && kEditStyle == 0x50810002 && kUpDownStyle == 0x500001B6);
+
+constexpr int kMaxTextLength = 5;
+
+// The field font exists from load to unload; the teardown runs when the module is unloaded.
+struct LoadTimeInitialiser {
+  LoadTimeInitialiser() {
+    FieldFont = CreateFontA(12, 0, 0, 0, FW_MEDIUM, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                            FF_MODERN | DEFAULT_PITCH, kFieldFontFace);
+    std::atexit(DestroyFields);
+  }
+};
+const LoadTimeInitialiser loadTimeInitialiser;
+
+const SpinField& Field(FieldId id) {
+  return spinFields[Index(id)];
+}
+
+void SetValue(const SpinField& field, std::int32_t value) {
+  SendMessageA(field.upDown, UDM_SETPOS32, 0, value);
+}
+
+std::int32_t Clamp(std::int32_t value, std::int32_t low, std::int32_t high) {
+  if (value < low) value = low;
+  if (value > high) value = high;
+  return value;
+}
+
+}  // namespace
+
+SpinField CreateSpinField(const char* labelText, HWND parent, HINSTANCE instance, int editId, int x,
+                          int y, std::int32_t low, std::int32_t high, std::int32_t initial) {
+  SpinField field{};
+  field.label = CreateWindowExA(0, "STATIC", labelText, kLabelStyle, x, y, 60, 22, parent,
+                                reinterpret_cast<HMENU>(kLabelId), instance, nullptr);
+  field.edit =
+      CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", nullptr, kEditStyle, x + 60, y, 80, 22, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(editId)), instance, nullptr);
+  SendMessageA(field.edit, WM_SETFONT, reinterpret_cast<WPARAM>(FieldFont), FALSE);
+  SendMessageA(field.edit, EM_LIMITTEXT, kMaxTextLength, 0);
+  InstallNumericFilter(field.edit);
+  field.upDown = CreateUpDownControl(kUpDownStyle, 0, 0, 0, 0, parent, editId + 1, instance,
+                                     field.edit, high, low, initial);
+  RECT rect{};  // stays empty when the control could not be made
+  GetWindowRect(field.upDown, &rect);
+  field.width = rect.right - rect.left + 140;
+  return field;
+}
+
+void CreateFields(HWND parent, HINSTANCE instance) {
+  const bool created = std::any_of(spinFields.begin(), spinFields.end(), [](const SpinField& f) {
+    return f.label != nullptr || f.edit != nullptr || f.upDown != nullptr;
+  });
+  if (created) return;
+  for (int k = 0; k < kFieldCount; ++k) {
+    const FieldSpec& spec = kFieldSpecs[static_cast<std::size_t>(k)];
+    const int x = k % 2 == 0 ? 16 : spinFields[0].width + 8;
+    const int y = 12 + 30 * (k / 2);
+    spinFields[static_cast<std::size_t>(k)] = CreateSpinField(
+        spec.label, parent, instance, kEditIdBase + 2 * k, x, y, spec.low, spec.high, spec.initial);
+  }
+}
+
+void DestroyFields() {
+  DeleteObject(FieldFont);
+  FieldFont = nullptr;
+  for (int k = kFieldCount - 1; k >= 0; --k) {
+    SpinField& field = spinFields[static_cast<std::size_t>(k)];
+    RemoveNumericFilter(field.edit);
+    DestroyWindow(field.upDown);
+    DestroyWindow(field.edit);
+    DestroyWindow(field.label);
+    field = SpinField{};
+  }
+}
+
+void RefreshRange(FieldId id, std::int32_t low, std::int32_t high) {
+  const SpinField& field = Field(id);
+  BOOL error = FALSE;
+  auto value = static_cast<std::int32_t>(
+      SendMessageA(field.upDown, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&error)));
+  if (error) value = 0;
+  SendMessageA(field.upDown, UDM_SETRANGE32, static_cast<WPARAM>(low), high);
+  SetValue(field, Clamp(value, low, high));
+}
+
+void SetClamped(FieldId id, std::int32_t value) {
+  const SpinField& field = Field(id);
+  std::int32_t low = 0;
+  std::int32_t high = 0;
+  SendMessageA(field.upDown, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+               reinterpret_cast<LPARAM>(&high));
+  SetValue(field, Clamp(value, low, high));
+}
+
+std::int32_t ReadValue(FieldId id) {
+  char text[kMaxTextLength + 2] = {};
+  GetWindowTextA(Field(id).edit, text, kMaxTextLength + 1);
+  char* end = std::remove(text, text + kMaxTextLength, ',');
+  std::fill(end, text + kMaxTextLength, '\0');
+  try {
+    return boost::lexical_cast<int>(text);
+  } catch (...) {
+    return 0;  // not exactly one integer
+  }
+}
+
+}  // namespace tesselox

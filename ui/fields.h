@@ -1,0 +1,46 @@
+#pragma once
+
+// The twelve fields as Win32 controls: a centred label, an edit box holding the field's text
+// and an up-down control holding its range. The field operations declared in
+// filter/parameters.h (RefreshRange, SetClamped, ReadValue) are carried out here by messages
+// to these controls.
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+
+#include "filter/parameters.h"
+
+namespace tesselox {
+
+struct SpinField {
+  HWND label;
+  HWND edit;
+  HWND upDown;
+  std::int32_t width;  // the up-down control's width + 140
+};
+
+inline constexpr int kEditIdBase = 40000;  // edit of field k: 40000 + 2k; its up-down: + 1
+inline constexpr int kLabelId = 1;
+
+// Made when the module is loaded, deleted when it is unloaded; only the edit boxes use it.
+extern HFONT FieldFont;
+
+// One per FieldId; all null until CreateFields.
+extern std::array<SpinField, kFieldCount> spinFields;
+
+// Creates one field: label at (x, y), edit box at (x + 60, y) with the numeric filter, and an
+// up-down control attached to it holding low..high and the initial value.
+SpinField CreateSpinField(const char* labelText, HWND parent, HINSTANCE instance, int editId, int x,
+                          int y, std::int32_t low, std::int32_t high, std::int32_t initial);
+
+// Creates the twelve fields in two columns inside parent, with their initial values and
+// creation ranges. A second call leaves the fields that exist alone.
+void CreateFields(HWND parent, HINSTANCE instance);
+
+// The unload teardown: deletes FieldFont, restores the edit boxes' own procedure and destroys
+// the controls, last field first. Handles that no longer exist are passed over harmlessly.
+void DestroyFields();
+
+}  // namespace tesselox
