@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <utility>
 
-#include "filter/copy_nearest.h"
+#include "filter/clear_outside.h"
+#include "filter/copy_plan.h"
+#include "filter/execute_copy.h"
+#include "filter/row_routine.h"
 
 namespace tesselox {
 namespace {
@@ -35,14 +37,22 @@ void RenderFrame(FrameRecord& record, const ParameterValues& values) {
   record.height = outH;
   record.width = outW;
 
-  // The whole buffer, not only the output frame: the host may look past the frame's lines.
-  const std::size_t bytes =
-      static_cast<std::size_t>(capW) * static_cast<std::size_t>(capH) * sizeof(Pixel);
-  if (bytes != 0) std::memset(static_cast<void*>(record.scratch), 0, bytes);
-  CopyNearest(dst, value(FieldId::DstX), value(FieldId::DstY), value(FieldId::DstCx),
-              value(FieldId::DstCy), src, value(FieldId::SrcX), value(FieldId::SrcY),
-              value(FieldId::SrcCx), value(FieldId::SrcCy), value(FieldId::PhaseX),
-              value(FieldId::PhaseY));
+  const CopyPlan plan = PlanCopy(
+      dst, value(FieldId::DstX), value(FieldId::DstY), value(FieldId::DstCx), value(FieldId::DstCy),
+      src, value(FieldId::SrcX), value(FieldId::SrcY), value(FieldId::SrcCx), value(FieldId::SrcCy),
+      value(FieldId::PhaseX), value(FieldId::PhaseY));
+  // The whole buffer ends up cleared, not only the output frame (the host may look past the
+  // frame's lines), but the pixels the copy will write are skipped: it writes every pixel of its
+  // rectangle.
+  PixelRect written{};
+  if (plan.draw) {
+    written = PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
+                        static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
+                        static_cast<std::ptrdiff_t>(plan.cols.count),
+                        static_cast<std::ptrdiff_t>(plan.rows.count)};
+  }
+  ClearOutside(record.scratch, capW, capH, written);
+  if (plan.draw) ExecuteCopy(dst, src, plan, ChooseRowRoutine(plan.cols));
   std::swap(record.current, record.scratch);
 }
 

@@ -1,0 +1,79 @@
+#include "filter/copy_plan.h"
+
+#include <cstdint>
+
+#include "filter/clip_rectangles.h"
+
+namespace tesselox {
+namespace {
+
+using i64 = std::int64_t;
+
+i64 Abs(i64 v) {
+  return v < 0 ? -v : v;
+}
+
+AxisPlan PlanAxis(i64 begin, i64 end, i64 d, i64 dc, i64 s, i64 sc, i64 phase, i64 size) {
+  const i64 dcAbs = Abs(dc);
+  const i64 scAbs = Abs(sc);
+  AxisPlan p{};
+  p.count = end > begin ? end - begin : 0;
+  p.dstStep = dc < 0 ? -1 : 1;
+  p.srcStep = sc < 0 ? -1 : 1;
+  p.dstStart = d + p.dstStep * begin;
+  // The starting index leaves the phase out; only the accumulator carries it.
+  p.srcStart = s + begin * sc / dcAbs;
+  // ((begin + phase) * |sc|) mod |dc|, reduced first so that no product overflows.
+  const i64 phaseMod = ((phase % dcAbs) + dcAbs) % dcAbs;
+  const i64 at = (begin % dcAbs + phaseMod) % dcAbs;
+  p.acc = static_cast<std::uint32_t>(at * (scAbs % dcAbs) % dcAbs);
+  p.whole = static_cast<std::uint32_t>(scAbs / dcAbs);
+  p.frac = static_cast<std::uint32_t>(scAbs % dcAbs);
+  p.dcAbs = static_cast<std::uint32_t>(dcAbs);
+  p.edge = sc > 0 ? size - 1 : 0;
+
+  // The clipping ignores the phase, so the accumulator can carry the last pixels one source
+  // index past the image; count how many stay inside.
+  const i64 room = sc > 0 ? size - 1 - p.srcStart : p.srcStart;
+  if (p.count == 0 || room < 0) {
+    p.inside = 0;
+  } else {
+    const i64 lastSteps = (p.acc + (p.count - 1) * scAbs) / dcAbs;
+    if (lastSteps <= room) {
+      p.inside = p.count;
+    } else {
+      const i64 limit = (room + 1) * dcAbs - p.acc;  // steps stay <= room while acc + k|sc| < this
+      p.inside = (limit + scAbs - 1) / scAbs;
+    }
+  }
+  return p;
+}
+
+}  // namespace
+
+CopyPlan PlanCopy(const ImageView& dst, std::int32_t dx, std::int32_t dy, std::int32_t dcx,
+                  std::int32_t dcy, const ImageView& src, std::int32_t sx, std::int32_t sy,
+                  std::int32_t scx, std::int32_t scy, std::int32_t px, std::int32_t py) {
+  CopyPlan plan{};
+  if (dcx == 0 || dcy == 0 || scx == 0 || scy == 0) return plan;
+  if (dst.width <= 0 || dst.height <= 0 || src.width <= 0 || src.height <= 0) return plan;
+  const ClipResult clip = ClipRectangles(dcx, dx, dy, dcy, dst, src, sx, sy, scx, scy);
+  if (!clip.draw || clip.i0 >= clip.i1 || clip.j0 >= clip.j1) return plan;
+  plan.cols = PlanAxis(clip.i0, clip.i1, dx, dcx, sx, scx, px, src.width);
+  plan.rows = PlanAxis(clip.j0, clip.j1, dy, dcy, sy, scy, py, src.height);
+  plan.draw = true;
+  return plan;
+}
+
+AxisCursor CursorAt(const AxisPlan& p, std::int64_t k) {
+  const i64 gained = p.acc + k * static_cast<i64>(p.frac);
+  const i64 dcAbs = p.dcAbs;
+  const i64 steps = static_cast<i64>(p.whole) * k + gained / dcAbs;
+  return AxisCursor{p.srcStart + p.srcStep * steps, static_cast<std::uint32_t>(gained % dcAbs)};
+}
+
+std::int64_t SourceIndexAt(const AxisPlan& p, std::int64_t k) {
+  return k >= p.inside ? p.edge : CursorAt(p, k).index;
+}
+
+}  // namespace tesselox

@@ -1,0 +1,142 @@
+#include "filter/execute_copy.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "filter/row_copy.h"
+
+namespace tesselox {
+namespace {
+
+using i64 = std::int64_t;
+
+// Fills map[t] with the source column of destination position p0 + t (positions count from the
+// leftmost written column), for t < n.
+void BuildColumnMap(const AxisPlan& cols, i64 p0, i64 n, std::int32_t* map) {
+  const bool forward = cols.dstStep > 0;
+  const i64 k0 = forward ? p0 : cols.count - p0 - n;  // lowest walk index of the chunk
+  AxisCursor c = CursorAt(cols, k0);
+  for (i64 t = 0; t < n; ++t) {
+    const i64 k = k0 + t;
+    const auto column = static_cast<std::int32_t>(k < cols.inside ? c.index : cols.edge);
+    map[forward ? t : n - 1 - t] = column;
+    c.Advance(cols);
+  }
+}
+
+// What a routine needs for every row, worked out once per frame.
+struct RowSetup {
+  RowRoutine routine;
+  std::ptrdiff_t count;   // pixels per row
+  std::ptrdiff_t first;   // source column of the leftmost pixel (Copy, Reverse, Strided), or of
+                          // the first pixel of the walk (Repeat*)
+  std::ptrdiff_t step;    // source step per pixel (Strided, Repeat*)
+  std::ptrdiff_t run;     // Repeat*: pixels taking the first source pixel
+  std::ptrdiff_t factor;  // Repeat: pixels per source pixel after the first
+  std::ptrdiff_t inside;  // Repeat*: pixels before the edge repeat
+  std::ptrdiff_t edge;    // Repeat*: the repeated edge column
+};
+
+RowSetup SetUpRows(RowRoutine routine, const AxisPlan& cols) {
+  RowSetup s{};
+  s.routine = routine;
+  s.count = static_cast<std::ptrdiff_t>(cols.count);
+  s.inside = static_cast<std::ptrdiff_t>(cols.inside);
+  s.edge = static_cast<std::ptrdiff_t>(cols.edge);
+  switch (routine) {
+    case RowRoutine::Copy:
+    case RowRoutine::Reverse:
+    case RowRoutine::Strided: {
+      const i64 leftmost = cols.dstStep > 0 ? 0 : cols.count - 1;
+      s.first = static_cast<std::ptrdiff_t>(SourceIndexAt(cols, leftmost));
+      // Read left to right along the destination, the source moves against the walk when the
+      // destination runs leftwards.
+      s.step = static_cast<std::ptrdiff_t>(cols.whole) * cols.srcStep * cols.dstStep;
+      break;
+    }
+    case RowRoutine::RepeatTwice:
+    case RowRoutine::Repeat:
+      s.first = static_cast<std::ptrdiff_t>(cols.srcStart);
+      s.step = cols.srcStep;
+      s.factor = static_cast<std::ptrdiff_t>(cols.dcAbs / cols.frac);
+      s.run = static_cast<std::ptrdiff_t>((cols.dcAbs - cols.acc) / cols.frac);
+      break;
+    case RowRoutine::Map:
+      break;
+  }
+  return s;
+}
+
+void DrawRow(const RowSetup& s, Pixel* out, const Pixel* row) {
+  switch (s.routine) {
+    case RowRoutine::Copy:
+      CopyPixels(out, row + s.first, s.count);
+      return;
+    case RowRoutine::Reverse:
+      CopyPixelsReversed(out, row + s.first, s.count);
+      return;
+    case RowRoutine::Strided:
+      CopyPixelsStrided(out, row + s.first, s.step, s.count);
+      return;
+    case RowRoutine::RepeatTwice:
+      RepeatPixelsTwice(out, row + s.first, s.step, s.run, s.inside);
+      FillPixels(out + s.inside, row[s.edge], s.count - s.inside);
+      return;
+    case RowRoutine::Repeat:
+      RepeatPixels(out, row + s.first, s.step, s.factor, s.run, s.inside);
+      FillPixels(out + s.inside, row[s.edge], s.count - s.inside);
+      return;
+    case RowRoutine::Map:
+      return;  // drawn chunk by chunk by the caller
+  }
+}
+
+}  // namespace
+
+void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
+                 RowRoutine routine) {
+  if (!plan.draw || plan.cols.count <= 0 || plan.rows.count <= 0) return;
+  const AxisPlan& cols = plan.cols;
+  const AxisPlan& rows = plan.rows;
+  if (!RowRoutineFits(routine, cols)) routine = RowRoutine::Map;
+  const RowSetup setup = SetUpRows(routine, cols);
+
+  // Copying the previous destination row is only sound when rows do not share pixels.
+  const bool reuseRows = dst.stride >= dst.width;
+  const std::ptrdiff_t left = static_cast<std::ptrdiff_t>(FirstWritten(cols));
+  const std::ptrdiff_t dstStride = dst.stride;
+  const std::ptrdiff_t srcStride = src.stride;
+  const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(rows.dstStep) * dstStride;
+
+  std::int32_t map[kColumnMapChunk];
+  const i64 chunk = routine == RowRoutine::Map ? kColumnMapChunk : cols.count;
+  for (i64 p0 = 0; p0 < cols.count; p0 += chunk) {
+    const std::ptrdiff_t n =
+        static_cast<std::ptrdiff_t>(cols.count - p0 < chunk ? cols.count - p0 : chunk);
+    if (routine == RowRoutine::Map) BuildColumnMap(cols, p0, n, map);
+
+    AxisCursor row{rows.srcStart, rows.acc};
+    i64 dstRow = rows.dstStart;
+    i64 previous = -1;
+    for (i64 k = 0; k < rows.count; ++k) {
+      const i64 srcRow = k < rows.inside ? row.index : rows.edge;
+      Pixel* out = dst.pixels + static_cast<std::ptrdiff_t>(dstRow) * dstStride + left +
+                   static_cast<std::ptrdiff_t>(p0);
+      if (k > 0 && reuseRows && srcRow == previous) {
+        CopyPixels(out, out + back, n);
+      } else {
+        const Pixel* in = src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride;
+        if (routine == RowRoutine::Map) {
+          GatherPixels(out, in, map, n);
+        } else {
+          DrawRow(setup, out, in);
+        }
+      }
+      previous = srcRow;
+      row.Advance(rows);
+      dstRow += rows.dstStep;
+    }
+  }
+}
+
+}  // namespace tesselox

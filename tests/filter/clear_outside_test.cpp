@@ -1,0 +1,114 @@
+#include "filter/clear_outside.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "filter/render_frame.h"
+#include "reference_model.h"
+#include "test_image.h"
+
+namespace tesselox::test {
+namespace {
+
+const Pixel kDirt{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}};
+
+TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
+  struct Case {
+    const char* name;
+    std::ptrdiff_t stride, lines;
+    PixelRect keep;
+  };
+  const std::vector<Case> cases = {
+      {"middle", 9, 7, {2, 3, 4, 2}},
+      {"whole buffer", 9, 7, {0, 0, 9, 7}},
+      {"full lines", 9, 7, {0, 2, 9, 3}},
+      {"top left corner", 9, 7, {0, 0, 1, 1}},
+      {"bottom right corner", 9, 7, {8, 6, 1, 1}},
+      {"one column", 9, 7, {4, 0, 1, 7}},
+      {"one line", 9, 7, {1, 6, 7, 1}},
+      {"empty width clears all", 9, 7, {3, 3, 0, 2}},
+      {"empty height clears all", 9, 7, {3, 3, 2, 0}},
+      {"one by one buffer", 1, 1, {0, 0, 1, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Pixel> buffer(static_cast<std::size_t>(c.stride * c.lines) + 2, kDirt);
+    ClearOutside(buffer.data() + 1, c.stride, c.lines, c.keep);
+    EXPECT_EQ(buffer.front(), kDirt) << "cleared before the buffer";
+    EXPECT_EQ(buffer.back(), kDirt) << "cleared past the buffer";
+    const bool empty = c.keep.width <= 0 || c.keep.height <= 0;
+    for (std::ptrdiff_t y = 0; y < c.lines; ++y) {
+      for (std::ptrdiff_t x = 0; x < c.stride; ++x) {
+        const bool kept = !empty && x >= c.keep.left && x < c.keep.left + c.keep.width &&
+                          y >= c.keep.top && y < c.keep.top + c.keep.height;
+        const Pixel& p = buffer[static_cast<std::size_t>(1 + y * c.stride + x)];
+        EXPECT_EQ(p, kept ? kDirt : Pixel{}) << x << "," << y;
+      }
+    }
+  }
+}
+
+// RenderFrame clears only around what the copy draws: on random parameters, over a scratch
+// buffer full of dirt, the result equals a full clear followed by the plain walk, in every byte
+// of the capacity.
+TEST(ClearOutsideTest, RenderFrameEqualsFullClearPlusReferenceWalk) {
+  std::mt19937 rng(2026);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  auto phase = [&] { return pick(0, 9) == 0 ? (pick(0, 1) ? INT_MIN : INT_MAX) : pick(-40, 40); };
+  for (int iteration = 0; iteration < 5000; ++iteration) {
+    const std::int32_t capW = pick(1, 24), capH = pick(1, 12);
+    const std::int32_t frameW = pick(0, capW + 3), frameH = pick(0, capH + 3);
+    const int extentKind = pick(0, 2);
+    auto extent = [&](int cap) {
+      const int v = extentKind == 0 ? pick(1, cap) : pick(1, 3 * cap);
+      return pick(0, 1) ? -v : v;
+    };
+    ParameterValues v{};
+    v[Index(FieldId::SrcX)] = pick(-8, capW + 8);
+    v[Index(FieldId::SrcY)] = pick(-8, capH + 8);
+    v[Index(FieldId::SrcCx)] = extent(capW);
+    v[Index(FieldId::SrcCy)] = extent(capH);
+    v[Index(FieldId::DstX)] = pick(-8, capW + 8);
+    v[Index(FieldId::DstY)] = pick(-8, capH + 8);
+    v[Index(FieldId::DstCx)] = extentKind == 1 ? 2 * v[Index(FieldId::SrcCx)] : extent(capW);
+    v[Index(FieldId::DstCy)] = extentKind == 1 ? 2 * v[Index(FieldId::SrcCy)] : extent(capH);
+    v[Index(FieldId::Width)] = pick(-capW - 4, capW + 4);
+    v[Index(FieldId::Height)] = pick(-capH - 4, capH + 4);
+    v[Index(FieldId::PhaseX)] = phase();
+    v[Index(FieldId::PhaseY)] = phase();
+    SCOPED_TRACE(::testing::Message() << "iteration " << iteration);
+
+    const std::size_t size = static_cast<std::size_t>(capW) * capH;
+    std::vector<Pixel> current(size), scratch(size + 1, kDirt), want(size);
+    for (std::int32_t y = 0; y < capH; ++y) {
+      for (std::int32_t x = 0; x < capW; ++x)
+        current[static_cast<std::size_t>(y * capW + x)] = Tagged(x, y);
+    }
+    FrameRecord record{0, current.data(), scratch.data(), frameW, frameH, capW, capH};
+    RenderFrame(record, v);
+    ASSERT_EQ(record.current, scratch.data());
+
+    const std::int32_t outW = std::min(std::abs(v[Index(FieldId::Width)]), capW);
+    const std::int32_t outH = std::min(std::abs(v[Index(FieldId::Height)]), capH);
+    const ImageView src{current.data(), std::clamp(frameW, 0, capW), std::clamp(frameH, 0, capH),
+                        capW};
+    const ImageView dst{want.data(), outW, outH, capW};
+    ReferenceCopy(
+        dst, src,
+        CopyArgs{v[Index(FieldId::DstX)], v[Index(FieldId::DstY)], v[Index(FieldId::DstCx)],
+                 v[Index(FieldId::DstCy)], v[Index(FieldId::SrcX)], v[Index(FieldId::SrcY)],
+                 v[Index(FieldId::SrcCx)], v[Index(FieldId::SrcCy)], v[Index(FieldId::PhaseX)],
+                 v[Index(FieldId::PhaseY)]});
+    ASSERT_EQ(scratch.back(), kDirt) << "wrote past the capacity";
+    for (std::size_t k = 0; k < size; ++k) {
+      ASSERT_EQ(scratch[k], want[k]) << "pixel " << k % capW << "," << k / capW;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tesselox::test

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "filter/copy_nearest.h"
+#include "filter/copy_plan.h"
+#include "filter/execute_copy.h"
+#include "filter/row_copy.h"
+#include "filter/row_routine.h"
+#include "reference_model.h"
+#include "test_image.h"
+
+namespace tesselox::test {
+namespace {
+
+struct Geometry {
+  std::int32_t dw, dh, sw, sh;
+  CopyArgs a;
+};
+
+std::string Describe(const Geometry& g) {
+  const CopyArgs& a = g.a;
+  return "dst " + std::to_string(g.dw) + "x" + std::to_string(g.dh) + " src " +
+         std::to_string(g.sw) + "x" + std::to_string(g.sh) + " d(" + std::to_string(a.dx) + "," +
+         std::to_string(a.dy) + "," + std::to_string(a.dcx) + "," + std::to_string(a.dcy) + ") s(" +
+         std::to_string(a.sx) + "," + std::to_string(a.sy) + "," + std::to_string(a.scx) + "," +
+         std::to_string(a.scy) + ") p(" + std::to_string(a.px) + "," + std::to_string(a.py) + ")";
+}
+
+CopyPlan Plan(GuardedImage& dst, GuardedImage& src, const CopyArgs& a) {
+  return PlanCopy(dst.View(), a.dx, a.dy, a.dcx, a.dcy, src.View(), a.sx, a.sy, a.scx, a.scy, a.px,
+                  a.py);
+}
+
+// Extents in the ratios the fast paths look for (1:1, integer shrink, 2x and other integer
+// enlargements) as well as any ratio, with random signs.
+class GeometrySource {
+ public:
+  explicit GeometrySource(std::uint32_t seed) : rng_(seed) {}
+
+  int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+
+  // A pair of signed extents (destination, source) along one axis.
+  std::pair<std::int32_t, std::int32_t> Extents(int maxSource) {
+    int s = Pick(1, maxSource);
+    int d = s;
+    switch (Pick(0, 4)) {
+      case 0:  // 1:1
+        break;
+      case 1:  // integer shrink
+        d = Pick(1, std::max(1, maxSource / 2));
+        s = d * Pick(2, 4);
+        break;
+      case 2:  // 2x
+        d = 2 * s;
+        break;
+      case 3:  // other integer enlargement
+        d = s * Pick(3, 5);
+        break;
+      default:
+        d = Pick(1, 3 * maxSource);
+        break;
+    }
+    const int ds = Pick(0, 1) ? -1 : 1;
+    const int ss = Pick(0, 1) ? -1 : 1;
+    return {ds * d, ss * s};
+  }
+
+  std::int32_t Phase() {
+    switch (Pick(0, 5)) {
+      case 0:
+        return 0;
+      case 1:
+        return Pick(0, 1) ? INT_MIN : INT_MAX;
+      default:
+        return Pick(-60, 60);
+    }
+  }
+
+  Geometry Next(int maxW, int maxH) {
+    Geometry g{};
+    g.dw = Pick(1, maxW);
+    g.dh = Pick(1, maxH);
+    g.sw = Pick(1, maxW);
+    g.sh = Pick(1, maxH);
+    const auto [dcx, scx] = Extents(maxW);
+    const auto [dcy, scy] = Extents(maxH);
+    // Corners mostly inside the images, sometimes around and beyond them, so that every
+    // clipping rule comes into play.
+    auto corner = [this](int size, int max) {
+      return Pick(0, 2) != 0 ? Pick(0, size - 1) : Pick(-max, 2 * max);
+    };
+    g.a = CopyArgs{corner(g.dw, maxW),
+                   corner(g.dh, maxH),
+                   dcx,
+                   dcy,
+                   corner(g.sw, maxW),
+                   corner(g.sh, maxH),
+                   scx,
+                   scy,
+                   Phase(),
+                   Phase()};
+    return g;
+  }
+
+ private:
+  std::mt19937 rng_;
+};
+
+// Runs `routine` on the geometry and compares the whole destination, guards included, with
+// the plain walk. Returns false (after reporting) on the first difference.
+bool MatchesReference(const Geometry& g, RowRoutine routine) {
+  GuardedImage src(g.sw, g.sh, false), got(g.dw, g.dh, true), want(g.dw, g.dh, true);
+  const CopyPlan plan = Plan(got, src, g.a);
+  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, routine);
+  ReferenceCopy(want.View(), src.View(), g.a);
+  EXPECT_TRUE(got.GuardsIntact()) << RowRoutineName(routine) << " wrote outside the image";
+  EXPECT_TRUE(src.GuardsIntact());
+  for (std::int32_t y = 0; y < g.dh; ++y) {
+    for (std::int32_t x = 0; x < g.dw; ++x) {
+      if (!(got.At(x, y) == want.At(x, y))) {
+        ADD_FAILURE() << RowRoutineName(routine) << " differs at " << x << "," << y;
+        return false;
+      }
+    }
+  }
+  return got.GuardsIntact();
+}
+
+// Every routine that claims to fit a plan gives the plain walk's result, and the random shapes
+// reach every routine many times.
+TEST(FastPathsTest, EveryFittingRoutineMatchesReferenceWalk) {
+  GeometrySource source(5150);
+  std::map<RowRoutine, int> tried;
+  std::map<RowRoutine, int> chosen;
+  for (int iteration = 0; iteration < 20000; ++iteration) {
+    const Geometry g = source.Next(14, 7);
+    SCOPED_TRACE(Describe(g));
+    GuardedImage src(g.sw, g.sh, false), dst(g.dw, g.dh, true);
+    const CopyPlan plan = Plan(dst, src, g.a);
+    if (!plan.draw) continue;
+    ++chosen[ChooseRowRoutine(plan.cols)];
+    for (RowRoutine r : kAllRowRoutines) {
+      if (!RowRoutineFits(r, plan.cols)) continue;
+      ++tried[r];
+      ASSERT_TRUE(MatchesReference(g, r));
+    }
+  }
+  for (RowRoutine r : kAllRowRoutines) {
+    SCOPED_TRACE(RowRoutineName(r));
+    EXPECT_GE(tried[r], 300);
+    EXPECT_GE(chosen[r], 100);
+  }
+}
+
+// A routine handed a plan it does not fit must still draw correctly (it falls back).
+TEST(FastPathsTest, UnfittingRoutineFallsBackToMap) {
+  GeometrySource source(77);
+  int checked = 0;
+  for (int iteration = 0; iteration < 4000; ++iteration) {
+    const Geometry g = source.Next(12, 6);
+    SCOPED_TRACE(Describe(g));
+    GuardedImage src(g.sw, g.sh, false), dst(g.dw, g.dh, true);
+    const CopyPlan plan = Plan(dst, src, g.a);
+    if (!plan.draw) continue;
+    for (RowRoutine r : kAllRowRoutines) {
+      if (RowRoutineFits(r, plan.cols)) continue;
+      ++checked;
+      ASSERT_TRUE(MatchesReference(g, r));
+    }
+  }
+  EXPECT_GT(checked, 1000);
+}
+
+TEST(FastPathsTest, DispatcherPicksRoutineByShape) {
+  struct Case {
+    const char* name;
+    std::int32_t dcx, scx, dx, sx, px;
+    RowRoutine want;
+  };
+  // Source and destination 64 wide.
+  const std::vector<Case> cases = {
+      {"1:1", 16, 16, 0, 0, 0, RowRoutine::Copy},
+      {"1:1, both mirrored", -16, -16, 20, 20, 0, RowRoutine::Copy},
+      {"1:1 with a phase", 16, 16, 0, 0, 5, RowRoutine::Copy},
+      {"mirrored source", 16, -16, 0, 20, 0, RowRoutine::Reverse},
+      {"mirrored destination", -16, 16, 20, 0, 0, RowRoutine::Reverse},
+      {"shrink 3", 8, 24, 0, 0, 0, RowRoutine::Strided},
+      {"shrink 2, mirrored", -8, 16, 20, 0, 3, RowRoutine::Strided},
+      {"2x", 32, 16, 0, 0, 0, RowRoutine::RepeatTwice},
+      {"2x with phase", 32, 16, 0, 0, 1, RowRoutine::RepeatTwice},
+      {"2x, mirrored source", 32, -16, 0, 20, 0, RowRoutine::RepeatTwice},
+      {"3x", 48, 16, 0, 0, 2, RowRoutine::Repeat},
+      {"2x, mirrored destination", -32, 16, 40, 0, 0, RowRoutine::Map},
+      {"shrink 7 to 3", 3, 7, 0, 0, 0, RowRoutine::Map},
+      {"enlarge 3 to 5", 5, 3, 0, 0, 0, RowRoutine::Map},
+      {"1:1, phase, source clipped", 16, 16, 0, -4, 1, RowRoutine::Copy},
+      // A phase carries the last pixels past the source edge; the edge repeat follows the runs.
+      {"2x past the source edge", 32, 16, 0, 56, 1, RowRoutine::RepeatTwice},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GuardedImage src(64, 1, false), dst(64, 1, true);
+    const CopyPlan plan = Plan(dst, src, CopyArgs{c.dx, 0, c.dcx, 1, c.sx, 0, c.scx, 1, c.px, 0});
+    ASSERT_TRUE(plan.draw);
+    EXPECT_STREQ(RowRoutineName(ChooseRowRoutine(plan.cols)), RowRoutineName(c.want));
+  }
+}
+
+// Rows wider than the column map's chunk, every direction and ratio, against the plain walk.
+TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
+  struct Case {
+    const char* name;
+    std::int32_t dw, sw;
+    CopyArgs a;
+  };
+  const std::int32_t w = 2 * kColumnMapChunk + 300;
+  const std::vector<Case> cases = {
+      {"shrink 7 to 3", w, 3 * w, {0, 0, w, 3, 0, 0, 7 * w / 3, 3, 0, 0}},
+      {"mirrored destination, enlarge", w, w / 2, {w - 1, 0, -w, 3, 0, 0, w / 2 + 7, 3, 3, 1}},
+      {"mirrored source, clipped", w, w, {-90, 0, w + 500, 3, w - 1, 0, -w + 17, 3, 11, 0}},
+      {"mirrored both, phase past edge",
+       w,
+       w / 3,
+       {w - 5, 2, -w - 40, -3, w / 3 - 1, 2, -(w / 3), -2, 977, 1}},
+      {"2x, mirrored destination", w, w / 2, {w - 1, 0, -w, 3, 0, 0, w / 2, 3, 1, 0}},
+      {"1:1", w, w, {0, 0, w, 3, 0, 0, w, 3, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Geometry g{c.dw, 3, c.sw, 3, c.a};
+    GuardedImage src(g.sw, g.sh, false), dst(g.dw, g.dh, true);
+    const CopyPlan plan = Plan(dst, src, g.a);
+    ASSERT_TRUE(plan.draw);
+    EXPECT_TRUE(MatchesReference(g, ChooseRowRoutine(plan.cols)));
+    EXPECT_TRUE(MatchesReference(g, RowRoutine::Map));
+  }
+}
+
+// CopyNearest as a whole (dispatcher included) on larger random frames.
+TEST(FastPathsTest, CopyNearestMatchesReferenceOnLargerFrames) {
+  GeometrySource source(404);
+  for (int iteration = 0; iteration < 300; ++iteration) {
+    const Geometry g = source.Next(300, 40);
+    SCOPED_TRACE(Describe(g));
+    GuardedImage src(g.sw, g.sh, false), got(g.dw, g.dh, true), want(g.dw, g.dh, true);
+    CopyNearest(got.View(), g.a.dx, g.a.dy, g.a.dcx, g.a.dcy, src.View(), g.a.sx, g.a.sy, g.a.scx,
+                g.a.scy, g.a.px, g.a.py);
+    ReferenceCopy(want.View(), src.View(), g.a);
+    ASSERT_TRUE(got.GuardsIntact());
+    for (std::int32_t y = 0; y < g.dh; ++y) {
+      for (std::int32_t x = 0; x < g.dw; ++x) {
+        ASSERT_EQ(got.At(x, y), want.At(x, y)) << "at " << x << "," << y;
+      }
+    }
+  }
+}
+
+// The row primitives on their own: each destination pixel against its defining formula.
+TEST(FastPathsTest, RowPrimitivesFollowTheirDefinitions) {
+  std::vector<Pixel> row(64);
+  for (std::int32_t x = 0; x < 64; ++x) row[static_cast<std::size_t>(x)] = Tagged(x, 0);
+  const Pixel* mid = row.data() + 32;
+  struct Case {
+    const char* name;
+    std::ptrdiff_t step, factor, first, n;
+  };
+  const std::vector<Case> cases = {
+      {"twice from a full run", 1, 2, 2, 9},
+      {"twice from a half run", 1, 2, 1, 9},
+      {"twice, leftwards", -1, 2, 1, 8},
+      {"twice, n below first", 1, 2, 2, 1},
+      {"three times", 1, 3, 2, 10},
+      {"five times, leftwards", -1, 5, 5, 11},
+      {"four times, n below first", 1, 4, 3, 2},
+      {"nothing", 1, 3, 3, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Pixel> out(static_cast<std::size_t>(c.n) + 1);
+    std::vector<Pixel> out2(out.size());
+    RepeatPixels(out.data(), mid, c.step, c.factor, c.first, c.n);
+    if (c.factor == 2) RepeatPixelsTwice(out2.data(), mid, c.step, c.first, c.n);
+    for (std::ptrdiff_t k = 0; k < c.n; ++k) {
+      const std::ptrdiff_t source = (k + c.factor - c.first) / c.factor;
+      const Position want{static_cast<std::int32_t>(32 + c.step * source), 0};
+      EXPECT_EQ(TagOf(out[static_cast<std::size_t>(k)]), want) << k;
+      if (c.factor == 2) {
+        EXPECT_EQ(TagOf(out2[static_cast<std::size_t>(k)]), want) << k;
+      }
+    }
+    EXPECT_TRUE(IsZero(out.back()));
+    EXPECT_TRUE(IsZero(out2.back()));
+  }
+  for (std::ptrdiff_t step : {-3, -1, 2, 5}) {
+    SCOPED_TRACE(step);
+    std::vector<Pixel> out(7);
+    CopyPixelsStrided(out.data(), mid, step, 6);
+    CopyPixelsReversed(out.data() + 6, mid, 1);
+    for (std::ptrdiff_t k = 0; k < 6; ++k) {
+      EXPECT_EQ(TagOf(out[static_cast<std::size_t>(k)]),
+                (Position{static_cast<std::int32_t>(32 + k * step), 0}));
+    }
+    EXPECT_EQ(TagOf(out[6]), (Position{32, 0}));
+  }
+}
+
+}  // namespace
+}  // namespace tesselox::test
