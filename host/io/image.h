@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "filter/image_view.h"
+
+namespace tesselox::io {
+
+// The largest width or height the host accepts anywhere: frames, --max and --capacity.
+inline constexpr std::int32_t kMaxFrameSide = 16384;
+
+// A frame as the host hands it to a module: 6-byte pixels holding three 16-bit little-endian
+// channels (R, G, B for pictures; Y, Cb, Cr for video). Rows are packed, stride == width.
+struct Image {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::vector<Pixel> pixels;
+
+  Image() = default;
+  Image(std::int32_t w, std::int32_t h)
+      : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
+
+  Pixel& At(std::int32_t x, std::int32_t y) {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                  static_cast<std::size_t>(x)];
+  }
+  const Pixel& At(std::int32_t x, std::int32_t y) const {
+    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                  static_cast<std::size_t>(x)];
+  }
+};
+
+// 8-bit channel values become 16-bit ones by multiplying by 257 (0 -> 0, 255 -> 65535), which
+// ChannelToByte undoes exactly; other 16-bit values round to the nearest 8-bit value.
+inline Pixel PixelFromBytes(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+  // v * 257 stored little-endian is simply the byte twice.
+  return Pixel{{a, a, b, b, c, c}};
+}
+
+inline std::uint16_t Channel(const Pixel& p, int channel) {
+  return static_cast<std::uint16_t>(p.bytes[2 * channel] | p.bytes[2 * channel + 1] << 8);
+}
+
+inline std::uint8_t ChannelToByte(std::uint16_t v) {
+  return static_cast<std::uint8_t>((static_cast<std::uint32_t>(v) + 128u) / 257u);
+}
+
+// Interleaved 8-bit samples, three per pixel, to an Image and back.
+Image ImageFromInterleaved(const std::uint8_t* samples, std::int32_t width, std::int32_t height);
+std::vector<std::uint8_t> InterleavedFromImage(const Image& image);
+
+}  // namespace tesselox::io

@@ -1,0 +1,31 @@
+#include "host/io/input_file.h"
+
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+#include "host/io/io_error.h"
+
+namespace tesselox::io {
+
+InputFile::InputFile(std::string path)
+    : path_(std::move(path)), name_(path_ == "-" ? "standard input" : path_) {
+  if (path_ == "-") return;
+  std::error_code ec;
+  if (std::filesystem::is_directory(path_, ec)) throw IoError(path_ + ": is a folder");
+  file_.open(path_, std::ios::binary);
+  if (!file_) throw IoError(path_ + ": cannot open the file");
+}
+
+std::istream& InputFile::Stream() {
+  if (path_ == "-") return std::cin;
+  return file_;
+}
+
+InputKind InputFile::Kind() {
+  const int first = Stream().peek();
+  if (first == std::char_traits<char>::eof()) throw IoError(name_ + ": empty input");
+  return first == 'Y' ? InputKind::Y4m : InputKind::Image;
+}
+
+}  // namespace tesselox::io

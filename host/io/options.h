@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tesselox::io {
+
+// The labels of the module's twelve fields, in field order; --set accepts exactly these.
+inline constexpr std::array<std::string_view, 12> kFieldLabels = {
+    "src x",  "src y",  "src cx", "src cy", "dst x",   "dst y",
+    "dst cx", "dst cy", "width",  "height", "phase x", "phase y"};
+
+struct Size {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool operator==(const Size&) const = default;
+};
+
+struct FieldEdit {
+  std::string label;  // one of kFieldLabels
+  std::string value;  // typed as it stands, key by key
+  bool operator==(const FieldEdit&) const = default;
+};
+
+struct Options {
+  std::string module;  // empty: the built module
+  std::string in;      // empty: the built-in test pattern; "-": standard input
+  std::string out = "out/tesselox.png";
+  std::vector<FieldEdit> edits;
+  Size max{1920, 1080};
+  std::optional<Size> capacity;  // absent: the larger of max and the input, per side
+  std::int32_t frames = 1;
+  bool printFields = false;
+  std::string screenshot;  // empty: none
+  bool show = false;
+  bool help = false;
+};
+
+// Parses the arguments after the program name. Throws IoError with one line naming the problem:
+// an unknown option, a missing or bad value, an option given twice, an unknown field label.
+Options ParseOptions(const std::vector<std::string>& args);
+
+// One line per option.
+std::string HelpText();
+
+// "1920x1080" (also with X), each side 1 to kMaxFrameSide; nothing when malformed.
+std::optional<Size> ParseSize(std::string_view text);
+
+// --capacity if given, else per side the larger of --max and the input.
+Size EffectiveCapacity(const Options& options, Size input);
+
+// The index of a field label, or nothing.
+std::optional<int> FieldIndex(std::string_view label);
+
+}  // namespace tesselox::io

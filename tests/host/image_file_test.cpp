@@ -1,0 +1,160 @@
+#include "host/io/image_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <stb/stb_image_write.h>
+
+#include "host/io/io_error.h"
+
+namespace tesselox::io {
+namespace {
+
+// Every channel value differs between neighbours and between channels, so a swapped channel,
+// row or column shows.
+std::vector<std::uint8_t> Samples(int width, int height) {
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+  for (std::size_t k = 0; k < rgb.size(); ++k) rgb[k] = static_cast<std::uint8_t>(k * 37 + 11);
+  return rgb;
+}
+
+std::vector<std::uint8_t> Collect(const std::function<int(stbi_write_func*, void*)>& write) {
+  std::vector<std::uint8_t> bytes;
+  write(
+      [](void* context, void* data, int size) {
+        auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+        out->insert(out->end(), static_cast<std::uint8_t*>(data),
+                    static_cast<std::uint8_t*>(data) + size);
+      },
+      &bytes);
+  return bytes;
+}
+
+std::vector<std::uint8_t> Ppm(int width, int height, const std::vector<std::uint8_t>& rgb) {
+  const std::string head =
+      "P6\n# made by a test\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  std::vector<std::uint8_t> bytes(head.begin(), head.end());
+  bytes.insert(bytes.end(), rgb.begin(), rgb.end());
+  return bytes;
+}
+
+struct FormatCase {
+  const char* name;
+  std::function<std::vector<std::uint8_t>(int, int, const std::vector<std::uint8_t>&)> encode;
+  int tolerance;  // 0: lossless
+};
+
+TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
+  const int w = 13, h = 7;
+  const auto rgb = Samples(w, h);
+  const FormatCase cases[] = {
+      {"png",
+       [](int cw, int ch, const auto& s) {
+         return EncodePng(ImageFromInterleaved(s.data(), cw, ch));
+       },
+       0},
+      {"bmp",
+       [](int cw, int ch, const auto& s) {
+         return Collect([&](stbi_write_func* f, void* c) {
+           return stbi_write_bmp_to_func(f, c, cw, ch, 3, s.data());
+         });
+       },
+       0},
+      {"ppm", [](int cw, int ch, const auto& s) { return Ppm(cw, ch, s); }, 0},
+      {"jpeg",
+       [](int cw, int ch, const auto&) {
+         // JPEG is lossy: a flat colour survives it closely.
+         const std::vector<std::uint8_t> flat(static_cast<std::size_t>(cw) * ch * 3, 200);
+         return Collect([&](stbi_write_func* f, void* c) {
+           return stbi_write_jpg_to_func(f, c, cw, ch, 3, flat.data(), 100);
+         });
+       },
+       3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Image image = DecodeImage(c.encode(w, h, rgb), c.name);
+    ASSERT_EQ(image.width, w);
+    ASSERT_EQ(image.height, h);
+    for (std::size_t k = 0; k < image.pixels.size(); ++k) {
+      for (int ch = 0; ch < 3; ++ch) {
+        const std::uint16_t v = Channel(image.pixels[k], ch);
+        const int expected = c.tolerance == 0 ? rgb[3 * k + ch] : 200;
+        ASSERT_EQ(v % 257, 0) << "pixel " << k;
+        ASSERT_LE(std::abs(v / 257 - expected), c.tolerance) << "pixel " << k << " channel " << ch;
+      }
+    }
+  }
+}
+
+TEST(ImageFileTest, EveryByteValueSurvivesTheTripToSixteenBitsAndBack) {
+  std::vector<std::uint8_t> rgb;
+  for (int v = 0; v < 256; ++v)
+    rgb.insert(rgb.end(), {std::uint8_t(v), std::uint8_t(255 - v), std::uint8_t(v ^ 0x5A)});
+  const Image image = ImageFromInterleaved(rgb.data(), 256, 1);
+  EXPECT_EQ(Channel(image.pixels[255], 0), 65535);
+  EXPECT_EQ(Channel(image.pixels[1], 0), 257);
+  EXPECT_EQ(InterleavedFromImage(image), rgb);
+}
+
+TEST(ImageFileTest, PngOfAnImageDecodesToTheSamePixels) {
+  const auto rgb = Samples(31, 17);
+  const Image image = ImageFromInterleaved(rgb.data(), 31, 17);
+  const auto png = EncodePng(image);
+  std::istringstream stream(std::string(png.begin(), png.end()));
+  const Image back = ReadImage(stream, "round trip");
+  ASSERT_EQ(back.width, 31);
+  ASSERT_EQ(back.height, 17);
+  for (std::size_t k = 0; k < image.pixels.size(); ++k) {
+    for (int b = 0; b < 6; ++b) ASSERT_EQ(back.pixels[k].bytes[b], image.pixels[k].bytes[b]) << k;
+  }
+}
+
+TEST(ImageFileTest, UnreadableInputNamesTheInput) {
+  const auto png = EncodePng(ImageFromInterleaved(Samples(8, 8).data(), 8, 8));
+  std::vector<std::uint8_t> wide = {'P', '5', ' ', '2', '0', '0', '0', '0',
+                                    ' ', '1', ' ', '2', '5', '5', '\n'};
+  wide.resize(wide.size() + 20000, 7);
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    const char* message;
+  } cases[] = {
+      {"empty", {}, "empty input"},
+      {"text", {'h', 'e', 'l', 'l', 'o'}, "not a readable"},
+      {"cut png", std::vector<std::uint8_t>(png.begin(), png.begin() + 40), "not a readable"},
+      {"bad ppm", {'P', '6', '\n', '0', ' ', '4', '\n', '2', '5', '5', '\n'}, "is 0 x 4 pixels"},
+      {"cut ppm",
+       {'P', '6', ' ', '2', ' ', '2', ' ', '2', '5', '5', '\n', 'a', 'b', 'c'},
+       "truncated (3 of 12 bytes)"},
+      {"cut 16-bit pgm",
+       {'P', '5', '#', '\n', '2', ' ', '1', ' ', '9', '9', '9', ' ', 0, 1, 2},
+       "truncated (3 of 4 bytes)"},
+      {"too wide", wide, "is 20000 x 1 pixels"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      DecodeImage(c.bytes, "pic.png");
+      ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+      EXPECT_NE(std::string(e.what()).find("pic.png: "), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+      EXPECT_EQ(std::string(e.what()).find('\n'), std::string::npos);
+    }
+  }
+}
+
+TEST(ImageFileTest, RefusesToEncodeAnEmptyImage) {
+  EXPECT_THROW(EncodePng(Image(0, 5)), IoError);
+  EXPECT_THROW(EncodePng(Image(5, 0)), IoError);
+}
+
+}  // namespace
+}  // namespace tesselox::io

@@ -1,0 +1,138 @@
+#include "host/io/options.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/io/io_error.h"
+
+namespace tesselox::io {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(OptionsTest, DefaultsWithoutArguments) {
+  const Options o = ParseOptions({});
+  EXPECT_EQ(o.module, "");
+  EXPECT_EQ(o.in, "");
+  EXPECT_EQ(o.out, "out/tesselox.png");
+  EXPECT_TRUE(o.edits.empty());
+  EXPECT_EQ(o.max, (Size{1920, 1080}));
+  EXPECT_FALSE(o.capacity.has_value());
+  EXPECT_EQ(o.frames, 1);
+  EXPECT_FALSE(o.printFields || o.show || o.help);
+  EXPECT_EQ(o.screenshot, "");
+}
+
+TEST(OptionsTest, EachOptionSetsItsField) {
+  const Options o =
+      ParseOptions({"--module", "m.auf", "--in", "-", "--out", "o.y4m", "--max", "800x600",
+                    "--capacity", "1024X768", "--frames", "25", "--print-fields", "--screenshot",
+                    "shot.png", "--show", "--help"});
+  EXPECT_EQ(o.module, "m.auf");
+  EXPECT_EQ(o.in, "-");
+  EXPECT_EQ(o.out, "o.y4m");
+  EXPECT_EQ(o.max, (Size{800, 600}));
+  EXPECT_EQ(o.capacity, (Size{1024, 768}));
+  EXPECT_EQ(o.frames, 25);
+  EXPECT_TRUE(o.printFields && o.show && o.help);
+  EXPECT_EQ(o.screenshot, "shot.png");
+}
+
+TEST(OptionsTest, SetsKeepTheirOrderAndTheValueAsTyped) {
+  const Options o = ParseOptions({"--set", "src cx=-720", "--set", " phase x = 3", "--set",
+                                  "width=", "--set", "src cx=12a=4", "--set", "dst cy=1,440"});
+  const std::vector<FieldEdit> expected = {{"src cx", "-720"},
+                                           {"phase x", " 3"},
+                                           {"width", ""},
+                                           {"src cx", "12a=4"},
+                                           {"dst cy", "1,440"}};
+  EXPECT_EQ(o.edits, expected);
+}
+
+TEST(OptionsTest, EveryFieldLabelIsAccepted) {
+  for (std::size_t k = 0; k < kFieldLabels.size(); ++k) {
+    SCOPED_TRACE(std::string(kFieldLabels[k]));
+    const Options o = ParseOptions({"--set", std::string(kFieldLabels[k]) + "=1"});
+    ASSERT_EQ(o.edits.size(), 1u);
+    EXPECT_EQ(FieldIndex(o.edits[0].label), static_cast<int>(k));
+  }
+}
+
+TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
+  const struct {
+    Args args;
+    const char* message;
+  } cases[] = {
+      {{"--bogus"}, "unknown option --bogus"},
+      {{"input.png"}, "unexpected argument \"input.png\""},
+      {{"--in"}, "option --in needs a value"},
+      {{"--out", ""}, "option --out needs a non-empty path"},
+      {{"--in", "a", "--in", "b"}, "option --in given twice"},
+      {{"--show", "--show"}, "option --show given twice"},
+      {{"--max", "1920"}, "option --max: bad size \"1920\""},
+      {{"--max", "0x10"}, "bad size \"0x10\""},
+      {{"--max", "-5x10"}, "bad size"},
+      {{"--capacity", "16385x10"}, "option --capacity: bad size"},
+      {{"--capacity", "10x10x"}, "bad size"},
+      {{"--capacity", "99999999999x1"}, "bad size"},
+      {{"--frames", "0"}, "option --frames: bad count \"0\""},
+      {{"--frames", "3.5"}, "bad count"},
+      {{"--frames", ""}, "bad count"},
+      {{"--set", "src cx"}, "is not LABEL=VALUE"},
+      {{"--set", "src z=3"}, "unknown field label \"src z\""},
+      {{"--set", "Width=3"}, "unknown field label \"Width\""},
+      {{"--set"}, "option --set needs a value"},
+      {{"--screenshot", "-"}, "--screenshot needs a file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    try {
+      ParseOptions(c.args);
+      ADD_FAILURE() << "accepted";
+    } catch (const IoError& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(c.message), std::string::npos) << message;
+      EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+    }
+  }
+}
+
+TEST(OptionsTest, HelpHasOneLinePerOption) {
+  const char* names[] = {"--module",     "--in",       "--out",    "--set",
+                         "--max",        "--capacity", "--frames", "--print-fields",
+                         "--screenshot", "--show",     "--help"};
+  std::istringstream help(HelpText());
+  std::string line;
+  std::vector<std::string> lines;
+  while (std::getline(help, line)) lines.push_back(line);
+  EXPECT_EQ(lines.size(), std::size(names) + 1);  // and the usage line
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    int count = 0;
+    for (const auto& l : lines) count += l.rfind(std::string("  ") + name + " ", 0) == 0;
+    EXPECT_EQ(count, 1);
+  }
+}
+
+TEST(OptionsTest, CapacityDefaultsToTheLargerSidePerSide) {
+  const struct {
+    Args args;
+    Size input, expected;
+  } cases[] = {
+      {{}, {1440, 1080}, {1920, 1080}},
+      {{}, {2048, 100}, {2048, 1080}},
+      {{"--max", "640x480"}, {1440, 1080}, {1440, 1080}},
+      {{"--max", "640x2000"}, {1440, 1080}, {1440, 2000}},
+      {{"--capacity", "100x50"}, {1440, 1080}, {100, 50}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.empty() ? "defaults" : c.args[0] + " " + c.args[1]);
+    EXPECT_EQ(EffectiveCapacity(ParseOptions(c.args), c.input), c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace tesselox::io
