@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace tesselox::host {
+
+// The built module: Tesselox.auf beside the program, else in the build tree's plugin folder
+// (the program sits in host/ of the same build tree). The first candidate when neither exists,
+// so the load error names a sensible path.
+std::string DefaultModulePath();
+
+}  // namespace tesselox::host

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "host/io/image.h"
+
+namespace tesselox::host {
+
+// A top-level window that shows the latest output frame at its own size. Render requests are
+// posted to the window rather than served at once, because they come from inside the module's
+// window procedure, and many edits in a row collapse into one render.
+class PreviewWindow {
+ public:
+  explicit PreviewWindow(std::function<void()> render);
+  ~PreviewWindow();
+  PreviewWindow(const PreviewWindow&) = delete;
+  PreviewWindow& operator=(const PreviewWindow&) = delete;
+
+  bool Create();
+  void Display(const io::Image& frame);
+  void RequestRender();
+  bool IsOpen() const { return window_ != nullptr; }
+  HWND Handle() const { return window_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Paint();
+
+  std::function<void()> render_;
+  HWND window_ = nullptr;
+  bool renderPending_ = false;
+  std::int32_t width_ = 0;
+  std::int32_t height_ = 0;
+  std::vector<std::uint8_t> bgrx_;
+};
+
+}  // namespace tesselox::host

@@ -1,0 +1,282 @@
+#include "host/run.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iomanip>
+#include <memory>
+#include <new>
+#include <optional>
+#include <ostream>
+#include <sstream>
+#include <string>
+
+#include "host/io/image_file.h"
+#include "host/io/input_file.h"
+#include "host/io/io_error.h"
+#include "host/io/output_file.h"
+#include "host/io/test_pattern.h"
+#include "host/io/y4m_stream.h"
+#include "host/module_path.h"
+#include "host/preview_window.h"
+#include "host/session/frame_buffers.h"
+#include "host/session/module_host.h"
+#include "host/window_capture.h"
+
+namespace tesselox::host {
+namespace {
+
+using io::IoError;
+using Clock = std::chrono::steady_clock;
+
+std::string SizeText(std::int32_t width, std::int32_t height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// The module driven through one frame buffer pair, timing only the frame callback.
+class Filter {
+ public:
+  Filter(ModuleHost& session, io::Size capacity) : session_(session), capacity_(capacity) {
+    try {
+      buffers_ = std::make_unique<FrameBuffers>(capacity.width, capacity.height);
+    } catch (const std::bad_alloc&) {
+      throw IoError("cannot allocate two frame buffers of " +
+                    SizeText(capacity.width, capacity.height) + " (try a smaller --capacity)");
+    }
+  }
+
+  io::Image Run(const io::Image& input) {
+    if (input.width > capacity_.width || input.height > capacity_.height) {
+      throw IoError("the input frame is " + SizeText(input.width, input.height) +
+                    ", larger than the buffers' capacity " +
+                    SizeText(capacity_.width, capacity_.height) + " (see --capacity)");
+    }
+    for (std::int32_t y = 0; y < input.height; ++y) {
+      for (std::int32_t x = 0; x < input.width; ++x) buffers_->At(x, y) = input.At(x, y);
+    }
+    buffers_->SetFrameSize(input.width, input.height);
+    const auto start = Clock::now();
+    session_.ProcessFrame(*buffers_);
+    elapsed_ += Clock::now() - start;
+    ++frames_;
+    if (!buffers_->GuardsIntact())
+      throw IoError("the module wrote outside the frame buffers or the host's record fields");
+    const FrameRecord& record = buffers_->Record();
+    if (record.width <= 0 || record.height <= 0 || record.width > capacity_.width ||
+        record.height > capacity_.height) {
+      throw IoError("the module returned a frame of " + SizeText(record.width, record.height) +
+                    ", which is empty or exceeds the capacity " +
+                    SizeText(capacity_.width, capacity_.height));
+    }
+    io::Image output(record.width, record.height);
+    for (std::int32_t y = 0; y < output.height; ++y) {
+      for (std::int32_t x = 0; x < output.width; ++x) output.At(x, y) = buffers_->At(x, y);
+    }
+    return output;
+  }
+
+  std::int64_t Frames() const { return frames_; }
+  double MillisecondsPerFrame() const {
+    return frames_ == 0 ? 0.0
+                        : std::chrono::duration<double, std::milli>(elapsed_).count() /
+                              static_cast<double>(frames_);
+  }
+
+ private:
+  ModuleHost& session_;
+  io::Size capacity_;
+  std::unique_ptr<FrameBuffers> buffers_;
+  Clock::duration elapsed_{};
+  std::int64_t frames_ = 0;
+};
+
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  if (window != nullptr) GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+void ApplyEdits(ModuleHost& session, const io::Options& options) {
+  for (const io::FieldEdit& edit : options.edits) {
+    const HWND box = session.FieldByLabel(edit.label).edit;
+    std::optional<FieldId> id;
+    for (int k = 0; k < kFieldCount && box != nullptr; ++k) {
+      if (session.Field(static_cast<FieldId>(k)).edit == box) id = static_cast<FieldId>(k);
+    }
+    if (!id) throw IoError("the module has no field labelled \"" + edit.label + "\"");
+    session.TypeIntoField(*id, edit.value);
+    session.PumpMessages();
+  }
+}
+
+void PrintFields(ModuleHost& session, std::ostream& out) {
+  for (int k = 0; k < kFieldCount; ++k) {
+    const auto id = static_cast<FieldId>(k);
+    const FieldControls controls = session.Field(id);
+    if (controls.edit == nullptr) {
+      out << io::kFieldLabels[static_cast<std::size_t>(k)] << ": (no field)\n";
+      continue;
+    }
+    const FieldRange range = session.Range(id);
+    out << WindowText(controls.label) << ": \"" << session.FieldText(id) << "\" range " << range.low
+        << ".." << range.high << "\n";
+  }
+}
+
+void WritePng(io::OutputFile& file, const io::Image& image) {
+  const auto png = io::EncodePng(image);
+  file.Stream().write(reinterpret_cast<const char*>(png.data()),
+                      static_cast<std::streamsize>(png.size()));
+}
+
+// Opens the configuration window and a preview; every edit re-renders the preview. Returns
+// the last frame rendered once the user closes either window.
+io::Image ShowInteractively(ModuleHost& session, Filter& filter, const io::Image& input,
+                            io::Image output) {
+  std::string failure;
+  bool rendering = false;
+  PreviewWindow* previewPointer = nullptr;
+  PreviewWindow preview([&] {
+    rendering = true;
+    try {
+      output = filter.Run(input);
+      previewPointer->Display(output);
+    } catch (const IoError& e) {
+      failure = e.what();
+      DestroyWindow(previewPointer->Handle());
+    }
+    rendering = false;
+  });
+  previewPointer = &preview;
+  if (!preview.Create()) throw IoError("cannot open the preview window");
+  preview.Display(output);
+  // The frame callback itself rewrites fields; only the user's edits ask for a new render.
+  session.SetEditUpdatedHook([&] {
+    if (!rendering) preview.RequestRender();
+  });
+  session.ShowWindows();
+  MSG msg;
+  while (preview.IsOpen() && IsWindow(session.ConfigWindow()) &&
+         GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  session.SetEditUpdatedHook(nullptr);
+  if (!failure.empty()) throw IoError(failure);
+  return output;
+}
+
+int Run(const io::Options& options, std::ostream& report, std::ostream& errors) {
+  // Everything that can be refused is refused before the module is loaded.
+  std::optional<io::InputFile> inputFile;
+  io::InputKind kind = io::InputKind::Image;
+  if (!options.in.empty()) {
+    inputFile.emplace(options.in);
+    kind = inputFile->Kind();
+  }
+  io::CheckOutputPath(kind, options.out);
+  if (kind == io::InputKind::Y4m && options.frames != 1)
+    throw IoError("--frames repeats a still input; a Y4M stream is filtered frame by frame");
+  if (kind == io::InputKind::Y4m && options.show)
+    throw IoError("--show needs a still input (a picture or the test pattern)");
+
+  io::Image still;
+  std::optional<io::Y4mReader> reader;
+  io::Size inputSize;
+  if (kind == io::InputKind::Image) {
+    still =
+        inputFile ? io::ReadImage(inputFile->Stream(), inputFile->Name()) : io::MakeTestPattern();
+    inputSize = {still.width, still.height};
+  } else {
+    reader.emplace(inputFile->Stream(), inputFile->Name());
+    inputSize = {reader->Header().width, reader->Header().height};
+  }
+  const io::Size capacity = io::EffectiveCapacity(options, inputSize);
+  if (inputSize.width > capacity.width || inputSize.height > capacity.height) {
+    throw IoError("the input is " + SizeText(inputSize.width, inputSize.height) +
+                  ", larger than the buffers' capacity " +
+                  SizeText(capacity.width, capacity.height) + " (see --capacity)");
+  }
+
+  ModuleHost session;
+  const std::string modulePath = options.module.empty() ? DefaultModulePath() : options.module;
+  if (!session.Load(modulePath)) throw IoError(session.Error());
+  session.SetLargestFrame(options.max.width, options.max.height);
+  if (!session.CreateWindows()) throw IoError("cannot create the configuration window");
+  session.SendInit();
+  session.PumpMessages();
+  ApplyEdits(session, options);
+
+  std::optional<io::OutputFile> screenshot;
+  if (!options.screenshot.empty()) {
+    const io::Image shot = CaptureWindow(session.ConfigWindow());
+    if (shot.pixels.empty()) throw IoError("cannot read the configuration window from the screen");
+    screenshot.emplace(options.screenshot);
+    WritePng(*screenshot, shot);
+  }
+
+  Filter filter(session, capacity);
+  io::OutputFile out(options.out);
+  io::Size outputSize;
+  if (kind == io::InputKind::Image) {
+    io::Image output;
+    for (std::int32_t k = 0; k < options.frames; ++k) output = filter.Run(still);
+    if (options.show) output = ShowInteractively(session, filter, still, output);
+    outputSize = {output.width, output.height};
+    WritePng(out, output);
+  } else {
+    io::Y4mWriter writer(out.Stream(), reader->Header());
+    io::Image frame;
+    const auto start = Clock::now();
+    auto lastProgress = start;
+    auto progress = [&](const char* end) {
+      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      errors << "\rframes " << reader->FramesRead() << ", " << std::fixed << std::setprecision(1)
+             << (seconds > 0 ? static_cast<double>(reader->FramesRead()) / seconds : 0.0) << " fps"
+             << end << std::flush;
+    };
+    while (reader->ReadFrame(frame)) {
+      const io::Image output = filter.Run(frame);
+      writer.WriteFrame(output);
+      if (writer.FramesWritten() == 1 && !writer.Note().empty())
+        errors << "tesselox-host: " << writer.Note() << "\n";
+      if (Clock::now() - lastProgress > std::chrono::milliseconds(500)) {
+        lastProgress = Clock::now();
+        progress("");
+      }
+    }
+    progress("\n");
+    if (reader->FramesRead() == 0)
+      throw IoError(inputFile->Name() + ": the Y4M stream has no frames");
+    outputSize = {writer.Written().width, writer.Written().height};
+  }
+
+  if (screenshot) screenshot->Commit();
+  out.Commit();
+  if (options.printFields) PrintFields(session, report);
+  report << "input " << SizeText(inputSize.width, inputSize.height) << ", output "
+         << SizeText(outputSize.width, outputSize.height) << ", " << filter.Frames()
+         << (filter.Frames() == 1 ? " frame, " : " frames, ") << std::fixed << std::setprecision(3)
+         << filter.MillisecondsPerFrame() << " ms per frame\n";
+  report.flush();
+  return 0;
+}
+
+}  // namespace
+
+int RunHost(const io::Options& options, std::ostream& report, std::ostream& errors) {
+  try {
+    return Run(options, report, errors);
+  } catch (const IoError& e) {
+    errors << "tesselox-host: " << e.what() << "\n";
+  } catch (const std::bad_alloc&) {
+    errors << "tesselox-host: out of memory\n";
+  } catch (const std::exception& e) {
+    errors << "tesselox-host: " << e.what() << "\n";
+  }
+  errors.flush();
+  return 1;
+}
+
+}  // namespace tesselox::host

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+#include "host/io/image.h"
+
+namespace tesselox::host {
+
+// The window as drawn on the screen, frame and caption included: the window is shown, brought
+// to the top and repainted first. Returns an empty image when the screen cannot be read.
+io::Image CaptureWindow(HWND window);
+
+}  // namespace tesselox::host
