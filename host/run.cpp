@@ -46,7 +46,8 @@ class Filter {
     }
   }
 
-  io::Image Run(const io::Image& input) {
+  // `counted` false: a frame that is neither reported nor timed.
+  io::Image Run(const io::Image& input, bool counted = true) {
     if (input.width > capacity_.width || input.height > capacity_.height) {
       throw IoError("the input frame is " + SizeText(input.width, input.height) +
                     ", larger than the buffers' capacity " +
@@ -58,8 +59,10 @@ class Filter {
     buffers_->SetFrameSize(input.width, input.height);
     const auto start = Clock::now();
     session_.ProcessFrame(*buffers_);
-    elapsed_ += Clock::now() - start;
-    ++frames_;
+    if (counted) {
+      elapsed_ += Clock::now() - start;
+      ++frames_;
+    }
     if (!buffers_->GuardsIntact())
       throw IoError("the module wrote outside the frame buffers or the host's record fields");
     const FrameRecord& record = buffers_->Record();
@@ -206,6 +209,18 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   if (!session.CreateWindows()) throw IoError("cannot create the configuration window");
   session.SendInit();
   session.PumpMessages();
+
+  // The fields start with ranges made for no frame in particular ("src x" -32..32), and a value
+  // typed outside a field's range reads as 0 at the next frame. So the host shows the module
+  // the first frame before typing, as an editor shows its first frame before the user edits.
+  Filter filter(session, capacity);
+  io::Image frame;
+  bool haveFrame = false;
+  if (kind == io::InputKind::Image) {
+    filter.Run(still, false);
+  } else if ((haveFrame = reader->ReadFrame(frame))) {
+    filter.Run(frame, false);
+  }
   ApplyEdits(session, options);
 
   std::optional<io::OutputFile> screenshot;
@@ -216,7 +231,6 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     WritePng(*screenshot, shot);
   }
 
-  Filter filter(session, capacity);
   io::OutputFile out(options.out);
   io::Size outputSize;
   if (kind == io::InputKind::Image) {
@@ -227,7 +241,6 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     WritePng(out, output);
   } else {
     io::Y4mWriter writer(out.Stream(), reader->Header());
-    io::Image frame;
     const auto start = Clock::now();
     auto lastProgress = start;
     auto progress = [&](const char* end) {
@@ -236,7 +249,7 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
              << (seconds > 0 ? static_cast<double>(reader->FramesRead()) / seconds : 0.0) << " fps"
              << end << std::flush;
     };
-    while (reader->ReadFrame(frame)) {
+    for (; haveFrame; haveFrame = reader->ReadFrame(frame)) {
       const io::Image output = filter.Run(frame);
       writer.WriteFrame(output);
       if (writer.FramesWritten() == 1 && !writer.Note().empty())

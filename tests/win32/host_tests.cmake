@@ -1,0 +1,12 @@
+# The host program end to end: tesselox-host.exe run as its own process on files and streams
+# the tests make, under Wine like the module's tests.
+add_executable(tesselox_host_end_to_end_test "${CMAKE_CURRENT_LIST_DIR}/host_end_to_end_test.cpp")
+target_link_libraries(tesselox_host_end_to_end_test PRIVATE tesselox_host_io tesselox_filter
+                                                           GTest::gtest_main)
+target_include_directories(tesselox_host_end_to_end_test
+                           PRIVATE "${PROJECT_SOURCE_DIR}/tests/filter" "${PROJECT_SOURCE_DIR}/tests/host")
+target_compile_definitions(tesselox_host_end_to_end_test
+                           PRIVATE TESSELOX_HOST_PATH="Z:$<TARGET_FILE:tesselox_host>")
+add_dependencies(tesselox_host_end_to_end_test tesselox_host)
+tesselox_warnings(tesselox_host_end_to_end_test)
+tesselox_add_test(tesselox_host_end_to_end_test)
