@@ -24,9 +24,20 @@ void BuildColumnMap(const AxisPlan& cols, i64 p0, i64 n, std::int32_t* map) {
   }
 }
 
+// Ends the runs of consecutive source columns in map[0, n); returns how many there are.
+std::ptrdiff_t FindRuns(const std::int32_t* map, std::ptrdiff_t n, std::int32_t* ends) {
+  std::ptrdiff_t runs = 0;
+  for (std::ptrdiff_t t = 1; t < n; ++t) {
+    if (map[t] != map[t - 1] + 1) ends[runs++] = static_cast<std::int32_t>(t);
+  }
+  ends[runs++] = static_cast<std::int32_t>(n);
+  return runs;
+}
+
 // What a routine needs for every row, worked out once per frame.
 struct RowSetup {
   RowRoutine routine;
+  bool simd;              // use the vector twin where there is one
   std::ptrdiff_t count;   // pixels per row
   std::ptrdiff_t first;   // source column of the leftmost pixel (Copy, Reverse, Strided), or of
                           // the first pixel of the walk (Repeat*)
@@ -37,9 +48,10 @@ struct RowSetup {
   std::ptrdiff_t edge;    // Repeat*: the repeated edge column
 };
 
-RowSetup SetUpRows(RowRoutine routine, const AxisPlan& cols) {
+RowSetup SetUpRows(RowRoutine routine, const AxisPlan& cols, bool simd) {
   RowSetup s{};
   s.routine = routine;
+  s.simd = simd && HaveSsse3();
   s.count = static_cast<std::ptrdiff_t>(cols.count);
   s.inside = static_cast<std::ptrdiff_t>(cols.inside);
   s.edge = static_cast<std::ptrdiff_t>(cols.edge);
@@ -61,6 +73,7 @@ RowSetup SetUpRows(RowRoutine routine, const AxisPlan& cols) {
       s.factor = static_cast<std::ptrdiff_t>(cols.dcAbs / cols.frac);
       s.run = static_cast<std::ptrdiff_t>((cols.dcAbs - cols.acc) / cols.frac);
       break;
+    case RowRoutine::Runs:
     case RowRoutine::Map:
       break;
   }
@@ -73,7 +86,11 @@ void DrawRow(const RowSetup& s, Pixel* out, const Pixel* row) {
       CopyPixels(out, row + s.first, s.count);
       return;
     case RowRoutine::Reverse:
-      CopyPixelsReversed(out, row + s.first, s.count);
+      if (s.simd) {
+        CopyPixelsReversedSsse3(out, row + s.first, s.count);
+      } else {
+        CopyPixelsReversed(out, row + s.first, s.count);
+      }
       return;
     case RowRoutine::Strided:
       CopyPixelsStrided(out, row + s.first, s.step, s.count);
@@ -86,6 +103,7 @@ void DrawRow(const RowSetup& s, Pixel* out, const Pixel* row) {
       RepeatPixels(out, row + s.first, s.step, s.factor, s.run, s.inside);
       FillPixels(out + s.inside, row[s.edge], s.count - s.inside);
       return;
+    case RowRoutine::Runs:
     case RowRoutine::Map:
       return;  // drawn chunk by chunk by the caller
   }
@@ -94,12 +112,12 @@ void DrawRow(const RowSetup& s, Pixel* out, const Pixel* row) {
 }  // namespace
 
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
-                 RowRoutine routine) {
+                 RowRoutine routine, bool simd) {
   if (!plan.draw || plan.cols.count <= 0 || plan.rows.count <= 0) return;
   const AxisPlan& cols = plan.cols;
   const AxisPlan& rows = plan.rows;
   if (!RowRoutineFits(routine, cols)) routine = RowRoutine::Map;
-  const RowSetup setup = SetUpRows(routine, cols);
+  const RowSetup setup = SetUpRows(routine, cols, simd);
 
   // Copying the previous destination row is only sound when rows do not share pixels.
   const bool reuseRows = dst.stride >= dst.width;
@@ -108,12 +126,16 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
   const std::ptrdiff_t srcStride = src.stride;
   const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(rows.dstStep) * dstStride;
 
+  const bool mapped = routine == RowRoutine::Map || routine == RowRoutine::Runs;
   std::int32_t map[kColumnMapChunk];
-  const i64 chunk = routine == RowRoutine::Map ? kColumnMapChunk : cols.count;
+  std::int32_t runEnds[kColumnMapChunk];
+  std::ptrdiff_t runs = 0;
+  const i64 chunk = mapped ? kColumnMapChunk : cols.count;
   for (i64 p0 = 0; p0 < cols.count; p0 += chunk) {
     const std::ptrdiff_t n =
         static_cast<std::ptrdiff_t>(cols.count - p0 < chunk ? cols.count - p0 : chunk);
-    if (routine == RowRoutine::Map) BuildColumnMap(cols, p0, n, map);
+    if (mapped) BuildColumnMap(cols, p0, n, map);
+    if (routine == RowRoutine::Runs) runs = FindRuns(map, n, runEnds);
 
     AxisCursor row{rows.srcStart, rows.acc};
     i64 dstRow = rows.dstStart;
@@ -127,7 +149,9 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
       } else {
         const Pixel* in = src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride;
         if (routine == RowRoutine::Map) {
-          GatherPixels(out, in, map, n);
+          GatherPixels(out, in, map, src.width - 1, n);
+        } else if (routine == RowRoutine::Runs) {
+          CopyRuns(out, in, map, runEnds, runs, src.width - 1);
         } else {
           DrawRow(setup, out, in);
         }

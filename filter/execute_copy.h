@@ -11,8 +11,9 @@ inline constexpr int kColumnMapChunk = 2048;
 
 // Draws a planned copy with the given row routine (Map when the routine does not fit the
 // plan). Rows whose source row equals the previous one are copied from the previous destination
-// row. Source and destination must not overlap. No allocation.
+// row. With `simd`, routines that have a twin for the processor's vector unit use it. Source and
+// destination must not overlap. No allocation.
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
-                 RowRoutine routine);
+                 RowRoutine routine, bool simd = true);
 
 }  // namespace tesselox

@@ -42,10 +42,11 @@ void RenderFrame(FrameRecord& record, const ParameterValues& values) {
       src, value(FieldId::SrcX), value(FieldId::SrcY), value(FieldId::SrcCx), value(FieldId::SrcCy),
       value(FieldId::PhaseX), value(FieldId::PhaseY));
   // The whole buffer ends up cleared, not only the output frame (the host may look past the
-  // frame's lines), but the pixels the copy will write are skipped: it writes every pixel of its
-  // rectangle.
+  // frame's lines). The pixels the copy will write are skipped (it writes every pixel of its
+  // rectangle) when they make up most of each line; around a narrow rectangle one long memset
+  // is faster than a short one per line.
   PixelRect written{};
-  if (plan.draw) {
+  if (plan.draw && 2 * plan.cols.count >= capW) {
     written = PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
                         static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
                         static_cast<std::ptrdiff_t>(plan.cols.count),

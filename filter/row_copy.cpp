@@ -10,15 +10,38 @@ void CopyPixels(Pixel* dst, const Pixel* src, std::ptrdiff_t n) {
   if (n > 0) std::memcpy(static_cast<void*>(dst), src, static_cast<std::size_t>(n) * sizeof(Pixel));
 }
 
+namespace {
+
+// Pixels move as one 8-byte load and one 8-byte store where the two bytes beyond the pixel are
+// known to lie inside the source row and inside the destination run (the next store overwrites
+// them); elsewhere as 6 bytes.
+std::uint64_t Load8(const Pixel* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+void Store8(Pixel* p, std::uint64_t v) {
+  std::memcpy(static_cast<void*>(p), &v, 8);
+}
+
+}  // namespace
+
 void CopyPixelsReversed(Pixel* dst, const Pixel* src, std::ptrdiff_t n) {
-  for (std::ptrdiff_t k = 0; k < n; ++k) dst[k] = src[-k];
+  CopyPixelsStrided(dst, src, -1, n);
 }
 
 void CopyPixelsStrided(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdiff_t n) {
-  for (std::ptrdiff_t k = 0; k < n; ++k) {
-    *dst++ = *src;
-    src += step;
+  if (n <= 0) return;
+  // Reading forwards the pixel after src[k * step] (k < n - 1) lies before src[(k + 1) * step];
+  // reading backwards the one after src[k * step] (k > 0) is at or before src[(k - 1) * step].
+  std::ptrdiff_t k = 0;
+  if (step < 0) {
+    dst[0] = src[0];
+    k = 1;
   }
+  for (; k < n - 1; ++k) Store8(dst + k, Load8(src + k * step));
+  if (k < n) dst[k] = src[k * step];
 }
 
 void RepeatPixels(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdiff_t factor,
@@ -52,8 +75,38 @@ void RepeatPixelsTwice(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::p
   if (n == 1) *dst = *src;
 }
 
-void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::ptrdiff_t n) {
-  for (std::ptrdiff_t k = 0; k < n; ++k) dst[k] = row[map[k]];
+void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::int32_t lastColumn,
+                  std::ptrdiff_t n) {
+  if (n <= 0) return;
+  for (std::ptrdiff_t k = 0; k < n - 1; ++k) {
+    const std::int32_t column = map[k];
+    if (column < lastColumn) {
+      Store8(dst + k, Load8(row + column));
+    } else {
+      dst[k] = row[column];
+    }
+  }
+  dst[n - 1] = row[map[n - 1]];
+}
+
+void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::int32_t* ends,
+              std::ptrdiff_t runs, std::int32_t lastColumn) {
+  if (runs <= 0) return;
+  const std::int32_t n = ends[runs - 1];
+  std::int32_t start = 0;
+  for (std::ptrdiff_t r = 0; r < runs; ++r) {
+    const std::int32_t end = ends[r];
+    const auto* from = reinterpret_cast<const std::uint8_t*>(row + map[start]);
+    auto* to = reinterpret_cast<std::uint8_t*>(dst + start);
+    const std::size_t bytes = static_cast<std::size_t>(end - start) * sizeof(Pixel);
+    // Up to 15 bytes past the run, less than three pixels, which later runs overwrite.
+    if (end + 3 <= n && map[end - 1] + 3 <= lastColumn) {
+      for (std::size_t o = 0; o < bytes; o += 16) std::memcpy(to + o, from + o, 16);
+    } else {
+      std::memcpy(to, from, bytes);
+    }
+    start = end;
+  }
 }
 
 void FillPixels(Pixel* dst, Pixel value, std::ptrdiff_t n) {

@@ -16,6 +16,11 @@ void CopyPixels(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 // dst[k] = src[-k]: a 1:1 run read leftwards.
 void CopyPixelsReversed(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 
+// Twin of CopyPixelsReversed for processors with SSSE3 (HaveSsse3), which streams the run to
+// memory past the caches. Elsewhere the plain routine.
+void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
+bool HaveSsse3();
+
 // dst[k] = src[k * step]: an integer shrink, either direction.
 void CopyPixelsStrided(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdiff_t n);
 
@@ -28,8 +33,16 @@ void RepeatPixels(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdif
 void RepeatPixelsTwice(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdiff_t first,
                        std::ptrdiff_t n);
 
-// dst[k] = row[map[k]].
-void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::ptrdiff_t n);
+// dst[k] = row[map[k]]; no entry of map exceeds lastColumn, the row's last pixel.
+void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::int32_t lastColumn,
+                  std::ptrdiff_t n);
+
+// GatherPixels for maps made of runs of consecutive source columns: run r covers destination
+// pixels [ends[r - 1], ends[r]) (from 0 for r = 0; the last end is n) and copies them from
+// row[map[start]] on. Runs are moved 16 bytes at a time where the overshoot lands in later runs
+// and inside the source row.
+void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::int32_t* ends,
+              std::ptrdiff_t runs, std::int32_t lastColumn);
 
 // dst[k] = value.
 void FillPixels(Pixel* dst, Pixel value, std::ptrdiff_t n);

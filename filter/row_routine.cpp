@@ -1,5 +1,7 @@
 #include "filter/row_routine.h"
 
+#include <cstdint>
+
 namespace tesselox {
 
 bool RowRoutineFits(RowRoutine routine, const AxisPlan& cols) {
@@ -9,6 +11,12 @@ bool RowRoutineFits(RowRoutine routine, const AxisPlan& cols) {
   // length after a shorter first one.
   const bool evenRuns = cols.whole == 0 && cols.dstStep > 0 && cols.dcAbs % cols.frac == 0 &&
                         cols.acc % cols.frac == 0;
+  // Close to 1:1 the source column steps by exactly one for runs of at least four pixels on
+  // average, between single skips (shrinking) or repeats (enlarging).
+  const std::uint64_t dc = cols.dcAbs, frac = cols.frac;
+  const bool longRuns =
+      cols.srcStep == cols.dstStep && frac != 0 &&
+      ((cols.whole == 1 && 4 * frac <= dc) || (cols.whole == 0 && 4 * (dc - frac) <= dc));
   switch (routine) {
     case RowRoutine::Copy:
       return exactSteps && cols.whole == 1 && cols.srcStep == cols.dstStep;
@@ -20,6 +28,8 @@ bool RowRoutineFits(RowRoutine routine, const AxisPlan& cols) {
       return evenRuns && cols.dcAbs / cols.frac == 2;
     case RowRoutine::Repeat:
       return evenRuns;
+    case RowRoutine::Runs:
+      return longRuns;
     case RowRoutine::Map:
       return true;
   }
@@ -45,6 +55,8 @@ const char* RowRoutineName(RowRoutine routine) {
       return "RepeatTwice";
     case RowRoutine::Repeat:
       return "Repeat";
+    case RowRoutine::Runs:
+      return "Runs";
     case RowRoutine::Map:
       return "Map";
   }

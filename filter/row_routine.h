@@ -12,12 +12,13 @@ enum class RowRoutine {
   Strided,      // integer shrink, either direction
   RepeatTwice,  // 2x enlargement, destination running rightwards
   Repeat,       // integer enlargement, destination running rightwards
+  Runs,         // within a factor 2 of 1:1, unmirrored: long runs of consecutive columns
   Map,          // anything: a column map built once per frame (in bounded chunks)
 };
 
-inline constexpr RowRoutine kAllRowRoutines[] = {RowRoutine::Copy,    RowRoutine::Reverse,
-                                                 RowRoutine::Strided, RowRoutine::RepeatTwice,
-                                                 RowRoutine::Repeat,  RowRoutine::Map};
+inline constexpr RowRoutine kAllRowRoutines[] = {
+    RowRoutine::Copy,   RowRoutine::Reverse, RowRoutine::Strided, RowRoutine::RepeatTwice,
+    RowRoutine::Repeat, RowRoutine::Runs,    RowRoutine::Map};
 
 // True when `routine` produces the plan's columns exactly.
 bool RowRoutineFits(RowRoutine routine, const AxisPlan& cols);

@@ -50,7 +50,7 @@ class GeometrySource {
   std::pair<std::int32_t, std::int32_t> Extents(int maxSource) {
     int s = Pick(1, maxSource);
     int d = s;
-    switch (Pick(0, 4)) {
+    switch (Pick(0, 5)) {
       case 0:  // 1:1
         break;
       case 1:  // integer shrink
@@ -62,6 +62,10 @@ class GeometrySource {
         break;
       case 3:  // other integer enlargement
         d = s * Pick(3, 5);
+        break;
+      case 4:  // close to 1:1
+        s = Pick(4, std::max(4, maxSource));
+        d = s + (Pick(0, 1) ? 1 : -1) * Pick(1, s / 4);
         break;
       default:
         d = Pick(1, 3 * maxSource);
@@ -115,10 +119,10 @@ class GeometrySource {
 
 // Runs `routine` on the geometry and compares the whole destination, guards included, with
 // the plain walk. Returns false (after reporting) on the first difference.
-bool MatchesReference(const Geometry& g, RowRoutine routine) {
+bool MatchesReference(const Geometry& g, RowRoutine routine, bool simd = true) {
   GuardedImage src(g.sw, g.sh, false), got(g.dw, g.dh, true), want(g.dw, g.dh, true);
   const CopyPlan plan = Plan(got, src, g.a);
-  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, routine);
+  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, routine, simd);
   ReferenceCopy(want.View(), src.View(), g.a);
   EXPECT_TRUE(got.GuardsIntact()) << RowRoutineName(routine) << " wrote outside the image";
   EXPECT_TRUE(src.GuardsIntact());
@@ -149,7 +153,8 @@ TEST(FastPathsTest, EveryFittingRoutineMatchesReferenceWalk) {
     for (RowRoutine r : kAllRowRoutines) {
       if (!RowRoutineFits(r, plan.cols)) continue;
       ++tried[r];
-      ASSERT_TRUE(MatchesReference(g, r));
+      ASSERT_TRUE(MatchesReference(g, r, false));
+      ASSERT_TRUE(MatchesReference(g, r, true));
     }
   }
   for (RowRoutine r : kAllRowRoutines) {
@@ -200,6 +205,11 @@ TEST(FastPathsTest, DispatcherPicksRoutineByShape) {
       {"2x, mirrored destination", -32, 16, 40, 0, 0, RowRoutine::Map},
       {"shrink 7 to 3", 3, 7, 0, 0, 0, RowRoutine::Map},
       {"enlarge 3 to 5", 5, 3, 0, 0, 0, RowRoutine::Map},
+      {"enlarge 10 to 11", 11, 10, 0, 0, 0, RowRoutine::Runs},
+      {"shrink 9 to 8, both mirrored", -8, -9, 20, 20, 3, RowRoutine::Runs},
+      {"enlarge 10 to 11, mirrored", 11, -10, 0, 20, 0, RowRoutine::Map},
+      {"shrink 5 to 4", 4, 5, 0, 0, 0, RowRoutine::Runs},
+      {"shrink 4 to 3", 3, 4, 0, 0, 0, RowRoutine::Map},
       {"1:1, phase, source clipped", 16, 16, 0, -4, 1, RowRoutine::Copy},
       // A phase carries the last pixels past the source edge; the edge repeat follows the runs.
       {"2x past the source edge", 32, 16, 0, 56, 1, RowRoutine::RepeatTwice},
@@ -231,6 +241,8 @@ TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
        {w - 5, 2, -w - 40, -3, w / 3 - 1, 2, -(w / 3), -2, 977, 1}},
       {"2x, mirrored destination", w, w / 2, {w - 1, 0, -w, 3, 0, 0, w / 2, 3, 1, 0}},
       {"1:1", w, w, {0, 0, w, 3, 0, 0, w, 3, 0, 0}},
+      {"mirrored 1:1, odd start", w, w, {w - 2, 0, -w + 3, 3, 1, 0, w - 3, 3, 0, 0}},
+      {"near 1:1, clipped", w, w, {-100, 0, w + 212, 3, 0, 0, w, 3, 0, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -238,8 +250,41 @@ TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
     GuardedImage src(g.sw, g.sh, false), dst(g.dw, g.dh, true);
     const CopyPlan plan = Plan(dst, src, g.a);
     ASSERT_TRUE(plan.draw);
-    EXPECT_TRUE(MatchesReference(g, ChooseRowRoutine(plan.cols)));
+    EXPECT_TRUE(MatchesReference(g, ChooseRowRoutine(plan.cols), false));
+    EXPECT_TRUE(MatchesReference(g, ChooseRowRoutine(plan.cols), true));
     EXPECT_TRUE(MatchesReference(g, RowRoutine::Map));
+  }
+}
+
+// Images that fill their buffers exactly, so that the address sanitizer sees any read or write
+// past either image (wide rows that the vector twins take in blocks, wide runs moved 16 bytes at
+// a time).
+TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
+  GeometrySource source(31337);
+  for (int iteration = 0; iteration < 3000; ++iteration) {
+    const Geometry g = source.Next(iteration % 2 == 0 ? 9 : 70, 5);
+    SCOPED_TRACE(Describe(g));
+    std::vector<Pixel> srcPixels(static_cast<std::size_t>(g.sw) * g.sh);
+    for (std::int32_t y = 0; y < g.sh; ++y) {
+      for (std::int32_t x = 0; x < g.sw; ++x) {
+        srcPixels[static_cast<std::size_t>(y * g.sw + x)] = Tagged(x, y);
+      }
+    }
+    std::vector<Pixel> want(static_cast<std::size_t>(g.dw) * g.dh);
+    const ImageView src{srcPixels.data(), g.sw, g.sh, g.sw};
+    ReferenceCopy(ImageView{want.data(), g.dw, g.dh, g.dw}, src, g.a);
+    const CopyPlan plan =
+        PlanCopy(ImageView{want.data(), g.dw, g.dh, g.dw}, g.a.dx, g.a.dy, g.a.dcx, g.a.dcy, src,
+                 g.a.sx, g.a.sy, g.a.scx, g.a.scy, g.a.px, g.a.py);
+    if (!plan.draw) continue;
+    for (RowRoutine r : kAllRowRoutines) {
+      if (!RowRoutineFits(r, plan.cols)) continue;
+      for (bool simd : {false, true}) {
+        std::vector<Pixel> got(want.size());
+        ExecuteCopy(ImageView{got.data(), g.dw, g.dh, g.dw}, src, plan, r, simd);
+        ASSERT_TRUE(got == want) << RowRoutineName(r) << (simd ? " (vector)" : "");
+      }
+    }
   }
 }
 
