@@ -1,0 +1,70 @@
+#pragma once
+
+// The benchmark's cases and the frame buffers they run on.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "filter/image_view.h"
+#include "filter/parameters.h"
+
+namespace tesselox::bench {
+
+inline constexpr std::int32_t kCapW = 1920;
+inline constexpr std::int32_t kCapH = 1088;
+
+struct BenchCase {
+  const char* name;
+  std::int32_t frameW;
+  std::int32_t frameH;
+  ParameterValues values;  // src x, y, cx, cy, dst x, y, cx, cy, width, height, phase x, y
+  bool peers;              // OpenCV and swscale can express it (no phase, no clipping)
+};
+
+inline const std::vector<BenchCase>& BenchCases() {
+  static const std::vector<BenchCase> cases = {
+      {"identity", 1920, 1080, {0, 0, 1920, 1080, 0, 0, 1920, 1080, 1920, 1080, 0, 0}, true},
+      {"default", 1440, 1080, {0, 0, 1440, 1080, 0, 0, 640, 360, 640, 360, 0, 0}, true},
+      {"up_2x", 1920, 1080, {0, 0, 960, 540, 0, 0, 1920, 1080, 1920, 1080, 0, 0}, true},
+      {"down_7_3", 1920, 1080, {0, 0, 1680, 1050, 0, 0, 720, 450, 720, 450, 0, 0}, true},
+      {"mirror_x", 1920, 1080, {1919, 0, -1920, 1080, 0, 0, 1920, 1080, 1920, 1080, 0, 0}, true},
+      {"mirror_y", 1920, 1080, {0, 1079, 1920, -1080, 0, 0, 1920, 1080, 1920, 1080, 0, 0}, true},
+      {"phase", 1920, 1080, {0, 0, 960, 540, 0, 0, 1920, 1080, 1920, 1080, 1, 1}, false},
+      {"clipped", 1920, 1080, {0, 0, 1920, 1080, -100, -50, 2120, 1180, 1920, 1080, 0, 0}, false},
+  };
+  return cases;
+}
+
+inline std::int32_t Value(const BenchCase& c, FieldId id) {
+  return c.values[Index(id)];
+}
+
+// A capacity-sized buffer, 64-byte aligned (as a host's frame buffers are), with a pattern in
+// the source so that nothing is trivially zero.
+class FrameBuffer {
+ public:
+  explicit FrameBuffer(bool pattern)
+      : bytes_(static_cast<std::size_t>(kCapW) * kCapH * sizeof(Pixel)),
+        data_(new (std::align_val_t{64}) std::uint8_t[bytes_]) {
+    for (std::size_t k = 0; k < bytes_; ++k) {
+      data_[k] = pattern ? static_cast<std::uint8_t>(k * 131 >> 3) : 0;
+    }
+  }
+  ~FrameBuffer() { ::operator delete[](data_, std::align_val_t{64}); }
+  FrameBuffer(const FrameBuffer&) = delete;
+  FrameBuffer& operator=(const FrameBuffer&) = delete;
+
+  Pixel* Pixels() { return reinterpret_cast<Pixel*>(data_); }
+  std::uint8_t* Bytes() { return data_; }
+  std::size_t Size() const { return bytes_; }
+  static constexpr std::size_t kRowBytes = static_cast<std::size_t>(kCapW) * sizeof(Pixel);
+
+ private:
+  std::size_t bytes_;
+  std::uint8_t* data_;
+};
+
+}  // namespace tesselox::bench

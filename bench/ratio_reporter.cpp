@@ -1,0 +1,64 @@
+#include "ratio_reporter.h"
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+#include "bench_frames.h"
+
+namespace tesselox::bench {
+namespace {
+
+std::string Format(double v, const char* format) {
+  char text[32];
+  std::snprintf(text, sizeof text, format, v);
+  return text;
+}
+
+}  // namespace
+
+void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
+  ConsoleReporter::ReportRuns(runs);
+  for (const Run& run : runs) {
+    if (run.error_occurred) continue;
+    const double us = run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
+                      benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
+    if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+      medians_[run.run_name.function_name] = us;
+    } else if (run.run_type == Run::RT_Iteration) {
+      singles_[run.run_name.function_name] = us;
+    }
+  }
+}
+
+void RatioReporter::Finalize() {
+  ConsoleReporter::Finalize();
+  auto time = [this](const std::string& name, double& out) {
+    auto m = medians_.find(name);
+    if (m != medians_.end()) return out = m->second, true;
+    auto s = singles_.find(name);
+    if (s != singles_.end()) return out = s->second, true;
+    return false;
+  };
+  std::ostream& os = GetOutputStream();
+  os << "\n| case | render us | floor us | render / floor | OpenCV us | swscale us | faster peer "
+        "/ render |\n|---|---|---|---|---|---|---|\n";
+  for (const BenchCase& c : BenchCases()) {
+    double render = 0, floor = 0, cv = 0, sws = 0;
+    if (!time(std::string("render/") + c.name, render)) continue;
+    const bool haveFloor = time(std::string("floor/") + c.name, floor);
+    const bool haveCv = time(std::string("opencv/") + c.name, cv);
+    const bool haveSws = time(std::string("swscale/") + c.name, sws);
+    double peer = 0;
+    if (haveCv) peer = cv;
+    if (haveSws && (!haveCv || sws < peer)) peer = sws;
+    os << "| " << c.name << " | " << Format(render, "%.0f") << " | "
+       << (haveFloor ? Format(floor, "%.0f") : "-") << " | "
+       << (haveFloor ? Format(render / floor, "%.2f") : "-") << " | "
+       << (haveCv ? Format(cv, "%.0f") : "-") << " | " << (haveSws ? Format(sws, "%.0f") : "-")
+       << " | " << (haveCv || haveSws ? Format(peer / render, "%.2f") : "-") << " |\n";
+  }
+  os.flush();
+}
+
+}  // namespace tesselox::bench
