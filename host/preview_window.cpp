@@ -6,7 +6,10 @@ namespace tesselox::host {
 namespace {
 
 constexpr char kClass[] = "TesseloxHostPreview";
-constexpr UINT kRenderMessage = WM_APP + 1;
+constexpr UINT_PTR kRenderTimer = 1;
+// A frame rewrites every rectangle field it re-limits; rendering between two keystrokes would
+// turn a half-typed "-" into "0" under the user's fingers.
+constexpr UINT kRenderDelayMs = 400;
 
 }  // namespace
 
@@ -54,9 +57,8 @@ void PreviewWindow::Display(const io::Image& frame) {
 }
 
 void PreviewWindow::RequestRender() {
-  if (window_ == nullptr || renderPending_) return;
-  renderPending_ = true;
-  PostMessageA(window_, kRenderMessage, 0, 0);
+  // Each edit restarts the timer, so the render waits for a pause in the typing.
+  if (window_ != nullptr) SetTimer(window_, kRenderTimer, kRenderDelayMs, nullptr);
 }
 
 void PreviewWindow::Paint() {
@@ -87,8 +89,9 @@ LRESULT CALLBACK PreviewWindow::Proc(HWND window, UINT message, WPARAM wParam, L
       case WM_PAINT:
         self->Paint();
         return 0;
-      case kRenderMessage:
-        self->renderPending_ = false;
+      case WM_TIMER:
+        if (wParam != kRenderTimer) break;
+        KillTimer(window, kRenderTimer);
         if (self->render_) self->render_();
         return 0;
       case WM_DESTROY:

@@ -11,8 +11,8 @@
 namespace tesselox::host {
 
 // A top-level window that shows the latest output frame at its own size. Render requests are
-// posted to the window rather than served at once, because they come from inside the module's
-// window procedure, and many edits in a row collapse into one render.
+// served later from the window's own timer, not at once: they come from inside the module's
+// window procedure, and a burst of keystrokes collapses into one render after it.
 class PreviewWindow {
  public:
   explicit PreviewWindow(std::function<void()> render);
@@ -32,7 +32,6 @@ class PreviewWindow {
 
   std::function<void()> render_;
   HWND window_ = nullptr;
-  bool renderPending_ = false;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   std::vector<std::uint8_t> bgrx_;

@@ -158,7 +158,7 @@ io::Image ShowInteractively(ModuleHost& session, Filter& filter, const io::Image
   session.SetEditUpdatedHook([&] {
     if (!rendering) preview.RequestRender();
   });
-  session.ShowWindows();
+  ShowWindow(session.ConfigWindow(), SW_SHOWNORMAL);
   MSG msg;
   while (preview.IsOpen() && IsWindow(session.ConfigWindow()) &&
          GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -290,5 +290,65 @@ TEST(HostEndToEndTest, ScreenshotShowsTheConfigurationWindow) {
   EXPECT_GT(different, shot.pixels.size() / 100) << "the window looks blank";
 }
 
+struct WindowSearch {
+  const char* className;
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<WindowSearch*>(context);
+  char name[64] = {};
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  GetClassNameA(window, name, sizeof name);
+  if (owner != search->processId || std::string(name) != search->className ||
+      !IsWindowVisible(window)) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+// Waits up to ten seconds for a visible top-level window of the class that the process owns
+// (other test programs may have windows of the same class open at the same time).
+HWND AwaitWindow(const char* className, DWORD processId) {
+  WindowSearch search{className, processId, nullptr};
+  for (int k = 0; k < 200 && search.found == nullptr; ++k) {
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) Sleep(50);
+  }
+  return search.found;
+}
+
+TEST(HostEndToEndTest, ShowRendersEachEditAndWritesTheLastRender) {
+  ScratchFolder folder;
+  bool sawWindows = false;
+  const HostResult run = RunHostProgram(
+      {"--show", "--out", folder / "shown.png"}, folder / "", "", [&](DWORD processId) {
+        const HWND preview = AwaitWindow("TesseloxHostPreview", processId);
+        const HWND config = AwaitWindow("TesseloxHostConfig", processId);
+        if (preview == nullptr || config == nullptr) return;
+        sawWindows = true;
+        // Typed by hand into "dst x" and "dst cx" (fields 4 and 6): a mirror image.
+        const std::pair<int, const char*> edits[] = {{40000 + 2 * 4, "639"},
+                                                     {40000 + 2 * 6, "-640"}};
+        for (const auto& [id, keys] : edits) {
+          const HWND edit = GetDlgItem(config, id);
+          SendMessageA(edit, EM_SETSEL, 0, -1);
+          for (const char* key = keys; *key != '\0'; ++key) SendMessageA(edit, WM_CHAR, *key, 1);
+        }
+        Sleep(1500);  // the preview renders once the typing pauses
+        PostMessageA(preview, WM_CLOSE, 0, 0);
+      });
+  EXPECT_TRUE(sawWindows);
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  const io::Image output = ReadPng(folder / "shown.png");
+  const io::Image expected = Expected(
+      io::MakeTestPattern(), CopyArgs{639, 0, -640, 360, 0, 0, 1440, 1080, 0, 0}, 640, 360);
+  EXPECT_EQ(Mismatches(output, expected), 0u) << run.out << run.err;
+  EXPECT_NE(ClosingLine(run.out), "") << run.out;
+}
+
 }  // namespace
 }  // namespace tesselox::test

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -33,9 +34,11 @@ inline std::string ReadFile(const std::string& path) {
 
 // Runs the host with `args`; standard input comes from the file `stdinPath` (empty: nothing),
 // standard output and error go to files in `folder`.
-// The host runs in `folder`, so its default output lands there.
+// The host runs in `folder`, so its default output lands there. `whileRunning`, if given, is
+// called with the program's process id once it has started, and the program is then awaited.
 inline HostResult RunHostProgram(const std::vector<std::string>& args, const std::string& folder,
-                                 const std::string& stdinPath = "") {
+                                 const std::string& stdinPath = "",
+                                 const std::function<void(DWORD)>& whileRunning = nullptr) {
   std::string command = Quote(TESSELOX_HOST_PATH);
   for (const std::string& arg : args) {
     command += ' ';
@@ -61,6 +64,7 @@ inline HostResult RunHostProgram(const std::vector<std::string>& args, const std
   line.push_back('\0');
   if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
                      &startup, &process)) {
+    if (whileRunning) whileRunning(process.dwProcessId);
     if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
       TerminateProcess(process.hProcess, 99);
       WaitForSingleObject(process.hProcess, INFINITE);
