@@ -41,10 +41,11 @@ void RatioReporter::Finalize() {
     return false;
   };
   std::ostream& os = GetOutputStream();
-  os << "\n| case | render us | floor us | render / floor | OpenCV us | swscale us | faster peer "
-        "/ render |\n|---|---|---|---|---|---|---|\n";
+  os << "\n| case | render us | copy alone us | floor us | render / floor | OpenCV us | "
+        "swscale us | faster peer / render |\n|---|---|---|---|---|---|---|---|\n";
   for (const BenchCase& c : BenchCases()) {
-    double render = 0, floor = 0, cv = 0, sws = 0;
+    double render = 0, copy = 0, floor = 0, cv = 0, sws = 0;
+    const bool haveCopy = time(std::string("copy/") + c.name, copy);
     if (!time(std::string("render/") + c.name, render)) continue;
     const bool haveFloor = time(std::string("floor/") + c.name, floor);
     const bool haveCv = time(std::string("opencv/") + c.name, cv);
@@ -53,6 +54,7 @@ void RatioReporter::Finalize() {
     if (haveCv) peer = cv;
     if (haveSws && (!haveCv || sws < peer)) peer = sws;
     os << "| " << c.name << " | " << Format(render, "%.0f") << " | "
+       << (haveCopy ? Format(copy, "%.0f") : "-") << " | "
        << (haveFloor ? Format(floor, "%.0f") : "-") << " | "
        << (haveFloor ? Format(render / floor, "%.2f") : "-") << " | "
        << (haveCv ? Format(cv, "%.0f") : "-") << " | " << (haveSws ? Format(sws, "%.0f") : "-")

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench_frames.h"
+#include "filter/copy_nearest.h"
 #include "filter/render_frame.h"
 #include "register.h"
 
@@ -25,6 +26,22 @@ void Render(benchmark::State& state, const BenchCase& c) {
     RenderFrame(record, c.values);
     std::swap(record.current, record.scratch);  // keep reading the patterned frame
     benchmark::DoNotOptimize(record.current);
+    benchmark::ClobberMemory();
+  }
+}
+
+// The copy alone, without the clear: where a case's time goes.
+void CopyOnly(benchmark::State& state, const BenchCase& c) {
+  FrameBuffer a(true), b(false);
+  const ImageView src{a.Pixels(), c.frameW, c.frameH, kCapW};
+  const ImageView dst{b.Pixels(), std::min(std::abs(Value(c, FieldId::Width)), kCapW),
+                      std::min(std::abs(Value(c, FieldId::Height)), kCapH), kCapW};
+  for (auto _ : state) {
+    CopyNearest(dst, Value(c, FieldId::DstX), Value(c, FieldId::DstY), Value(c, FieldId::DstCx),
+                Value(c, FieldId::DstCy), src, Value(c, FieldId::SrcX), Value(c, FieldId::SrcY),
+                Value(c, FieldId::SrcCx), Value(c, FieldId::SrcCy), Value(c, FieldId::PhaseX),
+                Value(c, FieldId::PhaseY));
+    benchmark::DoNotOptimize(b.Bytes());
     benchmark::ClobberMemory();
   }
 }
@@ -52,6 +69,8 @@ void RegisterOwnBenchmarks() {
     benchmark::RegisterBenchmark((std::string("render/") + c.name).c_str(), Render, c)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark((std::string("floor/") + c.name).c_str(), Floor, c)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark((std::string("copy/") + c.name).c_str(), CopyOnly, c)
         ->Unit(benchmark::kMicrosecond);
   }
 }
