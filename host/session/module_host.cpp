@@ -118,8 +118,13 @@ ModuleHost* ModuleHost::FromWindow(HWND window) {
 LRESULT CALLBACK ModuleHost::ConfigProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ModuleHost* self = FromWindow(window);
   if (self != nullptr && self->module_ != nullptr && self->block_.table.windowProc != nullptr) {
-    self->windowProcResults_[message] = self->block_.table.windowProc(
+    const std::int32_t result = self->block_.table.windowProc(
         window, message, wParam, lParam, self->EditHandle(), &self->block_.table);
+    self->windowProcResults_[message] = result;
+    if (message == WM_COMMAND && HIWORD(wParam) == EN_UPDATE) {
+      ++self->editUpdateNotifications_;
+      self->lastEditUpdateResult_ = result;
+    }
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -74,6 +74,10 @@ class ModuleHost {
   void* EditHandle() { return this; }
   // What windowProc last returned for a message (0 if never sent).
   std::int32_t LastWindowProcResult(UINT message) const;
+  // EN_UPDATE notifications the configuration window has received from the edit boxes, and
+  // what windowProc returned for the last of them.
+  int EditUpdateNotifications() const { return editUpdateNotifications_; }
+  std::int32_t LastEditUpdateResult() const { return lastEditUpdateResult_; }
   // Every message the owner window has received, oldest first.
   const std::vector<WindowMessage>& OwnerMessages() const { return ownerMessages_; }
   void ClearOwnerMessages() { ownerMessages_.clear(); }
@@ -128,6 +132,8 @@ class ModuleHost {
   std::function<void()> editUpdatedHook_;
   int editUpdatedCalls_ = 0;
   int frameLimitsCalls_ = 0;
+  int editUpdateNotifications_ = 0;
+  std::int32_t lastEditUpdateResult_ = 0;
   void* lastFrameLimitsEditHandle_ = nullptr;
   std::map<UINT, std::int32_t> windowProcResults_;
   std::vector<WindowMessage> ownerMessages_;

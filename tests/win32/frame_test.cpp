@@ -1,0 +1,296 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "module_session.h"
+#include "reference_model.h"
+#include "test_image.h"
+
+namespace tesselox::test {
+namespace {
+
+struct FieldText {
+  FieldId field;
+  const char* text;
+};
+
+// Tags every pixel of the frame with its position and fills the rest of both buffers with junk
+// that rendering must clear.
+void PrepareFrame(host::FrameBuffers& frame, std::int32_t width, std::int32_t height) {
+  frame.FillBoth(Pixel{{0x11, 0x22, 0x33, 0x44, 0x55, 0x66}});
+  const std::int32_t w = std::clamp(width, 0, frame.CapacityWidth());
+  const std::int32_t h = std::clamp(height, 0, frame.CapacityHeight());
+  for (std::int32_t y = 0; y < h; ++y) {
+    for (std::int32_t x = 0; x < w; ++x) frame.At(x, y) = Tagged(x, y);
+  }
+  frame.SetFrameSize(width, height);
+}
+
+// Checks every pixel of the output buffer against the reference model; outside the output
+// frame every pixel must be zero.
+void ExpectOutput(const host::FrameBuffers& frame, std::int32_t outW, std::int32_t outH,
+                  const CopyArgs& args, std::int32_t srcW, std::int32_t srcH) {
+  ASSERT_EQ(frame.Record().width, outW);
+  ASSERT_EQ(frame.Record().height, outH);
+  int wrong = 0;
+  for (std::int32_t y = 0; y < frame.CapacityHeight(); ++y) {
+    for (std::int32_t x = 0; x < frame.CapacityWidth(); ++x) {
+      const Pixel& p = frame.At(x, y);
+      const bool inside = x < outW && y < outH;
+      const auto want = inside ? ModelSource(args, srcW, srcH, x, y) : std::nullopt;
+      const bool ok = want ? TagOf(p) == want : IsZero(p);
+      if (!ok && ++wrong <= 5) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") wrong";
+      }
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(frame.GuardsIntact());
+}
+
+struct FrameCase {
+  const char* name;
+  std::int32_t width, height, capW, capH;
+  std::vector<FieldText> typed;  // typed after a first frame has set the ranges
+  std::int32_t outW, outH;
+  CopyArgs args;                 // dx, dy, dcx, dcy, sx, sy, scx, scy, px, py
+  std::vector<FieldText> shown;  // what fields show after the frame
+};
+
+const FrameCase kFrameCases[] = {
+    {"initial values, 9/4 across and 3 down",
+     1440,
+     1080,
+     1440,
+     1088,
+     {},
+     640,
+     360,
+     {0, 0, 640, 360, 0, 0, 1440, 1080, 0, 0},
+     {{FieldId::SrcCx, "1440"},
+      {FieldId::SrcCy, "1080"},
+      {FieldId::DstCx, "640"},
+      {FieldId::DstCy, "360"},
+      {FieldId::Width, "640"},
+      {FieldId::Height, "360"}}},
+    {"a frame 720 wide pulls src cx to 720",
+     720,
+     1080,
+     1440,
+     1088,
+     {},
+     640,
+     360,
+     {0, 0, 640, 360, 0, 0, 720, 1080, 0, 0},
+     {{FieldId::SrcCx, "720"}, {FieldId::SrcCy, "1080"}}},
+    {"dst x beyond the capacity's old range reads back 0",
+     640,
+     360,
+     1280,
+     720,
+     {{FieldId::DstX, "2000"}},
+     640,
+     360,
+     {0, 0, 640, 360, 0, 0, 640, 360, 0, 0},
+     {{FieldId::DstX, "0"}, {FieldId::SrcCx, "640"}, {FieldId::SrcCy, "360"}}},
+    {"dst x inside the capacity stays",
+     640,
+     360,
+     1280,
+     720,
+     {{FieldId::DstX, "100"}, {FieldId::DstY, "-20"}},
+     640,
+     360,
+     {100, -20, 640, 360, 0, 0, 640, 360, 0, 0},
+     {{FieldId::DstX, "100"}, {FieldId::DstY, "-20"}}},
+    {"mirrored source and destination",
+     400,
+     300,
+     420,
+     310,
+     {{FieldId::SrcX, "300"},
+      {FieldId::SrcY, "90"},
+      {FieldId::SrcCx, "-200"},
+      {FieldId::SrcCy, "-80"},
+      {FieldId::DstX, "150"},
+      {FieldId::DstY, "20"},
+      {FieldId::DstCx, "-100"},
+      {FieldId::DstCy, "50"},
+      {FieldId::Width, "200"},
+      {FieldId::Height, "120"}},
+     200,
+     120,
+     {150, 20, -100, 50, 300, 90, -200, -80, 0, 0},
+     {{FieldId::SrcCx, "-200"}, {FieldId::DstCx, "-100"}}},
+    {"rectangles partly off both frames",
+     320,
+     240,
+     336,
+     250,
+     {{FieldId::SrcX, "200"},
+      {FieldId::SrcY, "-30"},
+      {FieldId::SrcCx, "240"},
+      {FieldId::SrcCy, "240"},
+      {FieldId::DstX, "-100"},
+      {FieldId::DstY, "50"},
+      {FieldId::DstCx, "300"},
+      {FieldId::DstCy, "200"},
+      {FieldId::Width, "320"},
+      {FieldId::Height, "240"}},
+     320,
+     240,
+     {-100, 50, 300, 200, 200, -30, 240, 240, 0, 0},
+     {{FieldId::SrcY, "-30"}}},
+    {"zero source extent draws nothing but keeps the size",
+     320,
+     240,
+     320,
+     240,
+     {{FieldId::SrcCx, "0"}, {FieldId::Width, "300"}, {FieldId::Height, "200"}},
+     300,
+     200,
+     {0, 0, 320, 240, 0, 0, 0, 240, 0, 0},
+     {{FieldId::SrcCx, "0"}}},
+    {"negative width and height give their magnitude",
+     320,
+     240,
+     320,
+     240,
+     {{FieldId::Width, "-64"}, {FieldId::Height, "-48"}},
+     64,
+     48,
+     {0, 0, 320, 240, 0, 0, 320, 240, 0, 0},
+     {{FieldId::Width, "-64"}, {FieldId::DstCx, "320"}}},
+    {"output size capped at the capacity",
+     100,
+     80,
+     120,
+     90,
+     {},
+     120,
+     90,
+     {0, 0, 120, 90, 0, 0, 100, 80, 0, 0},
+     {{FieldId::Width, "640"}, {FieldId::DstCx, "120"}}},
+    {"a negative frame width gives ranges with low above high",
+     -10,
+     20,
+     64,
+     48,
+     {{FieldId::SrcX, "3"}},
+     64,
+     48,
+     {0, 0, 64, 48, -10, 0, -10, 20, 0, 0},
+     {{FieldId::SrcX, "-10"}, {FieldId::SrcCx, "-10"}}},
+};
+
+class FrameTest : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(FrameTest, OutputMatchesTheReferenceModel) {
+  const FrameCase& c = GetParam();
+  auto session = StartModule();
+  ASSERT_TRUE(session->Loaded());
+  host::FrameBuffers frame(c.capW, c.capH);
+  PrepareFrame(frame, c.width, c.height);
+  ASSERT_EQ(session->ProcessFrame(frame), 1);
+  for (const auto& t : c.typed) session->TypeIntoField(t.field, t.text);
+  for (const auto& t : c.typed) ASSERT_EQ(session->FieldText(t.field), t.text);
+  PrepareFrame(frame, c.width, c.height);
+  ASSERT_EQ(session->ProcessFrame(frame), 1);
+  for (const auto& s : c.shown) {
+    EXPECT_EQ(session->FieldText(s.field), s.text) << "field " << static_cast<int>(s.field);
+  }
+  const std::int32_t srcW = std::clamp(c.width, 0, c.capW);
+  const std::int32_t srcH = std::clamp(c.height, 0, c.capH);
+  ExpectOutput(frame, c.outW, c.outH, c.args, srcW, srcH);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FrameTest, ::testing::ValuesIn(kFrameCases),
+                         [](const auto& param) { return "case" + std::to_string(param.index); });
+
+TEST(FrameTest, InitialValuesTakeTheExpectedSourcePixels) {
+  auto session = StartModule();
+  ASSERT_TRUE(session->Loaded());
+  host::FrameBuffers frame(1440, 1080);
+  PrepareFrame(frame, 1440, 1080);
+  ASSERT_EQ(session->ProcessFrame(frame), 1);
+  const struct {
+    std::int32_t x, y;
+    Position source;
+  } cases[] = {{3, 2, {6, 6}}, {1, 1, {2, 3}}, {0, 0, {0, 0}}, {639, 359, {1437, 1077}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    EXPECT_EQ(TagOf(frame.At(c.x, c.y)), c.source);
+  }
+}
+
+TEST(FrameTest, WidthFieldTextReadsAsAnInteger) {
+  const struct {
+    const char* text;
+    std::int32_t width;
+  } cases[] = {
+      {"1,440", 1440}, {"+12", 12},       {"-", 0},         {"", 0},      {"1.5", 0}, {"12-", 0},
+      {".", 0},        {"-640", 640},     {"1,2,3", 123},   {",,,,7", 7}, {" 12", 0}, {"0x10", 0},
+      {"00012", 12},   {"123456", 12345}, {"99999", 16000}, {"+", 0},     {"1 2", 0}, {"--1", 0},
+  };
+  auto session = StartModule();
+  ASSERT_TRUE(session->Loaded());
+  host::FrameBuffers frame(16000, 4);
+  session->SetFieldText(FieldId::Height, "2");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("\"") + c.text + "\"");
+    session->SetFieldText(FieldId::Width, c.text);
+    PrepareFrame(frame, 64, 4);
+    ASSERT_EQ(session->ProcessFrame(frame), 1);
+    EXPECT_EQ(frame.Record().width, c.width);
+    EXPECT_EQ(frame.Record().height, 2);
+    EXPECT_EQ(session->FieldText(FieldId::Width), c.text);  // never refreshed by a frame
+    EXPECT_TRUE(frame.GuardsIntact());
+  }
+}
+
+TEST(FrameTest, RangesAreRefreshedFromTheFrame) {
+  const struct {
+    std::vector<FieldText> typed;
+    FieldId field;
+    std::int32_t low, high;
+    const char* shown;
+  } cases[] = {
+      {{{FieldId::DstCx, "-640"}}, FieldId::PhaseX, 0, 640, "0"},
+      {{{FieldId::DstCx, "100"}, {FieldId::PhaseX, "600"}}, FieldId::PhaseX, 0, 100, "100"},
+      // outside its previous range 0..640: the field cannot report it
+      {{{FieldId::DstCx, "100"}, {FieldId::PhaseX, "700"}}, FieldId::PhaseX, 0, 100, "0"},
+      {{{FieldId::DstCy, "-50"}, {FieldId::PhaseY, "25"}}, FieldId::PhaseY, 0, 50, "25"},
+      {{{FieldId::DstCx, "0"}, {FieldId::PhaseX, "9"}}, FieldId::PhaseX, 0, 0, "0"},
+      {{{FieldId::SrcX, "1.5"}}, FieldId::SrcX, -800, 800, "0"},
+      {{{FieldId::SrcX, "-5"}}, FieldId::SrcX, -800, 800, "-5"},
+      {{{FieldId::SrcX, "-900"}}, FieldId::SrcX, -800, 800, "0"},
+      {{{FieldId::SrcX, "-799"}}, FieldId::SrcX, -800, 800, "-799"},
+      {{{FieldId::SrcCy, "-9999"}}, FieldId::SrcCy, -600, 600, "0"},
+      {{{FieldId::DstY, "1.2"}}, FieldId::DstY, -700, 700, "0"},
+      {{{FieldId::DstCy, "-"}}, FieldId::DstCy, -700, 700, "0"},
+      {{{FieldId::DstCx, "-3200"}}, FieldId::DstCx, -3200, 3200, "-3200"},
+      {{{FieldId::Width, "3"}}, FieldId::Width, 32, 1920, "3"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("field ") + std::to_string(static_cast<int>(c.field)) + " <- " +
+                 c.typed.front().text);
+    auto session = StartModule();
+    ASSERT_TRUE(session->Loaded());
+    host::FrameBuffers frame(3200, 700);
+    PrepareFrame(frame, 800, 600);
+    ASSERT_EQ(session->ProcessFrame(frame), 1);
+    for (const auto& t : c.typed) session->TypeIntoField(t.field, t.text);
+    PrepareFrame(frame, 800, 600);
+    ASSERT_EQ(session->ProcessFrame(frame), 1);
+    EXPECT_EQ(session->Range(c.field).low, c.low);
+    EXPECT_EQ(session->Range(c.field).high, c.high);
+    EXPECT_EQ(session->FieldText(c.field), c.shown);
+  }
+}
+
+}  // namespace
+}  // namespace tesselox::test
