@@ -1,0 +1,168 @@
+#pragma once
+
+// Shared by the reliability programs: starting the real module in the test host, reading a
+// field's text the way the frame callback does, and running one frame with every output pixel,
+// every buffer byte and every guard checked.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/session/frame_buffers.h"
+#include "host/session/module_host.h"
+#include "reference_model.h"
+#include "test_image.h"
+
+namespace tesselox::test {
+
+inline std::unique_ptr<host::ModuleHost> StartModule(bool init = true,
+                                                     std::int32_t largestWidth = 1920,
+                                                     std::int32_t largestHeight = 1440) {
+  auto session = std::make_unique<host::ModuleHost>();
+  if (!session->Load(TESSELOX_RELIABILITY_MODULE)) {
+    ADD_FAILURE() << session->Error();
+    return session;
+  }
+  session->SetLargestFrame(largestWidth, largestHeight);
+  EXPECT_TRUE(session->CreateWindows());
+  if (init) session->SendInit();
+  return session;
+}
+
+// What a field showing `text` reads as: its first five characters, commas removed, must be one
+// decimal integer with an optional sign and nothing else; anything else reads as 0.
+inline std::int32_t ExpectedRead(const std::string& text) {
+  std::string t = text.substr(0, 5);
+  t.erase(std::remove(t.begin(), t.end(), ','), t.end());
+  std::size_t at = 0;
+  const bool negative = !t.empty() && t[0] == '-';
+  if (!t.empty() && (t[0] == '-' || t[0] == '+')) at = 1;
+  if (at == t.size()) return 0;
+  std::int64_t value = 0;
+  for (; at < t.size(); ++at) {
+    if (t[at] < '0' || t[at] > '9') return 0;
+    value = value * 10 + (t[at] - '0');
+  }
+  return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+// A field's controls by their identifiers alone: the session's own lookup also finds the label,
+// which costs a walk over every control, too slow for tens of thousands of frames under Wine.
+inline HWND EditOf(const host::ModuleHost& session, FieldId id) {
+  return GetDlgItem(session.ConfigWindow(), 40000 + 2 * static_cast<int>(id));
+}
+inline HWND UpDownOf(const host::ModuleHost& session, FieldId id) {
+  return GetDlgItem(session.ConfigWindow(), 40000 + 2 * static_cast<int>(id) + 1);
+}
+inline std::string TextOf(const host::ModuleHost& session, FieldId id) {
+  const HWND edit = EditOf(session, id);
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+inline void SetText(const host::ModuleHost& session, FieldId id, const std::string& text) {
+  SendMessageA(EditOf(session, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+inline host::FieldRange RangeOf(const host::ModuleHost& session, FieldId id) {
+  host::FieldRange range;
+  SendMessageA(UpDownOf(session, id), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&range.low),
+               reinterpret_cast<LPARAM>(&range.high));
+  return range;
+}
+
+inline std::array<std::string, kFieldCount> FieldTexts(const host::ModuleHost& session) {
+  std::array<std::string, kFieldCount> texts;
+  for (int k = 0; k < kFieldCount; ++k) texts[k] = TextOf(session, static_cast<FieldId>(k));
+  return texts;
+}
+
+inline std::int32_t Capped(std::int32_t v, std::int32_t cap) {
+  return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(v), std::max(cap, 0)));
+}
+
+struct FrameShape {
+  std::int32_t capW, capH;     // the buffers
+  std::int32_t width, height;  // the incoming frame, as the record states it
+};
+
+// Runs one frame through the module and checks it: return value, guards and host fields,
+// the incoming frame left as it was, and the output pixel for pixel against the model, with
+// the values the fields show after the frame (the callback writes each rectangle and phase
+// field back before reading it; "width" and "height" it reads as they stand). Returns the
+// twelve values the frame used.
+inline ParameterValues CheckedFrame(host::ModuleHost& session, const FrameShape& shape) {
+  const std::int32_t capW = std::max(shape.capW, 0), capH = std::max(shape.capH, 0);
+  const std::int32_t srcW = std::clamp(shape.width, 0, capW);
+  const std::int32_t srcH = std::clamp(shape.height, 0, capH);
+  host::FrameBuffers buffers(shape.capW, shape.capH);
+  buffers.SetFrameSize(shape.width, shape.height);
+  const std::size_t count = static_cast<std::size_t>(capW) * capH;
+  std::vector<Pixel> source(count);
+  for (std::int32_t y = 0; y < capH; ++y) {
+    for (std::int32_t x = 0; x < capW; ++x) {
+      source[y * capW + x] = Tagged(x, y, x < srcW && y < srcH ? 1 : 3);
+      buffers.At(x, y) = source[y * capW + x];
+      buffers.Record().scratch[y * capW + x] = Tagged(x, y, 4);
+    }
+  }
+  const std::string widthText = TextOf(session, FieldId::Width);
+  const std::string heightText = TextOf(session, FieldId::Height);
+
+  EXPECT_EQ(session.ProcessFrame(buffers), 1);
+  EXPECT_TRUE(buffers.GuardsIntact()) << "wrote outside the buffers or into the host's fields";
+
+  ParameterValues values{};
+  const auto texts = FieldTexts(session);
+  for (int k = 0; k < kFieldCount; ++k) values[k] = ExpectedRead(texts[k]);
+  EXPECT_EQ(texts[Index(FieldId::Width)], widthText) << "the frame changed \"width\"";
+  EXPECT_EQ(texts[Index(FieldId::Height)], heightText) << "the frame changed \"height\"";
+  values[Index(FieldId::Width)] = ExpectedRead(widthText);
+  values[Index(FieldId::Height)] = ExpectedRead(heightText);
+
+  const FrameRecord& r = buffers.Record();
+  const std::int32_t outW = Capped(values[Index(FieldId::Width)], capW);
+  const std::int32_t outH = Capped(values[Index(FieldId::Height)], capH);
+  EXPECT_EQ(r.width, outW);
+  EXPECT_EQ(r.height, outH);
+  if (!buffers.GuardsIntact() || r.width != outW || r.height != outH) return values;
+
+  const CopyArgs a{values[4], values[5], values[6], values[7],  values[0],
+                   values[1], values[2], values[3], values[10], values[11]};
+  std::vector<Pixel> want(count);
+  if (a.px == 0 && a.py == 0) {
+    for (std::int32_t y = 0; y < outH; ++y) {
+      for (std::int32_t x = 0; x < outW; ++x) {
+        if (const auto s = ModelSource(a, srcW, srcH, x, y))
+          want[y * capW + x] = Tagged(s->x, s->y);
+      }
+    }
+  } else {
+    ReferenceCopy(ImageView{want.data(), outW, outH, capW},
+                  ImageView{source.data(), srcW, srcH, capW}, a);
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    if (!(r.current[k] == want[k])) {
+      ADD_FAILURE() << "output pixel (" << k % capW << "," << k / capW << ") wrong; values "
+                    << ::testing::PrintToString(values);
+      break;
+    }
+    if (!(r.scratch[k] == source[k])) {
+      ADD_FAILURE() << "the incoming frame changed at pixel " << k;
+      break;
+    }
+  }
+  return values;
+}
+
+}  // namespace tesselox::test
