@@ -1,5 +1,6 @@
 #include "filter/row_copy.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -89,21 +90,72 @@ void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::in
   dst[n - 1] = row[map[n - 1]];
 }
 
-void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::int32_t* ends,
-              std::ptrdiff_t runs, std::int32_t lastColumn) {
-  if (runs <= 0) return;
+namespace {
+
+// Every run moved as the same kChunks 16-byte moves, so that the loop does not branch on a
+// run's length; where the block would reach past the destination run or the source row, the
+// run is copied exactly.
+template <int kChunks>
+void CopyRunsInBlocks(Pixel* dst, const Pixel* row, const std::int32_t* map,
+                      const std::int32_t* ends, std::ptrdiff_t runs, std::int32_t lastColumn) {
+  constexpr std::int32_t kSpan = (16 * kChunks + 5) / 6;  // pixels a block touches
   const std::int32_t n = ends[runs - 1];
   std::int32_t start = 0;
   for (std::ptrdiff_t r = 0; r < runs; ++r) {
     const std::int32_t end = ends[r];
     const auto* from = reinterpret_cast<const std::uint8_t*>(row + map[start]);
     auto* to = reinterpret_cast<std::uint8_t*>(dst + start);
-    const std::size_t bytes = static_cast<std::size_t>(end - start) * sizeof(Pixel);
+    if (start + kSpan <= n && map[start] + kSpan <= lastColumn + 1) {
+      for (int c = 0; c < kChunks; ++c) std::memcpy(to + 16 * c, from + 16 * c, 16);
+    } else {
+      std::memcpy(to, from, static_cast<std::size_t>(end - start) * sizeof(Pixel));
+    }
+    start = end;
+  }
+}
+
+}  // namespace
+
+void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::int32_t* ends,
+              std::ptrdiff_t runs, std::int32_t lastColumn) {
+  if (runs <= 0) return;
+  std::int32_t longest = ends[0];
+  for (std::ptrdiff_t r = 1; r < runs; ++r) {
+    longest = std::max(longest, ends[r] - ends[r - 1]);
+  }
+  switch ((static_cast<std::ptrdiff_t>(longest) * 6 + 15) / 16) {
+    case 1:
+    case 2:
+      CopyRunsInBlocks<2>(dst, row, map, ends, runs, lastColumn);
+      return;
+    case 3:
+      CopyRunsInBlocks<3>(dst, row, map, ends, runs, lastColumn);
+      return;
+    case 4:
+      CopyRunsInBlocks<4>(dst, row, map, ends, runs, lastColumn);
+      return;
+    case 5:
+      CopyRunsInBlocks<5>(dst, row, map, ends, runs, lastColumn);
+      return;
+    case 6:
+      CopyRunsInBlocks<6>(dst, row, map, ends, runs, lastColumn);
+      return;
+    default:
+      break;
+  }
+  // Long runs: the length branch is rarely taken anew.
+  const std::int32_t n = ends[runs - 1];
+  std::int32_t start = 0;
+  for (std::ptrdiff_t r = 0; r < runs; ++r) {
+    const std::int32_t end = ends[r];
+    const auto* from = reinterpret_cast<const std::uint8_t*>(row + map[start]);
+    auto* to = reinterpret_cast<std::uint8_t*>(dst + start);
+    const std::size_t size = static_cast<std::size_t>(end - start) * sizeof(Pixel);
     // Up to 15 bytes past the run, less than three pixels, which later runs overwrite.
     if (end + 3 <= n && map[end - 1] + 3 <= lastColumn) {
-      for (std::size_t o = 0; o < bytes; o += 16) std::memcpy(to + o, from + o, 16);
+      for (std::size_t o = 0; o < size; o += 16) std::memcpy(to + o, from + o, 16);
     } else {
-      std::memcpy(to, from, bytes);
+      std::memcpy(to, from, size);
     }
     start = end;
   }
