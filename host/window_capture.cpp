@@ -25,8 +25,10 @@ io::Image CaptureWindow(HWND window) {
     Pump();
     Sleep(30);
   }
+  // The client area only: without a window manager (as under Xvfb) nobody draws the frame.
   RECT rect{};
-  GetWindowRect(window, &rect);
+  GetClientRect(window, &rect);
+  MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&rect), 2);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return {};
 

@@ -6,8 +6,8 @@
 
 namespace tesselox::host {
 
-// The window as drawn on the screen, frame and caption included: the window is shown, brought
-// to the top and repainted first. Returns an empty image when the screen cannot be read.
+// The window's client area as drawn on the screen: the window is shown, brought to the top and
+// repainted first. Returns an empty image when the screen cannot be read.
 io::Image CaptureWindow(HWND window);
 
 }  // namespace tesselox::host
