@@ -132,29 +132,38 @@ Options ParseOptions(const std::vector<std::string>& args) {
         options.help = true;
       continue;
     }
-    if (arg == "--module")
-      once(arg), options.module = path();
-    else if (arg == "--in")
-      once(arg), options.in = path();
-    else if (arg == "--out")
-      once(arg), options.out = path();
-    else if (arg == "--screenshot")
-      once(arg), options.screenshot = path();
-    else if (arg == "--max")
-      once(arg), options.max = size();
-    else if (arg == "--capacity")
-      once(arg), options.capacity = size();
-    else if (arg == "--frames") {
+    const std::pair<const char*, std::string*> paths[] = {{"--module", &options.module},
+                                                          {"--in", &options.in},
+                                                          {"--out", &options.out},
+                                                          {"--screenshot", &options.screenshot}};
+    bool handled = false;
+    for (const auto& [name, target] : paths) {
+      if (arg != name) continue;
+      once(arg);
+      *target = path();
+      handled = true;
+    }
+    if (handled) continue;
+    if (arg == "--max" || arg == "--capacity") {
+      once(arg);
+      const Size s = size();
+      if (arg == "--max") {
+        options.max = s;
+      } else {
+        options.capacity = s;
+      }
+      continue;
+    }
+    if (arg == "--frames") {
       once(arg);
       const std::string& v = value();
       const auto n = ParseCount(v, 1, 1000000);
       if (!n) throw IoError("option --frames: bad count \"" + v + "\" (want 1 to 1000000)");
       options.frames = *n;
-    } else if (arg.rfind("-", 0) == 0 && arg != "-") {
-      throw IoError("unknown option " + arg + " (see --help)");
-    } else {
-      throw IoError("unexpected argument \"" + arg + "\" (see --help)");
+      continue;
     }
+    if (arg.size() > 1 && arg[0] == '-') throw IoError("unknown option " + arg + " (see --help)");
+    throw IoError("unexpected argument \"" + arg + "\" (see --help)");
   }
   if (options.screenshot == "-") throw IoError("option --screenshot needs a file, not -");
   return options;
