@@ -6,8 +6,12 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <locale>
+#include <stdexcept>
 #include <string>
 
+#include "ui/config_window.h"
 #include "ui/fields.h"
 #include "ui/numeric_edit.h"
 
@@ -63,6 +67,21 @@ TEST_F(SpinFieldTest, FieldOperationsBeforeTheFieldsExistReadZero) {
     SetClamped(id, 15);
     EXPECT_EQ(ReadValue(id), 0);
   }
+}
+
+TEST_F(SpinFieldTest, CreationInstallsTheJapaneseLocaleOnlyWhereItExists) {
+  bool available = true;
+  try {
+    std::locale probe("ja");
+  } catch (const std::runtime_error&) {
+    available = false;
+  }
+  std::printf("the \"ja\" locale is %s\n", available ? "available" : "not available");
+  const std::string before = std::locale().name();
+  FilterTable table{};
+  EXPECT_EQ(ConfigWindowProc(parent, WM_CREATE, 0, 0, nullptr, &table), 0);
+  EXPECT_EQ(std::locale().name(), available ? std::string("ja") : before);
+  std::locale::global(std::locale::classic());
 }
 
 }  // namespace
