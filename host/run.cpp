@@ -145,7 +145,7 @@ io::Image ShowInteractively(ModuleHost& session, Filter& filter, const io::Image
     try {
       output = filter.Run(input);
       previewPointer->Display(output);
-    } catch (const IoError& e) {
+    } catch (const std::exception& e) {  // nothing may leave a window procedure
       failure = e.what();
       DestroyWindow(previewPointer->Handle());
     }

@@ -200,6 +200,8 @@ TEST(HostEndToEndTest, FailuresSayWhatWentWrongAndLeaveNoOutput) {
       {"bad option", {"--frobnicate"}, "result.png", "unknown option --frobnicate"},
       {"bad size", {"--max", "1920"}, "result.png", "option --max: bad size"},
       {"unknown label", {"--set", "src q=4"}, "result.png", "unknown field label \"src q\""},
+      {"missing module", {"--module", "@/none.auf"}, "result.png", "cannot load"},
+      {"not a module", {"--module", "@/garbage.png"}, "result.png", "cannot load"},
       {"missing file",
        {"--in", "@/missing.png"},
        "result.png",
