@@ -38,6 +38,7 @@ std::ptrdiff_t FindRuns(const std::int32_t* map, std::ptrdiff_t n, std::int32_t*
 struct RowSetup {
   RowRoutine routine;
   bool simd;              // use the vector twin where there is one
+  bool nearOne;           // Runs: an enlargement by less than 8/7, for the vector gather
   std::ptrdiff_t count;   // pixels per row
   std::ptrdiff_t first;   // source column of the leftmost pixel (Copy, Reverse, Strided), or of
                           // the first pixel of the walk (Repeat*)
@@ -52,6 +53,8 @@ RowSetup SetUpRows(RowRoutine routine, const AxisPlan& cols, bool simd) {
   RowSetup s{};
   s.routine = routine;
   s.simd = simd && HaveSsse3();
+  s.nearOne = routine == RowRoutine::Runs && cols.whole == 0 &&
+              8 * static_cast<std::uint64_t>(cols.dcAbs - cols.frac) <= cols.dcAbs;
   s.count = static_cast<std::ptrdiff_t>(cols.count);
   s.inside = static_cast<std::ptrdiff_t>(cols.inside);
   s.edge = static_cast<std::ptrdiff_t>(cols.edge);
@@ -129,6 +132,7 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
   const bool mapped = routine == RowRoutine::Map || routine == RowRoutine::Runs;
   std::int32_t map[kColumnMapChunk];
   std::int32_t runEnds[kColumnMapChunk];
+  std::int8_t shapes[kColumnMapChunk / 8];
   std::ptrdiff_t runs = 0;
   const i64 chunk = mapped ? kColumnMapChunk : cols.count;
   for (i64 p0 = 0; p0 < cols.count; p0 += chunk) {
@@ -136,6 +140,11 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
         static_cast<std::ptrdiff_t>(cols.count - p0 < chunk ? cols.count - p0 : chunk);
     if (mapped) BuildColumnMap(cols, p0, n, map);
     if (routine == RowRoutine::Runs) runs = FindRuns(map, n, runEnds);
+    const bool vectorRuns = setup.simd && setup.nearOne;
+    if (vectorRuns) {
+      for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
+        shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));
+    }
 
     AxisCursor row{rows.srcStart, rows.acc};
     i64 dstRow = rows.dstStart;
@@ -151,7 +160,11 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
         if (routine == RowRoutine::Map) {
           GatherPixels(out, in, map, src.width - 1, n);
         } else if (routine == RowRoutine::Runs) {
-          CopyRuns(out, in, map, runEnds, runs, src.width - 1);
+          if (vectorRuns) {
+            GatherNearOneSsse3(out, in, map, shapes, src.width - 1, n);
+          } else {
+            CopyRuns(out, in, map, runEnds, runs, src.width - 1);
+          }
         } else {
           DrawRow(setup, out, in);
         }

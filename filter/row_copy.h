@@ -44,6 +44,16 @@ void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::in
 void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::int32_t* ends,
               std::ptrdiff_t runs, std::int32_t lastColumn);
 
+// How destination pixels map[0..7] take their sources: 0 when they are eight consecutive
+// columns, d (1..7) when they are seven with pixel d repeating pixel d - 1, else -1.
+int BlockShape(const std::int32_t* map);
+
+// GatherPixels for processors with SSSE3 (HaveSsse3), fast for blocks of eight destination
+// pixels whose shape (shapes[k / 8], from BlockShape) is not -1: an enlargement by less than
+// 8/7 makes nothing else. Other blocks are gathered pixel by pixel.
+void GatherNearOneSsse3(Pixel* dst, const Pixel* row, const std::int32_t* map,
+                        const std::int8_t* shapes, std::int32_t lastColumn, std::ptrdiff_t n);
+
 // dst[k] = value.
 void FillPixels(Pixel* dst, Pixel value, std::ptrdiff_t n);
 

@@ -288,6 +288,28 @@ TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
   }
 }
 
+TEST(FastPathsTest, BlockShapeNamesTheRepeatedPixel) {
+  struct Case {
+    const char* name;
+    std::int32_t map[8];
+    int want;
+  };
+  const std::vector<Case> cases = {
+      {"consecutive", {5, 6, 7, 8, 9, 10, 11, 12}, 0},
+      {"second repeats first", {5, 5, 6, 7, 8, 9, 10, 11}, 1},
+      {"last repeats", {5, 6, 7, 8, 9, 10, 11, 11}, 7},
+      {"two repeats", {5, 5, 6, 6, 7, 8, 9, 10}, -1},
+      {"a skip", {5, 6, 8, 9, 10, 11, 12, 13}, -1},
+      {"skip and repeat", {5, 6, 8, 8, 9, 10, 11, 12}, -1},
+      {"leftwards", {12, 11, 10, 9, 8, 7, 6, 5}, -1},
+      {"all the same", {3, 3, 3, 3, 3, 3, 3, 3}, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(BlockShape(c.map), c.want);
+  }
+}
+
 // CopyNearest as a whole (dispatcher included) on larger random frames.
 TEST(FastPathsTest, CopyNearestMatchesReferenceOnLargerFrames) {
   GeometrySource source(404);
