@@ -17,6 +17,9 @@ namespace tesselox::fuzz {
 inline constexpr std::uint8_t kDirectCopy = 1;  // CopyNearest on two views with their own strides
 inline constexpr std::uint8_t kNoGuard = 2;     // buffers exactly their size, so ASan sees overruns
 inline constexpr std::uint8_t kSmallValues = 4;  // the twelve values folded into -80..80
+// Lines of up to 4200 pixels (more than one 2048-pixel chunk of the row walk) in images of at
+// most four lines, so that a run stays quick; with kSmallValues the values fold into -4400..4400.
+inline constexpr std::uint8_t kWide = 8;
 
 inline constexpr std::size_t kInputSize = 1 + 18 * 4;
 

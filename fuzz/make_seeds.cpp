@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,20 @@ std::vector<Seed> Seeds() {
       seeds.push_back(
           {"extreme-" + std::to_string(field) + "-" + std::to_string(e), Frame(16, 12, 14, 10, v)});
     }
+  }
+  // Lines longer than one chunk of the row walk: plain, mirrored, near 1:1 both ways, phased.
+  const ParameterValues wide[] = {
+      {0, 0, 4100, 2, 0, 0, 4100, 2, 4100, 2, 0, 0},
+      {4099, 1, -4100, -2, 0, 0, 4100, 2, 4100, 2, 0, 0},
+      {0, 0, 3700, 2, 0, 0, 4100, 2, 4100, 2, 0, 0},
+      {0, 0, 4100, 2, 0, 0, 3700, 2, 4100, 2, 0, 0},
+      {5, 0, 2050, 2, 4099, 0, -4100, 3, 4100, 3, 1234, 1},
+      {-300, 0, 4000, 1, 17, 0, 4096, 3, 4100, 3, 0, 0},
+  };
+  for (std::size_t k = 0; k < std::size(wide); ++k) {
+    seeds.push_back({"wide-frame-" + std::to_string(k), Frame(4100, 3, 4100, 2, wide[k], kWide)});
+    seeds.push_back(
+        {"wide-direct-" + std::to_string(k), Direct(4100, 3, 4100, 2, wide[k], kWide | kNoGuard)});
   }
   seeds.push_back(
       {"small-values",

@@ -122,10 +122,18 @@ void CheckPixel(const Pixel& got, const std::optional<Position>& want, const Pix
   }
 }
 
+// Image widths and heights: small, or wide and short.
+std::int32_t FoldWidth(const FuzzInput& in, std::int32_t v) {
+  return (in.flags & kWide) ? Fold(v, -8, 4200) : Fold(v, -8, 64);
+}
+std::int32_t FoldHeight(const FuzzInput& in, std::int32_t v) {
+  return (in.flags & kWide) ? Fold(v, -2, 4) : Fold(v, -8, 64);
+}
+
 void FuzzRenderFrame(const FuzzInput& in, ParameterValues values) {
   const bool guarded = (in.flags & kNoGuard) == 0;
-  const std::int32_t capW = Fold(in.capacityWidth, -8, 64);
-  const std::int32_t capH = Fold(in.capacityHeight, -8, 64);
+  const std::int32_t capW = FoldWidth(in, in.capacityWidth);
+  const std::int32_t capH = FoldHeight(in, in.capacityHeight);
   const std::int32_t w = std::max(capW, 0), h = std::max(capH, 0);
   const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   Buffer current(count, guarded), scratch(count, guarded);
@@ -172,8 +180,9 @@ void FuzzRenderFrame(const FuzzInput& in, ParameterValues values) {
 
 void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
   const bool guarded = (in.flags & kNoGuard) == 0;
-  const std::int32_t dstW = Fold(in.capacityWidth, -8, 64), dstH = Fold(in.capacityHeight, -8, 64);
-  const std::int32_t srcW = Fold(in.width, -8, 64), srcH = Fold(in.height, -8, 64);
+  const std::int32_t dstW = FoldWidth(in, in.capacityWidth),
+                     dstH = FoldHeight(in, in.capacityHeight);
+  const std::int32_t srcW = FoldWidth(in, in.width), srcH = FoldHeight(in, in.height);
   const std::int32_t dstStride = std::max(dstW, 0) + Fold(in.dstPad, 0, 7);
   const std::int32_t srcStride = std::max(srcW, 0) + Fold(in.srcPad, 0, 7);
   const std::int32_t dstLines = std::max(dstH, 0), srcLines = std::max(srcH, 0);
@@ -220,7 +229,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const FuzzInput in = Decode(data, size);
   tesselox::ParameterValues values = in.values;
   if (in.flags & kSmallValues) {
-    for (auto& v : values) v = Fold(v, -80, 80);
+    const std::int32_t reach = (in.flags & kWide) ? 4400 : 80;
+    for (auto& v : values) v = Fold(v, -reach, reach);
   }
   if (in.flags & kDirectCopy) {
     FuzzCopyNearest(in, values);
