@@ -30,17 +30,18 @@ std::int32_t ReadInt32(const unsigned char* bytes) {
 }
 
 void OnHostInit(HWND window, void* editHandle, FilterTable* hostTable) {
-  CreateFields(window, hostTable->moduleInstance);
+  const bool created = CreateFields(window, hostTable->moduleInstance);
   unsigned char limits[kFrameLimitsBufferSize] = {};  // a host without services: limits 0
   if (hostTable->hostServices != nullptr) {
     hostTable->hostServices->getFrameLimits(editHandle, limits);
   }
   const std::int32_t maxW = ReadInt32(limits + kFrameLimitsWidthOffset);
   const std::int32_t maxH = ReadInt32(limits + kFrameLimitsHeightOffset);
+  // A repeated message takes the host's new limits but keeps what the user has typed.
   RefreshRange(FieldId::Width, 32, maxW);
-  SetClamped(FieldId::Width, 640);
+  if (created) SetClamped(FieldId::Width, 640);
   RefreshRange(FieldId::Height, 32, maxH);
-  SetClamped(FieldId::Height, 360);
+  if (created) SetClamped(FieldId::Height, 360);
 }
 
 }  // namespace
@@ -57,10 +58,13 @@ std::int32_t __cdecl ConfigWindowProc(HWND window, UINT message, WPARAM wParam, 
       SendMessageA(GetWindow(window, GW_OWNER), message, wParam, lParam);
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) != EN_UPDATE || hostTable->hostServices == nullptr) return 0;
+      if (HIWORD(wParam) != EN_UPDATE || hostTable == nullptr ||
+          hostTable->hostServices == nullptr) {
+        return 0;
+      }
       return hostTable->hostServices->editUpdated(hostTable);
     case HOST_INIT_MESSAGE:
-      OnHostInit(window, editHandle, hostTable);
+      if (hostTable != nullptr) OnHostInit(window, editHandle, hostTable);
       return 0;
     default:
       return 0;

@@ -73,11 +73,11 @@ SpinField CreateSpinField(const char* labelText, HWND parent, HINSTANCE instance
   return field;
 }
 
-void CreateFields(HWND parent, HINSTANCE instance) {
+bool CreateFields(HWND parent, HINSTANCE instance) {
   const bool created = std::any_of(spinFields.begin(), spinFields.end(), [](const SpinField& f) {
     return f.label != nullptr || f.edit != nullptr || f.upDown != nullptr;
   });
-  if (created) return;
+  if (created) return false;
   for (int k = 0; k < kFieldCount; ++k) {
     const FieldSpec& spec = kFieldSpecs[static_cast<std::size_t>(k)];
     const int x = k % 2 == 0 ? 16 : spinFields[0].width + 8;
@@ -85,6 +85,7 @@ void CreateFields(HWND parent, HINSTANCE instance) {
     spinFields[static_cast<std::size_t>(k)] = CreateSpinField(
         spec.label, parent, instance, kEditIdBase + 2 * k, x, y, spec.low, spec.high, spec.initial);
   }
+  return true;
 }
 
 void DestroyFields() {

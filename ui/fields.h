@@ -36,8 +36,9 @@ SpinField CreateSpinField(const char* labelText, HWND parent, HINSTANCE instance
                           int y, std::int32_t low, std::int32_t high, std::int32_t initial);
 
 // Creates the twelve fields in two columns inside parent, with their initial values and
-// creation ranges. A second call leaves the fields that exist alone.
-void CreateFields(HWND parent, HINSTANCE instance);
+// creation ranges, and answers true. A second call leaves the fields that exist alone and
+// answers false.
+bool CreateFields(HWND parent, HINSTANCE instance);
 
 // The unload teardown: deletes FieldFont, restores the edit boxes' own procedure and destroys
 // the controls, last field first. Handles that no longer exist are passed over harmlessly.

@@ -187,6 +187,26 @@ TEST_F(ConfigWindowTest, SecondInitialisationKeepsTheFirstFields) {
   EXPECT_EQ(session->FieldText(FieldId::SrcX), "12");
 }
 
+// A repeated initialisation takes the host's new largest frame but keeps typed sizes.
+TEST_F(ConfigWindowTest, SecondInitialisationKeepsTypedSizesWithinNewLimits) {
+  const struct {
+    std::int32_t maxW, maxH;
+    const char* width;
+    const char* height;
+  } cases[] = {{1280, 720, "800", "600"}, {480, 270, "480", "270"}, {1920, 1080, "480", "270"}};
+  session->SetFieldText(FieldId::Width, "800");
+  session->SetFieldText(FieldId::Height, "600");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.maxW) + "x" + std::to_string(c.maxH));
+    session->SetLargestFrame(c.maxW, c.maxH);
+    session->SendInit();
+    EXPECT_EQ(session->FieldText(FieldId::Width), c.width);
+    EXPECT_EQ(session->FieldText(FieldId::Height), c.height);
+    EXPECT_EQ(session->Range(FieldId::Width).high, c.maxW);
+    EXPECT_EQ(session->Range(FieldId::Height).high, c.maxH);
+  }
+}
+
 TEST_F(ConfigWindowTest, EachAcceptedKeystrokeCallsServiceTwentyFiveOnce) {
   const struct {
     FieldId field;
