@@ -65,7 +65,7 @@ int ThreadWindows() {
 TEST(ReliabilityLifecycleTest, FramesBeforeInitialisationRenderNothing) {
   for (bool windows : {false, true}) {
     auto session = std::make_unique<host::ModuleHost>();
-    ASSERT_TRUE(session->Load(TESSELOX_RELIABILITY_MODULE)) << session->Error();
+    ASSERT_TRUE(session->Load(ModulePath())) << session->Error();
     if (windows) {
       ASSERT_TRUE(session->CreateWindows());
     }
@@ -128,7 +128,7 @@ TEST(ReliabilityLifecycleTest, UnloadWithoutInitialisation) {
   for (bool windows : {false, true}) {
     SCOPED_TRACE(windows ? "windows made" : "no windows");
     auto session = std::make_unique<host::ModuleHost>();
-    ASSERT_TRUE(session->Load(TESSELOX_RELIABILITY_MODULE)) << session->Error();
+    ASSERT_TRUE(session->Load(ModulePath())) << session->Error();
     if (windows) {
       ASSERT_TRUE(session->CreateWindows());
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Shared by the reliability programs: starting the real module in the test host, reading a
+// Shared by the reliability programs: reading a
 // field's text the way the frame callback does, and running one frame with every output pixel,
 // every buffer byte and every guard checked.
 
@@ -20,24 +20,11 @@
 
 #include "host/session/frame_buffers.h"
 #include "host/session/module_host.h"
+#include "module_session.h"
 #include "reference_model.h"
 #include "test_image.h"
 
 namespace tesselox::test {
-
-inline std::unique_ptr<host::ModuleHost> StartModule(bool init = true,
-                                                     std::int32_t largestWidth = 1920,
-                                                     std::int32_t largestHeight = 1440) {
-  auto session = std::make_unique<host::ModuleHost>();
-  if (!session->Load(TESSELOX_RELIABILITY_MODULE)) {
-    ADD_FAILURE() << session->Error();
-    return session;
-  }
-  session->SetLargestFrame(largestWidth, largestHeight);
-  EXPECT_TRUE(session->CreateWindows());
-  if (init) session->SendInit();
-  return session;
-}
 
 // What a field showing `text` reads as: its first five characters, commas removed, must be one
 // decimal integer with an optional sign and nothing else; anything else reads as 0.
