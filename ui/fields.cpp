@@ -79,11 +79,12 @@ bool CreateFields(HWND parent, HINSTANCE instance) {
   });
   if (created) return false;
   for (int k = 0; k < kFieldCount; ++k) {
-    const FieldSpec& spec = kFieldSpecs[static_cast<std::size_t>(k)];
+    const FieldSpec& entry = kFieldSpecs[static_cast<std::size_t>(k)];
     const int x = k % 2 == 0 ? 16 : spinFields[0].width + 8;
     const int y = 12 + 30 * (k / 2);
-    spinFields[static_cast<std::size_t>(k)] = CreateSpinField(
-        spec.label, parent, instance, kEditIdBase + 2 * k, x, y, spec.low, spec.high, spec.initial);
+    spinFields[static_cast<std::size_t>(k)] =
+        CreateSpinField(entry.label, parent, instance, kEditIdBase + 2 * k, x, y, entry.low,
+                        entry.high, entry.initial);
   }
   return true;
 }
