@@ -11,6 +11,11 @@ namespace tesselox::io {
 // The largest width or height the host accepts anywhere: frames, --max and --capacity.
 inline constexpr std::int32_t kMaxFrameSide = 16384;
 
+// The largest frame area, in pixels, that the host accepts for an input, the output and the
+// buffers' capacity: the host is a 32-bit process, and a frame costs its pixels several times
+// over (the decoded input, two frame buffers, the output). Checked before anything is allocated.
+inline constexpr std::int64_t kMaxFramePixels = std::int64_t{8192} * 8192;
+
 // A frame as the host hands it to a module: 6-byte pixels holding three 16-bit little-endian
 // channels (R, G, B for pictures; Y, Cb, Cr for video). Rows are packed, stride == width.
 struct Image {
