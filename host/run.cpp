@@ -2,16 +2,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <iomanip>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "host/io/field_notice.h"
 #include "host/io/image_file.h"
 #include "host/io/input_file.h"
 #include "host/io/io_error.h"
@@ -37,12 +41,14 @@ std::string SizeText(std::int32_t width, std::int32_t height) {
 // The module driven through one frame buffer pair, timing only the frame callback.
 class Filter {
  public:
-  Filter(ModuleHost& session, io::Size capacity) : session_(session), capacity_(capacity) {
+  // `origin` names what set the capacity, for the message when it cannot be had.
+  Filter(ModuleHost& session, io::Size capacity, const std::string& origin)
+      : session_(session), capacity_(capacity) {
     try {
       buffers_ = std::make_unique<FrameBuffers>(capacity.width, capacity.height);
     } catch (const std::bad_alloc&) {
       throw IoError("cannot allocate two frame buffers of " +
-                    SizeText(capacity.width, capacity.height) + " (try a smaller --capacity)");
+                    SizeText(capacity.width, capacity.height) + " (" + origin + ")");
     }
   }
 
@@ -100,7 +106,42 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-void ApplyEdits(ModuleHost& session, const io::Options& options) {
+// Bytes in the UTF-8 character that starts with `lead`; a stray byte counts as one.
+std::size_t CharacterLength(unsigned char lead) {
+  return lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+}
+
+// Selects the field's whole text and types the keys as a person would, one WM_CHAR per byte,
+// noting each character that leaves the text as it was.
+io::Typing TypeKeys(ModuleHost& session, FieldId id, const std::string& keys) {
+  io::Typing typing{keys};
+  const HWND edit = session.Field(id).edit;
+  typing.lengthLimit = static_cast<int>(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0));
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  for (std::size_t k = 0; k < keys.size();) {
+    const std::string before = session.FieldText(id);
+    DWORD start = 0, end = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const std::size_t length =
+        std::min(CharacterLength(static_cast<unsigned char>(keys[k])), keys.size() - k);
+    for (std::size_t m = 0; m < length; ++m)
+      SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(keys[k + m]), 1);
+    k += length;
+    if (session.FieldText(id) != before) continue;
+    if (start == end && static_cast<int>(before.size()) >= typing.lengthLimit) {
+      ++typing.pastLimit;
+    } else {
+      ++typing.refused;
+    }
+  }
+  return typing;
+}
+
+// Types the --set values, then says, one line per field, where a field holds or the filter will
+// use something other than the integer typed; with --strict the first such line is the error.
+void ApplyEdits(ModuleHost& session, const io::Options& options, io::Size capacity,
+                std::ostream& errors) {
+  std::map<int, io::Typing> typed;  // the last edit of each field counts
   for (const io::FieldEdit& edit : options.edits) {
     const HWND box = session.FieldByLabel(edit.label).edit;
     std::optional<FieldId> id;
@@ -108,9 +149,25 @@ void ApplyEdits(ModuleHost& session, const io::Options& options) {
       if (session.Field(static_cast<FieldId>(k)).edit == box) id = static_cast<FieldId>(k);
     }
     if (!id) throw IoError("the module has no field labelled \"" + edit.label + "\"");
-    session.TypeIntoField(*id, edit.value);
+    typed[static_cast<int>(*id)] = TypeKeys(session, *id, edit.value);
     session.PumpMessages();
   }
+  io::FieldStates fields;
+  for (int k = 0; k < kFieldCount; ++k) {
+    const auto id = static_cast<FieldId>(k);
+    const FieldRange range = session.Range(id);
+    fields[static_cast<std::size_t>(k)] = {session.FieldText(id), range.low, range.high};
+  }
+  std::vector<std::string> notices;
+  for (const auto& [field, typing] : typed) {
+    if (auto notice = io::FieldNotice(field, typing, fields, capacity)) notices.push_back(*notice);
+  }
+  if (options.strict && !notices.empty()) {
+    const std::size_t more = notices.size() - 1;
+    throw IoError(notices.front() + (more == 0 ? "" : " (and " + std::to_string(more) + " more)") +
+                  " (--strict)");
+  }
+  for (const std::string& notice : notices) errors << "tesselox-host: notice: " << notice << "\n";
 }
 
 void PrintFields(ModuleHost& session, std::ostream& out) {
@@ -179,6 +236,12 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     kind = inputFile->Kind();
   }
   io::CheckOutputPath(kind, options.out);
+  io::CheckOutputFolder(options.out, options.out == io::kDefaultOutput);
+  if (!options.screenshot.empty()) {
+    io::CheckOutputFolder(options.screenshot, false);
+    if (io::SameFile(options.screenshot, options.out))
+      throw IoError("--screenshot and --out name the same file " + options.out);
+  }
   if (kind == io::InputKind::Y4m && options.frames != 1)
     throw IoError("--frames repeats a still input; a Y4M stream is filtered frame by frame");
   if (kind == io::InputKind::Y4m && options.show)
@@ -190,11 +253,13 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   if (kind == io::InputKind::Image) {
     still =
         inputFile ? io::ReadImage(inputFile->Stream(), inputFile->Name()) : io::MakeTestPattern();
+    if (inputFile) inputFile->Close();  // read whole: the output may replace it
     inputSize = {still.width, still.height};
   } else {
     reader.emplace(inputFile->Stream(), inputFile->Name());
     inputSize = {reader->Header().width, reader->Header().height};
   }
+  io::CheckCapacityArea(options, inputSize);
   const io::Size capacity = io::EffectiveCapacity(options, inputSize);
   if (inputSize.width > capacity.width || inputSize.height > capacity.height) {
     throw IoError("the input is " + SizeText(inputSize.width, inputSize.height) +
@@ -213,7 +278,7 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   // The fields start with ranges made for no frame in particular ("src x" -32..32), and a value
   // typed outside a field's range reads as 0 at the next frame. So the host shows the module
   // the first frame before typing, as an editor shows its first frame before the user edits.
-  Filter filter(session, capacity);
+  Filter filter(session, capacity, io::CapacityOrigin(options, inputSize));
   io::Image frame;
   bool haveFrame = false;
   if (kind == io::InputKind::Image) {
@@ -221,7 +286,7 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   } else if ((haveFrame = reader->ReadFrame(frame))) {
     filter.Run(frame, false);
   }
-  ApplyEdits(session, options);
+  ApplyEdits(session, options, capacity, errors);
 
   std::optional<io::OutputFile> screenshot;
   if (!options.screenshot.empty()) {
@@ -231,7 +296,7 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     WritePng(*screenshot, shot);
   }
 
-  io::OutputFile out(options.out);
+  io::OutputFile out(options.out, options.out == io::kDefaultOutput);
   io::Size outputSize;
   if (kind == io::InputKind::Image) {
     io::Image output;
@@ -265,6 +330,8 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     outputSize = {writer.Written().width, writer.Written().height};
   }
 
+  // A stream read to its end is let go of too, so that the output may replace it.
+  if (inputFile) inputFile->Close();
   if (screenshot) screenshot->Commit();
   out.Commit();
   if (options.printFields) PrintFields(session, report);

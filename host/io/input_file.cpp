@@ -5,21 +5,30 @@
 #include <system_error>
 
 #include "host/io/io_error.h"
+#include "host/io/utf8_path.h"
 
 namespace tesselox::io {
 
 InputFile::InputFile(std::string path)
     : path_(std::move(path)), name_(path_ == "-" ? "standard input" : path_) {
   if (path_ == "-") return;
+  const std::filesystem::path file = PathFromUtf8(path_);
   std::error_code ec;
-  if (std::filesystem::is_directory(path_, ec)) throw IoError(path_ + ": is a folder");
-  file_.open(path_, std::ios::binary);
-  if (!file_) throw IoError(path_ + ": cannot open the file");
+  if (std::filesystem::is_directory(file, ec)) throw IoError(path_ + ": is a folder");
+  file_.open(file, std::ios::binary);
+  if (!file_) {
+    throw IoError(
+        path_ + (std::filesystem::exists(file, ec) ? ": cannot open the file" : ": no such file"));
+  }
 }
 
 std::istream& InputFile::Stream() {
   if (path_ == "-") return std::cin;
   return file_;
+}
+
+void InputFile::Close() {
+  if (file_.is_open()) file_.close();
 }
 
 InputKind InputFile::Kind() {

@@ -16,6 +16,8 @@ class InputFile {
   explicit InputFile(std::string path);
   std::istream& Stream();
   InputKind Kind();
+  // Lets go of the file once everything needed is read, so that the output may replace it.
+  void Close();
   const std::string& Name() const { return name_; }
 
  private:

@@ -1,6 +1,7 @@
 #include "host/io/options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 
 #include "host/io/image.h"
@@ -36,6 +37,19 @@ std::string KnownLabels() {
   return all;
 }
 
+bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
+  if (s.size() < suffix.size()) return false;
+  for (std::size_t k = 0; k < suffix.size(); ++k) {
+    if (std::tolower(static_cast<unsigned char>(s[s.size() - suffix.size() + k])) != suffix[k])
+      return false;
+  }
+  return true;
+}
+
+std::string SizeText(Size size) {
+  return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
 }  // namespace
 
 std::optional<Size> ParseSize(std::string_view text) {
@@ -59,6 +73,22 @@ Size EffectiveCapacity(const Options& options, Size input) {
   return Size{std::max(options.max.width, input.width), std::max(options.max.height, input.height)};
 }
 
+std::string CapacityOrigin(const Options& options, Size input) {
+  if (options.capacity) return "option --capacity " + SizeText(*options.capacity);
+  if (EffectiveCapacity(options, input) == options.max)
+    return "option --max " + SizeText(options.max);
+  return "the larger of --max " + SizeText(options.max) + " and the input " + SizeText(input) +
+         " per side";
+}
+
+void CheckCapacityArea(const Options& options, Size input) {
+  const Size capacity = EffectiveCapacity(options, input);
+  if (std::int64_t{capacity.width} * capacity.height <= kMaxFramePixels) return;
+  throw IoError("frame buffers of " + SizeText(capacity) + " (" + CapacityOrigin(options, input) +
+                ") exceed the host's limit of " + std::to_string(kMaxFramePixels) + " pixels" +
+                (options.capacity ? "" : "; give a smaller --max or a --capacity"));
+}
+
 std::string HelpText() {
   return "usage: tesselox-host [options]\n"
          "  --module PATH          module to load (default: the built Tesselox.auf)\n"
@@ -79,6 +109,8 @@ std::string HelpText() {
          "window\n"
          "  --show                 open the configuration window and a live preview of the "
          "output\n"
+         "  --strict               refuse to run when a typed value is not what the filter will "
+         "use\n"
          "  --help                 print this help\n";
 }
 
@@ -91,18 +123,25 @@ Options ParseOptions(const std::vector<std::string>& args) {
     seen.push_back(name);
   };
   for (std::size_t k = 0; k < args.size(); ++k) {
-    const std::string& arg = args[k];
-    auto value = [&]() -> const std::string& {
+    // "--name=value" is "--name value" in one argument.
+    std::string arg = args[k];
+    std::optional<std::string> attached;
+    if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      attached = arg.substr(eq + 1);
+      arg.resize(eq);
+    }
+    auto value = [&]() -> std::string {
+      if (attached) return *attached;
       if (k + 1 >= args.size()) throw IoError("option " + arg + " needs a value");
       return args[++k];
     };
     auto path = [&]() -> std::string {
-      const std::string& v = value();
+      const std::string v = value();
       if (v.empty()) throw IoError("option " + arg + " needs a non-empty path");
       return v;
     };
     auto size = [&]() -> Size {
-      const std::string& v = value();
+      const std::string v = value();
       const auto s = ParseSize(v);
       if (!s) {
         throw IoError("option " + arg + ": bad size \"" + v + "\" (want WxH, each 1 to " +
@@ -111,7 +150,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
       return *s;
     };
     if (arg == "--set") {
-      const std::string& v = value();
+      const std::string v = value();
       const auto eq = v.find('=');
       if (eq == std::string::npos) throw IoError("option --set: \"" + v + "\" is not LABEL=VALUE");
       const std::string_view label = Trim(std::string_view(v).substr(0, eq));
@@ -122,21 +161,24 @@ Options ParseOptions(const std::vector<std::string>& args) {
       options.edits.push_back(FieldEdit{std::string(label), v.substr(eq + 1)});
       continue;
     }
-    if (arg == "--print-fields" || arg == "--show" || arg == "--help" || arg == "-h") {
+    const std::pair<const char*, bool*> flags[] = {{"--print-fields", &options.printFields},
+                                                   {"--show", &options.show},
+                                                   {"--strict", &options.strict},
+                                                   {"--help", &options.help},
+                                                   {"-h", &options.help}};
+    bool handled = false;
+    for (const auto& [name, target] : flags) {
+      if (arg != name) continue;
+      if (attached) throw IoError("option " + arg + " takes no value");
       once(arg == "-h" ? "--help" : arg);
-      if (arg == "--print-fields")
-        options.printFields = true;
-      else if (arg == "--show")
-        options.show = true;
-      else
-        options.help = true;
-      continue;
+      *target = true;
+      handled = true;
     }
+    if (handled) continue;
     const std::pair<const char*, std::string*> paths[] = {{"--module", &options.module},
                                                           {"--in", &options.in},
                                                           {"--out", &options.out},
                                                           {"--screenshot", &options.screenshot}};
-    bool handled = false;
     for (const auto& [name, target] : paths) {
       if (arg != name) continue;
       once(arg);
@@ -156,7 +198,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
     }
     if (arg == "--frames") {
       once(arg);
-      const std::string& v = value();
+      const std::string v = value();
       const auto n = ParseCount(v, 1, 1000000);
       if (!n) throw IoError("option --frames: bad count \"" + v + "\" (want 1 to 1000000)");
       options.frames = *n;
@@ -166,6 +208,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
     throw IoError("unexpected argument \"" + arg + "\" (see --help)");
   }
   if (options.screenshot == "-") throw IoError("option --screenshot needs a file, not -");
+  if (!options.screenshot.empty() && !EndsWithNoCase(options.screenshot, ".png")) {
+    throw IoError("option --screenshot " + options.screenshot +
+                  ": the window is saved as PNG; name it .png");
+  }
   return options;
 }
 

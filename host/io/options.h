@@ -27,10 +27,13 @@ struct FieldEdit {
   bool operator==(const FieldEdit&) const = default;
 };
 
+// The output when --out is not given; its folder is the one folder the host makes.
+inline constexpr std::string_view kDefaultOutput = "out/tesselox.png";
+
 struct Options {
   std::string module;  // empty: the built module
   std::string in;      // empty: the built-in test pattern; "-": standard input
-  std::string out = "out/tesselox.png";
+  std::string out{kDefaultOutput};
   std::vector<FieldEdit> edits;
   Size max{1920, 1080};
   std::optional<Size> capacity;  // absent: the larger of max and the input, per side
@@ -38,11 +41,13 @@ struct Options {
   bool printFields = false;
   std::string screenshot;  // empty: none
   bool show = false;
+  bool strict = false;  // a --set notice is an error
   bool help = false;
 };
 
-// Parses the arguments after the program name. Throws IoError with one line naming the problem:
-// an unknown option, a missing or bad value, an option given twice, an unknown field label.
+// Parses the arguments after the program name; "--name=value" is the same as "--name value".
+// Throws IoError with one line naming the problem: an unknown option, a missing or bad value, an
+// option given twice, an unknown field label, a screenshot not named .png.
 Options ParseOptions(const std::vector<std::string>& args);
 
 // One line per option.
@@ -53,6 +58,14 @@ std::optional<Size> ParseSize(std::string_view text);
 
 // --capacity if given, else per side the larger of --max and the input.
 Size EffectiveCapacity(const Options& options, Size input);
+
+// Which option set the buffers' capacity, for messages: "--capacity WxH", "--max WxH" or the
+// input.
+std::string CapacityOrigin(const Options& options, Size input);
+
+// Throws IoError, naming the option responsible, when the buffers' capacity has more than
+// kMaxFramePixels pixels.
+void CheckCapacityArea(const Options& options, Size input);
 
 // The index of a field label, or nothing.
 std::optional<int> FieldIndex(std::string_view label);

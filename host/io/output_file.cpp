@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "host/io/io_error.h"
+#include "host/io/utf8_path.h"
 
 namespace tesselox::io {
 namespace {
@@ -29,22 +30,39 @@ bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
   return true;
 }
 
+// The folder a relative name without one lives in is the current folder.
+fs::path FolderOf(const fs::path& target) {
+  const fs::path folder = target.parent_path();
+  return folder.empty() ? fs::path(".") : folder;
+}
+
+// An absolute, normalised spelling; Windows file names ignore case.
+std::string Spelling(const fs::path& path) {
+  std::error_code ec;
+  fs::path full = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  if (ec) full = fs::absolute(path, ec).lexically_normal();
+  std::string text = Utf8FromPath(full.make_preferred());
+#ifdef _WIN32
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+#endif
+  return text;
+}
+
 }  // namespace
 
-OutputFile::OutputFile(std::string path) : path_(std::move(path)) {
+OutputFile::OutputFile(std::string path, bool makeFolder) : path_(std::move(path)) {
   if (IsStdout()) return;
-  const fs::path target(path_);
+  target_ = PathFromUtf8(path_);
+  CheckOutputFolder(path_, makeFolder);
+  const fs::path folder = FolderOf(target_);
   std::error_code ec;
-  if (fs::is_directory(target, ec)) throw IoError(path_ + ": is a folder");
-  const fs::path folder = target.parent_path();
-  if (!folder.empty() && !fs::exists(folder, ec)) {
+  if (!fs::is_directory(folder, ec)) {
     fs::create_directories(folder, ec);
-    if (ec) throw IoError(folder.string() + ": cannot make the folder (" + ec.message() + ")");
+    if (ec) throw IoError(Utf8FromPath(folder) + ": cannot make the folder (" + ec.message() + ")");
   }
-  fs::path temporary = target;
-  temporary += ".tmp-" + UniqueSuffix();
-  temporary_ = temporary.string();
-  file_.open(temporary, std::ios::binary | std::ios::trunc);
+  temporary_ = target_;
+  temporary_ += PathFromUtf8(".tmp-" + UniqueSuffix());
+  file_.open(temporary_, std::ios::binary | std::ios::trunc);
   if (!file_) throw IoError(path_ + ": cannot create the file");
 }
 
@@ -60,6 +78,10 @@ std::ostream& OutputFile::Stream() {
   return file_;
 }
 
+std::string OutputFile::TemporaryPath() const {
+  return Utf8FromPath(temporary_);
+}
+
 void OutputFile::Commit() {
   if (IsStdout()) {
     std::cout.flush();
@@ -70,13 +92,13 @@ void OutputFile::Commit() {
   file_.close();
   if (file_.fail()) throw IoError(path_ + ": write error");
   std::error_code ec;
-  fs::rename(temporary_, path_, ec);
-  if (ec && fs::exists(path_)) {
+  fs::rename(temporary_, target_, ec);
+  if (ec && fs::exists(target_, ec)) {
     // Some platforms refuse to rename over an existing file.
     std::error_code removed;
-    fs::remove(path_, removed);
+    fs::remove(target_, removed);
     ec.clear();
-    fs::rename(temporary_, path_, ec);
+    fs::rename(temporary_, target_, ec);
   }
   if (ec)
     throw IoError(path_ + ": cannot move the finished file into place (" + ec.message() + ")");
@@ -85,10 +107,32 @@ void OutputFile::Commit() {
 
 void CheckOutputPath(InputKind kind, const std::string& out) {
   if (out == "-") return;
+  std::error_code ec;
+  if (fs::is_directory(PathFromUtf8(out), ec))
+    throw IoError("output " + out + ": is a folder; name a file in it");
   if (kind == InputKind::Image && !EndsWithNoCase(out, ".png"))
     throw IoError("output " + out + ": a picture is written as PNG; name it .png or use -");
   if (kind == InputKind::Y4m && !EndsWithNoCase(out, ".y4m"))
     throw IoError("output " + out + ": a Y4M input is written as Y4M; name it .y4m or use -");
+}
+
+void CheckOutputFolder(const std::string& path, bool makeFolder) {
+  if (path == "-") return;
+  const fs::path target = PathFromUtf8(path);
+  std::error_code ec;
+  if (fs::is_directory(target, ec)) throw IoError(path + ": is a folder");
+  const fs::path folder = FolderOf(target);
+  if (fs::is_directory(folder, ec)) return;
+  if (fs::exists(folder, ec)) throw IoError(path + ": " + Utf8FromPath(folder) + " is a file");
+  if (!makeFolder) throw IoError(path + ": the folder " + Utf8FromPath(folder) + " does not exist");
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == "-" || b == "-") return false;
+  const fs::path first = PathFromUtf8(a), second = PathFromUtf8(b);
+  std::error_code ec;
+  if (fs::exists(first, ec) && fs::exists(second, ec)) return fs::equivalent(first, second, ec);
+  return Spelling(first) == Spelling(second);
 }
 
 }  // namespace tesselox::io

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <string>
 
 namespace tesselox::host {
 namespace {
@@ -33,6 +34,56 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+std::wstring WideFromUtf8(const std::string& text) {
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string Utf8FromWide(const std::wstring& wide) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                      nullptr, nullptr);
+  return text;
+}
+
+// Why LoadLibraryW refused the file, in words.
+std::string LoadFailure(const std::wstring& path, DWORD code) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "it is a folder";
+  switch (code) {
+    case ERROR_MOD_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return exists ? "a library it needs is missing" : "no such file";
+    case ERROR_BAD_EXE_FORMAT:
+      return "not a 32-bit Windows module";
+    case ERROR_DLL_INIT_FAILED:
+      return "its initialisation failed";
+    default:
+      break;
+  }
+  wchar_t* text = nullptr;
+  std::wstring words;
+  if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr) != 0) {
+    words = text;
+    LocalFree(text);
+  }
+  while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' ||
+                            words.back() == L' ' || words.back() == L'.')) {
+    words.pop_back();
+  }
+  const std::string number = "error " + std::to_string(code);
+  return words.empty() ? number : Utf8FromWide(words) + " (" + number + ")";
+}
+
 RECT ClientRectOf(HWND window, HWND parent) {
   RECT rect{};
   GetWindowRect(window, &rect);
@@ -56,9 +107,12 @@ bool ModuleHost::Load(const std::string& path) {
     error_ = "a module is already loaded";
     return false;
   }
-  HMODULE module = LoadLibraryA(path.c_str());
+  // The path is UTF-8; the wide call reaches names the ANSI code page cannot spell.
+  const std::wstring widePath = WideFromUtf8(path);
+  HMODULE module = LoadLibraryW(widePath.c_str());
   if (module == nullptr) {
-    error_ = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+    const DWORD code = GetLastError();
+    error_ = "cannot load " + path + ": " + LoadFailure(widePath, code);
     return false;
   }
   using GetTable = FilterTable*(__cdecl*)();
@@ -66,8 +120,9 @@ bool ModuleHost::Load(const std::string& path) {
       reinterpret_cast<GetTable>(reinterpret_cast<void*>(GetProcAddress(module, "GetFilterTable")));
   const FilterTable* table = getTable != nullptr ? getTable() : nullptr;
   if (table == nullptr) {
-    error_ = path + (getTable == nullptr ? " does not export GetFilterTable"
-                                         : ": GetFilterTable returned no table");
+    error_ = "cannot load " + path +
+             (getTable == nullptr ? ": it does not export GetFilterTable, so it is no filter module"
+                                  : ": its GetFilterTable returned no table");
     FreeLibrary(module);
     return false;
   }

@@ -42,7 +42,8 @@ class ModuleHost {
   ModuleHost(const ModuleHost&) = delete;
   ModuleHost& operator=(const ModuleHost&) = delete;
 
-  // LoadLibrary, then GetFilterTable. On failure returns false and Error() says why.
+  // LoadLibrary, then GetFilterTable; `path` is UTF-8. On failure returns false and Error()
+  // says why in words ("cannot load PATH: no such file").
   // The host's copy of the table gets hostServices and moduleInstance filled in.
   bool Load(const std::string& path);
   bool Loaded() const { return module_ != nullptr; }

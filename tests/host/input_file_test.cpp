@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "host/io/image_file.h"
 #include "host/io/io_error.h"
+#include "host/io/utf8_path.h"
 #include "host/io/y4m_stream.h"
 #include "scratch_folder.h"
 
@@ -41,7 +43,8 @@ TEST(InputFileTest, MissingEmptyOrFolderInputsAreErrors) {
     const char* message;
     bool atOpen;
   } cases[] = {
-      {folder / "missing.png", "cannot open", true},
+      {folder / "missing.png", "missing.png: no such file", true},
+      {folder / "日本/なし.png", "日本/なし.png: no such file", true},
       {folder / "", "is a folder", true},
       {folder / "empty", "empty input", false},
   };
@@ -55,6 +58,25 @@ TEST(InputFileTest, MissingEmptyOrFolderInputsAreErrors) {
     } catch (const IoError& e) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
+  }
+}
+
+TEST(InputFileTest, NamesInAnyScriptOpenAndAClosedInputMayBeReplaced) {
+  for (const std::string name : {"日本.png", "café au lait.png", "ü ß/ç.png"}) {
+    SCOPED_TRACE(name);
+    ScratchFolder folder;
+    const auto png = EncodePng(Image(5, 4));
+    std::filesystem::create_directories(PathFromUtf8(folder / "ü ß"));
+    ScratchFolder::Write(folder / name, std::string(png.begin(), png.end()));
+    InputFile in(folder / name);
+    EXPECT_EQ(in.Name(), folder / name);
+    ASSERT_EQ(in.Kind(), InputKind::Image);
+    EXPECT_EQ(ReadImage(in.Stream(), in.Name()).width, 5);
+    in.Close();
+    OutputFile out(folder / name);
+    out.Stream() << "new";
+    out.Commit();
+    EXPECT_EQ(ScratchFolder::Read(folder / name), "new");
   }
 }
 

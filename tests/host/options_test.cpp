@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/io/image.h"
 #include "host/io/io_error.h"
 
 namespace tesselox::io {
@@ -39,6 +40,38 @@ TEST(OptionsTest, EachOptionSetsItsField) {
   EXPECT_EQ(o.frames, 25);
   EXPECT_TRUE(o.printFields && o.show && o.help);
   EXPECT_EQ(o.screenshot, "shot.png");
+}
+
+TEST(OptionsTest, ValuesMayFollowAnEqualsSign) {
+  const struct {
+    Args attached, separate;
+  } cases[] = {
+      {{"--module=m.auf"}, {"--module", "m.auf"}},
+      {{"--in=/tmp/日本 語.png"}, {"--in", "/tmp/日本 語.png"}},
+      {{"--in=-"}, {"--in", "-"}},
+      {{"--out=a=b.png"}, {"--out", "a=b.png"}},
+      {{"--screenshot=s.png"}, {"--screenshot", "s.png"}},
+      {{"--max=800x600"}, {"--max", "800x600"}},
+      {{"--capacity=100X50"}, {"--capacity", "100X50"}},
+      {{"--frames=7"}, {"--frames", "7"}},
+      {{"--set=src cx=-5"}, {"--set", "src cx=-5"}},
+      {{"--set= width ="}, {"--set", " width ="}},
+  };
+  auto same = [](const Options& a, const Options& b) {
+    return a.module == b.module && a.in == b.in && a.out == b.out && a.edits == b.edits &&
+           a.max == b.max && a.capacity == b.capacity && a.frames == b.frames &&
+           a.screenshot == b.screenshot;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.attached[0]);
+    const Options attached = ParseOptions(c.attached), separate = ParseOptions(c.separate);
+    EXPECT_TRUE(same(attached, separate));
+    EXPECT_FALSE(same(attached, Options{}));
+  }
+  // Only an option's own name ends at '='; a value given apart keeps its '=' signs.
+  EXPECT_EQ(ParseOptions({"--in", "--x=y"}).in, "--x=y");
+  EXPECT_TRUE(ParseOptions({"--strict"}).strict);
+  EXPECT_FALSE(ParseOptions({}).strict);
 }
 
 TEST(OptionsTest, SetsKeepTheirOrderAndTheValueAsTyped) {
@@ -86,6 +119,17 @@ TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
       {{"--set", "Width=3"}, "unknown field label \"Width\""},
       {{"--set"}, "option --set needs a value"},
       {{"--screenshot", "-"}, "--screenshot needs a file"},
+      {{"--screenshot", "shot.jpg"}, "option --screenshot shot.jpg: the window is saved as PNG"},
+      {{"--screenshot=shot"}, "the window is saved as PNG; name it .png"},
+      {{"--in="}, "option --in needs a non-empty path"},
+      {{"--max=1920"}, "option --max: bad size \"1920\""},
+      {{"--frames=x"}, "option --frames: bad count \"x\""},
+      {{"--set=src cx"}, "option --set: \"src cx\" is not LABEL=VALUE"},
+      {{"--show=yes"}, "option --show takes no value"},
+      {{"--strict=1"}, "option --strict takes no value"},
+      {{"--strict", "--strict"}, "option --strict given twice"},
+      {{"--in=a", "--in", "b"}, "option --in given twice"},
+      {{"--bogus=3"}, "unknown option --bogus"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -103,7 +147,7 @@ TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
 TEST(OptionsTest, HelpHasOneLinePerOption) {
   const char* names[] = {"--module",     "--in",       "--out",    "--set",
                          "--max",        "--capacity", "--frames", "--print-fields",
-                         "--screenshot", "--show",     "--help"};
+                         "--screenshot", "--show",     "--strict", "--help"};
   std::istringstream help(HelpText());
   std::string line;
   std::vector<std::string> lines;
@@ -131,6 +175,46 @@ TEST(OptionsTest, CapacityDefaultsToTheLargerSidePerSide) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.empty() ? "defaults" : c.args[0] + " " + c.args[1]);
     EXPECT_EQ(EffectiveCapacity(ParseOptions(c.args), c.input), c.expected);
+  }
+}
+
+TEST(OptionsTest, OversizedBuffersNameTheOptionThatAskedForThem) {
+  const std::string limit =
+      "exceed the host's limit of " + std::to_string(kMaxFramePixels) + " pixels";
+  const struct {
+    Args args;
+    Size input;
+    const char* message;  // empty: accepted
+  } cases[] = {
+      {{"--max", "16384x16384"},
+       {1440, 1080},
+       "frame buffers of 16384x16384 (option --max 16384x16384) "},
+      {{"--max", "16384x4097"}, {64, 48}, "frame buffers of 16384x4097 (option --max 16384x4097) "},
+      {{"--max", "16384x4096"}, {64, 48}, ""},
+      {{"--max", "8192x8192"}, {8192, 8192}, ""},
+      {{"--capacity", "9000x9000"},
+       {64, 48},
+       "frame buffers of 9000x9000 (option --capacity 9000x9000) "},
+      {{"--capacity", "100x100", "--max", "16384x16384"}, {64, 48}, ""},
+      {{"--max", "1920x8000"},
+       {16384, 1080},
+       "frame buffers of 16384x8000 (the larger of --max 1920x8000 and the input 16384x1080 per "
+       "side) "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const Options options = ParseOptions(c.args);
+    if (*c.message == '\0') {
+      EXPECT_NO_THROW(CheckCapacityArea(options, c.input));
+      continue;
+    }
+    try {
+      CheckCapacityArea(options, c.input);
+      ADD_FAILURE() << "accepted";
+    } catch (const IoError& e) {
+      const std::string advice = options.capacity ? "" : "; give a smaller --max or a --capacity";
+      EXPECT_EQ(e.what(), c.message + limit + advice);
+    }
   }
 }
 

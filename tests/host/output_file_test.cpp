@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/io/io_error.h"
+#include "host/io/utf8_path.h"
 #include "scratch_folder.h"
 
 namespace tesselox::io {
@@ -22,12 +24,16 @@ TEST(OutputFileTest, OutputAppearsOnlyOnCommit) {
     bool commit;
     std::optional<std::string> after;  // what the target holds afterwards; nothing: absent
     std::size_t entries;               // files and folders left in the scratch folder
+    bool makeFolder = false;
   } cases[] = {
       {"new file", "a.png", std::nullopt, true, "data", 1},
       {"replaces", "a.png", "old", true, "data", 1},
       {"abandoned new file", "a.png", std::nullopt, false, std::nullopt, 0},
       {"abandoned keeps the old file", "a.png", "old", false, "old", 1},
-      {"makes folders", "x/y/a.png", std::nullopt, true, "data", 3},
+      {"makes folders", "x/y/a.png", std::nullopt, true, "data", 3, true},
+      {"name in another script", "日本 é.png", std::nullopt, true, "data", 1},
+      {"replaces a name in another script", "結果.png", "old", true, "data", 1},
+      {"abandoned name in another script", "ü.png", std::nullopt, false, std::nullopt, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -35,15 +41,15 @@ TEST(OutputFileTest, OutputAppearsOnlyOnCommit) {
     const std::string target = folder / c.target;
     if (c.before) ScratchFolder::Write(target, *c.before);
     {
-      OutputFile out(target);
+      OutputFile out(target, c.makeFolder);
       EXPECT_FALSE(out.IsStdout());
       out.Stream() << "da";
       // Nothing shows under the target's name while writing.
-      EXPECT_EQ(std::filesystem::exists(target), c.before.has_value());
+      EXPECT_EQ(ScratchFolder::Exists(target), c.before.has_value());
       out.Stream() << "ta";
       if (c.commit) out.Commit();
     }
-    EXPECT_EQ(std::filesystem::exists(target), c.after.has_value());
+    EXPECT_EQ(ScratchFolder::Exists(target), c.after.has_value());
     if (c.after) {
       EXPECT_EQ(ScratchFolder::Read(target), *c.after);
     }
@@ -63,12 +69,65 @@ TEST(OutputFileTest, UnwritableTargetsAreErrors) {
   ScratchFolder folder;
   std::filesystem::create_directories(folder / "dir");
   ScratchFolder::Write(folder / "file", "x");
-  for (const std::string& target : {folder / "dir", folder / "file/below.png"}) {
-    SCOPED_TRACE(target);
-    EXPECT_THROW(OutputFile{target}, IoError);
+  const struct {
+    std::string target;
+    bool makeFolder;
+    std::string message;
+  } cases[] = {
+      {folder / "dir", false, folder / "dir" + ": is a folder"},
+      {folder / "dir", true, folder / "dir" + ": is a folder"},
+      {folder / "file/below.png", true,
+       folder / "file/below.png" + ": " + folder / "file" + " is a file"},
+      {folder / "none/a.png", false,
+       folder / "none/a.png" + ": the folder " + folder / "none" + " does not exist"},
+      {folder / "なし/a.png", false,
+       folder / "なし/a.png" + ": the folder " + folder / "なし" + " does not exist"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    for (const bool early : {true, false}) {
+      try {
+        if (early) {
+          CheckOutputFolder(c.target, c.makeFolder);
+        } else {
+          OutputFile out(c.target, c.makeFolder);
+        }
+        ADD_FAILURE() << "accepted";
+      } catch (const IoError& e) {
+        EXPECT_EQ(e.what(), c.message);
+      }
+    }
   }
   EXPECT_TRUE(std::filesystem::is_directory(folder / "dir"));
   EXPECT_EQ(ScratchFolder::Read(folder / "file"), "x");
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"dir", "file"}));
+  EXPECT_NO_THROW(CheckOutputFolder("-", false));
+  EXPECT_NO_THROW(CheckOutputFolder(folder / "dir/new.png", false));
+}
+
+TEST(OutputFileTest, SameFileSeesThroughSpellings) {
+  ScratchFolder folder;
+  std::filesystem::create_directories(folder / "sub");
+  ScratchFolder::Write(folder / "here.png", "x");
+  const struct {
+    std::string a, b;
+    bool same;
+  } cases[] = {
+      {folder / "a.png", folder / "a.png", true},
+      {folder / "sub/../a.png", folder / "a.png", true},
+      {folder / "sub/./b.png", folder / "sub/b.png", true},
+      {folder / "here.png", folder / "sub/../here.png", true},
+      {folder / "日本.png", folder / "sub/../日本.png", true},
+      {folder / "a.png", folder / "b.png", false},
+      {folder / "here.png", folder / "sub/here.png", false},
+      {folder / "日本.png", folder / "日本 .png", false},
+      {"-", "-", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.a + " vs " + c.b);
+    EXPECT_EQ(SameFile(c.a, c.b), c.same);
+    EXPECT_EQ(SameFile(c.b, c.a), c.same);
+  }
 }
 
 TEST(OutputFileTest, DashMeansStandardOutput) {
@@ -95,6 +154,17 @@ TEST(OutputFileTest, OutputNameMustSuitTheInput) {
       EXPECT_NO_THROW(CheckOutputPath(c.kind, c.out));
     } else {
       EXPECT_THROW(CheckOutputPath(c.kind, c.out), IoError);
+    }
+  }
+  // A folder is named as such, whatever its name ends in.
+  ScratchFolder folder;
+  std::filesystem::create_directories(PathFromUtf8(folder / "pics.png"));
+  for (const InputKind kind : {InputKind::Image, InputKind::Y4m}) {
+    try {
+      CheckOutputPath(kind, folder / "pics.png");
+      ADD_FAILURE() << "accepted";
+    } catch (const IoError& e) {
+      EXPECT_EQ(e.what(), "output " + folder / "pics.png" + ": is a folder; name a file in it");
     }
   }
 }

@@ -1,0 +1,115 @@
+#include "host/io/field_notice.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+
+#include "host/io/io_error.h"
+
+namespace tesselox::io {
+namespace {
+
+constexpr int kDstCx = 6, kDstCy = 7, kWidth = 8, kHeight = 9, kPhaseX = 10, kPhaseY = 11;
+
+bool IsSize(int field) {
+  return field == kWidth || field == kHeight;
+}
+
+bool IsPhase(int field) {
+  return field == kPhaseX || field == kPhaseY;
+}
+
+// What an up-down control reports for the text: the integer when it lies in the range, else 0.
+std::int32_t RangedValue(const FieldState& state) {
+  const auto value = FieldInteger(state.text);
+  return value && *value >= state.low && *value <= state.high ? *value : 0;
+}
+
+std::int32_t Magnitude(std::int32_t v) {
+  return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(v), INT32_MAX));
+}
+
+std::string Keys(int count, const char* what) {
+  return std::to_string(count) + (count == 1 ? " key " : " keys ") + what;
+}
+
+std::string RangeText(std::int32_t low, std::int32_t high) {
+  return std::to_string(low) + ".." + std::to_string(high);
+}
+
+// What happened to the keys on their way into the text.
+std::string TypingText(const Typing& typing) {
+  std::string text = "typed \"" + Printable(typing.keys) + "\"";
+  if (typing.keys.empty()) return text + ": nothing";
+  std::string why;
+  if (typing.refused > 0) why = Keys(typing.refused, "refused");
+  if (typing.pastLimit > 0) {
+    if (!why.empty()) why += ", ";
+    why += Keys(typing.pastLimit, "past the ") + std::to_string(typing.lengthLimit) +
+           "-character limit";
+  }
+  return why.empty() ? text : text + ": " + why;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> FieldInteger(std::string_view text) {
+  const bool plus = !text.empty() && text[0] == '+';
+  if (plus) text.remove_prefix(1);
+  const std::string_view digits = !plus && !text.empty() && text[0] == '-' ? text.substr(1) : text;
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  std::int32_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::array<std::int32_t, kFieldLabels.size()> NextFrameValues(const FieldStates& fields) {
+  std::array<std::int32_t, kFieldLabels.size()> values{};
+  for (int k = 0; k < static_cast<int>(values.size()); ++k) {
+    const FieldState& state = fields[static_cast<std::size_t>(k)];
+    values[static_cast<std::size_t>(k)] =
+        IsSize(k) ? FieldInteger(state.text).value_or(0) : RangedValue(state);
+  }
+  values[kPhaseX] = std::clamp(values[kPhaseX], 0, Magnitude(values[kDstCx]));
+  values[kPhaseY] = std::clamp(values[kPhaseY], 0, Magnitude(values[kDstCy]));
+  return values;
+}
+
+std::optional<std::string> FieldNotice(int field, const Typing& typing, const FieldStates& fields,
+                                       Size capacity) {
+  const auto index = static_cast<std::size_t>(field);
+  const FieldState& state = fields[index];
+  std::int32_t uses = NextFrameValues(fields)[index];
+  const std::int32_t cap = field == kWidth ? capacity.width : capacity.height;
+  const bool capped = IsSize(field) && Magnitude(uses) > cap;
+  if (IsSize(field)) uses = std::min(Magnitude(uses), cap);
+  const auto typed = FieldInteger(typing.keys);
+  const auto held = FieldInteger(state.text);
+  // A size outside its range is used as it stands, though the field's range says otherwise.
+  const bool sizeInRange = !IsSize(field) || (held && *held >= state.low && *held <= state.high);
+  if (state.text == typing.keys && typed && *typed == uses && sizeInRange) return std::nullopt;
+
+  std::string notice =
+      "field \"" + std::string(kFieldLabels[index]) + "\" holds \"" + Printable(state.text) + "\"";
+  if (state.text != typing.keys) notice += " (" + TypingText(typing) + ")";
+  const std::string range = RangeText(state.low, state.high);
+  if (!held) {
+    notice += ", not an integer";
+  } else if (IsSize(field) && *held < state.low) {
+    notice += ", below its range " + range;
+  } else if (IsSize(field) && *held > state.high) {
+    notice += ", above its range " + range;
+  } else if (!IsSize(field) && (*held < state.low || *held > state.high)) {
+    notice += ", outside its range " + range;
+  } else if (IsPhase(field) && uses != *held) {
+    const std::int32_t top = NextFrameValues(fields)[field == kPhaseX ? kDstCx : kDstCy];
+    notice += ", above its range at the next frame " + RangeText(0, Magnitude(top));
+  }
+  notice += ": the filter uses " + std::to_string(uses);
+  if (capped) notice += ", the buffers' capacity";
+  return notice;
+}
+
+}  // namespace tesselox::io
