@@ -60,14 +60,15 @@ TEST(FieldNoticeTest, NextFrameReadsRangedFieldsAsZeroOutsideTheirRange) {
   FieldStates fields = FirstFrameFields();
   EXPECT_EQ(NextFrameValues(fields),
             (std::array<std::int32_t, 12>{0, 0, 1440, 1080, 0, 0, 640, 360, 640, 360, 0, 0}));
-  fields[kSrcX].text = "1441";   // past the range
-  fields[kSrcY].text = "-1080";  // its end
-  fields[kDstCx].text = "1.5";   // no integer
-  fields[kDstCy].text = "-200";
-  fields[kW].text = "5000";  // read as it stands
-  fields[kH].text = "x";
-  fields[kPhX].text = "600";  // in 0..640, but dst cx reads 0
-  fields[kPhY].text = "300";  // in 0..360, then limited to |dst cy|
+  const std::pair<Field, const char*> texts[] = {
+      {kSrcX, "1441"},                  // past the range
+      {kSrcY, "-1080"},                 // its end
+      {kDstCx, "1.5"},                  // no integer
+      {kDstCy, "-200"}, {kW, "5000"},   // read as it stands
+      {kH, "x"},        {kPhX, "600"},  // in 0..640, but dst cx reads 0
+      {kPhY, "300"},                    // in 0..360, then limited to |dst cy|
+  };
+  for (const auto& [field, text] : texts) fields[field].text = text;
   EXPECT_EQ(NextFrameValues(fields),
             (std::array<std::int32_t, 12>{0, -1080, 1440, 1080, 0, 0, 0, -200, 5000, 0, 0, 200}));
 }
@@ -76,28 +77,33 @@ TEST(FieldNoticeTest, SaysWhatTheFieldHoldsAndWhatTheFilterUses) {
   const struct {
     const char* what;
     Field field;
-    Typing typing;
-    const char* text;                                       // the field's text after typing
+    const char* keys;
+    int refused, pastLimit;  // keys refused, keys past the 5-character limit
+    const char* text;        // the field's text after typing
     std::vector<std::pair<Field, const char*>> otherTexts;  // other fields' texts
     Size capacity;
     const char* notice;  // empty: none
   } cases[] = {
-      {"as typed", kSrcCx, {"720"}, "720", {}, {1920, 1080}, ""},
-      {"sign", kSrcX, {"+5"}, "+5", {}, {1920, 1080}, ""},
-      {"leading zeros", kDstY, {"007"}, "007", {}, {1920, 1080}, ""},
-      {"range end", kDstCx, {"-1920"}, "-1920", {}, {1920, 1080}, ""},
-      {"size at its range's top", kW, {"1920"}, "1920", {}, {1920, 1080}, ""},
-      {"phase inside", kPhX, {"300"}, "300", {}, {1920, 1080}, ""},
+      {"as typed", kSrcCx, "720", 0, 0, "720", {}, {1920, 1080}, ""},
+      {"sign", kSrcX, "+5", 0, 0, "+5", {}, {1920, 1080}, ""},
+      {"leading zeros", kDstY, "007", 0, 0, "007", {}, {1920, 1080}, ""},
+      {"range end", kDstCx, "-1920", 0, 0, "-1920", {}, {1920, 1080}, ""},
+      {"size at its range's top", kW, "1920", 0, 0, "1920", {}, {1920, 1080}, ""},
+      {"phase inside", kPhX, "300", 0, 0, "300", {}, {1920, 1080}, ""},
       {"not an integer",
        kSrcCx,
-       {"12.5"},
+       "12.5",
+       0,
+       0,
        "12.5",
        {},
        {1920, 1080},
        "field \"src cx\" holds \"12.5\", not an integer: the filter uses 0"},
       {"cut, then out of range",
        kDstCx,
-       {"123456", 0, 1, 5},
+       "123456",
+       0,
+       1,
        "12345",
        {},
        {1920, 1080},
@@ -105,7 +111,9 @@ TEST(FieldNoticeTest, SaysWhatTheFieldHoldsAndWhatTheFilterUses) {
        "outside its range -1920..1920: the filter uses 0"},
       {"many keys cut",
        kDstCx,
-       {"99999999999", 0, 6, 5},
+       "99999999999",
+       0,
+       6,
        "99999",
        {},
        {1920, 1080},
@@ -113,7 +121,9 @@ TEST(FieldNoticeTest, SaysWhatTheFieldHoldsAndWhatTheFilterUses) {
        "limit), outside its range -1920..1920: the filter uses 0"},
       {"refused and cut",
        kSrcY,
-       {"1a23456", 1, 1, 5},
+       "1a23456",
+       1,
+       1,
        "12345",
        {},
        {1920, 1080},
@@ -121,56 +131,72 @@ TEST(FieldNoticeTest, SaysWhatTheFieldHoldsAndWhatTheFilterUses) {
        "5-character limit), outside its range -1080..1080: the filter uses 0"},
       {"letters refused",
        kSrcCx,
-       {"abc12", 3, 0, 5},
+       "abc12",
+       3,
+       0,
        "12",
        {},
        {1920, 1080},
        "field \"src cx\" holds \"12\" (typed \"abc12\": 3 keys refused): the filter uses 12"},
       {"second sign refused",
        kSrcX,
-       {"--5", 1, 0, 5},
+       "--5",
+       1,
+       0,
        "-5",
        {},
        {1920, 1080},
        "field \"src x\" holds \"-5\" (typed \"--5\": 1 key refused): the filter uses -5"},
       {"every key refused: the text stays",
        kW,
-       {"abc", 3, 0, 5},
+       "abc",
+       3,
+       0,
        "640",
        {},
        {1920, 1080},
        "field \"width\" holds \"640\" (typed \"abc\": 3 keys refused): the filter uses 640"},
       {"nothing typed",
        kW,
-       {""},
+       "",
+       0,
+       0,
        "640",
        {},
        {1920, 1080},
        "field \"width\" holds \"640\" (typed \"\": nothing): the filter uses 640"},
       {"control character",
        kDstX,
-       {"1\n2", 1, 0, 5},
+       "1\n2",
+       1,
+       0,
        "12",
        {},
        {1920, 1080},
        "field \"dst x\" holds \"12\" (typed \"1\\x0a2\": 1 key refused): the filter uses 12"},
       {"width below its range",
        kW,
-       {"5"},
+       "5",
+       0,
+       0,
        "5",
        {},
        {1920, 1080},
        "field \"width\" holds \"5\", below its range 32..1920: the filter uses 5"},
       {"negative height",
        kH,
-       {"-500"},
+       "-500",
+       0,
+       0,
        "-500",
        {},
        {1920, 1080},
        "field \"height\" holds \"-500\", below its range 32..1080: the filter uses 500"},
       {"width above its range and the capacity",
        kW,
-       {"5000"},
+       "5000",
+       0,
+       0,
        "5000",
        {},
        {1920, 1080},
@@ -178,35 +204,45 @@ TEST(FieldNoticeTest, SaysWhatTheFieldHoldsAndWhatTheFilterUses) {
        "buffers' capacity"},
       {"width above its range within the capacity",
        kW,
-       {"3000"},
+       "3000",
+       0,
+       0,
        "3000",
        {},
        {4000, 1080},
        "field \"width\" holds \"3000\", above its range 32..1920: the filter uses 3000"},
       {"width in range, capacity smaller",
        kW,
-       {"1000"},
+       "1000",
+       0,
+       0,
        "1000",
        {},
        {800, 600},
        "field \"width\" holds \"1000\": the filter uses 800, the buffers' capacity"},
       {"height not an integer",
        kH,
-       {"-"},
+       "-",
+       0,
+       0,
        "-",
        {},
        {1920, 1080},
        "field \"height\" holds \"-\", not an integer: the filter uses 0"},
       {"phase outside its range",
        kPhX,
-       {"700"},
+       "700",
+       0,
+       0,
        "700",
        {},
        {1920, 1080},
        "field \"phase x\" holds \"700\", outside its range 0..640: the filter uses 0"},
       {"phase limited by the new dst cx",
        kPhX,
-       {"500"},
+       "500",
+       0,
+       0,
        "500",
        {{kDstCx, "-100"}},
        {1920, 1080},
@@ -214,7 +250,9 @@ TEST(FieldNoticeTest, SaysWhatTheFieldHoldsAndWhatTheFilterUses) {
        "uses 100"},
       {"phase limited by a dst cy that reads 0",
        kPhY,
-       {"300"},
+       "300",
+       0,
+       0,
        "300",
        {{kDstCy, "5000"}},
        {1920, 1080},
@@ -226,7 +264,8 @@ TEST(FieldNoticeTest, SaysWhatTheFieldHoldsAndWhatTheFilterUses) {
     FieldStates fields = FirstFrameFields();
     fields[c.field].text = c.text;
     for (const auto& [other, text] : c.otherTexts) fields[other].text = text;
-    const auto notice = FieldNotice(c.field, c.typing, fields, c.capacity);
+    const Typing typing{c.keys, c.refused, c.pastLimit, 5};
+    const auto notice = FieldNotice(c.field, typing, fields, c.capacity);
     EXPECT_EQ(notice.value_or(""), c.notice);
   }
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -13,6 +14,7 @@
 
 #include "host/io/image_file.h"
 #include "host/io/test_pattern.h"
+#include "host/io/utf8_path.h"
 #include "host_process.h"
 #include "reference_model.h"
 #include "scratch_folder.h"
@@ -202,10 +204,7 @@ TEST(HostEndToEndTest, FailuresSayWhatWentWrongAndLeaveNoOutput) {
       {"unknown label", {"--set", "src q=4"}, "result.png", "unknown field label \"src q\""},
       {"missing module", {"--module", "@/none.auf"}, "result.png", "cannot load"},
       {"not a module", {"--module", "@/garbage.png"}, "result.png", "cannot load"},
-      {"missing file",
-       {"--in", "@/missing.png"},
-       "result.png",
-       "missing.png: cannot open the file"},
+      {"missing file", {"--in", "@/missing.png"}, "result.png", "missing.png: no such file"},
       {"unreadable file", {"--in", "@/garbage.png"}, "result.png", "garbage.png: not a readable"},
       {"picture over capacity",
        {"--capacity", "1000x1000"},
@@ -351,6 +350,286 @@ TEST(HostEndToEndTest, ShowRendersEachEditAndWritesTheLastRender) {
       io::MakeTestPattern(), CopyArgs{639, 0, -640, 360, 0, 0, 1440, 1080, 0, 0}, 640, 360);
   EXPECT_EQ(Mismatches(output, expected), 0u) << run.out << run.err;
   EXPECT_NE(ClosingLine(run.out), "") << run.out;
+}
+
+// Every file under the folder as a path relative to it ('/' between names), sorted; the files
+// that carry the host's standard streams are left out.
+std::vector<std::string> FilesIn(const ScratchFolder& folder) {
+  const std::filesystem::path root = io::PathFromUtf8(folder / "").parent_path();
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    if (entry.is_directory()) continue;
+    const std::u8string name = entry.path().lexically_relative(root).generic_u8string();
+    const std::string text(name.begin(), name.end());
+    if (text != "stdout.bin" && text != "stderr.txt" && text != "empty-stdin")
+      files.push_back(text);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+void MakeFolder(const std::string& path) {
+  std::filesystem::create_directories(io::PathFromUtf8(path));
+}
+
+// "@/" stands for the scratch folder.
+std::string InFolder(const ScratchFolder& folder, const std::string& text) {
+  std::string out = text;
+  for (std::size_t at = out.find("@/"); at != std::string::npos; at = out.find("@/", at)) {
+    const std::string path = folder / "";
+    out.replace(at, 2, path);
+    at += path.size();
+  }
+  return out;
+}
+
+std::vector<std::string> InFolder(const ScratchFolder& folder,
+                                  const std::vector<std::string>& args) {
+  std::vector<std::string> out;
+  for (const std::string& a : args) out.push_back(InFolder(folder, a));
+  return out;
+}
+
+// The parameters that copy a 200 x 150 picture 1:1.
+const std::vector<std::string> kOneToOne = {"src cx=200", "src cy=150", "dst cx=200",
+                                            "dst cy=150", "width=200",  "height=150"};
+
+TEST(HostEndToEndTest, NamesInAnyScriptGoInAndOut) {
+  const struct {
+    const char* in;
+    const char* out;
+    const char* module;  // a copy of the module here; empty: the built one
+    bool attached;       // --in=PATH rather than --in PATH
+  } cases[] = {
+      {"日本.png", "結果 é.png", "", false},
+      {"café au lait.png", "out é.png", "", true},
+      {"ü/写真 1.png", "ü/写真 2.png", "", false},
+      {"plain.png", "出力/Ergebnis ß.png", "モジュール é/Tesselox.auf", true},
+  };
+  const io::Image input = MakePicture(200, 150);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in);
+    ScratchFolder folder;
+    for (const char* name : {c.in, c.out, c.module}) {
+      const std::string path = folder / name;
+      if (*name != '\0') MakeFolder(io::Utf8FromPath(io::PathFromUtf8(path).parent_path()));
+    }
+    WritePng(folder / c.in, input);
+    std::vector<std::string> args;
+    if (c.attached) {
+      args = {"--in=" + folder / c.in, "--out=" + folder / c.out};
+    } else {
+      args = {"--in", folder / c.in, "--out", folder / c.out};
+    }
+    std::vector<std::string> expectedFiles = {c.in, c.out};
+    if (*c.module != '\0') {
+      std::filesystem::copy_file(io::PathFromUtf8(TESSELOX_MODULE_PATH),
+                                 io::PathFromUtf8(folder / c.module));
+      args.push_back("--module=" + folder / c.module);
+      expectedFiles.push_back(c.module);
+    }
+    for (const auto& a : Sets(kOneToOne)) args.push_back(a);
+    const HostResult run = RunHostProgram(args, folder / "");
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Mismatches(ReadPng(folder / c.out), input), 0u);
+    std::sort(expectedFiles.begin(), expectedFiles.end());
+    EXPECT_EQ(FilesIn(folder), expectedFiles);
+  }
+}
+
+TEST(HostEndToEndTest, OutputMayReplaceItsInput) {
+  const struct {
+    const char* name;
+    bool video;
+  } cases[] = {{"日本 é.png", false}, {"Über.PNG", false}, {"動画 é.y4m", true}};
+  const std::vector<std::string> mirror = {"dst x=63", "dst cx=-64", "width=64", "height=48"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    std::string before;
+    if (c.video) {
+      before = Y4m("YUV4MPEG2 W64 H48 F25:1 C444", 3, 64 * 48 * 3);
+      ScratchFolder::Write(folder / c.name, before);
+    } else {
+      WritePng(folder / c.name, MakePicture(64, 48));
+      before = ReadFile(folder / c.name);
+    }
+    // The same run into another file first: what the input must become.
+    const std::string reference = std::string("reference") + (c.video ? ".y4m" : ".png");
+    std::vector<std::string> args = {"--in", folder / c.name, "--out", folder / reference};
+    for (const auto& a : Sets(mirror)) args.push_back(a);
+    ASSERT_EQ(RunHostProgram(args, folder / "").exitCode, 0u);
+    args[3] = folder / c.name;
+    const HostResult run = RunHostProgram(args, folder / "");
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.err.find("tesselox-host:"), std::string::npos) << run.err;
+    const std::string after = ReadFile(folder / c.name);
+    EXPECT_NE(after, before);
+    EXPECT_TRUE(after == ReadFile(folder / reference)) << "differs from the reference run";
+    std::vector<std::string> files = {c.name, reference};
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(FilesIn(folder), files);
+  }
+}
+
+TEST(HostEndToEndTest, TypedValuesTheFilterReadsOtherwiseAreNoticed) {
+  const struct {
+    const char* what;
+    std::vector<std::string> sets;
+    bool strict;
+    std::vector<std::string> lines;  // standard error, line by line, without "tesselox-host: "
+    const char* output;              // the closing line's sizes; empty: the run fails
+  } cases[] = {
+      {"as typed", {"src cx=720", "dst x=+5", "width=1920"}, false, {}, "output 1920x360"},
+      {"as typed, strict", {"src cx=720"}, true, {}, "output 640x360"},
+      {"not an integer",
+       {"src cx=12.5"},
+       false,
+       {"notice: field \"src cx\" holds \"12.5\", not an integer: the filter uses 0"},
+       "output 640x360"},
+      {"cut, then out of range",
+       {"dst cx=123456"},
+       false,
+       {"notice: field \"dst cx\" holds \"12345\" (typed \"123456\": 1 key past the "
+        "5-character limit), outside its range -1920..1920: the filter uses 0"},
+       "output 640x360"},
+      {"width below its range",
+       {"width=5"},
+       false,
+       {"notice: field \"width\" holds \"5\", below its range 32..1920: the filter uses 5"},
+       "output 5x360"},
+      {"refused keys, in field order",
+       {"src cx=abc12", "src x=--5", "phase y=1,5"},
+       false,
+       {"notice: field \"src x\" holds \"-5\" (typed \"--5\": 1 key refused): the filter uses -5",
+        "notice: field \"src cx\" holds \"12\" (typed \"abc12\": 3 keys refused): the filter "
+        "uses 12",
+        "notice: field \"phase y\" holds \"15\" (typed \"1,5\": 1 key refused): the filter uses "
+        "15"},
+       "output 640x360"},
+      {"a later edit of the field counts",
+       {"src cx=abc", "src cx=700"},
+       false,
+       {},
+       "output 640x360"},
+      {"keys in another script",
+       {"dst y=１２"},
+       false,
+       {"notice: field \"dst y\" holds \"0\" (typed \"１２\": 2 keys refused): the filter uses 0"},
+       "output 640x360"},
+      {"phase beyond the new dst cx",
+       {"phase x=500", "dst cx=100"},
+       false,
+       {"notice: field \"phase x\" holds \"500\", above its range at the next frame 0..100: the "
+        "filter uses 100"},
+       "output 640x360"},
+      {"strict",
+       {"src cx=12.5"},
+       true,
+       {"field \"src cx\" holds \"12.5\", not an integer: the filter uses 0 (--strict)"},
+       ""},
+      {"strict, two fields",
+       {"height=2000", "src y=x"},
+       true,
+       {"field \"src y\" holds \"0\" (typed \"x\": 1 key refused): the filter uses 0 (and 1 "
+        "more) (--strict)"},
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    std::vector<std::string> args = {"--out", folder / "r.png"};
+    if (c.strict) args.push_back("--strict");
+    for (const auto& a : Sets(c.sets)) args.push_back(a);
+    const HostResult run = RunHostProgram(args, folder / "");
+    std::string expected;
+    for (const std::string& line : c.lines) expected += "tesselox-host: " + line + "\n";
+    EXPECT_EQ(run.err, expected);
+    if (*c.output == '\0') {
+      EXPECT_EQ(run.exitCode, 1u);
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(FilesIn(folder), std::vector<std::string>{});
+    } else {
+      EXPECT_EQ(run.exitCode, 0u);
+      EXPECT_NE(ClosingLine(run.out).find(c.output), std::string::npos) << run.out;
+      EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"r.png"});
+    }
+  }
+}
+
+TEST(HostEndToEndTest, RefusalsSayWhatIsWrongInWords) {
+  const struct {
+    const char* what;
+    std::vector<std::string> args;  // "@/" stands for the scratch folder
+    DWORD exitCode;
+    const char* line;  // standard error, "@/" standing for the scratch folder
+  } cases[] = {
+      {"missing module", {"--module", "@/none.auf"}, 1, "cannot load @/none.auf: no such file"},
+      {"not a module",
+       {"--module=@/garbage.png"},
+       1,
+       "cannot load @/garbage.png: not a 32-bit Windows module"},
+      {"module is a folder", {"--module", "@/sub"}, 1, "cannot load @/sub: it is a folder"},
+      {"no filter module",
+       {"--module", "kernel32.dll"},
+       1,
+       "cannot load kernel32.dll: it does not export GetFilterTable, so it is no filter module"},
+      {"missing input in another script",
+       {"--in", "@/日本 なし.png"},
+       1,
+       "@/日本 なし.png: no such file"},
+      {"--max alone too large",
+       {"--max", "16384x16384"},
+       1,
+       "frame buffers of 16384x16384 (option --max 16384x16384) exceed the host's limit of "
+       "67108864 pixels; give a smaller --max or a --capacity"},
+      {"output is a folder", {"--out", "@/sub"}, 1, "output @/sub: is a folder; name a file in it"},
+      {"output is a folder named .png",
+       {"--out=@/sub.png"},
+       1,
+       "output @/sub.png: is a folder; name a file in it"},
+      {"output folder missing",
+       {"--out", "@/なし/r.png"},
+       1,
+       "@/なし/r.png: the folder @/なし does not exist"},
+      {"screenshot folder missing",
+       {"--screenshot", "@/none/s.png"},
+       1,
+       "@/none/s.png: the folder @/none does not exist"},
+      {"screenshot not PNG",
+       {"--screenshot", "@/shot.jpg"},
+       2,
+       "option --screenshot @/shot.jpg: the window is saved as PNG; name it .png"},
+      {"screenshot over the output",
+       {"--screenshot", "@/r.png"},
+       1,
+       "--screenshot and --out name the same file @/r.png"},
+      {"screenshot over the output, spelt otherwise",
+       {"--screenshot", "@/sub/../R.png"},
+       1,
+       "--screenshot and --out name the same file @/r.png"},
+      {"flag with a value", {"--show=yes"}, 2, "option --show takes no value"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    ScratchFolder::Write(folder / "garbage.png", "this is not a picture");
+    MakeFolder(folder / "sub");
+    MakeFolder(folder / "sub.png");
+    const std::vector<std::string> before = FilesIn(folder);
+    std::vector<std::string> args = InFolder(folder, c.args);
+    if (std::string(c.args[0]).rfind("--out", 0) != 0) {
+      args.push_back("--out");
+      args.push_back(folder / "r.png");
+    }
+    const HostResult run = RunHostProgram(args, folder / "");
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.err, "tesselox-host: " + InFolder(folder, c.line) + "\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(FilesIn(folder), before);
+    EXPECT_FALSE(ScratchFolder::Exists(folder / "sub/r.png"));
+  }
 }
 
 }  // namespace

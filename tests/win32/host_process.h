@@ -1,7 +1,8 @@
 #pragma once
 
 // Runs tesselox-host.exe as a user would: a separate process with its own standard streams,
-// which the tests fill and read through files.
+// which the tests fill and read through files. Arguments and paths are UTF-8 and reach the
+// program whole, through the wide calls.
 
 #include <windows.h>
 
@@ -11,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "host/io/utf8_path.h"
+
 namespace tesselox::test {
 
 struct HostResult {
   DWORD exitCode = 0xFFFFFFFF;
   std::string out;  // standard output
-  std::string err;  // standard error
+  std::string err;  // standard error, lines ending in '\n'
 };
 
 inline std::string Quote(const std::string& arg) {
@@ -27,8 +30,12 @@ inline std::string Quote(const std::string& arg) {
   return quoted;
 }
 
+inline std::wstring Wide(const std::string& utf8) {
+  return io::PathFromUtf8(utf8).wstring();
+}
+
 inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(io::PathFromUtf8(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -47,12 +54,14 @@ inline HostResult RunHostProgram(const std::vector<std::string>& args, const std
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   const std::string outPath = folder + "\\stdout.bin", errPath = folder + "\\stderr.txt";
   const std::string inPath = stdinPath.empty() ? folder + "\\empty-stdin" : stdinPath;
-  if (stdinPath.empty()) std::ofstream(inPath, std::ios::binary).flush();
-  HANDLE in = CreateFileA(inPath.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0,
-                          nullptr);
-  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
-  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOA startup{};
+  if (stdinPath.empty()) std::ofstream(io::PathFromUtf8(inPath), std::ios::binary).flush();
+  HANDLE in = CreateFileW(Wide(inPath).c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit,
+                          OPEN_EXISTING, 0, nullptr);
+  HANDLE out =
+      CreateFileW(Wide(outPath).c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
+  HANDLE err =
+      CreateFileW(Wide(errPath).c_str(), GENERIC_WRITE, 0, &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in;
@@ -60,9 +69,8 @@ inline HostResult RunHostProgram(const std::vector<std::string>& args, const std
   startup.hStdError = err;
   PROCESS_INFORMATION process{};
   HostResult result;
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+  std::wstring line = Wide(command);
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, Wide(folder).c_str(),
                      &startup, &process)) {
     if (whileRunning) whileRunning(process.dwProcessId);
     if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
@@ -77,7 +85,10 @@ inline HostResult RunHostProgram(const std::vector<std::string>& args, const std
   CloseHandle(out);
   CloseHandle(err);
   result.out = ReadFile(outPath);
-  result.err = ReadFile(errPath);
+  // Standard error is text: its lines end in "\r\n" on Windows.
+  for (const char c : ReadFile(errPath)) {
+    if (c != '\r') result.err += c;
+  }
   return result;
 }
 

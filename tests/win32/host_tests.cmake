@@ -6,7 +6,8 @@ target_link_libraries(tesselox_host_end_to_end_test PRIVATE tesselox_host_io tes
 target_include_directories(tesselox_host_end_to_end_test
                            PRIVATE "${PROJECT_SOURCE_DIR}/tests/filter" "${PROJECT_SOURCE_DIR}/tests/host")
 target_compile_definitions(tesselox_host_end_to_end_test
-                           PRIVATE TESSELOX_HOST_PATH="Z:$<TARGET_FILE:tesselox_host>")
+                           PRIVATE TESSELOX_HOST_PATH="Z:$<TARGET_FILE:tesselox_host>"
+                                   TESSELOX_MODULE_PATH="Z:$<TARGET_FILE:tesselox_module>")
 add_dependencies(tesselox_host_end_to_end_test tesselox_host)
 tesselox_warnings(tesselox_host_end_to_end_test)
 tesselox_add_test(tesselox_host_end_to_end_test)
