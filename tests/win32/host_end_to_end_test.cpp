@@ -438,6 +438,23 @@ TEST(HostEndToEndTest, NamesInAnyScriptGoInAndOut) {
   }
 }
 
+TEST(HostEndToEndTest, ProgramInAFolderNamedInAnotherScriptFindsItsModule) {
+  ScratchFolder folder;
+  const std::string home = folder / "プログラム é";
+  MakeFolder(home);
+  for (const char* file : {TESSELOX_HOST_PATH, TESSELOX_MODULE_PATH}) {
+    const std::filesystem::path from = io::PathFromUtf8(file);
+    std::filesystem::copy_file(from, io::PathFromUtf8(home) / from.filename());
+  }
+  const std::string program =
+      io::Utf8FromPath(io::PathFromUtf8(home) / io::PathFromUtf8(TESSELOX_HOST_PATH).filename());
+  const HostResult run =
+      RunHostProgram({"--out", folder / "r.png"}, folder / "", "", nullptr, program);
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_NE(ClosingLine(run.out), "") << run.out;
+}
+
 TEST(HostEndToEndTest, OutputMayReplaceItsInput) {
   const struct {
     const char* name;

@@ -43,10 +43,12 @@ inline std::string ReadFile(const std::string& path) {
 // standard output and error go to files in `folder`.
 // The host runs in `folder`, so its default output lands there. `whileRunning`, if given, is
 // called with the program's process id once it has started, and the program is then awaited.
+// `program` is the host program to run, the built one unless given.
 inline HostResult RunHostProgram(const std::vector<std::string>& args, const std::string& folder,
                                  const std::string& stdinPath = "",
-                                 const std::function<void(DWORD)>& whileRunning = nullptr) {
-  std::string command = Quote(TESSELOX_HOST_PATH);
+                                 const std::function<void(DWORD)>& whileRunning = nullptr,
+                                 const std::string& program = TESSELOX_HOST_PATH) {
+  std::string command = Quote(program);
   for (const std::string& arg : args) {
     command += ' ';
     command += Quote(arg);
