@@ -184,8 +184,8 @@ void PrintFields(ModuleHost& session, std::ostream& out) {
   }
 }
 
-void WritePng(io::OutputFile& file, const io::Image& image) {
-  const auto png = io::EncodePng(image);
+void WritePng(io::OutputFile& file, const io::Image& image, int depth = 8) {
+  const auto png = io::EncodePng(image, depth);
   file.Stream().write(reinterpret_cast<const char*>(png.data()),
                       static_cast<std::streamsize>(png.size()));
 }
@@ -244,6 +244,8 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   }
   if (kind == io::InputKind::Y4m && options.frames != 1)
     throw IoError("--frames repeats a still input; a Y4M stream is filtered frame by frame");
+  if (kind == io::InputKind::Y4m && options.outDepth != 8)
+    throw IoError("--out-depth sets a PNG output's depth; Y4M is written with 8 bits");
   if (kind == io::InputKind::Y4m && options.show)
     throw IoError("--show needs a still input (a picture or the test pattern)");
 
@@ -251,9 +253,11 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   std::optional<io::Y4mReader> reader;
   io::Size inputSize;
   if (kind == io::InputKind::Image) {
-    still =
-        inputFile ? io::ReadImage(inputFile->Stream(), inputFile->Name()) : io::MakeTestPattern();
+    std::vector<std::string> notices;
+    still = inputFile ? io::ReadImage(inputFile->Stream(), inputFile->Name(), &notices)
+                      : io::MakeTestPattern();
     if (inputFile) inputFile->Close();  // read whole: the output may replace it
+    for (const std::string& notice : notices) errors << "tesselox-host: notice: " << notice << "\n";
     inputSize = {still.width, still.height};
   } else {
     reader.emplace(inputFile->Stream(), inputFile->Name());
@@ -303,7 +307,7 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     for (std::int32_t k = 0; k < options.frames; ++k) output = filter.Run(still);
     if (options.show) output = ShowInteractively(session, filter, still, output);
     outputSize = {output.width, output.height};
-    WritePng(out, output);
+    WritePng(out, output, options.outDepth);
   } else {
     io::Y4mWriter writer(out.Stream(), reader->Header());
     const auto start = Clock::now();

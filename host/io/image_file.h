@@ -6,17 +6,22 @@
 #include <vector>
 
 #include "host/io/image.h"
+#include "host/io/picture_decoder.h"
 
 namespace tesselox::io {
 
-// Decodes a PNG, JPEG, BMP or PPM/PGM picture (anything stb_image reads) to 8-bit RGB, then to
-// 6-byte pixels. `name` only appears in the error message.
-Image DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& name);
+// Decodes a PNG, JPEG, BMP or PNM (PBM, PGM, PPM) picture, recognised by its first bytes, to
+// 6-byte pixels; anything else is refused. The size is checked against `limits` before pixel
+// memory is allocated. `name` starts every message; notices (such as a dropped alpha channel)
+// are appended to `notices` when given, one line each.
+Image DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& name,
+                  std::vector<std::string>* notices = nullptr, const PictureLimits& limits = {});
 
 // Reads the whole stream, then decodes it.
-Image ReadImage(std::istream& in, const std::string& name);
+Image ReadImage(std::istream& in, const std::string& name,
+                std::vector<std::string>* notices = nullptr);
 
-// An 8-bit RGB PNG of the image (16-bit channels rounded to 8 bits).
-std::vector<std::uint8_t> EncodePng(const Image& image);
+// An RGB PNG of the image with 8 bits per channel (16-bit channels rounded) or 16 (exact).
+std::vector<std::uint8_t> EncodePng(const Image& image, int depth = 8);
 
 }  // namespace tesselox::io

@@ -102,6 +102,7 @@ std::string HelpText() {
          "(default: 1920x1080)\n"
          "  --capacity WxH         the frame buffers' capacity (default: the larger of --max and "
          "the input)\n"
+         "  --out-depth 8|16       bits per channel of the output PNG (default: 8)\n"
          "  --frames N             filter the still input N times and report milliseconds per "
          "frame (default: 1)\n"
          "  --print-fields         after the run, print each field's label, text and range\n"
@@ -202,6 +203,14 @@ Options ParseOptions(const std::vector<std::string>& args) {
       const auto n = ParseCount(v, 1, 1000000);
       if (!n) throw IoError("option --frames: bad count \"" + v + "\" (want 1 to 1000000)");
       options.frames = *n;
+      continue;
+    }
+    if (arg == "--out-depth") {
+      once(arg);
+      const std::string v = value();
+      if (v != "8" && v != "16")
+        throw IoError("option --out-depth: bad depth \"" + v + "\" (want 8 or 16)");
+      options.outDepth = v == "8" ? 8 : 16;
       continue;
     }
     if (arg.size() > 1 && arg[0] == '-') throw IoError("unknown option " + arg + " (see --help)");

@@ -38,6 +38,7 @@ struct Options {
   Size max{1920, 1080};
   std::optional<Size> capacity;  // absent: the larger of max and the input, per side
   std::int32_t frames = 1;
+  int outDepth = 8;  // bits per channel of a PNG output: 8 or 16
   bool printFields = false;
   std::string screenshot;  // empty: none
   bool show = false;

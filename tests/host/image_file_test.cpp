@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include <stb/stb_image_write.h>
-
 #include "host/io/io_error.h"
+#include "picture_files.h"
 
 namespace tesselox::io {
 namespace {
@@ -24,16 +23,19 @@ std::vector<std::uint8_t> Samples(int width, int height) {
   return rgb;
 }
 
-std::vector<std::uint8_t> Collect(const std::function<int(stbi_write_func*, void*)>& write) {
-  std::vector<std::uint8_t> bytes;
-  write(
-      [](void* context, void* data, int size) {
-        auto* out = static_cast<std::vector<std::uint8_t>*>(context);
-        out->insert(out->end(), static_cast<std::uint8_t*>(data),
-                    static_cast<std::uint8_t*>(data) + size);
-      },
-      &bytes);
-  return bytes;
+// A bottom-up 24-bit bitmap of top-down RGB samples.
+std::vector<std::uint8_t> Bmp(int width, int height, const std::vector<std::uint8_t>& rgb) {
+  std::vector<std::vector<std::uint8_t>> rows;
+  for (int y = height - 1; y >= 0; --y) {
+    std::vector<std::uint8_t> row;
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t* s = &rgb[3 * (static_cast<std::size_t>(y) * width + x)];
+      row.insert(row.end(), {s[2], s[1], s[0]});
+    }
+    rows.push_back(row);
+  }
+  return test::BmpFile(
+      {.width = width, .height = height, .bits = 24, .data = test::PaddedRows(rows)});
 }
 
 std::vector<std::uint8_t> Ppm(int width, int height, const std::vector<std::uint8_t>& rgb) {
@@ -59,21 +61,13 @@ TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
          return EncodePng(ImageFromInterleaved(s.data(), cw, ch));
        },
        0},
-      {"bmp",
-       [](int cw, int ch, const auto& s) {
-         return Collect([&](stbi_write_func* f, void* c) {
-           return stbi_write_bmp_to_func(f, c, cw, ch, 3, s.data());
-         });
-       },
-       0},
+      {"bmp", [](int cw, int ch, const auto& s) { return Bmp(cw, ch, s); }, 0},
       {"ppm", [](int cw, int ch, const auto& s) { return Ppm(cw, ch, s); }, 0},
       {"jpeg",
        [](int cw, int ch, const auto&) {
          // JPEG is lossy: a flat colour survives it closely.
          const std::vector<std::uint8_t> flat(static_cast<std::size_t>(cw) * ch * 3, 200);
-         return Collect([&](stbi_write_func* f, void* c) {
-           return stbi_write_jpg_to_func(f, c, cw, ch, 3, flat.data(), 100);
-         });
+         return test::JpegFile(cw, ch, 3, flat, 100);
        },
        3},
   };
@@ -127,8 +121,11 @@ TEST(ImageFileTest, UnreadableInputNamesTheInput) {
     const char* message;
   } cases[] = {
       {"empty", {}, "empty input"},
-      {"text", {'h', 'e', 'l', 'l', 'o'}, "not a readable"},
-      {"cut png", std::vector<std::uint8_t>(png.begin(), png.begin() + 40), "not a readable"},
+      {"text",
+       {'h', 'e', 'l', 'l', 'o'},
+       "not a PNG, JPEG, BMP or PNM picture (it starts with \"hello\")"},
+      {"cut png", std::vector<std::uint8_t>(png.begin(), png.begin() + 40),
+       "unreadable PNG (the file is truncated)"},
       {"bad ppm", {'P', '6', '\n', '0', ' ', '4', '\n', '2', '5', '5', '\n'}, "is 0 x 4 pixels"},
       {"cut ppm",
        {'P', '6', ' ', '2', ' ', '2', ' ', '2', '5', '5', '\n', 'a', 'b', 'c'},

@@ -25,13 +25,14 @@ TEST(OptionsTest, DefaultsWithoutArguments) {
   EXPECT_EQ(o.frames, 1);
   EXPECT_FALSE(o.printFields || o.show || o.help);
   EXPECT_EQ(o.screenshot, "");
+  EXPECT_EQ(o.outDepth, 8);
 }
 
 TEST(OptionsTest, EachOptionSetsItsField) {
   const Options o =
       ParseOptions({"--module", "m.auf", "--in", "-", "--out", "o.y4m", "--max", "800x600",
                     "--capacity", "1024X768", "--frames", "25", "--print-fields", "--screenshot",
-                    "shot.png", "--show", "--help"});
+                    "shot.png", "--show", "--help", "--out-depth", "16"});
   EXPECT_EQ(o.module, "m.auf");
   EXPECT_EQ(o.in, "-");
   EXPECT_EQ(o.out, "o.y4m");
@@ -40,6 +41,7 @@ TEST(OptionsTest, EachOptionSetsItsField) {
   EXPECT_EQ(o.frames, 25);
   EXPECT_TRUE(o.printFields && o.show && o.help);
   EXPECT_EQ(o.screenshot, "shot.png");
+  EXPECT_EQ(o.outDepth, 16);
 }
 
 TEST(OptionsTest, ValuesMayFollowAnEqualsSign) {
@@ -130,6 +132,10 @@ TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
       {{"--strict", "--strict"}, "option --strict given twice"},
       {{"--in=a", "--in", "b"}, "option --in given twice"},
       {{"--bogus=3"}, "unknown option --bogus"},
+      {{"--out-depth", "12"}, "option --out-depth: bad depth \"12\" (want 8 or 16)"},
+      {{"--out-depth", "016"}, "bad depth \"016\""},
+      {{"--out-depth"}, "option --out-depth needs a value"},
+      {{"--out-depth", "8", "--out-depth", "16"}, "option --out-depth given twice"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -145,9 +151,9 @@ TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
 }
 
 TEST(OptionsTest, HelpHasOneLinePerOption) {
-  const char* names[] = {"--module",     "--in",       "--out",    "--set",
-                         "--max",        "--capacity", "--frames", "--print-fields",
-                         "--screenshot", "--show",     "--strict", "--help"};
+  const char* names[] = {"--module",   "--in",     "--out",          "--set",        "--max",
+                         "--capacity", "--frames", "--print-fields", "--screenshot", "--show",
+                         "--strict",   "--help",   "--out-depth"};
   std::istringstream help(HelpText());
   std::string line;
   std::vector<std::string> lines;

@@ -1,0 +1,149 @@
+#include "picture_files.h"
+
+#include <png.h>
+
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+namespace tesselox::io::test {
+namespace {
+
+void Le(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+  for (int k = 0; k < bytes; ++k) out.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
+}
+
+void Append(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+}  // namespace
+
+std::vector<Channels> ChannelsOf(const Image& image) {
+  std::vector<Channels> out;
+  for (const Pixel& p : image.pixels) out.push_back({Channel(p, 0), Channel(p, 1), Channel(p, 2)});
+  return out;
+}
+
+std::vector<std::uint8_t> BytesOf(const std::string& text) {
+  return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+// Test pictures are well-formed, so libpng's default error handling (abort) never comes in.
+std::vector<std::uint8_t> PngFile(const PngSpec& spec) {
+  std::vector<std::uint8_t> out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(png, &out, Append, [](png_structp) {});
+  png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width),
+               static_cast<png_uint_32>(spec.height), spec.depth, spec.colourType,
+               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  std::vector<png_color> palette;
+  for (const auto& c : spec.palette) palette.push_back(png_color{c[0], c[1], c[2]});
+  if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+  png_color_16 colour{};
+  if (!spec.transparency.empty()) {
+    if (spec.colourType == PNG_COLOR_TYPE_PALETTE) {
+      png_set_tRNS(png, info, spec.transparency.data(), static_cast<int>(spec.transparency.size()),
+                   nullptr);
+    } else {
+      colour.gray = spec.transparency[0];
+      colour.red = spec.transparency[0];
+      png_set_tRNS(png, info, nullptr, 0, &colour);
+    }
+  }
+  png_write_info(png, info);
+  const int channels = spec.colourType == PNG_COLOR_TYPE_RGB          ? 3
+                       : spec.colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                       : spec.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                                      : 1;
+  const std::size_t rowBytes =
+      (static_cast<std::size_t>(spec.width) * channels * spec.depth + 7) / 8;
+  std::vector<png_bytep> rows;
+  for (int y = 0; y < spec.height; ++y)
+    rows.push_back(const_cast<png_bytep>(spec.rows.data()) + y * rowBytes);
+  png_write_image(png, rows.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+std::vector<std::uint8_t> JpegFile(int width, int height, int components,
+                                   const std::vector<std::uint8_t>& samples, int quality,
+                                   bool progressive) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = components;
+  info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(samples.data()) +
+                   std::size_t{info.next_scanline} * static_cast<std::size_t>(width * components);
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::vector<std::uint8_t> out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+std::vector<std::uint8_t> BmpFile(const BmpSpec& spec) {
+  std::vector<std::uint8_t> header;
+  const bool core = spec.headerSize == 12;
+  Le(header, spec.headerSize, 4);
+  if (core) {
+    Le(header, static_cast<std::uint32_t>(spec.width), 2);
+    Le(header, static_cast<std::uint32_t>(spec.height), 2);
+    Le(header, 1, 2);
+    Le(header, spec.bits, 2);
+  } else {
+    Le(header, static_cast<std::uint32_t>(spec.width), 4);
+    Le(header, static_cast<std::uint32_t>(spec.height), 4);
+    Le(header, 1, 2);
+    Le(header, spec.bits, 2);
+    Le(header, spec.compression, 4);
+    Le(header, static_cast<std::uint32_t>(spec.data.size()), 4);
+    Le(header, 2835, 4);
+    Le(header, 2835, 4);
+    Le(header, spec.colours, 4);
+    Le(header, 0, 4);
+    for (std::uint32_t m : spec.masks) Le(header, m, 4);  // after a 40-byte header, or inside
+    while (header.size() < spec.headerSize) header.push_back(0);
+  }
+  for (std::uint32_t c : spec.palette) {
+    Le(header, c & 0xffffff, 3);  // B, G, R
+    if (!core) header.push_back(0);
+  }
+  std::vector<std::uint8_t> file = {'B', 'M'};
+  Le(file, static_cast<std::uint32_t>(14 + header.size() + spec.data.size()), 4);
+  Le(file, 0, 4);
+  Le(file, static_cast<std::uint32_t>(14 + header.size()), 4);
+  file.insert(file.end(), header.begin(), header.end());
+  file.insert(file.end(), spec.data.begin(), spec.data.end());
+  return file;
+}
+
+std::vector<std::uint8_t> PaddedRows(const std::vector<std::vector<std::uint8_t>>& rows) {
+  std::vector<std::uint8_t> out;
+  for (const auto& row : rows) {
+    out.insert(out.end(), row.begin(), row.end());
+    out.resize((out.size() + 3) / 4 * 4, 0);
+  }
+  return out;
+}
+
+}  // namespace tesselox::io::test
