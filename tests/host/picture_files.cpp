@@ -73,7 +73,7 @@ std::vector<std::uint8_t> PngFile(const PngSpec& spec) {
 
 std::vector<std::uint8_t> JpegFile(int width, int height, int components,
                                    const std::vector<std::uint8_t>& samples, int quality,
-                                   bool progressive) {
+                                   JpegScans scans) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -84,10 +84,24 @@ std::vector<std::uint8_t> JpegFile(int width, int height, int components,
   info.image_width = static_cast<JDIMENSION>(width);
   info.image_height = static_cast<JDIMENSION>(height);
   info.input_components = components;
-  info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, quality, TRUE);
-  if (progressive) jpeg_simple_progression(&info);
+  if (scans == JpegScans::Progressive) jpeg_simple_progression(&info);
+  std::vector<jpeg_scan_info> script;
+  if (scans == JpegScans::OneScanPerCoefficient) {
+    // DC first at half precision, then every AC coefficient of every component on its own,
+    // first without its lowest bit and then that bit, then the DC's last bit.
+    script.push_back({components, {0, 1, 2, 3}, 0, 0, 0, 1});
+    for (int bit : {1, 0}) {
+      for (int c = 0; c < components; ++c) {
+        for (int k = 1; k < 64; ++k) script.push_back({1, {c}, k, k, bit == 1 ? 0 : 1, bit});
+      }
+    }
+    script.push_back({components, {0, 1, 2, 3}, 0, 0, 1, 0});
+    info.scan_info = script.data();
+    info.num_scans = static_cast<int>(script.size());
+  }
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(samples.data()) +
@@ -144,6 +158,26 @@ std::vector<std::uint8_t> PaddedRows(const std::vector<std::vector<std::uint8_t>
     out.resize((out.size() + 3) / 4 * 4, 0);
   }
   return out;
+}
+
+}  // namespace tesselox::io::test
+
+namespace tesselox::io::test {
+
+std::vector<std::uint8_t> WithoutSegment(const std::vector<std::uint8_t>& jpeg,
+                                         std::uint8_t marker) {
+  std::size_t at = 2;  // after the start-of-image marker
+  while (at + 4 <= jpeg.size() && jpeg[at] == 0xff) {
+    const std::size_t length = std::size_t{jpeg[at + 2]} << 8 | jpeg[at + 3];
+    if (jpeg[at + 1] == marker) {
+      std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(at));
+      out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(at + 2 + length),
+                 jpeg.end());
+      return out;
+    }
+    at += 2 + length;
+  }
+  return jpeg;
 }
 
 }  // namespace tesselox::io::test

@@ -31,10 +31,16 @@ struct PngSpec {
 };
 std::vector<std::uint8_t> PngFile(const PngSpec& spec);
 
-// A baseline (or progressive) JPEG of 1 (grey) or 3 (RGB) components.
+// A JPEG of 1 (grey), 3 (RGB) or 4 (CMYK) components: baseline, progressive with libjpeg's
+// usual ten scans, or progressive with one scan per coefficient and bit (380 scans).
+enum class JpegScans { Baseline, Progressive, OneScanPerCoefficient };
 std::vector<std::uint8_t> JpegFile(int width, int height, int components,
                                    const std::vector<std::uint8_t>& samples, int quality = 100,
-                                   bool progressive = false);
+                                   JpegScans scans = JpegScans::Baseline);
+
+// The file without the first marker segment of type `marker` (0xdb: the quantisation tables).
+std::vector<std::uint8_t> WithoutSegment(const std::vector<std::uint8_t>& jpeg,
+                                         std::uint8_t marker);
 
 struct BmpSpec {
   std::uint32_t headerSize = 40;
