@@ -15,8 +15,6 @@
 namespace tesselox::io {
 namespace {
 
-constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
-
 // Ancillary chunks are never needed and not even parsed: fewer of libpng's paths see hostile
 // bytes, and iCCP, zTXt or iTXt data is never inflated.
 constexpr png_byte kChunksRead[] = {'t', 'R', 'N', 'S', 0};
