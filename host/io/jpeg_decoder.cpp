@@ -89,6 +89,9 @@ bool ReadPixels(Decoder& d, JSAMPLE* row, Pixel* out) {
                      : PixelFromBytes(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
     }
   }
+  // Reads on to the end-of-image marker, so that a file cut anywhere is refused alike, however
+  // far the entropy decoder happened to read ahead.
+  jpeg_finish_decompress(&d.info);
   return true;
 }
 

@@ -98,6 +98,7 @@ TEST(JpegDecoderTest, RefusesDamagedOrUnsupportedFilesWithOneLine) {
   } cases[] = {
       {Cut(jpeg.size() / 2), "unreadable JPEG (Premature end of JPEG file)"},
       {Cut(jpeg.size() - 2), "unreadable JPEG (Premature end of JPEG file)"},
+      {Cut(jpeg.size() - 1), "unreadable JPEG (Premature end of JPEG file)"},
       {Cut(3), "unreadable JPEG (Premature end of JPEG file)"},
       {test::WithoutSegment(jpeg, 0xdb),
        "unreadable JPEG (Quantization table 0x00 was not defined)"},
