@@ -151,6 +151,74 @@ TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
   }
 }
 
+// 16-bit channels whose two bytes differ, so that any rounding to 8 bits shows.
+io::Image MakeDeepPicture(std::int32_t width, std::int32_t height) {
+  io::Image image(width, height);
+  std::uint32_t v = 12345;
+  for (Pixel& p : image.pixels) {
+    for (auto& b : p.bytes) b = static_cast<std::uint8_t>((v = v * 1103515245u + 12345u) >> 16);
+  }
+  return image;
+}
+
+// A 2 x 1 bitmap with a 124-byte header whose pixels carry alpha in their top byte.
+std::string BitmapWithAlpha() {
+  std::string bmp = "BM";
+  auto le = [&](std::uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k) bmp += static_cast<char>(v >> (8 * k));
+  };
+  le(14 + 124 + 8, 4), le(0, 4), le(14 + 124, 4);
+  le(124, 4), le(2, 4), le(1, 4), le(1, 2), le(32, 2), le(3, 4), le(8, 4);
+  for (int k = 0; k < 4; ++k) le(0, 4);  // resolution and palette counts
+  le(0xff0000, 4), le(0xff00, 4), le(0xff, 4), le(0xff000000, 4);
+  bmp.resize(14 + 124, '\0');
+  le(0x80102030, 4), le(0xff405060, 4);
+  return bmp;
+}
+
+TEST(HostEndToEndTest, PictureDepthAndAlphaNotice) {
+  const std::vector<std::string> oneToOne =
+      Sets({"src cx=40", "src cy=30", "dst cx=40", "dst cy=30", "width=40", "height=30"});
+  const io::Image deep = MakeDeepPicture(40, 30);
+  ScratchFolder folder;
+  const std::string png = [&] {
+    const auto bytes = io::EncodePng(deep, 16);
+    return std::string(bytes.begin(), bytes.end());
+  }();
+  ScratchFolder::Write(folder / "deep.png", png);
+  ScratchFolder::Write(folder / "alpha.bmp", BitmapWithAlpha());
+  for (const char* depth : {"16", "8"}) {
+    SCOPED_TRACE(depth);
+    std::vector<std::string> args = {
+        "--in", folder / "deep.png", "--out", folder / "out.png", "--out-depth", depth};
+    args.insert(args.end(), oneToOne.begin(), oneToOne.end());
+    const HostResult run = RunHostProgram(args, folder / "");
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.err, "");
+    const io::Image output = ReadPng(folder / "out.png");
+    if (std::string(depth) == "16") {
+      EXPECT_EQ(ReadFile(folder / "out.png"), png);  // bit for bit, and written alike
+      EXPECT_EQ(Mismatches(output, deep), 0u);
+    } else {
+      io::Image rounded = deep;
+      for (Pixel& p : rounded.pixels) {
+        p = io::PixelFromBytes(io::ChannelToByte(io::Channel(p, 0)),
+                               io::ChannelToByte(io::Channel(p, 1)),
+                               io::ChannelToByte(io::Channel(p, 2)));
+      }
+      EXPECT_EQ(Mismatches(output, rounded), 0u);
+    }
+  }
+  const HostResult run = RunHostProgram(
+      {"--in", folder / "alpha.bmp", "--out", folder / "out.png", "--out-depth", "16"},
+      folder / "");
+  ASSERT_EQ(run.exitCode, 0u) << run.err;
+  // One line on standard error (a text stream: it ends in CR LF).
+  EXPECT_EQ(run.err.substr(0, run.err.find_first_of("\r\n")),
+            "tesselox-host: notice: " + folder / "alpha.bmp" + ": the alpha channel is dropped");
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1);
+}
+
 std::string Y4m(const std::string& header, int frames, std::size_t frameBytes) {
   std::string s = header + "\n";
   for (int f = 0; f < frames; ++f) {
@@ -205,7 +273,10 @@ TEST(HostEndToEndTest, FailuresSayWhatWentWrongAndLeaveNoOutput) {
       {"missing module", {"--module", "@/none.auf"}, "result.png", "cannot load"},
       {"not a module", {"--module", "@/garbage.png"}, "result.png", "cannot load"},
       {"missing file", {"--in", "@/missing.png"}, "result.png", "missing.png: no such file"},
-      {"unreadable file", {"--in", "@/garbage.png"}, "result.png", "garbage.png: not a readable"},
+      {"unreadable file",
+       {"--in", "@/garbage.png"},
+       "result.png",
+       "garbage.png: not a PNG, JPEG, BMP or PNM picture"},
       {"picture over capacity",
        {"--capacity", "1000x1000"},
        "result.png",
