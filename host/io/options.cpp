@@ -92,7 +92,7 @@ void CheckCapacityArea(const Options& options, Size input) {
 std::string HelpText() {
   return "usage: tesselox-host [options]\n"
          "  --module PATH          module to load (default: the built Tesselox.auf)\n"
-         "  --in PATH              input image (PNG, JPEG, BMP, PPM) or Y4M stream, - for stdin "
+         "  --in PATH              input picture (PNG, JPEG, BMP, PNM) or Y4M stream, - for stdin "
          "(default: a built-in 1440x1080 test pattern)\n"
          "  --out PATH             output PNG for an image, Y4M for a Y4M stream, - for stdout "
          "(default: out/tesselox.png)\n"
