@@ -1,7 +1,7 @@
 # Header-only libraries come from the build machine's /usr/include. A cross build must not see
 # all of /usr/include, so each library's folder is linked into a folder of its own.
 set(TESSELOX_SYSTEM_INCLUDE "${CMAKE_BINARY_DIR}/system-include")
-foreach(lib boost stb)
+foreach(lib boost)
   if(EXISTS "/usr/include/${lib}" AND NOT EXISTS "${TESSELOX_SYSTEM_INCLUDE}/${lib}")
     file(MAKE_DIRECTORY "${TESSELOX_SYSTEM_INCLUDE}")
     file(CREATE_LINK "/usr/include/${lib}" "${TESSELOX_SYSTEM_INCLUDE}/${lib}" SYMBOLIC)
