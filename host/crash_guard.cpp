@@ -45,6 +45,7 @@ const char* FaultName(DWORD code) {
 }
 
 void WriteError(const char* text, int length) {
+  if (length <= 0) return;
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(length), &written, nullptr);
 }

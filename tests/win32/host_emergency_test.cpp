@@ -157,7 +157,7 @@ TEST(HostEmergencyTest, FramesTooLargeForTheHostAreRefusedBeforeAllocation) {
        "result.y4m",
        kFailed,
        {"the buffers' capacity", "16384x8192 (134217728 pixels)", "67108864"}},
-      {"video frame", {"--in", "@/huge.y4m"}, "result.y4m", kFailed, {"16384x16384", "67108864"}},
+      {"video frame", {"--in", "@/huge.y4m"}, "result.y4m", kFailed, {"16384", "67108864"}},
       // The picture decoder says what it can: "out of memory" is one line too.
       {"picture", {"--in", "@/huge.png"}, "result.png", kFailed, {}},
   };
