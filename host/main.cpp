@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/crash_guard.h"
 #include "host/io/io_error.h"
 #include "host/io/options.h"
 #include "host/run.h"
@@ -26,18 +27,7 @@ std::string Utf8FromWide(const wchar_t* wide) {
   return text;
 }
 
-}  // namespace
-
-// wmain, not main: the C runtime's main receives the arguments in the ANSI code page, where a
-// name in another script arrives as '?'.
-int wmain(int argc, wchar_t** argv) {
-  // Pictures and video pass through the standard streams untranslated.
-  _setmode(_fileno(stdin), _O_BINARY);
-  _setmode(_fileno(stdout), _O_BINARY);
-  std::ios::sync_with_stdio(false);
-
-  std::vector<std::string> args;
-  for (int k = 1; k < argc; ++k) args.push_back(Utf8FromWide(argv[k]));
+int Main(const std::vector<std::string>& args) {
   tesselox::io::Options options;
   try {
     options = tesselox::io::ParseOptions(args);
@@ -51,4 +41,35 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::ostream& report = options.out == "-" ? std::cerr : std::cout;
   return tesselox::host::RunHost(options, report, std::cerr);
+}
+
+// scripts/run names a file in TESSELOX_DONE_FILE that the host makes when it has finished
+// successfully: Wine reports a process that was ended from outside (its wineserver stopped, a
+// SIGQUIT) with status 0 too.
+void MarkDone() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"TESSELOX_DONE_FILE", path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  const HANDLE file =
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+}  // namespace
+
+// wmain, not main: the C runtime's main receives the arguments in the ANSI code page, where a
+// name in another script arrives as '?'.
+int wmain(int argc, wchar_t** argv) {
+  tesselox::host::InstallCrashGuard();
+  // Pictures and video pass through the standard streams untranslated.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::ios::sync_with_stdio(false);
+
+  std::vector<std::string> args;
+  for (int k = 1; k < argc; ++k) args.push_back(Utf8FromWide(argv[k]));
+  const int status = Main(args);
+  std::cout.flush();
+  if (status == 0) MarkDone();
+  return status;
 }

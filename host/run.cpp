@@ -85,6 +85,9 @@ class Filter {
     return output;
   }
 
+  // Frees both frame buffers; Run may not be called afterwards.
+  void ReleaseBuffers() { buffers_.reset(); }
+
   std::int64_t Frames() const { return frames_; }
   double MillisecondsPerFrame() const {
     return frames_ == 0 ? 0.0
@@ -263,6 +266,7 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     reader.emplace(inputFile->Stream(), inputFile->Name());
     inputSize = {reader->Header().width, reader->Header().height};
   }
+  io::CheckFrameArea(inputSize, "the input");
   io::CheckCapacityArea(options, inputSize);
   const io::Size capacity = io::EffectiveCapacity(options, inputSize);
   if (inputSize.width > capacity.width || inputSize.height > capacity.height) {
@@ -307,6 +311,9 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     for (std::int32_t k = 0; k < options.frames; ++k) output = filter.Run(still);
     if (options.show) output = ShowInteractively(session, filter, still, output);
     outputSize = {output.width, output.height};
+    // PNG encoding needs several copies of the output: the input and the buffers go first.
+    filter.ReleaseBuffers();
+    still = io::Image();
     WritePng(out, output, options.outDepth);
   } else {
     io::Y4mWriter writer(out.Stream(), reader->Header());

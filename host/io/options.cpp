@@ -89,6 +89,14 @@ void CheckCapacityArea(const Options& options, Size input) {
                 (options.capacity ? "" : "; give a smaller --max or a --capacity"));
 }
 
+void CheckFrameArea(Size size, const std::string& what) {
+  const std::int64_t pixels = std::int64_t{size.width} * size.height;
+  if (pixels <= kMaxFramePixels) return;
+  throw IoError(what + " is " + SizeText(size) + " (" + std::to_string(pixels) +
+                " pixels), more than the host's limit of " + std::to_string(kMaxFramePixels) +
+                " pixels");
+}
+
 std::string HelpText() {
   return "usage: tesselox-host [options]\n"
          "  --module PATH          module to load (default: the built Tesselox.auf)\n"

@@ -68,6 +68,10 @@ std::string CapacityOrigin(const Options& options, Size input);
 // kMaxFramePixels pixels.
 void CheckCapacityArea(const Options& options, Size input);
 
+// Throws IoError, one line naming `what`, its size and the limit, unless a frame of `size` has
+// at most kMaxFramePixels pixels. For the input, which is checked before the buffers are.
+void CheckFrameArea(Size size, const std::string& what);
+
 // The index of a field label, or nothing.
 std::optional<int> FieldIndex(std::string_view label);
 

@@ -3,11 +3,13 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
 
 #include "host/io/io_error.h"
+#include "host/io/temporary_files.h"
 #include "host/io/utf8_path.h"
 
 namespace tesselox::io {
@@ -15,10 +17,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// scripts/run names each run in TESSELOX_TEMP_TAG and, once the host has ended in any way
+// (killed by a signal included), removes "<target>.tmp-<tag>-*". Only a plain name is taken.
+std::string RunTag() {
+  const char* tag = std::getenv("TESSELOX_TEMP_TAG");
+  if (tag == nullptr) return "";
+  const std::string text(tag);
+  const bool plain = !text.empty() && text.size() <= 40 &&
+                     text.find_first_not_of(
+                         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                         "0123456789._") == std::string::npos &&
+                     text.find("..") == std::string::npos;
+  return plain ? text + "-" : "";
+}
+
 std::string UniqueSuffix() {
   static std::atomic<unsigned> counter{0};
   const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  return std::to_string(ticks) + "-" + std::to_string(counter++);
+  return RunTag() + std::to_string(ticks) + "-" + std::to_string(counter++);
 }
 
 bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
@@ -62,8 +78,12 @@ OutputFile::OutputFile(std::string path, bool makeFolder) : path_(std::move(path
   }
   temporary_ = target_;
   temporary_ += PathFromUtf8(".tmp-" + UniqueSuffix());
+  ListTemporaryFile(temporary_);  // before it exists: an emergency exit can remove it at once
   file_.open(temporary_, std::ios::binary | std::ios::trunc);
-  if (!file_) throw IoError(path_ + ": cannot create the file");
+  if (!file_) {
+    UnlistTemporaryFile(temporary_);
+    throw IoError(path_ + ": cannot create the file");
+  }
 }
 
 OutputFile::~OutputFile() {
@@ -71,6 +91,7 @@ OutputFile::~OutputFile() {
   file_.close();
   std::error_code ec;
   fs::remove(temporary_, ec);
+  UnlistTemporaryFile(temporary_);
 }
 
 std::ostream& OutputFile::Stream() {
@@ -103,6 +124,7 @@ void OutputFile::Commit() {
   if (ec)
     throw IoError(path_ + ": cannot move the finished file into place (" + ec.message() + ")");
   committed_ = true;
+  UnlistTemporaryFile(temporary_);
 }
 
 void CheckOutputPath(InputKind kind, const std::string& out) {

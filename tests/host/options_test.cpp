@@ -224,5 +224,32 @@ TEST(OptionsTest, OversizedBuffersNameTheOptionThatAskedForThem) {
   }
 }
 
+TEST(OptionsTest, CheckFrameAreaCountsInSixtyFourBits) {
+  const struct {
+    Size size;
+    const char* message;  // empty: accepted
+  } cases[] = {
+      {{8192, 8192}, ""},
+      {{1, 67108864}, ""},
+      {{67108865, 1}, "the input is 67108865x1 (67108865 pixels)"},
+      {{65536, 65536}, "the input is 65536x65536 (4294967296 pixels)"},  // 0 in 32 bits
+      {{2147483647, 2147483647}, "the input is 2147483647x2147483647 (4611686014132420609 pixels)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    if (*c.message == '\0') {
+      EXPECT_NO_THROW(CheckFrameArea(c.size, "the input"));
+      continue;
+    }
+    try {
+      CheckFrameArea(c.size, "the input");
+      ADD_FAILURE() << "accepted";
+    } catch (const IoError& e) {
+      EXPECT_EQ(e.what(),
+                std::string(c.message) + ", more than the host's limit of 67108864 pixels");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tesselox::io

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/io/io_error.h"
+#include "host/io/temporary_files.h"
 #include "host/io/utf8_path.h"
 #include "scratch_folder.h"
 
@@ -63,6 +65,77 @@ TEST(OutputFileTest, TemporaryFileSitsNextToTheTarget) {
   EXPECT_EQ(std::filesystem::path(out.TemporaryPath()).parent_path(),
             std::filesystem::path(folder / "b.y4m").parent_path());
   EXPECT_TRUE(std::filesystem::exists(out.TemporaryPath()));
+}
+
+std::vector<std::filesystem::path> ListedTemporaries() {
+  std::vector<std::filesystem::path> paths;
+  ForEachTemporaryFile(
+      [](const NativeChar* path, void* context) {
+        static_cast<std::vector<std::filesystem::path>*>(context)->emplace_back(path);
+      },
+      &paths);
+  return paths;
+}
+
+TEST(OutputFileTest, TemporaryFileIsListedWhileItMayExist) {
+  for (const bool commit : {false, true}) {
+    SCOPED_TRACE(commit ? "committed" : "abandoned");
+    ScratchFolder folder;
+    {
+      OutputFile out(folder / "c.png");
+      EXPECT_EQ(ListedTemporaries(),
+                std::vector<std::filesystem::path>{PathFromUtf8(out.TemporaryPath())});
+      if (commit) {
+        out.Commit();
+        EXPECT_EQ(ListedTemporaries(), std::vector<std::filesystem::path>{});
+      }
+    }
+    EXPECT_EQ(ListedTemporaries(), std::vector<std::filesystem::path>{});
+  }
+  // Standard output and a file that cannot be made list nothing.
+  ScratchFolder folder;
+  ScratchFolder::Write(folder / "file", "x");
+  OutputFile out("-");
+  EXPECT_THROW(OutputFile{folder / "file/below.png"}, IoError);
+  EXPECT_EQ(ListedTemporaries(), std::vector<std::filesystem::path>{});
+}
+
+void SetTag(const char* value) {
+#ifdef _WIN32
+  _putenv_s("TESSELOX_TEMP_TAG", value == nullptr ? "" : value);
+#else
+  if (value == nullptr)
+    unsetenv("TESSELOX_TEMP_TAG");
+  else
+    setenv("TESSELOX_TEMP_TAG", value, 1);
+#endif
+}
+
+TEST(OutputFileTest, TemporaryNameCarriesAPlainRunTag) {
+  const struct {
+    const char* tag;  // nullptr: not set
+    const char* start;
+  } cases[] = {
+      {nullptr, "d.y4m.tmp-"},
+      {"1234.AbCd9_", "d.y4m.tmp-1234.AbCd9_-"},
+      {"../../x", "d.y4m.tmp-"},
+      {"a/b", "d.y4m.tmp-"},
+      {"a b", "d.y4m.tmp-"},
+      {"..", "d.y4m.tmp-"},
+      {"0123456789012345678901234567890123456789x", "d.y4m.tmp-"},  // 41 characters
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tag == nullptr ? "unset" : c.tag);
+    SetTag(c.tag);
+    ScratchFolder folder;
+    OutputFile out(folder / "d.y4m");
+    const std::string name = Utf8FromPath(PathFromUtf8(out.TemporaryPath()).filename());
+    EXPECT_EQ(name.rfind(c.start, 0), 0u) << name;
+    // What follows is digits and dashes only: the unique part.
+    EXPECT_EQ(name.find_first_not_of("0123456789-", std::string(c.start).size()), std::string::npos)
+        << name;
+  }
+  SetTag(nullptr);
 }
 
 TEST(OutputFileTest, UnwritableTargetsAreErrors) {
