@@ -2,8 +2,8 @@
 
 // The twelve fields as Win32 controls: a centred label, an edit box holding the field's text
 // and an up-down control holding its range. The field operations declared in
-// filter/parameters.h (RefreshRange, SetClamped, ReadValue) are carried out here by messages
-// to these controls.
+// filter/parameters.h (RefreshRange, SetClamped, ReadValue) are carried out here: with what the
+// module knows of each field where that answers, else by messages to these controls.
 
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "filter/parameters.h"
+#include "ui/field_mirror.h"
 
 namespace tesselox {
 
@@ -19,6 +20,7 @@ struct SpinField {
   HWND edit;
   HWND upDown;
   std::int32_t width;  // the up-down control's width + 140
+  FieldMirror mirror;
 };
 
 inline constexpr int kEditIdBase = 40000;  // edit of field k: 40000 + 2k; its up-down: + 1
@@ -39,6 +41,11 @@ SpinField CreateSpinField(const char* labelText, HWND parent, HINSTANCE instance
 // creation ranges, and answers true. A second call leaves the fields that exist alone and
 // answers false.
 bool CreateFields(HWND parent, HINSTANCE instance);
+
+// Called by the keystroke filter for every message that reaches a field's edit box, before the
+// box handles it: a message that may change the text makes what the module knows of the field
+// stale.
+void NoteEditMessage(HWND edit, UINT message);
 
 // The unload teardown: deletes FieldFont, restores the edit boxes' own procedure and destroys
 // the controls, last field first. Handles that no longer exist are passed over harmlessly.

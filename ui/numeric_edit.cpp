@@ -1,5 +1,7 @@
 #include "ui/numeric_edit.h"
 
+#include "ui/fields.h"
+
 namespace tesselox {
 
 WNDPROC savedEditProc = nullptr;
@@ -10,25 +12,27 @@ LRESULT PassOn(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
   return CallWindowProcA(savedEditProc, edit, message, wParam, lParam);
 }
 
+// Whether a typed character may reach the edit box. A sign is accepted only when the caret or
+// the selection begins at the first character, and then replaces a sign already there.
+bool Accepts(HWND edit, WPARAM code) {
+  if (code == 8 || code == 9 || code == '.' || (code >= '0' && code <= '9')) return true;
+  if (code != '+' && code != '-') return false;
+  DWORD start = 0;
+  DWORD end = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  if (start != 0) return false;
+  char text[2] = {};
+  GetWindowTextA(edit, text, sizeof text);
+  if (text[0] == '+' || text[0] == '-') SendMessageA(edit, EM_SETSEL, 0, 1);
+  return true;
+}
+
 }  // namespace
 
 LRESULT CALLBACK NumericEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_CHAR) return PassOn(edit, message, wParam, lParam);
-  const WPARAM code = wParam;
-  if (code == 8 || code == 9 || code == '.' || (code >= '0' && code <= '9')) {
-    return PassOn(edit, message, wParam, lParam);
-  }
-  if (code == '+' || code == '-') {
-    DWORD start = 0;
-    DWORD end = 0;
-    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    if (start != 0) return 0;  // a sign only at the start of the text
-    char text[2] = {};
-    GetWindowTextA(edit, text, sizeof text);
-    if (text[0] == '+' || text[0] == '-') SendMessageA(edit, EM_SETSEL, 0, 1);  // replace it
-    return PassOn(edit, message, wParam, lParam);
-  }
-  return 0;
+  if (message == WM_CHAR && !Accepts(edit, wParam)) return 0;
+  NoteEditMessage(edit, message);
+  return PassOn(edit, message, wParam, lParam);
 }
 
 void InstallNumericFilter(HWND edit) {
