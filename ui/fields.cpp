@@ -111,8 +111,8 @@ void SetRange(SpinField& field, std::int32_t low, std::int32_t high) {
   SendMessageA(field.upDown, UDM_SETRANGE32, static_cast<WPARAM>(low), high);
   mirror.low = low;
   mirror.high = high;
-  // The control pulls a position outside the new range to its edge, without writing the text.
-  if (mirror.position < low || mirror.position > high) mirror.positionKnown = false;
+  // A position outside the new range the control pulls to its edge; the refresh writes the
+  // clamped value next, which sets the position anyway.
 }
 
 // UDM_SETPOS32: the control takes the value and writes its decimal text unless the edit box

@@ -279,8 +279,12 @@ void ModuleHost::TypeIntoField(FieldId id, const std::string& keys) {
 }
 
 std::int32_t ModuleHost::ProcessFrame(FrameBuffers& frame) {
+  return ProcessFrame(frame.Record());
+}
+
+std::int32_t ModuleHost::ProcessFrame(FrameRecord& record) {
   if (module_ == nullptr || block_.table.frameCallback == nullptr) return 0;
-  return block_.table.frameCallback(&block_.table, &frame.Record());
+  return block_.table.frameCallback(&block_.table, &record);
 }
 
 void ModuleHost::PumpMessages() {

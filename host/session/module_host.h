@@ -100,6 +100,7 @@ class ModuleHost {
 
   // Calls the module's frameCallback with the host's table and the frame's record.
   std::int32_t ProcessFrame(FrameBuffers& frame);
+  std::int32_t ProcessFrame(FrameRecord& record);
 
   // Dispatches every queued message of this thread.
   void PumpMessages();
