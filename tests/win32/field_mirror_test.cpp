@@ -204,9 +204,9 @@ struct ProbeModule {
 // The module as built and the reference, driven alike.
 class SideBySide {
  public:
-  SideBySide(std::int32_t maxW = 1920, std::int32_t maxH = 1440)
-      : mirror_(TESSELOX_PROBE_MODULE, maxW, maxH),
-        literal_(TESSELOX_LITERAL_PROBE_MODULE, maxW, maxH) {}
+  SideBySide()
+      : mirror_(TESSELOX_PROBE_MODULE, 1920, 1440),
+        literal_(TESSELOX_LITERAL_PROBE_MODULE, 1920, 1440) {}
 
   bool Ready() const { return mirror_.rendered != nullptr && literal_.rendered != nullptr; }
 
@@ -293,7 +293,7 @@ const Scenario kScenarios[] = {
     {"undo after a frame",
      {Frame(64, 48, 64, 48), Keys(kSrcCx, "5"), Frame(64, 48, 64, 48), Simple(Act::Undo, kSrcCx),
       Frame(64, 48, 64, 48), Simple(Act::Undo, kSrcCx, 1), Frame(64, 48, 64, 48)}},
-    {"texts the control reads but does not write",
+    {"numbers written in another form",
      {Frame(64, 48, 64, 48), Text(kSrcX, " 5"), Text(kDstX, "+7"), Text(kSrcCx, "1,2"),
       Text(kDstCx, "0012"), Frame(64, 48, 64, 48), Frame(64, 48, 64, 48)}},
     {"pasted full-width and Arabic-Indic digits",
@@ -315,7 +315,7 @@ const Scenario kScenarios[] = {
      {Frame(64, 48, 64, 48), Simple(Act::HostPosition, kPhaseX, 7),
       Simple(Act::HostPosition, kSrcX, 0), Frame(64, 48, 64, 48), Text(kSrcX, "abc"),
       Simple(Act::HostPosition, kSrcX, 3), Frame(64, 48, 64, 48)}},
-    {"a repeated initialisation narrows the width",
+    {"a repeated initialisation with a larger largest frame",
      {Frame(64, 48, 64, 48), Frame(2000, 1200, 2000, 1200, Act::Init), Frame(64, 48, 64, 48)}},
 };
 
