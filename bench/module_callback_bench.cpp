@@ -1,9 +1,12 @@
 // The real module's frame callback, as a host calls it: Tesselox.auf loaded through the host
 // session library, its fields given each case's values, then timed frame after frame with
-// nothing edited in between, beside RenderFrame alone with the values the callback hands it and
-// the floor, all from the same run. The case "fields" (32 x 32 frames, largest frame 32 x 32)
-// costs next to nothing to render: its time is the fields'. TESSELOX_BENCH_MODULE names
-// another module to measure in the same way (an older build, say); else the one built here.
+// nothing edited in between. Each iteration also times RenderFrame alone with the same values on
+// the same buffers, in turn before and after the callback, so that a busy machine slows both
+// alike: the benchmark's time is the callback's, its counters the paired RenderFrame's time and
+// the ratio of the two. The case "fields" (32 x 32 frames, largest frame 32 x 32) costs next to
+// nothing to render: its time is the fields'. The frame cases of bench_frames.h (render, copy
+// alone, floor) run beside them. TESSELOX_BENCH_MODULE names another build of the module to
+// measure in the same way; else the one built here is measured.
 //
 // The fields hold a destination extent within the capacity only, so "clipped" runs with its
 // destination width and height cut to the capacity: clipped at the left and top edges.
@@ -13,6 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -36,22 +40,20 @@ struct ModuleCase {
   std::int32_t capW, capH;  // the record's capacity
   std::int32_t maxW, maxH;  // the host's largest frame
   ParameterValues values;   // what the fields are given, and what they must hand on
-  bool ownRender;           // no case of bench_frames.h renders these values
 };
 
 std::vector<ModuleCase> ModuleCases() {
   std::vector<ModuleCase> cases;
   for (const BenchCase& c : BenchCases()) {
-    ModuleCase m{c.name, c.frameW, c.frameH, kCapW, kCapH, 1920, 1440, c.values, false};
+    ModuleCase m{c.name, c.frameW, c.frameH, kCapW, kCapH, 1920, 1440, c.values};
     for (auto [id, cap] : {std::pair{FieldId::DstX, kCapW}, std::pair{FieldId::DstCx, kCapW},
                            std::pair{FieldId::DstY, kCapH}, std::pair{FieldId::DstCy, kCapH}}) {
       m.values[Index(id)] = std::clamp(m.values[Index(id)], -cap, cap);
     }
-    m.ownRender = m.values != c.values;
     cases.push_back(m);
   }
-  cases.push_back(ModuleCase{
-      "fields", 32, 32, 32, 32, 32, 32, {0, 0, 32, 32, 0, 0, 32, 32, 32, 32, 0, 0}, true});
+  cases.push_back(
+      ModuleCase{"fields", 32, 32, 32, 32, 32, 32, {0, 0, 32, 32, 0, 0, 32, 32, 32, 32, 0, 0}});
   return cases;
 }
 
@@ -102,6 +104,7 @@ bool Prepare(host::ModuleHost& session, FrameRecord& record, const ModuleCase& c
 }
 
 void Callback(benchmark::State& state, const ModuleCase& c) {
+  using Clock = std::chrono::steady_clock;
   host::ModuleHost& session = *Module();
   FrameBuffer a(true), b(false);
   FrameRecord record = RecordFor(c, a, b);
@@ -109,28 +112,38 @@ void Callback(benchmark::State& state, const ModuleCase& c) {
     state.SkipWithError("the fields do not show the case's values");
     return;
   }
+  Clock::duration callbackTime{}, renderTime{};
+  bool callbackFirst = true;
   for (auto _ : state) {
-    Frame(session, record, c);
-    benchmark::DoNotOptimize(record.current);
-    benchmark::ClobberMemory();
+    for (const bool callback : {callbackFirst, !callbackFirst}) {
+      record.width = c.frameW;
+      record.height = c.frameH;
+      const Clock::time_point start = Clock::now();
+      if (callback) {
+        session.ProcessFrame(record);
+      } else {
+        RenderFrame(record, c.values);
+      }
+      const Clock::duration spent = Clock::now() - start;
+      std::swap(record.current, record.scratch);  // keep reading the patterned frame
+      benchmark::DoNotOptimize(record.current);
+      benchmark::ClobberMemory();
+      if (callback) {
+        callbackTime += spent;
+        state.SetIterationTime(std::chrono::duration<double>(spent).count());
+      } else {
+        renderTime += spent;
+      }
+    }
+    callbackFirst = !callbackFirst;
   }
+  const double renderUs = std::chrono::duration<double, std::micro>(renderTime).count();
+  state.counters["render_us"] = renderUs / static_cast<double>(state.iterations());
+  state.counters["ratio"] =
+      std::chrono::duration<double, std::micro>(callbackTime).count() / renderUs;
 }
 
-// RenderFrame alone with the values and capacity of a case no case of bench_frames.h has.
-void Render(benchmark::State& state, const ModuleCase& c) {
-  FrameBuffer a(true), b(false);
-  FrameRecord record = RecordFor(c, a, b);
-  for (auto _ : state) {
-    record.width = c.frameW;
-    record.height = c.frameH;
-    RenderFrame(record, c.values);
-    std::swap(record.current, record.scratch);
-    benchmark::DoNotOptimize(record.current);
-    benchmark::ClobberMemory();
-  }
-}
-
-// The ratio table, then the callback against RenderFrame with the same values.
+// The ratio table, then the callback against RenderFrame with the same values, paired.
 class CallbackReporter : public RatioReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -138,8 +151,12 @@ class CallbackReporter : public RatioReporter {
     for (const Run& run : runs) {
       const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
       if (run.error_occurred || !(median || run.run_type == Run::RT_Iteration)) continue;
-      times_[run.run_name.function_name] =
+      const auto render = run.counters.find("render_us");
+      const auto ratio = run.counters.find("ratio");
+      if (render == run.counters.end() || ratio == run.counters.end()) continue;
+      const double us =
           run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
+      paired_[run.run_name.function_name] = Paired{us, render->second, ratio->second};
     }
   }
 
@@ -149,20 +166,22 @@ class CallbackReporter : public RatioReporter {
     os << "\n| case | callback us | render us | callback / render | callback - render us |"
           "\n|---|---|---|---|---|\n";
     for (const ModuleCase& c : ModuleCases()) {
-      const auto callback = times_.find("callback/" + c.name);
-      const auto render = times_.find((c.ownRender ? "render_fields/" : "render/") + c.name);
-      if (callback == times_.end() || render == times_.end()) continue;
+      const auto found = paired_.find("callback/" + c.name);
+      if (found == paired_.end()) continue;
+      const Paired& p = found->second;
       char line[160];
       std::snprintf(line, sizeof line, "| %s | %.1f | %.1f | %.2f | %.1f |\n", c.name.c_str(),
-                    callback->second, render->second, callback->second / render->second,
-                    callback->second - render->second);
+                    p.callbackUs, p.renderUs, p.ratio, p.callbackUs - p.renderUs);
       os << line;
     }
     os.flush();
   }
 
  private:
-  std::map<std::string, double> times_;  // microseconds
+  struct Paired {
+    double callbackUs, renderUs, ratio;
+  };
+  std::map<std::string, Paired> paired_;  // "callback/default" -> medians
 };
 
 }  // namespace
@@ -176,11 +195,8 @@ int main(int argc, char** argv) {
   RegisterOwnBenchmarks();
   for (const ModuleCase& c : ModuleCases()) {
     benchmark::RegisterBenchmark(("callback/" + c.name).c_str(), Callback, c)
+        ->UseManualTime()
         ->Unit(benchmark::kMicrosecond);
-    if (c.ownRender) {
-      benchmark::RegisterBenchmark(("render_fields/" + c.name).c_str(), Render, c)
-          ->Unit(benchmark::kMicrosecond);
-    }
   }
   CallbackReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
