@@ -230,9 +230,19 @@ class SideBySide {
           probe->session->SendInit();
         }
         return Same();
-      case Act::Paste:
+      case Act::Paste: {
+        // Wine's edit box faults when text is pasted into a text longer than its limit of five
+        // characters, as a range beyond five digits leaves: there the paste replaces it all.
+        Step paste = step;
+        if (GetWindowTextLengthA(EditOf(*mirror_.session, step.field)) > 5) {
+          paste.selStart = 0;
+          paste.selEnd = -1;
+        }
         PutOnClipboard(mirror_.session->OwnerWindow(), step.pasted);
-        [[fallthrough]];
+        ApplyEdit(*mirror_.session, paste);
+        ApplyEdit(*literal_.session, paste);
+        return true;
+      }
       default:
         ApplyEdit(*mirror_.session, step);
         ApplyEdit(*literal_.session, step);
