@@ -548,6 +548,7 @@ TEST(Y4mRowsTest, FastKernelsMatchThePortableOnes) {
         EXPECT_EQ(x, y);
       };
       auto same8 = [&](auto run) {
+        if (l.maxSample > 255) return;  // 8-bit planes have 8-bit levels
         std::vector<std::uint8_t> x(n + 1, 0xAB), y(n + 1, 0xAB);
         run(fast, x.data());
         run(plain, y.data());
