@@ -213,16 +213,30 @@ bool Y4mReader::NextFrame() {
                   " does not start with FRAME");
   }
   const std::size_t bytes = FrameBytes(format_, header_.width, header_.height);
-  // Allocated once the first frame has begun: a header alone costs no memory.
-  if (samples_.empty()) samples_.resize((bytes + 1) / 2);
-  in_.read(reinterpret_cast<char*>(samples_.data()), static_cast<std::streamsize>(bytes));
-  if (static_cast<std::size_t>(in_.gcount()) != bytes) {
-    if (in_.bad()) throw IoError(name_ + ": read error");
-    throw IoError(name_ + ": Y4M frame " + std::to_string(frames_ + 1) + " is truncated (" +
-                  std::to_string(in_.gcount()) + " of " + std::to_string(bytes) + " bytes)");
+  auto* buffer = reinterpret_cast<char*>(samples_.data());
+  if (samples_.size() * 2 >= bytes) {
+    ReadBytes(buffer, bytes, 0, bytes);
+  } else {
+    // The first frame's buffer grows as its bytes arrive: a header that claims a huge frame
+    // costs no memory until the data is there.
+    for (std::size_t have = 0; have < bytes;) {
+      const std::size_t next = std::min(bytes, std::max<std::size_t>(2 * have, 1 << 20));
+      samples_.resize((next + 1) / 2);
+      ReadBytes(reinterpret_cast<char*>(samples_.data()) + have, next - have, have, bytes);
+      have = next;
+    }
   }
   ++frames_;
   return true;
+}
+
+void Y4mReader::ReadBytes(char* to, std::size_t count, std::size_t before, std::size_t total) {
+  in_.read(to, static_cast<std::streamsize>(count));
+  const auto got = static_cast<std::size_t>(in_.gcount());
+  if (got == count) return;
+  if (in_.bad()) throw IoError(name_ + ": read error");
+  throw IoError(name_ + ": Y4M frame " + std::to_string(frames_ + 1) + " is truncated (" +
+                std::to_string(before + got) + " of " + std::to_string(total) + " bytes)");
 }
 
 void Y4mReader::Decode(Pixel* dst, std::ptrdiff_t stride) {

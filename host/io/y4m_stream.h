@@ -70,6 +70,8 @@ class Y4mReader {
 
  private:
   std::string ReadLine(const char* what, bool* atEnd);
+  // Reads `count` bytes of the frame, `before` of its `total` being read already.
+  void ReadBytes(char* to, std::size_t count, std::size_t before, std::size_t total);
 
   std::istream& in_;
   std::string name_;
