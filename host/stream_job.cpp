@@ -10,7 +10,7 @@ namespace tesselox::host {
 
 void StreamJob::ShowFirstFrame() {
   haveFrame_ = reader_.NextFrame();
-  if (!haveFrame_) return;
+  if (!haveFrame_) throw io::IoError(inputName_ + ": the Y4M stream has no frames");
   reader_.Decode(filter_.Input(), filter_.Stride());
   filter_.Process(reader_.Header().width, reader_.Header().height, false);
 }
@@ -39,7 +39,6 @@ io::Size StreamJob::Run(std::ostream& out, std::ostream& errors) {
     }
   }
   progress("\n");
-  if (reader_.FramesRead() == 0) throw io::IoError(inputName_ + ": the Y4M stream has no frames");
   return io::Size{writer.Written().width, writer.Written().height};
 }
 

@@ -17,11 +17,11 @@ class StreamJob {
       : reader_(reader), filter_(filter), inputName_(std::move(inputName)) {}
 
   // Shows the module the first frame, neither timed nor written, as an editor does before the
-  // user edits. The frame is filtered again, counted, by Run.
+  // user edits. The frame is filtered again, counted, by Run. Throws IoError for a stream
+  // without frames.
   void ShowFirstFrame();
 
   // Filters every frame to `out`, with a progress line on `errors`; returns the output's size.
-  // Throws IoError for a stream without frames.
   io::Size Run(std::ostream& out, std::ostream& errors);
 
  private:

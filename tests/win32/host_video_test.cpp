@@ -280,20 +280,24 @@ TEST(HostVideoTest, ScaleTakesTheWholeFrameOfAnySize) {
   }
 }
 
-TEST(HostVideoTest, ScaleBeyondWhatTheFieldsTakeIsAnError) {
+TEST(HostVideoTest, ScaleThatTheFieldsCannotTakeIsAnError) {
   Runs runs;
   const struct {
+    int frames;
     std::vector<std::string> options;
     const char* message;
   } cases[] = {
-      {{"--scale", "16x16"}, "--scale: the field \"width\" takes 32.."},
-      {{"--scale", "1920x1080", "--max", "1280x720"}, "--scale: 1920x1080 is larger than --max"},
+      {1, {"--scale", "16x16"}, "--scale: the field \"width\" takes 32.."},
+      {1, {"--scale", "1920x1080", "--max", "1280x720"}, "--scale: 1920x1080 is larger than --max"},
+      // Without a frame the fields' ranges fit no input: the missing frames are the problem.
+      {0, {"--scale", "64x48"}, "the Y4M stream has no frames"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
-    const HostResult run = runs.Run(Stream(MakeVideo("444", 64, 48), 1, 1), c.options);
+    const HostResult run = runs.Run(Stream(MakeVideo("444", 64, 48), c.frames, 1), c.options);
     EXPECT_NE(run.exitCode, 0u);
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "not one line: " << run.err;
     EXPECT_FALSE(std::filesystem::exists(runs.Output()));
   }
 }
