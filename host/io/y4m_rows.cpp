@@ -170,6 +170,97 @@ __attribute__((target("ssse3"))) void DeinterleaveSsse3(const Pixel* in, std::ui
 }
 
 // Eight rounded means of 2 x 2 blocks as 16-bit offsets, then levels as Narrow applies them.
+// Sixteen pixels are 96 bytes, three 32-byte registers whose 16-byte halves are the registers
+// of the shuffles above: output register r holds 16-byte registers kHalves[r] of the two
+// eight-pixel groups (the second group's numbered from 3).
+constexpr int kHalves[3][2] = {{0, 1}, {2, 3}, {4, 5}};
+
+struct WideMasks {
+  alignas(32) std::int8_t masks[3][3][32];
+};
+
+// Pixel register r, half h takes from channel register s the bytes of the 16-byte mask for
+// that half's place in its group.
+constexpr WideMasks MakeWideInterleaveMasks() {
+  WideMasks m{};
+  for (int r = 0; r < 3; ++r) {
+    for (int h = 0; h < 2; ++h) {
+      for (int s = 0; s < 3; ++s) {
+        for (int i = 0; i < 16; ++i)
+          m.masks[r][s][16 * h + i] = kInterleave.masks[kHalves[r][h] % 3][s][i];
+      }
+    }
+  }
+  return m;
+}
+
+// Channel register r takes from source register s (both groups' 16-byte register s) the bytes
+// the 16-byte mask names, in each half alike.
+constexpr WideMasks MakeWideDeinterleaveMasks() {
+  WideMasks m{};
+  for (int r = 0; r < 3; ++r) {
+    for (int s = 0; s < 3; ++s) {
+      for (int i = 0; i < 32; ++i) m.masks[r][s][i] = kDeinterleave.masks[r][s][i % 16];
+    }
+  }
+  return m;
+}
+
+constexpr WideMasks kWideInterleave = MakeWideInterleaveMasks();
+constexpr WideMasks kWideDeinterleave = MakeWideDeinterleaveMasks();
+
+__attribute__((target("avx2"))) void InterleaveAvx2(Pixel* out, const std::uint16_t* a,
+                                                    const std::uint16_t* b, const std::uint16_t* c,
+                                                    std::size_t n) {
+  std::size_t k = 0;
+  auto* bytes = reinterpret_cast<std::uint8_t*>(out);
+  const auto* masks = reinterpret_cast<const __m256i*>(kWideInterleave.masks);
+  for (; k + 16 <= n; k += 16) {
+    const std::uint16_t* channels[3] = {a + k, b + k, c + k};
+    __m256i sources[3][3];  // [register r][channel s]: the groups register r draws on
+    for (int s = 0; s < 3; ++s) {
+      const __m256i both = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(channels[s]));
+      sources[0][s] = _mm256_permute4x64_epi64(both, 0x44);  // the first group twice
+      sources[1][s] = both;
+      sources[2][s] = _mm256_permute4x64_epi64(both, 0xEE);  // the second group twice
+    }
+    for (int r = 0; r < 3; ++r) {
+      __m256i v = _mm256_setzero_si256();
+      for (int s = 0; s < 3; ++s)
+        v = _mm256_or_si256(
+            v, _mm256_shuffle_epi8(sources[r][s], _mm256_load_si256(masks + 3 * r + s)));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(bytes + 6 * k + 32 * r), v);
+    }
+  }
+  InterleaveSsse3(out + k, a + k, b + k, c + k, n - k);
+}
+
+__attribute__((target("avx2"))) void DeinterleaveAvx2(const Pixel* in, std::uint16_t* a,
+                                                      std::uint16_t* b, std::uint16_t* c,
+                                                      std::size_t n) {
+  std::size_t k = 0;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(in);
+  const auto* masks = reinterpret_cast<const __m256i*>(kWideDeinterleave.masks);
+  std::uint16_t* channels[3] = {a, b, c};
+  for (; k + 16 <= n; k += 16) {
+    __m256i p[3];
+    for (int r = 0; r < 3; ++r)
+      p[r] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + 6 * k + 32 * r));
+    // Source register s holds 16-byte register s of the first group, then of the second.
+    const __m256i sources[3] = {_mm256_blend_epi32(p[0], p[1], 0xF0),
+                                _mm256_permute2x128_si256(p[0], p[2], 0x21),
+                                _mm256_blend_epi32(p[1], p[2], 0xF0)};
+    for (int r = 0; r < 3; ++r) {
+      __m256i v = _mm256_setzero_si256();
+      for (int s = 0; s < 3; ++s)
+        v = _mm256_or_si256(v,
+                            _mm256_shuffle_epi8(sources[s], _mm256_load_si256(masks + 3 * r + s)));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(channels[r] + k), v);
+    }
+  }
+  DeinterleaveSsse3(in + k, a + k, b + k, c + k, n - k);
+}
+
 // Four sums of adjacent pairs of 16-bit offsets, as 32 bits.
 __attribute__((target("ssse3"))) inline __m128i PairSums(const std::uint16_t* p) {
   return _mm_madd_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi16(1));
@@ -278,8 +369,8 @@ constexpr RowKernels kSsse3Kernels = {
 
 // Wider registers help the plain loops; the shuffles stay at 16 bytes, a whole number of pixels.
 constexpr RowKernels kAvx2Kernels = {
-    Avx2Widen8,        Avx2Widen16, Avx2WidenTwice8, Avx2WidenTwice16, InterleaveSsse3,
-    DeinterleaveSsse3, Avx2Narrow8, Avx2Narrow16,    Average8Ssse3,    Average16Ssse3};
+    Avx2Widen8,       Avx2Widen16, Avx2WidenTwice8, Avx2WidenTwice16, InterleaveAvx2,
+    DeinterleaveAvx2, Avx2Narrow8, Avx2Narrow16,    Average8Ssse3,    Average16Ssse3};
 #endif
 
 }  // namespace
@@ -288,18 +379,20 @@ const RowKernels& PortableRowKernels() {
   return kPortableKernels;
 }
 
-const RowKernels& FastRowKernels() {
+std::vector<NamedRowKernels> SupportedRowKernels() {
+  std::vector<NamedRowKernels> sets;
 #ifdef TESSELOX_ROWS_X86
-  static const RowKernels& fastest = [&]() -> const RowKernels& {
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return kAvx2Kernels;
-    if (__builtin_cpu_supports("ssse3")) return kSsse3Kernels;
-    return kPortableKernels;
-  }();
-  return fastest;
-#else
-  return kPortableKernels;
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) sets.push_back({"avx2", &kAvx2Kernels});
+  if (__builtin_cpu_supports("ssse3")) sets.push_back({"ssse3", &kSsse3Kernels});
 #endif
+  sets.push_back({"portable", &kPortableKernels});
+  return sets;
+}
+
+const RowKernels& FastRowKernels() {
+  static const RowKernels& fastest = *SupportedRowKernels().front().kernels;
+  return fastest;
 }
 
 }  // namespace tesselox::io

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "filter/image_view.h"
 
@@ -49,5 +50,13 @@ struct RowKernels {
 const RowKernels& PortableRowKernels();
 // The fastest set the processor runs (vector instructions where it has them).
 const RowKernels& FastRowKernels();
+
+// Every set the processor runs, fastest first, named: for tests that hold them to the portable
+// one.
+struct NamedRowKernels {
+  const char* name;
+  const RowKernels* kernels;
+};
+std::vector<NamedRowKernels> SupportedRowKernels();
 
 }  // namespace tesselox::io

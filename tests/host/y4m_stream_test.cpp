@@ -528,8 +528,7 @@ TEST(Y4mStreamTest, FramesAreDecodedAndWrittenAtAnyStride) {
 
 // The vector kernels must agree with the plain ones on every length (the tails after whole
 // vectors) and every value, including channels outside the depth.
-TEST(Y4mRowsTest, FastKernelsMatchThePortableOnes) {
-  const RowKernels& fast = FastRowKernels();
+void ExpectSameAsPortable(const RowKernels& fast) {
   const RowKernels& plain = PortableRowKernels();
   std::mt19937 random(7);
   const PlaneLevels levels[] = {{16, 255},    {128, 255},     {0, 255},       {64, 1023},
@@ -586,9 +585,22 @@ TEST(Y4mRowsTest, FastKernelsMatchThePortableOnes) {
     std::vector<std::uint16_t> back[3];
     for (auto& row : back) row.assign(n + 1, 0x5A5A);
     fast.deinterleave(plainPixels.data(), back[0].data(), back[1].data(), back[2].data(), n);
-    back[0].pop_back();
+    for (auto& row : back) {
+      EXPECT_EQ(row[n], 0x5A5A) << "written past the row";
+      row.pop_back();
+    }
     EXPECT_EQ(back[0], words);
-    EXPECT_EQ(back[2][n], 0x5A5A);
+    EXPECT_EQ(back[1], std::vector<std::uint16_t>(a.begin(), a.begin() + static_cast<long>(n)));
+    EXPECT_EQ(back[2], c);
+  }
+}
+
+TEST(Y4mRowsTest, EveryKernelSetMatchesThePortableOne) {
+  const auto sets = SupportedRowKernels();
+  EXPECT_EQ(sets.front().kernels, &FastRowKernels());
+  for (const NamedRowKernels& set : sets) {
+    SCOPED_TRACE(set.name);
+    ExpectSameAsPortable(*set.kernels);
   }
 }
 
