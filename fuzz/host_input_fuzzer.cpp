@@ -34,8 +34,8 @@ void CheckPicture(const Image& image) {
   }
 }
 
-// The frame size a Y4M header names, read as loosely as possible; the reader allocates a frame's
-// planes as soon as it has read the header, so large frames are skipped to keep runs short.
+// The frame size a Y4M header names, read as loosely as possible; each frame is decoded whole
+// into an image, so large frames are skipped to keep runs short.
 bool Y4mFrameTooLarge(std::string_view text) {
   const std::string_view line = text.substr(0, text.find('\n'));
   std::int64_t width = 0, height = 0;

@@ -3,12 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <iomanip>
 #include <map>
-#include <memory>
-#include <new>
 #include <optional>
 #include <ostream>
 #include <sstream>
@@ -22,6 +19,8 @@
 #include "host/io/output_file.h"
 #include "host/io/test_pattern.h"
 #include "host/io/y4m_stream.h"
+#include "host/frame_filter.h"
+#include "host/stream_job.h"
 #include "host/module_path.h"
 #include "host/preview_window.h"
 #include "host/session/frame_buffers.h"
@@ -32,76 +31,10 @@ namespace tesselox::host {
 namespace {
 
 using io::IoError;
-using Clock = std::chrono::steady_clock;
 
 std::string SizeText(std::int32_t width, std::int32_t height) {
   return std::to_string(width) + "x" + std::to_string(height);
 }
-
-// The module driven through one frame buffer pair, timing only the frame callback.
-class Filter {
- public:
-  // `origin` names what set the capacity, for the message when it cannot be had.
-  Filter(ModuleHost& session, io::Size capacity, const std::string& origin)
-      : session_(session), capacity_(capacity) {
-    try {
-      buffers_ = std::make_unique<FrameBuffers>(capacity.width, capacity.height);
-    } catch (const std::bad_alloc&) {
-      throw IoError("cannot allocate two frame buffers of " +
-                    SizeText(capacity.width, capacity.height) + " (" + origin + ")");
-    }
-  }
-
-  // `counted` false: a frame that is neither reported nor timed.
-  io::Image Run(const io::Image& input, bool counted = true) {
-    if (input.width > capacity_.width || input.height > capacity_.height) {
-      throw IoError("the input frame is " + SizeText(input.width, input.height) +
-                    ", larger than the buffers' capacity " +
-                    SizeText(capacity_.width, capacity_.height) + " (see --capacity)");
-    }
-    for (std::int32_t y = 0; y < input.height; ++y) {
-      for (std::int32_t x = 0; x < input.width; ++x) buffers_->At(x, y) = input.At(x, y);
-    }
-    buffers_->SetFrameSize(input.width, input.height);
-    const auto start = Clock::now();
-    session_.ProcessFrame(*buffers_);
-    if (counted) {
-      elapsed_ += Clock::now() - start;
-      ++frames_;
-    }
-    if (!buffers_->GuardsIntact())
-      throw IoError("the module wrote outside the frame buffers or the host's record fields");
-    const FrameRecord& record = buffers_->Record();
-    if (record.width <= 0 || record.height <= 0 || record.width > capacity_.width ||
-        record.height > capacity_.height) {
-      throw IoError("the module returned a frame of " + SizeText(record.width, record.height) +
-                    ", which is empty or exceeds the capacity " +
-                    SizeText(capacity_.width, capacity_.height));
-    }
-    io::Image output(record.width, record.height);
-    for (std::int32_t y = 0; y < output.height; ++y) {
-      for (std::int32_t x = 0; x < output.width; ++x) output.At(x, y) = buffers_->At(x, y);
-    }
-    return output;
-  }
-
-  // Frees both frame buffers; Run may not be called afterwards.
-  void ReleaseBuffers() { buffers_.reset(); }
-
-  std::int64_t Frames() const { return frames_; }
-  double MillisecondsPerFrame() const {
-    return frames_ == 0 ? 0.0
-                        : std::chrono::duration<double, std::milli>(elapsed_).count() /
-                              static_cast<double>(frames_);
-  }
-
- private:
-  ModuleHost& session_;
-  io::Size capacity_;
-  std::unique_ptr<FrameBuffers> buffers_;
-  Clock::duration elapsed_{};
-  std::int64_t frames_ = 0;
-};
 
 std::string WindowText(HWND window) {
   char text[256] = {};
@@ -173,6 +106,29 @@ void ApplyEdits(ModuleHost& session, const io::Options& options, io::Size capaci
   for (const std::string& notice : notices) errors << "tesselox-host: notice: " << notice << "\n";
 }
 
+// --scale: the whole input frame to W x H, typed before any --set. These are values the user did
+// not type, so one outside its field's range (which would read as 0) is an error.
+void TypeScale(ModuleHost& session, const io::Options& options, io::Size input) {
+  if (!options.scale) return;
+  for (const io::FieldEdit& edit : io::ScaleEdits(*options.scale, input)) {
+    const HWND box = session.FieldByLabel(edit.label).edit;
+    int k = 0;
+    while (k < kFieldCount &&
+           (box == nullptr || session.Field(static_cast<FieldId>(k)).edit != box))
+      ++k;
+    if (k == kFieldCount) throw IoError("the module has no field labelled \"" + edit.label + "\"");
+    const auto id = static_cast<FieldId>(k);
+    const FieldRange range = session.Range(id);
+    const long value = std::stol(edit.value);
+    if (value < range.low || value > range.high) {
+      throw IoError("--scale: the field \"" + edit.label + "\" takes " + std::to_string(range.low) +
+                    ".." + std::to_string(range.high) + ", not " + edit.value);
+    }
+    session.TypeIntoField(id, edit.value);
+    session.PumpMessages();
+  }
+}
+
 void PrintFields(ModuleHost& session, std::ostream& out) {
   for (int k = 0; k < kFieldCount; ++k) {
     const auto id = static_cast<FieldId>(k);
@@ -195,7 +151,7 @@ void WritePng(io::OutputFile& file, const io::Image& image, int depth = 8) {
 
 // Opens the configuration window and a preview; every edit re-renders the preview. Returns
 // the last frame rendered once the user closes either window.
-io::Image ShowInteractively(ModuleHost& session, Filter& filter, const io::Image& input,
+io::Image ShowInteractively(ModuleHost& session, FrameFilter& filter, const io::Image& input,
                             io::Image output) {
   std::string failure;
   bool rendering = false;
@@ -286,14 +242,15 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   // The fields start with ranges made for no frame in particular ("src x" -32..32), and a value
   // typed outside a field's range reads as 0 at the next frame. So the host shows the module
   // the first frame before typing, as an editor shows its first frame before the user edits.
-  Filter filter(session, capacity, io::CapacityOrigin(options, inputSize));
-  io::Image frame;
-  bool haveFrame = false;
+  FrameFilter filter(session, capacity, io::CapacityOrigin(options, inputSize));
+  std::optional<StreamJob> stream;
   if (kind == io::InputKind::Image) {
     filter.Run(still, false);
-  } else if ((haveFrame = reader->ReadFrame(frame))) {
-    filter.Run(frame, false);
+  } else {
+    stream.emplace(*reader, filter, inputFile->Name());
+    stream->ShowFirstFrame();
   }
+  TypeScale(session, options, inputSize);
   ApplyEdits(session, options, capacity, errors);
 
   std::optional<io::OutputFile> screenshot;
@@ -316,29 +273,7 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     still = io::Image();
     WritePng(out, output, options.outDepth);
   } else {
-    io::Y4mWriter writer(out.Stream(), reader->Header());
-    const auto start = Clock::now();
-    auto lastProgress = start;
-    auto progress = [&](const char* end) {
-      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-      errors << "\rframes " << reader->FramesRead() << ", " << std::fixed << std::setprecision(1)
-             << (seconds > 0 ? static_cast<double>(reader->FramesRead()) / seconds : 0.0) << " fps"
-             << end << std::flush;
-    };
-    for (; haveFrame; haveFrame = reader->ReadFrame(frame)) {
-      const io::Image output = filter.Run(frame);
-      writer.WriteFrame(output);
-      if (writer.FramesWritten() == 1 && !writer.Note().empty())
-        errors << "tesselox-host: " << writer.Note() << "\n";
-      if (Clock::now() - lastProgress > std::chrono::milliseconds(500)) {
-        lastProgress = Clock::now();
-        progress("");
-      }
-    }
-    progress("\n");
-    if (reader->FramesRead() == 0)
-      throw IoError(inputFile->Name() + ": the Y4M stream has no frames");
-    outputSize = {writer.Written().width, writer.Written().height};
+    outputSize = stream->Run(out.Stream(), errors);
   }
 
   // A stream read to its end is let go of too, so that the output may replace it.

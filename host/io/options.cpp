@@ -97,6 +97,19 @@ void CheckFrameArea(Size size, const std::string& what) {
                 " pixels");
 }
 
+std::vector<FieldEdit> ScaleEdits(Size output, Size input) {
+  // Source corner and extent, destination corner and extent, output size.
+  // clang-format off
+  const std::int32_t values[] = {0, 0, input.width, input.height,
+                                 0, 0, output.width, output.height,
+                                 output.width, output.height};
+  // clang-format on
+  std::vector<FieldEdit> edits;
+  for (std::size_t k = 0; k < std::size(values); ++k)
+    edits.push_back(FieldEdit{std::string(kFieldLabels[k]), std::to_string(values[k])});
+  return edits;
+}
+
 std::string HelpText() {
   return "usage: tesselox-host [options]\n"
          "  --module PATH          module to load (default: the built Tesselox.auf)\n"
@@ -106,6 +119,8 @@ std::string HelpText() {
          "(default: out/tesselox.png)\n"
          "  --set \"LABEL=VALUE\"    type VALUE into the field LABEL after initialisation; "
          "repeatable, applied in order\n"
+         "  --scale WxH            scale the whole input frame to WxH: types its corner and size "
+         "into the fields, before any --set (raises --max to fit)\n"
          "  --max WxH              the largest frame size the host reports to the module "
          "(default: 1920x1080)\n"
          "  --capacity WxH         the frame buffers' capacity (default: the larger of --max and "
@@ -195,11 +210,13 @@ Options ParseOptions(const std::vector<std::string>& args) {
       handled = true;
     }
     if (handled) continue;
-    if (arg == "--max" || arg == "--capacity") {
+    if (arg == "--max" || arg == "--capacity" || arg == "--scale") {
       once(arg);
       const Size s = size();
       if (arg == "--max") {
         options.max = s;
+      } else if (arg == "--scale") {
+        options.scale = s;
       } else {
         options.capacity = s;
       }
@@ -223,6 +240,17 @@ Options ParseOptions(const std::vector<std::string>& args) {
     }
     if (arg.size() > 1 && arg[0] == '-') throw IoError("unknown option " + arg + " (see --help)");
     throw IoError("unexpected argument \"" + arg + "\" (see --help)");
+  }
+  if (options.scale) {
+    // The module is told of a largest frame that holds the output, unless --max says otherwise.
+    const Size scale = *options.scale;
+    const bool maxGiven = std::find(seen.begin(), seen.end(), "--max") != seen.end();
+    if (maxGiven && (scale.width > options.max.width || scale.height > options.max.height)) {
+      throw IoError("option --scale: " + SizeText(scale) + " is larger than --max " +
+                    SizeText(options.max));
+    }
+    options.max =
+        Size{std::max(options.max.width, scale.width), std::max(options.max.height, scale.height)};
   }
   if (options.screenshot == "-") throw IoError("option --screenshot needs a file, not -");
   if (!options.screenshot.empty() && !EndsWithNoCase(options.screenshot, ".png")) {

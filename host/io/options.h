@@ -35,6 +35,7 @@ struct Options {
   std::string in;      // empty: the built-in test pattern; "-": standard input
   std::string out{kDefaultOutput};
   std::vector<FieldEdit> edits;
+  std::optional<Size> scale;  // --scale: the whole input frame to this size, before the edits
   Size max{1920, 1080};
   std::optional<Size> capacity;  // absent: the larger of max and the input, per side
   std::int32_t frames = 1;
@@ -71,6 +72,10 @@ void CheckCapacityArea(const Options& options, Size input);
 // Throws IoError, one line naming `what`, its size and the limit, unless a frame of `size` has
 // at most kMaxFramePixels pixels. For the input, which is checked before the buffers are.
 void CheckFrameArea(Size size, const std::string& what);
+
+// What --scale types, in field order: the whole input frame (corner 0,0, extent `input`) into
+// a destination of corner 0,0 and extent `output`, in an output frame of that size.
+std::vector<FieldEdit> ScaleEdits(Size output, Size input);
 
 // The index of a field label, or nothing.
 std::optional<int> FieldIndex(std::string_view label);

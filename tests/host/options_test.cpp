@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -151,9 +152,9 @@ TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
 }
 
 TEST(OptionsTest, HelpHasOneLinePerOption) {
-  const char* names[] = {"--module",   "--in",     "--out",          "--set",        "--max",
-                         "--capacity", "--frames", "--print-fields", "--screenshot", "--show",
-                         "--strict",   "--help",   "--out-depth"};
+  const char* names[] = {"--module", "--in",       "--out",    "--set",          "--scale",
+                         "--max",    "--capacity", "--frames", "--print-fields", "--screenshot",
+                         "--show",   "--strict",   "--help",   "--out-depth"};
   std::istringstream help(HelpText());
   std::string line;
   std::vector<std::string> lines;
@@ -249,6 +250,44 @@ TEST(OptionsTest, CheckFrameAreaCountsInSixtyFourBits) {
                 std::string(c.message) + ", more than the host's limit of 67108864 pixels");
     }
   }
+}
+
+TEST(OptionsTest, ScaleRaisesTheLargestFrameToHoldTheOutput) {
+  const struct {
+    Args args;
+    std::optional<Size> scale;
+    Size max;
+    const char* error;  // nullptr: accepted
+  } cases[] = {
+      {{"--scale", "640x360"}, Size{640, 360}, {1920, 1080}, nullptr},
+      {{"--scale", "3840x2160"}, Size{3840, 2160}, {3840, 2160}, nullptr},
+      {{"--scale", "1000x2000"}, Size{1000, 2000}, {1920, 2000}, nullptr},
+      {{"--max", "4096x4096", "--scale", "3840x2160"}, Size{3840, 2160}, {4096, 4096}, nullptr},
+      {{"--scale", "800x600", "--max", "800x600"}, Size{800, 600}, {800, 600}, nullptr},
+      {{"--max", "1280x720", "--scale", "1920x1080"}, {}, {}, "larger than --max 1280x720"},
+      {{"--scale", "801x600", "--max", "800x600"}, {}, {}, "801x600 is larger than --max"},
+      {{"--scale", "640"}, {}, {}, "option --scale: bad size"},
+      {{"--scale", "640x360", "--scale", "320x180"}, {}, {}, "option --scale given twice"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    try {
+      const Options o = ParseOptions(c.args);
+      ASSERT_EQ(c.error, nullptr) << "accepted";
+      EXPECT_EQ(o.scale, c.scale);
+      EXPECT_EQ(o.max, c.max);
+    } catch (const IoError& e) {
+      ASSERT_NE(c.error, nullptr) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(OptionsTest, ScaleTypesTheWholeInputFrameIntoTheOutput) {
+  const std::vector<FieldEdit> expected = {
+      {"src x", "0"}, {"src y", "0"},    {"src cx", "3840"}, {"src cy", "2160"}, {"dst x", "0"},
+      {"dst y", "0"}, {"dst cx", "640"}, {"dst cy", "360"},  {"width", "640"},   {"height", "360"}};
+  EXPECT_EQ(ScaleEdits(Size{640, 360}, Size{3840, 2160}), expected);
 }
 
 }  // namespace

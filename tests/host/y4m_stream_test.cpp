@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstring>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -45,6 +48,25 @@ std::string WriteAll(const Y4mHeader& input, const std::vector<Image>& frames,
   return out.str();
 }
 
+bool SamePixels(const Pixel* a, const Pixel* b, std::size_t n) {
+  return n == 0 || std::memcmp(a, b, n * sizeof(Pixel)) == 0;
+}
+
+bool SamePixels(const std::vector<Pixel>& a, const std::vector<Pixel>& b) {
+  return a.size() == b.size() && SamePixels(a.data(), b.data(), a.size());
+}
+
+// A pixel of channels y, cb, cr (taken modulo 2^16).
+Pixel Yuv(int y, int cb, int cr) {
+  Pixel p{};
+  const int channels[3] = {y, cb, cr};
+  for (int c = 0; c < 3; ++c) {
+    p.bytes[2 * c] = static_cast<std::uint8_t>(channels[c] & 0xFF);
+    p.bytes[2 * c + 1] = static_cast<std::uint8_t>((channels[c] >> 8) & 0xFF);
+  }
+  return p;
+}
+
 std::string HeaderLine(const std::string& stream) {
   return stream.substr(0, stream.find('\n'));
 }
@@ -72,19 +94,23 @@ TEST(Y4mStreamTest, FourFourFourRoundTripsByteForByte) {
 
 TEST(Y4mStreamTest, PixelsCarryLumaAndBothChromaSamples) {
   // 4:4:4: planes Y, Cb, Cr; 4:2:0: each chroma sample covers a 2 x 2 block, rounded up at odd
-  // edges.
+  // edges; 4:2:2 a 2 x 1 block. Channels hold luma less black (16, or 0 in full range) and
+  // chroma less 128, scaled by the depth; mono chroma is neutral.
   const struct {
     const char* header;
     int w, h;
     std::string planes;
-    // Expected (Y, Cb, Cr) at every pixel, row by row.
+    // Expected (Y, Cb, Cr) samples at every pixel, row by row.
     std::vector<std::array<int, 3>> pixels;
+    int black, neutral;
   } cases[] = {
       {"YUV4MPEG2 W2 H1 C444",
        2,
        1,
        std::string("\x10\x20\x30\x40\x50\x60", 6),
-       {{0x10, 0x30, 0x50}, {0x20, 0x40, 0x60}}},
+       {{0x10, 0x30, 0x50}, {0x20, 0x40, 0x60}},
+       16,
+       128},
       {"YUV4MPEG2 W3 H3 C420jpeg",
        3,
        3,
@@ -100,7 +126,61 @@ TEST(Y4mStreamTest, PixelsCarryLumaAndBothChromaSamples) {
         {6, 0xA1, 0xB1},
         {7, 0xA2, 0xB2},
         {8, 0xA2, 0xB2},
-        {9, 0xA3, 0xB3}}},
+        {9, 0xA3, 0xB3}},
+       16,
+       128},
+      {"YUV4MPEG2 W3 H2 C422 XCOLORRANGE=FULL",
+       3,
+       2,
+       std::string("\x00\x01\xFF\x03\x04\x05"
+                   "\xA0\xA1\xA2\xA3"
+                   "\xB0\xB1\xB2\xB3",
+                   14),
+       {{0, 0xA0, 0xB0},
+        {1, 0xA0, 0xB0},
+        {255, 0xA1, 0xB1},
+        {3, 0xA2, 0xB2},
+        {4, 0xA2, 0xB2},
+        {5, 0xA3, 0xB3}},
+       0,
+       128},
+      {"YUV4MPEG2 W2 H1 C444p10",
+       2,
+       1,
+       std::string("\x40\x00\xFF\x03"
+                   "\x00\x02\x01\x00"
+                   "\x00\x00\x34\x01",
+                   12),
+       {{64, 512, 0}, {1023, 1, 0x134}},
+       64,
+       512},
+      {"YUV4MPEG2 W2 H2 C420p16 XCOLORRANGE=LIMITED",
+       2,
+       2,
+       std::string("\x00\x00\x00\x10\xFF\xFF\x34\x12"
+                   "\x00\x80"
+                   "\xFF\x7F",
+                   12),
+       {{0, 0x8000, 0x7FFF},
+        {0x1000, 0x8000, 0x7FFF},
+        {0xFFFF, 0x8000, 0x7FFF},
+        {0x1234, 0x8000, 0x7FFF}},
+       4096,
+       32768},
+      {"YUV4MPEG2 W3 H1 Cmono",
+       3,
+       1,
+       std::string("\x10\x11\xEB", 3),
+       {{16, 128, 128}, {17, 128, 128}, {235, 128, 128}},
+       16,
+       128},
+      {"YUV4MPEG2 W2 H1 Cmono12 XCOLORRANGE=FULL",
+       2,
+       1,
+       std::string("\x00\x00\xFF\x0F", 4),
+       {{0, 2048, 2048}, {4095, 2048, 2048}},
+       0,
+       2048},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.header);
@@ -109,8 +189,11 @@ TEST(Y4mStreamTest, PixelsCarryLumaAndBothChromaSamples) {
     ASSERT_EQ(frames[0].width, c.w);
     ASSERT_EQ(frames[0].height, c.h);
     for (std::size_t k = 0; k < c.pixels.size(); ++k) {
-      for (int ch = 0; ch < 3; ++ch)
-        EXPECT_EQ(Channel(frames[0].pixels[k], ch), c.pixels[k][ch] * 257) << k << " " << ch;
+      const int offsets[3] = {c.black, c.neutral, c.neutral};
+      for (int ch = 0; ch < 3; ++ch) {
+        EXPECT_EQ(Channel(frames[0].pixels[k], ch), (c.pixels[k][ch] - offsets[ch]) & 0xFFFF)
+            << k << " " << ch;
+      }
     }
   }
 }
@@ -131,14 +214,46 @@ TEST(Y4mStreamTest, EachFourTwoZeroSitingRoundTripsAtEvenSizes) {
 }
 
 TEST(Y4mStreamTest, WriterAveragesChromaOverEachBlock) {
-  Y4mHeader header;
-  header.colourSpace = "420mpeg2";
-  Image frame(2, 2);
-  const int cb[4] = {10, 11, 20, 30};  // sum 71: the rounded average is 18
-  for (int k = 0; k < 4; ++k)
-    frame.pixels[k] = PixelFromBytes(std::uint8_t(k), std::uint8_t(cb[k]), 200);
-  const std::string out = WriteAll(header, {frame});
-  EXPECT_EQ(out.substr(out.find('\n') + 1), std::string("FRAME\n\x00\x01\x02\x03\x12\xC8", 12));
+  // Cb, Cr of a 2 x 2 frame, row by row; the rounded mean (half up) of each block or pair.
+  const struct {
+    const char* space;
+    int cb[4], cr[4];
+    std::string planes;  // what is written after FRAME
+  } cases[] = {
+      // Cb 10, 11, 20, 30: sum 71, 17.75 rounds to 18; Cr all 200.
+      {"420mpeg2",
+       {10, 11, 20, 30},
+       {200, 200, 200, 200},
+       std::string("\x10\x11\x12\x13\x12\xC8", 6)},
+      // Exactly half rounds up, below neutral too: 125.5 -> 126, 130.5 -> 131.
+      {"420",
+       {125, 126, 125, 126},
+       {130, 131, 131, 130},
+       std::string("\x10\x11\x12\x13\x7E\x83", 6)},
+      // 4:2:2 averages each row's pair: (10 + 11) / 2 -> 11, (20 + 30) / 2 -> 25.
+      {"422",
+       {10, 11, 20, 30},
+       {0, 255, 255, 255},
+       std::string("\x10\x11\x12\x13\x0B\x19\x80\xFF", 8)},
+      // 10 bits: (1000 + 1001 + 3 + 4) / 4 = 502, written little-endian.
+      {"420p10",
+       {1000, 1001, 3, 4},
+       {512, 512, 512, 512},
+       std::string("\x40\x00\x41\x00\x42\x00\x43\x00\xF6\x01\x00\x02", 12)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.space);
+    Y4mHeader header;
+    header.colourSpace = c.space;
+    const auto format = FormatOf(header);
+    ASSERT_TRUE(format);
+    const int neutral = ChromaLevels(*format).offset;
+    Image frame(2, 2);
+    for (int k = 0; k < 4; ++k)
+      frame.pixels[k] = Yuv(k, c.cb[k] - neutral, c.cr[k] - neutral);  // luma black + k
+    const std::string out = WriteAll(header, {frame});
+    EXPECT_EQ(out.substr(out.find('\n') + 1), "FRAME\n" + c.planes);
+  }
 }
 
 TEST(Y4mStreamTest, OutputHeaderKeepsWhatStillApplies) {
@@ -156,6 +271,12 @@ TEST(Y4mStreamTest, OutputHeaderKeepsWhatStillApplies) {
       {"YUV4MPEG2 W8 H6 C444 XYSCSS=444 XCOLORRANGE=FULL", 5, 7,
        "YUV4MPEG2 W5 H7 C444 XCOLORRANGE=FULL", false},
       {"YUV4MPEG2 W8 H6 Q9 XYSCSS=420JPEG", 8, 6, "YUV4MPEG2 W8 H6 C420jpeg", false},
+      {"YUV4MPEG2 W8 H6 C422p10 XYSCSS=422P10", 6, 3, "YUV4MPEG2 W6 H3 C422p10", false},
+      {"YUV4MPEG2 W8 H6 C422", 7, 6, "YUV4MPEG2 W7 H6 C444", true},
+      {"YUV4MPEG2 W8 H6 C420p12 XCOLORRANGE=FULL", 8, 5, "YUV4MPEG2 W8 H5 C444p12 XCOLORRANGE=FULL",
+       true},
+      {"YUV4MPEG2 W8 H6 C420p16", 3, 3, "YUV4MPEG2 W3 H3 C444p16", true},
+      {"YUV4MPEG2 W8 H6 Cmono16", 3, 3, "YUV4MPEG2 W3 H3 Cmono16", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
@@ -175,7 +296,7 @@ TEST(Y4mStreamTest, FrameParametersAreSkipped) {
   const std::string input = "YUV4MPEG2 W1 H1 C444\nFRAME Ixyz\n\x07\x08\x09";
   const auto frames = ReadAll(input);
   ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(Channel(frames[0].pixels[0], 2), 9 * 257);
+  EXPECT_EQ(Channel(frames[0].pixels[0], 2), (9 - 128) & 0xFFFF);
 }
 
 TEST(Y4mStreamTest, BadStreamsNameTheProblem) {
@@ -193,11 +314,25 @@ TEST(Y4mStreamTest, BadStreamsNameTheProblem) {
       {"zero width", "YUV4MPEG2 W0 H2\n", "bad size W0", true},
       {"huge height", "YUV4MPEG2 W2 H99999\n", "bad size H99999", true},
       {"width with junk", "YUV4MPEG2 W2x H2\n", "bad size W2x", true},
-      {"4:2:2", "YUV4MPEG2 W2 H2 C422\n", "C422 is not supported", true},
-      {"10-bit", "YUV4MPEG2 W2 H2 C420p10\n", "C420p10 is not supported", true},
+      {"4:1:1", "YUV4MPEG2 W2 H2 C411\n", "C411 is not supported", true},
+      {"11-bit", "YUV4MPEG2 W2 H2 C420p11\n", "C420p11 is not supported", true},
+      {"8-bit with p", "YUV4MPEG2 W2 H2 C444p8\n", "C444p8 is not supported", true},
+      {"mono with p", "YUV4MPEG2 W2 H2 Cmonop10\n", "Cmonop10 is not supported", true},
+      {"empty colour space", "YUV4MPEG2 W2 H2 C\n", "colour space C is not", true},
+      {"control bytes quoted safely", "YUV4MPEG2 W2 H2 C4\x1b[2J\xff\n",
+       "colour space C4\\x1b[2J\\xff is not", true},
+      {"control bytes in a size", "YUV4MPEG2 W2\x01 H2\n", "bad size W2\\x01", true},
+      {"frame area too large", "YUV4MPEG2 W16384 H8193 C444p16\n",
+       "16384 x 8193 pixels are larger than the 67108864 pixels", true},
+      {"cut 10-bit frame", "YUV4MPEG2 W2 H2 C444p10\nFRAME\n" + Planes(23, 1),
+       "frame 1 is truncated (23 of 24 bytes)", false},
       {"bad rate", "YUV4MPEG2 W2 H2 F25\n", "bad frame rate", true},
       {"long header", "YUV4MPEG2 W2 H2 X" + std::string(5000, 'a') + "\n", "too long", true},
-      {"cut frame", one.substr(0, one.size() - 1), "frame 1 is truncated (11 of 12", false},
+      {"cut frame", one.substr(0, one.size() - 1), "frame 1 is truncated (11 of 12 bytes)", false},
+      {"huge frame cut short", "YUV4MPEG2 W8192 H8192 C444p16\nFRAME\n" + Planes(100, 1),
+       "frame 1 is truncated (100 of 402653184 bytes)", false},
+      {"cut past the first megabyte", "YUV4MPEG2 W1024 H1024 C444\nFRAME\n" + Planes(1572865, 1),
+       "frame 1 is truncated (1572865 of 3145728 bytes)", false},
       {"cut second frame", one + "FRAME\n" + Planes(5, 1), "frame 2 is truncated", false},
       {"cut FRAME line", one + "FRA", "ends inside a FRAME line (after 1 frames)", false},
       {"not FRAME", one + "FRAMES\n" + Planes(12, 1), "frame 2 does not start with FRAME", false},
@@ -227,6 +362,263 @@ TEST(Y4mStreamTest, WriterRefusesAFrameOfAnotherSize) {
   EXPECT_THROW(writer.WriteFrame(Image(4, 2)), IoError);
   EXPECT_EQ(writer.FramesWritten(), 1);
   EXPECT_THROW(Y4mWriter(out, Y4mHeader{}).WriteFrame(Image()), IoError);
+}
+
+// Samples of a whole frame of the format, every value within its depth, little-endian when wide.
+std::string RandomPlanes(const SampleFormat& format, int w, int h, unsigned seed) {
+  std::mt19937 random(seed);
+  const std::size_t bytes = FrameBytes(format, w, h);
+  std::string s(bytes, '\0');
+  const unsigned high = (1u << format.depth) - 1;
+  for (std::size_t k = 0; k<bytes; k += format.depth> 8 ? 2 : 1) {
+    const auto v = static_cast<unsigned>(random()) & high;
+    s[k] = static_cast<char>(v & 0xFF);
+    if (format.depth > 8) s[k + 1] = static_cast<char>(v >> 8);
+  }
+  return s;
+}
+
+const char* const kEverySpace[] = {"420",    "420jpeg", "420paldv", "420mpeg2", "422",    "444",
+                                   "mono",   "420p9",   "420p10",   "420p12",   "420p14", "420p16",
+                                   "422p10", "422p12",  "422p16",   "444p10",   "444p12", "444p16",
+                                   "mono10", "mono12",  "mono16"};
+
+TEST(Y4mStreamTest, EveryFormatRoundTripsByteForByteWhereTheSizeFits) {
+  const struct { int w, h; } sizes[] = {{2, 2}, {6, 4}, {10, 6}, {1, 1}, {3, 5}, {7, 2}, {33, 17}};
+  for (const char* space : kEverySpace) {
+    for (const char* range : {"", " XCOLORRANGE=FULL", " XCOLORRANGE=LIMITED"}) {
+      for (const auto& size : sizes) {
+        const std::string header = "YUV4MPEG2 W" + std::to_string(size.w) + " H" +
+                                   std::to_string(size.h) + " F30:1 C" + space + range;
+        SCOPED_TRACE(header);
+        Y4mHeader parsed;
+        parsed.colourSpace = space;
+        const auto format = FormatOf(parsed);
+        ASSERT_TRUE(format);
+        const std::string input = Stream(header, {RandomPlanes(*format, size.w, size.h, 1),
+                                                  RandomPlanes(*format, size.w, size.h, 2)});
+        Y4mHeader read;
+        const auto frames = ReadAll(input, &read);
+        ASSERT_EQ(frames.size(), 2u);
+        std::string note;
+        const std::string output = WriteAll(read, frames, &note);
+        const bool fits =
+            (format->subsampling != Subsampling::k420 || (size.w % 2 == 0 && size.h % 2 == 0)) &&
+            (format->subsampling != Subsampling::k422 || size.w % 2 == 0);
+        if (fits) {
+          EXPECT_TRUE(output == input) << HeaderLine(output);
+          EXPECT_EQ(note, "");
+          continue;
+        }
+        // Written as 4:4:4 of the same depth, which holds the repeated chroma as it was read.
+        EXPECT_NE(note, "");
+        EXPECT_NE(HeaderLine(output).find(" C444"), std::string::npos) << HeaderLine(output);
+        Y4mHeader again;
+        const auto reread = ReadAll(output, &again);
+        ASSERT_EQ(reread.size(), 2u);
+        for (int f = 0; f < 2; ++f)
+          EXPECT_TRUE(SamePixels(reread[f].pixels, frames[f].pixels)) << f;
+        EXPECT_EQ(FormatOf(again)->depth, format->depth);
+      }
+    }
+  }
+}
+
+TEST(Y4mStreamTest, ZeroPixelsAreBlackInEveryFormatAndRange) {
+  const struct {
+    const char* space;
+    const char* range;
+    int luma, chroma;  // the black sample of each plane
+  } cases[] = {
+      {"420jpeg", "", 16, 128},
+      {"420jpeg", " XCOLORRANGE=FULL", 0, 128},
+      {"422", " XCOLORRANGE=LIMITED", 16, 128},
+      {"444", " XCOLORRANGE=FULL", 0, 128},
+      {"mono", "", 16, 128},
+      {"420p9", "", 32, 256},
+      {"420p10", "", 64, 512},
+      {"420p10", " XCOLORRANGE=FULL", 0, 512},
+      {"422p12", "", 256, 2048},
+      {"444p14", " XCOLORRANGE=FULL", 0, 8192},
+      {"444p16", "", 4096, 32768},
+      {"420p16", " XCOLORRANGE=FULL", 0, 32768},
+      {"mono16", " XCOLORRANGE=FULL", 0, 32768},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.space) + c.range);
+    std::istringstream in("YUV4MPEG2 W8 H6 C" + std::string(c.space) + c.range + "\n");
+    Y4mReader reader(in, "in");
+    const std::string out = WriteAll(reader.Header(), {Image(4, 2)});
+    const SampleFormat format = reader.Format();
+    const bool wide = format.depth > 8;
+    const std::string planes = out.substr(out.find("FRAME\n") + 6);
+    ASSERT_EQ(planes.size(), FrameBytes(format, 4, 2));
+    const std::size_t lumaSamples = 4 * 2;
+    for (std::size_t k = 0; k < planes.size() / (wide ? 2 : 1); ++k) {
+      const int sample = wide ? static_cast<std::uint8_t>(planes[2 * k]) |
+                                    static_cast<std::uint8_t>(planes[2 * k + 1]) << 8
+                              : static_cast<std::uint8_t>(planes[k]);
+      EXPECT_EQ(sample, k < lumaSamples ? c.luma : c.chroma) << k;
+    }
+  }
+}
+
+TEST(Y4mStreamTest, MonoReadsWithNeutralChromaAndIgnoresChromaOnWriting) {
+  std::istringstream in("YUV4MPEG2 W2 H1 Cmono\n");
+  Y4mReader reader(in, "in");
+  Image frame(2, 1);
+  frame.pixels = {Yuv(4, 100, -100), Yuv(-16, 5, 7)};  // 20 and 0 with chroma to drop
+  const std::string out = WriteAll(reader.Header(), {frame});
+  EXPECT_EQ(out, std::string("YUV4MPEG2 W2 H1 Cmono\nFRAME\n\x14\x00", 30));
+}
+
+TEST(Y4mStreamTest, ChannelsOutsideTheDepthAreClampedOnWriting) {
+  // Another module may write any channel value; it is read as a signed offset and clamped.
+  const struct {
+    const char* space;
+    int channel;  // luma channel
+    int sample;
+  } cases[] = {
+      {"444", -17, 0},
+      {"444", -32768, 0},
+      {"444", 240, 255},
+      {"444", 32767, 255},
+      {"444p10", 960, 1023},
+      {"444p10", -65, 0},
+      {"444p12", 5000, 4095},
+      // At 16 bits every channel value is a sample: the offset wraps.
+      {"444p16", -4097, 0xFFFF},
+      {"444p16", 0xEFFF, 0xFFFF},
+      {"444p16", 0xF000, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.space) + " " + std::to_string(c.channel));
+    Y4mHeader header;
+    header.colourSpace = c.space;
+    Image frame(1, 1);
+    frame.pixels[0] = Yuv(c.channel, 0, 0);
+    const std::string out = WriteAll(header, {frame});
+    const std::string planes = out.substr(out.find("FRAME\n") + 6);
+    const int sample = FormatOf(header)->depth > 8 ? static_cast<std::uint8_t>(planes[0]) |
+                                                         static_cast<std::uint8_t>(planes[1]) << 8
+                                                   : static_cast<std::uint8_t>(planes[0]);
+    EXPECT_EQ(sample, c.sample);
+  }
+}
+
+TEST(Y4mStreamTest, FramesAreDecodedAndWrittenAtAnyStride) {
+  const std::string planes = RandomPlanes(SampleFormat{Subsampling::k420, 10, false}, 6, 4, 9);
+  const std::string input = Stream("YUV4MPEG2 W6 H4 C420p10", {planes});
+  std::istringstream in(input);
+  Y4mReader reader(in, "in");
+  ASSERT_TRUE(reader.NextFrame());
+  const Pixel untouched = Yuv(0x1111, 0x2222, 0x3333);
+  std::vector<Pixel> buffer(9 * 4, untouched);
+  reader.Decode(buffer.data(), 9);
+  for (int y = 0; y < 4; ++y) {
+    for (int x = 6; x < 9; ++x)
+      EXPECT_TRUE(SamePixels(&buffer[y * 9 + x], &untouched, 1)) << x << "," << y;
+  }
+  std::ostringstream out;
+  Y4mWriter writer(out, reader.Header());
+  writer.WriteFrame(buffer.data(), 6, 4, 9);
+  EXPECT_TRUE(out.str() == input);
+  EXPECT_FALSE(reader.NextFrame());
+}
+
+// The vector kernels must agree with the plain ones on every length (the tails after whole
+// vectors) and every value, including channels outside the depth.
+void ExpectSameAsPortable(const RowKernels& fast) {
+  const RowKernels& plain = PortableRowKernels();
+  std::mt19937 random(7);
+  const PlaneLevels levels[] = {{16, 255},    {128, 255},     {0, 255},       {64, 1023},
+                                {2048, 4095}, {4096, 0xFFFF}, {32768, 0xFFFF}};
+  for (std::size_t n : {0u, 1u, 2u, 7u, 8u, 15u, 16u, 17u, 31u, 32u, 33u, 64u, 100u, 1921u}) {
+    SCOPED_TRACE(n);
+    std::vector<std::uint8_t> bytes(n);
+    std::vector<std::uint16_t> words(n), a(2 * n + 2), b(2 * n + 2), c(n);
+    for (auto& v : bytes) v = static_cast<std::uint8_t>(random());
+    for (auto& v : words) v = static_cast<std::uint16_t>(random());
+    for (auto& v : a) v = static_cast<std::uint16_t>(random());
+    for (auto& v : b) v = static_cast<std::uint16_t>(random());
+    for (auto& v : c) v = static_cast<std::uint16_t>(random());
+    for (const PlaneLevels& l : levels) {
+      SCOPED_TRACE(l.offset);
+      auto same16 = [&](auto run) {
+        std::vector<std::uint16_t> x(n + 1, 0xABCD), y(n + 1, 0xABCD);
+        run(fast, x.data());
+        run(plain, y.data());
+        EXPECT_EQ(x, y);
+      };
+      auto same8 = [&](auto run) {
+        if (l.maxSample > 255) return;  // 8-bit planes have 8-bit levels
+        std::vector<std::uint8_t> x(n + 1, 0xAB), y(n + 1, 0xAB);
+        run(fast, x.data());
+        run(plain, y.data());
+        EXPECT_EQ(x, y);
+      };
+      same16(
+          [&](const RowKernels& k, std::uint16_t* o) { k.widen8(o, bytes.data(), n, l.offset); });
+      same16(
+          [&](const RowKernels& k, std::uint16_t* o) { k.widen16(o, words.data(), n, l.offset); });
+      same16([&](const RowKernels& k, std::uint16_t* o) {
+        k.widenTwice8(o, bytes.data(), n, l.offset);
+      });
+      same16([&](const RowKernels& k, std::uint16_t* o) {
+        k.widenTwice16(o, words.data(), n, l.offset);
+      });
+      same8([&](const RowKernels& k, std::uint8_t* o) { k.narrow8(o, words.data(), n, l); });
+      same16([&](const RowKernels& k, std::uint16_t* o) { k.narrow16(o, words.data(), n, l); });
+      same8([&](const RowKernels& k, std::uint8_t* o) { k.average8(o, a.data(), b.data(), n, l); });
+      same16(
+          [&](const RowKernels& k, std::uint16_t* o) { k.average16(o, a.data(), b.data(), n, l); });
+    }
+    std::vector<Pixel> fastPixels(n + 1, Pixel{{9, 9, 9, 9, 9, 9}}), plainPixels = fastPixels;
+    fast.interleave(fastPixels.data(), words.data(), a.data(), c.data(), n);
+    plain.interleave(plainPixels.data(), words.data(), a.data(), c.data(), n);
+    EXPECT_TRUE(SamePixels(fastPixels, plainPixels));
+    for (std::size_t k = 0; k < n; ++k) {
+      ASSERT_EQ(Channel(plainPixels[k], 0), words[k]);
+      ASSERT_EQ(Channel(plainPixels[k], 1), a[k]);
+      ASSERT_EQ(Channel(plainPixels[k], 2), c[k]);
+    }
+    std::vector<std::uint16_t> back[3];
+    for (auto& row : back) row.assign(n + 1, 0x5A5A);
+    fast.deinterleave(plainPixels.data(), back[0].data(), back[1].data(), back[2].data(), n);
+    for (auto& row : back) {
+      EXPECT_EQ(row[n], 0x5A5A) << "written past the row";
+      row.pop_back();
+    }
+    EXPECT_EQ(back[0], words);
+    EXPECT_EQ(back[1], std::vector<std::uint16_t>(a.begin(), a.begin() + static_cast<long>(n)));
+    EXPECT_EQ(back[2], c);
+  }
+}
+
+TEST(Y4mRowsTest, EveryKernelSetMatchesThePortableOne) {
+  const auto sets = SupportedRowKernels();
+  EXPECT_EQ(sets.front().kernels, &FastRowKernels());
+  for (const NamedRowKernels& set : sets) {
+    SCOPED_TRACE(set.name);
+    ExpectSameAsPortable(*set.kernels);
+  }
+}
+
+TEST(Y4mRowsTest, KernelsComputeWhatTheyPromise) {
+  const RowKernels& k = PortableRowKernels();
+  const std::uint8_t bytes[] = {0, 16, 17, 255, 128};
+  std::uint16_t out[6];
+  k.widen8(out, bytes, 5, 16);
+  EXPECT_EQ(std::vector<std::uint16_t>(out, out + 5),
+            (std::vector<std::uint16_t>{0xFFF0, 0, 1, 239, 112}));
+  k.widenTwice8(out, bytes, 5, 128);  // odd length: the last sample once
+  EXPECT_EQ(std::vector<std::uint16_t>(out, out + 5),
+            (std::vector<std::uint16_t>{0xFF80, 0xFF80, 0xFF90, 0xFF90, 0xFF91}));
+  const std::uint16_t a[] = {0xFFFF, 0xFFFE, 3, 4}, b[] = {0xFFFF, 0xFFFF, 0x7FFF, 0x7FFF};
+  std::uint8_t narrow[2];
+  k.average8(narrow, a, b, 2, PlaneLevels{128, 255});  // (-5 + 2) >> 2 = -1; 32767-ish: 255
+  EXPECT_EQ(narrow[0], 127);
+  EXPECT_EQ(narrow[1], 255);
 }
 
 }  // namespace

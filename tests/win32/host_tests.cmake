@@ -1,6 +1,7 @@
 # The host program end to end: tesselox-host.exe run as its own process on files and streams
 # the tests make, under Wine like the module's tests.
-add_executable(tesselox_host_end_to_end_test "${CMAKE_CURRENT_LIST_DIR}/host_end_to_end_test.cpp")
+add_executable(tesselox_host_end_to_end_test "${CMAKE_CURRENT_LIST_DIR}/host_end_to_end_test.cpp"
+                                             "${CMAKE_CURRENT_LIST_DIR}/host_video_test.cpp")
 target_link_libraries(tesselox_host_end_to_end_test PRIVATE tesselox_host_io tesselox_filter
                                                            GTest::gtest_main)
 target_include_directories(tesselox_host_end_to_end_test

@@ -1,0 +1,73 @@
+#include "host/frame_filter.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+#include "host/io/io_error.h"
+
+namespace tesselox::host {
+namespace {
+
+using io::IoError;
+
+std::string SizeText(std::int32_t width, std::int32_t height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+}  // namespace
+
+FrameFilter::FrameFilter(ModuleHost& session, io::Size capacity, const std::string& origin)
+    : session_(session), capacity_(capacity) {
+  try {
+    buffers_ = std::make_unique<FrameBuffers>(capacity.width, capacity.height);
+  } catch (const std::bad_alloc&) {
+    throw IoError("cannot allocate two frame buffers of " +
+                  SizeText(capacity.width, capacity.height) + " (" + origin + ")");
+  }
+}
+
+ImageView FrameFilter::Process(std::int32_t width, std::int32_t height, bool counted) {
+  if (width > capacity_.width || height > capacity_.height) {
+    throw IoError("the input frame is " + SizeText(width, height) +
+                  ", larger than the buffers' capacity " +
+                  SizeText(capacity_.width, capacity_.height) + " (see --capacity)");
+  }
+  buffers_->SetFrameSize(width, height);
+  const auto start = Clock::now();
+  session_.ProcessFrame(*buffers_);
+  if (counted) {
+    elapsed_ += Clock::now() - start;
+    ++frames_;
+  }
+  if (!buffers_->GuardsIntact())
+    throw IoError("the module wrote outside the frame buffers or the host's record fields");
+  const FrameRecord& record = buffers_->Record();
+  if (record.width <= 0 || record.height <= 0 || record.width > capacity_.width ||
+      record.height > capacity_.height) {
+    throw IoError("the module returned a frame of " + SizeText(record.width, record.height) +
+                  ", which is empty or exceeds the capacity " +
+                  SizeText(capacity_.width, capacity_.height));
+  }
+  return ImageView{&buffers_->At(0, 0), record.width, record.height, capacity_.width};
+}
+
+io::Image FrameFilter::Run(const io::Image& input, bool counted) {
+  if (input.width <= capacity_.width && input.height <= capacity_.height) {
+    for (std::int32_t y = 0; y < input.height; ++y)
+      std::copy_n(&input.At(0, y), input.width, Input() + y * Stride());
+  }
+  const ImageView result = Process(input.width, input.height, counted);
+  io::Image output(result.width, result.height);
+  for (std::int32_t y = 0; y < output.height; ++y)
+    std::copy_n(result.pixels + y * result.stride, output.width, &output.At(0, y));
+  return output;
+}
+
+double FrameFilter::MillisecondsPerFrame() const {
+  return frames_ == 0 ? 0.0
+                      : std::chrono::duration<double, std::milli>(elapsed_).count() /
+                            static_cast<double>(frames_);
+}
+
+}  // namespace tesselox::host
