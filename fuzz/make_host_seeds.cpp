@@ -55,18 +55,19 @@ std::vector<Seed> Seeds() {
   for (const auto& p : pngs) {
     for (bool interlaced : {false, true}) {
       const int w = 5, h = 3;
-      PngSpec spec{.width = w,
-                   .height = h,
-                   .colourType = p.colourType,
-                   .depth = p.depth,
-                   .interlaced = interlaced,
-                   .rows = Ramp(static_cast<std::size_t>((w * p.channels * p.depth + 7) / 8 * h))};
+      PngLayout layout{
+          .width = w,
+          .height = h,
+          .colourType = p.colourType,
+          .depth = p.depth,
+          .interlaced = interlaced,
+          .rows = Ramp(static_cast<std::size_t>((w * p.channels * p.depth + 7) / 8 * h))};
       if (p.colourType == PNG_COLOR_TYPE_PALETTE) {
-        spec.palette = {{{1, 2, 3}}, {{40, 50, 60}}, {{200, 100, 0}}, {{9, 9, 9}}};
-        spec.transparency = {0, 128};
+        layout.palette = {{{1, 2, 3}}, {{40, 50, 60}}, {{200, 100, 0}}, {{9, 9, 9}}};
+        layout.transparency = {0, 128};
       }
       seeds.push_back(
-          {std::string("png-") + p.name + (interlaced ? "-interlaced" : ""), PngFile(spec)});
+          {std::string("png-") + p.name + (interlaced ? "-interlaced" : ""), PngFile(layout)});
     }
   }
   seeds.push_back({"jpeg-grey", JpegFile(9, 7, 1, Ramp(63), 90)});
@@ -75,7 +76,7 @@ std::vector<Seed> Seeds() {
   seeds.push_back({"jpeg-cmyk", JpegFile(8, 8, 4, Ramp(256), 75)});
 
   const std::vector<std::uint32_t> palette = {0x000000, 0xff0000, 0x00ff00, 0x0000ff};
-  const BmpSpec bmps[] = {
+  const BmpLayout bmps[] = {
       {.width = 3, .height = 2, .bits = 24, .data = PaddedRows({Ramp(9), Ramp(9)})},
       {.width = 3, .height = -2, .bits = 32, .data = Ramp(24)},
       {.width = 9,
@@ -123,7 +124,7 @@ std::vector<Seed> Seeds() {
        .data = {2, 0x12, 0, 3, 0x30, 0x10, 0, 1}},
   };
   int n = 0;
-  for (const BmpSpec& b : bmps) seeds.push_back({"bmp-" + std::to_string(n++), BmpFile(b)});
+  for (const BmpLayout& b : bmps) seeds.push_back({"bmp-" + std::to_string(n++), BmpFile(b)});
 
   const char* pnms[] = {"P1\n# c\n3 2\n010\n1 1 0",
                         "P2 4 1 100\n0 1 50 100",

@@ -11,7 +11,7 @@ namespace tesselox::io {
 namespace {
 
 using test::BmpFile;
-using test::BmpSpec;
+using test::BmpLayout;
 using test::Channels;
 using test::ChannelsOf;
 using test::PaddedRows;
@@ -27,7 +27,7 @@ constexpr std::uint32_t kBitFields = 3, kRle8 = 1, kRle4 = 2;
 
 struct BmpCase {
   const char* what;
-  BmpSpec spec;
+  BmpLayout layout;
   std::vector<Channels> pixels;  // top row first
   bool alphaNotice = false;
 };
@@ -127,7 +127,7 @@ TEST(BmpDecoderTest, DecodesEachLayoutExactly) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> notices;
-    const Image image = DecodeImage(BmpFile(c.spec), "pic.bmp", &notices);
+    const Image image = DecodeImage(BmpFile(c.layout), "pic.bmp", &notices);
     EXPECT_EQ(ChannelsOf(image), c.pixels);
     EXPECT_EQ(image.width * image.height, static_cast<std::int32_t>(c.pixels.size()));
     EXPECT_EQ(notices, c.alphaNotice

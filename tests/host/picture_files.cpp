@@ -32,39 +32,39 @@ std::vector<std::uint8_t> BytesOf(const std::string& text) {
 }
 
 // Test pictures are well-formed, so libpng's default error handling (abort) never comes in.
-std::vector<std::uint8_t> PngFile(const PngSpec& spec) {
+std::vector<std::uint8_t> PngFile(const PngLayout& layout) {
   std::vector<std::uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_set_write_fn(png, &out, Append, [](png_structp) {});
-  png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width),
-               static_cast<png_uint_32>(spec.height), spec.depth, spec.colourType,
-               spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(layout.width),
+               static_cast<png_uint_32>(layout.height), layout.depth, layout.colourType,
+               layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> palette;
-  for (const auto& c : spec.palette) palette.push_back(png_color{c[0], c[1], c[2]});
+  for (const auto& c : layout.palette) palette.push_back(png_color{c[0], c[1], c[2]});
   if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
   png_color_16 colour{};
-  if (!spec.transparency.empty()) {
-    if (spec.colourType == PNG_COLOR_TYPE_PALETTE) {
-      png_set_tRNS(png, info, spec.transparency.data(), static_cast<int>(spec.transparency.size()),
-                   nullptr);
+  if (!layout.transparency.empty()) {
+    if (layout.colourType == PNG_COLOR_TYPE_PALETTE) {
+      png_set_tRNS(png, info, layout.transparency.data(),
+                   static_cast<int>(layout.transparency.size()), nullptr);
     } else {
-      colour.gray = spec.transparency[0];
-      colour.red = spec.transparency[0];
+      colour.gray = layout.transparency[0];
+      colour.red = layout.transparency[0];
       png_set_tRNS(png, info, nullptr, 0, &colour);
     }
   }
   png_write_info(png, info);
-  const int channels = spec.colourType == PNG_COLOR_TYPE_RGB          ? 3
-                       : spec.colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
-                       : spec.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-                                                                      : 1;
+  const int channels = layout.colourType == PNG_COLOR_TYPE_RGB          ? 3
+                       : layout.colourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                       : layout.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                                        : 1;
   const std::size_t rowBytes =
-      (static_cast<std::size_t>(spec.width) * channels * spec.depth + 7) / 8;
+      (static_cast<std::size_t>(layout.width) * channels * layout.depth + 7) / 8;
   std::vector<png_bytep> rows;
-  for (int y = 0; y < spec.height; ++y)
-    rows.push_back(const_cast<png_bytep>(spec.rows.data()) + y * rowBytes);
+  for (int y = 0; y < layout.height; ++y)
+    rows.push_back(const_cast<png_bytep>(layout.rows.data()) + y * rowBytes);
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
@@ -115,39 +115,39 @@ std::vector<std::uint8_t> JpegFile(int width, int height, int components,
   return out;
 }
 
-std::vector<std::uint8_t> BmpFile(const BmpSpec& spec) {
+std::vector<std::uint8_t> BmpFile(const BmpLayout& layout) {
   std::vector<std::uint8_t> header;
-  const bool core = spec.headerSize == 12;
-  Le(header, spec.headerSize, 4);
+  const bool core = layout.headerSize == 12;
+  Le(header, layout.headerSize, 4);
   if (core) {
-    Le(header, static_cast<std::uint32_t>(spec.width), 2);
-    Le(header, static_cast<std::uint32_t>(spec.height), 2);
+    Le(header, static_cast<std::uint32_t>(layout.width), 2);
+    Le(header, static_cast<std::uint32_t>(layout.height), 2);
     Le(header, 1, 2);
-    Le(header, spec.bits, 2);
+    Le(header, layout.bits, 2);
   } else {
-    Le(header, static_cast<std::uint32_t>(spec.width), 4);
-    Le(header, static_cast<std::uint32_t>(spec.height), 4);
+    Le(header, static_cast<std::uint32_t>(layout.width), 4);
+    Le(header, static_cast<std::uint32_t>(layout.height), 4);
     Le(header, 1, 2);
-    Le(header, spec.bits, 2);
-    Le(header, spec.compression, 4);
-    Le(header, static_cast<std::uint32_t>(spec.data.size()), 4);
+    Le(header, layout.bits, 2);
+    Le(header, layout.compression, 4);
+    Le(header, static_cast<std::uint32_t>(layout.data.size()), 4);
     Le(header, 2835, 4);
     Le(header, 2835, 4);
-    Le(header, spec.colours, 4);
+    Le(header, layout.colours, 4);
     Le(header, 0, 4);
-    for (std::uint32_t m : spec.masks) Le(header, m, 4);  // after a 40-byte header, or inside
-    while (header.size() < spec.headerSize) header.push_back(0);
+    for (std::uint32_t m : layout.masks) Le(header, m, 4);  // after a 40-byte header, or inside
+    while (header.size() < layout.headerSize) header.push_back(0);
   }
-  for (std::uint32_t c : spec.palette) {
+  for (std::uint32_t c : layout.palette) {
     Le(header, c & 0xffffff, 3);  // B, G, R
     if (!core) header.push_back(0);
   }
   std::vector<std::uint8_t> file = {'B', 'M'};
-  Le(file, static_cast<std::uint32_t>(14 + header.size() + spec.data.size()), 4);
+  Le(file, static_cast<std::uint32_t>(14 + header.size() + layout.data.size()), 4);
   Le(file, 0, 4);
   Le(file, static_cast<std::uint32_t>(14 + header.size()), 4);
   file.insert(file.end(), header.begin(), header.end());
-  file.insert(file.end(), spec.data.begin(), spec.data.end());
+  file.insert(file.end(), layout.data.begin(), layout.data.end());
   return file;
 }
 

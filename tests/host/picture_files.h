@@ -19,7 +19,7 @@ std::vector<Channels> ChannelsOf(const Image& image);
 
 std::vector<std::uint8_t> BytesOf(const std::string& text);
 
-struct PngSpec {
+struct PngLayout {
   int width = 1;
   int height = 1;
   int colourType = 2;  // PNG_COLOR_TYPE_*
@@ -29,7 +29,7 @@ struct PngSpec {
   std::vector<std::array<std::uint8_t, 3>> palette = {};  // RGB
   std::vector<std::uint8_t> transparency = {};            // the tRNS chunk's bytes, if any
 };
-std::vector<std::uint8_t> PngFile(const PngSpec& spec);
+std::vector<std::uint8_t> PngFile(const PngLayout& layout);
 
 // A JPEG of 1 (grey), 3 (RGB) or 4 (CMYK) components: baseline, progressive with libjpeg's
 // usual ten scans, or progressive with one scan per coefficient and bit (380 scans).
@@ -42,7 +42,7 @@ std::vector<std::uint8_t> JpegFile(int width, int height, int components,
 std::vector<std::uint8_t> WithoutSegment(const std::vector<std::uint8_t>& jpeg,
                                          std::uint8_t marker);
 
-struct BmpSpec {
+struct BmpLayout {
   std::uint32_t headerSize = 40;
   std::int32_t width = 1;
   std::int32_t height = 1;  // negative: top-down
@@ -53,7 +53,7 @@ struct BmpSpec {
   std::vector<std::uint32_t> masks = {};    // into the header (52+ bytes) or after it (40)
   std::vector<std::uint8_t> data = {};      // the pixel data as in the file
 };
-std::vector<std::uint8_t> BmpFile(const BmpSpec& spec);
+std::vector<std::uint8_t> BmpFile(const BmpLayout& layout);
 
 // Rows padded to 4 bytes each, as bitmaps store them.
 std::vector<std::uint8_t> PaddedRows(const std::vector<std::vector<std::uint8_t>>& rows);

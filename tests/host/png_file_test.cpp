@@ -15,7 +15,7 @@ namespace {
 using test::Channels;
 using test::ChannelsOf;
 using test::PngFile;
-using test::PngSpec;
+using test::PngLayout;
 
 Channels Grey(std::uint16_t v) {
   return {v, v, v};
@@ -23,7 +23,7 @@ Channels Grey(std::uint16_t v) {
 
 struct PngCase {
   const char* what;
-  PngSpec spec;
+  PngLayout layout;
   std::vector<Channels> pixels;
   bool alphaNotice = false;
 };
@@ -90,9 +90,9 @@ TEST(PngFileTest, DecodesEveryColourTypeAndDepthExactly) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> notices;
-    const Image image = DecodeImage(PngFile(c.spec), "pic.png", &notices);
-    EXPECT_EQ(image.width, c.spec.width);
-    EXPECT_EQ(image.height, c.spec.height);
+    const Image image = DecodeImage(PngFile(c.layout), "pic.png", &notices);
+    EXPECT_EQ(image.width, c.layout.width);
+    EXPECT_EQ(image.height, c.layout.height);
     EXPECT_EQ(ChannelsOf(image), c.pixels);
     EXPECT_EQ(notices, c.alphaNotice
                            ? std::vector<std::string>{"pic.png: the alpha channel is dropped"}
@@ -117,15 +117,15 @@ TEST(PngFileTest, InterlacedPicturesComeOutInPlace) {
   const int w = 13, h = 11;
   std::vector<std::uint8_t> rows;
   for (int k = 0; k < w * h * 6; ++k) rows.push_back(static_cast<std::uint8_t>(k * 7 + k / 5));
-  PngSpec spec{.width = w,
-               .height = h,
-               .colourType = PNG_COLOR_TYPE_RGB,
-               .depth = 16,
-               .interlaced = true,
-               .rows = rows};
-  const Image image = DecodeImage(PngFile(spec), "interlaced.png");
-  spec.interlaced = false;
-  EXPECT_EQ(ChannelsOf(image), ChannelsOf(DecodeImage(PngFile(spec), "plain.png")));
+  PngLayout layout{.width = w,
+                   .height = h,
+                   .colourType = PNG_COLOR_TYPE_RGB,
+                   .depth = 16,
+                   .interlaced = true,
+                   .rows = rows};
+  const Image image = DecodeImage(PngFile(layout), "interlaced.png");
+  layout.interlaced = false;
+  EXPECT_EQ(ChannelsOf(image), ChannelsOf(DecodeImage(PngFile(layout), "plain.png")));
   EXPECT_EQ(Channel(image.At(12, 10), 2), rows[rows.size() - 2] << 8 | rows.back());
 }
 
