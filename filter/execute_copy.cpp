@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
 
 namespace tesselox {
@@ -130,7 +131,9 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
   const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(rows.dstStep) * dstStride;
 
   const bool mapped = routine == RowRoutine::Map || routine == RowRoutine::Runs;
+  const bool gather = routine == RowRoutine::Map;
   std::int32_t map[kColumnMapChunk];
+  GatherBlock blocks[kColumnMapChunk / 8];
   std::int32_t runEnds[kColumnMapChunk];
   std::int8_t shapes[kColumnMapChunk / 8];
   std::ptrdiff_t runs = 0;
@@ -140,6 +143,7 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
         static_cast<std::ptrdiff_t>(cols.count - p0 < chunk ? cols.count - p0 : chunk);
     if (mapped) BuildColumnMap(cols, p0, n, map);
     if (routine == RowRoutine::Runs) runs = FindRuns(map, n, runEnds);
+    if (gather) BuildGatherBlocks(map, n, src.width - 1, blocks);
     const bool vectorRuns = setup.simd && setup.nearOne;
     if (vectorRuns) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
@@ -147,18 +151,28 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
     }
 
     AxisCursor row{rows.srcStart, rows.acc};
+    // The gather prefetches the row it will read two rows later: a shrink reads source rows
+    // too far apart for the hardware to foresee.
+    AxisCursor later = gather ? CursorAt(rows, 2) : row;
     i64 dstRow = rows.dstStart;
     i64 previous = -1;
     for (i64 k = 0; k < rows.count; ++k) {
       const i64 srcRow = k < rows.inside ? row.index : rows.edge;
+      const i64 laterRow = k + 2 >= rows.count   ? srcRow
+                           : k + 2 < rows.inside ? later.index
+                                                 : rows.edge;
       Pixel* out = dst.pixels + static_cast<std::ptrdiff_t>(dstRow) * dstStride + left +
                    static_cast<std::ptrdiff_t>(p0);
       if (k > 0 && reuseRows && srcRow == previous) {
         CopyPixels(out, out + back, n);
       } else {
         const Pixel* in = src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride;
-        if (routine == RowRoutine::Map) {
-          GatherPixels(out, in, map, src.width - 1, n);
+        if (gather && setup.simd) {
+          const std::ptrdiff_t ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride *
+                                       static_cast<std::ptrdiff_t>(sizeof(Pixel));
+          GatherBlocksSsse3(out, in, blocks, map, n, ahead);
+        } else if (gather) {
+          GatherBlocks(out, in, blocks, map, n);
         } else if (routine == RowRoutine::Runs) {
           if (vectorRuns) {
             GatherNearOneSsse3(out, in, map, shapes, src.width - 1, n);
@@ -171,6 +185,7 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
       }
       previous = srcRow;
       row.Advance(rows);
+      later.Advance(rows);
       dstRow += rows.dstStep;
     }
   }

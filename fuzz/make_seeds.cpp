@@ -133,11 +133,15 @@ std::vector<Seed> Seeds() {
       {0, 0, 4100, 2, 0, 0, 3700, 2, 4100, 2, 0, 0},
       {5, 0, 2050, 2, 4099, 0, -4100, 3, 4100, 3, 1234, 1},
       {-300, 0, 4000, 1, 17, 0, 4096, 3, 4100, 3, 0, 0},
+      {0, 0, 4100, 2, 0, 0, 1757, 2, 4100, 2, 0, 0},
+      {4099, 0, -4100, 2, 3, 0, 1822, 2, 4100, 2, 7, 1},
   };
   for (std::size_t k = 0; k < std::size(wide); ++k) {
     seeds.push_back({"wide-frame-" + std::to_string(k), Frame(4100, 3, 4100, 2, wide[k], kWide)});
     seeds.push_back(
         {"wide-direct-" + std::to_string(k), Direct(4100, 3, 4100, 2, wide[k], kWide | kNoGuard)});
+    seeds.push_back({"wide-plain-" + std::to_string(k),
+                     Direct(4100, 3, 4100, 2, wide[k], kWide | kNoGuard | kPlain)});
   }
   seeds.push_back(
       {"small-values",

@@ -11,7 +11,10 @@
 #include <optional>
 
 #include "filter/copy_nearest.h"
+#include "filter/copy_plan.h"
+#include "filter/execute_copy.h"
 #include "filter/render_frame.h"
+#include "filter/row_routine.h"
 #include "fuzz_input.h"
 #include "phase_model.h"
 #include "reference_model.h"
@@ -201,8 +204,15 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
 
   const Geometry g{ArgsOf(values), std::max(srcW, 0), srcLines, std::max(dstW, 0), dstLines};
   const CopyArgs& a = g.args;
-  CopyNearest(ImageView{dst.Body(), dstW, dstH, dstStride}, a.dx, a.dy, a.dcx, a.dcy,
-              ImageView{src.Body(), srcW, srcH, srcStride}, a.sx, a.sy, a.scx, a.scy, a.px, a.py);
+  const ImageView dstView{dst.Body(), dstW, dstH, dstStride};
+  const ImageView srcView{src.Body(), srcW, srcH, srcStride};
+  if (in.flags & kPlain) {
+    const CopyPlan plan =
+        PlanCopy(dstView, a.dx, a.dy, a.dcx, a.dcy, srcView, a.sx, a.sy, a.scx, a.scy, a.px, a.py);
+    if (plan.draw) ExecuteCopy(dstView, srcView, plan, ChooseRowRoutine(plan.cols), false);
+  } else {
+    CopyNearest(dstView, a.dx, a.dy, a.dcx, a.dcy, srcView, a.sx, a.sy, a.scx, a.scy, a.px, a.py);
+  }
 
   if (!dst.GuardsIntact() || !src.GuardsIntact()) Fail("wrote outside a buffer", g);
   for (std::int32_t y = 0; y < srcLines; ++y) {

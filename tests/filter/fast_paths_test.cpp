@@ -11,6 +11,7 @@
 #include "filter/copy_nearest.h"
 #include "filter/copy_plan.h"
 #include "filter/execute_copy.h"
+#include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
 #include "filter/row_routine.h"
 #include "reference_model.h"
@@ -243,6 +244,18 @@ TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
       {"1:1", w, w, {0, 0, w, 3, 0, 0, w, 3, 0, 0}},
       {"mirrored 1:1, odd start", w, w, {w - 2, 0, -w + 3, 3, 1, 0, w - 3, 3, 0, 0}},
       {"near 1:1, clipped", w, w, {-100, 0, w + 212, 3, 0, 0, w, 3, 0, 0}},
+      {"shrink 9 to 4, mirrored destination",
+       w,
+       3 * w,
+       {w - 1, 0, -w, 3, 0, 0, 9 * w / 4, 3, 0, 0}},
+      {"shrink 50 to 1, sources too far apart for byte deltas",
+       w / 40,
+       w,
+       {0, 0, w / 50, 3, 0, 0, w, 3, 0, 0}},
+      {"shrink 7 to 1, just within byte deltas, phase past the edge",
+       w / 7,
+       w,
+       {0, 0, w / 7, 3, 0, 0, w, 3, 5, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -307,6 +320,66 @@ TEST(FastPathsTest, BlockShapeNamesTheRepeatedPixel) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(BlockShape(c.map), c.want);
+  }
+}
+
+// The block form of a column map: which blocks the vector gather may read eight bytes a pixel,
+// and that both gathers give row[map[k]] without touching anything past the row or the run.
+TEST(FastPathsTest, GatherBlocksFollowTheColumnMap) {
+  struct Case {
+    const char* name;
+    std::int32_t width;  // of the source row
+    std::vector<std::int32_t> map;
+    std::vector<bool> fast;  // per whole block
+  };
+  auto walk = [](std::int32_t count, std::int32_t first, std::int32_t num, std::int32_t den) {
+    std::vector<std::int32_t> map;
+    for (std::int32_t k = 0; k < count; ++k) map.push_back(first + k * num / den);
+    return map;
+  };
+  const std::vector<Case> cases = {
+      {"consecutive, short tail", 20, walk(11, 0, 1, 1), {true}},
+      {"shrink 7 to 3", 48, walk(19, 1, 7, 3), {true, true}},
+      {"mirrored shrink 9 to 4", 64, walk(16, 40, -9, 4), {true, true}},
+      {"a span of 42 columns fits", 50, walk(8, 0, 6, 1), {true}},
+      {"a span of 43 does not", 50, walk(8, 0, 43, 7), {false}},
+      {"the row's last pixel", 16, walk(16, 0, 1, 1), {true, false}},
+      {"the edge repeated", 10, {3, 4, 5, 6, 7, 8, 9, 9, 9}, {false}},
+      {"one column", 10, std::vector<std::int32_t>(17, 4), {true, true}},
+      {"a shrink by 50", 600, walk(10, 2, 50, 1), {false}},
+      {"too short for a block", 10, {0, 2, 4, 6, 8}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto n = static_cast<std::ptrdiff_t>(c.map.size());
+    // The row fills its allocation exactly, so the address sanitizer sees any read past it.
+    std::vector<Pixel> row(static_cast<std::size_t>(c.width));
+    for (std::int32_t x = 0; x < c.width; ++x) row[static_cast<std::size_t>(x)] = Tagged(x, 0);
+    std::vector<GatherBlock> blocks(c.map.size() / 8);
+    BuildGatherBlocks(c.map.data(), n, c.width - 1, blocks.data());
+    ASSERT_EQ(blocks.size(), c.fast.size());
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+      EXPECT_EQ(blocks[b].base >= 0, c.fast[b]) << "block " << b;
+      if (blocks[b].base < 0) continue;
+      for (std::size_t t = 0; t < 8; ++t) {
+        EXPECT_EQ(blocks[b].base + blocks[b].delta[t], 6 * c.map[8 * b + t]) << b << ", " << t;
+      }
+    }
+    for (int twin = 0; twin < 2; ++twin) {
+      // A guard pixel past the run; the prefetch distance points anywhere, even outside the row.
+      std::vector<Pixel> out(c.map.size() + 1, Tagged(-2, -2, 2));
+      if (twin == 0) {
+        GatherBlocks(out.data(), row.data(), blocks.data(), c.map.data(), n);
+      } else {
+        GatherBlocksSsse3(out.data(), row.data(), blocks.data(), c.map.data(), n, -(1 << 20));
+      }
+      for (std::ptrdiff_t k = 0; k < n; ++k) {
+        EXPECT_EQ(TagOf(out[static_cast<std::size_t>(k)]),
+                  (Position{c.map[static_cast<std::size_t>(k)], 0}))
+            << (twin ? "vector " : "plain ") << k;
+      }
+      EXPECT_EQ(out.back(), Tagged(-2, -2, 2));
+    }
   }
 }
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "filter/image_view.h"
+
+namespace tesselox {
+
+// A column map in the form the vector gather reads: block b covers destination pixels
+// [8b, 8b + 8) and reads pixel t from byte `base + delta[t]` of the source row, eight bytes at a
+// time. A negative base marks a block taken pixel by pixel from the column map instead: its
+// sources lie more than 42 columns apart, or one of them is the row's last pixel, which has no
+// two bytes after it to read.
+struct GatherBlock {
+  std::ptrdiff_t base;
+  std::uint8_t delta[8];
+};
+
+// Fills blocks[0, n / 8) from map[0, n), whose entries are columns of a row whose last pixel is
+// lastColumn.
+void BuildGatherBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t lastColumn,
+                       GatherBlock* blocks);
+
+// dst[k] = row[map[k]] for k < n, reading whole blocks through `blocks` (from BuildGatherBlocks
+// on the same map) and the rest through the map.
+void GatherBlocks(Pixel* dst, const Pixel* row, const GatherBlock* blocks, const std::int32_t* map,
+                  std::ptrdiff_t n);
+
+// Twin of GatherBlocks for processors with SSSE3 (HaveSsse3): eight pixels packed by byte
+// shuffles into three 16-byte stores. It also prefetches the bytes `ahead` away from each block's
+// sources, where the row drawn two rows later reads (0 for none). Elsewhere the plain routine.
+void GatherBlocksSsse3(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
+                       const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead);
+
+}  // namespace tesselox
