@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "bench_frames.h"
 
@@ -21,26 +22,36 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
   ConsoleReporter::ReportRuns(runs);
   for (const Run& run : runs) {
     if (run.error_occurred) continue;
-    const double us = run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                      benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
-    if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-      medians_[run.run_name.function_name] = us;
-    } else if (run.run_type == Run::RT_Iteration) {
-      singles_[run.run_name.function_name] = us;
+    const double toUs = benchmark::GetTimeUnitMultiplier(run.time_unit) /
+                        benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
+    const std::string& name = run.run_name.function_name;
+    for (auto [times, us] : {std::pair{&wall_, run.GetAdjustedRealTime() * toUs},
+                             std::pair{&cpu_, run.GetAdjustedCPUTime() * toUs}}) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        times->medians[name] = us;
+      } else if (run.run_type == Run::RT_Iteration) {
+        times->singles[name] = us;
+      }
     }
   }
 }
 
 void RatioReporter::Finalize() {
   ConsoleReporter::Finalize();
-  auto time = [this](const std::string& name, double& out) {
-    auto m = medians_.find(name);
-    if (m != medians_.end()) return out = m->second, true;
-    auto s = singles_.find(name);
-    if (s != singles_.end()) return out = s->second, true;
+  PrintTable(wall_, "Wall-clock");
+  PrintTable(cpu_, "CPU");
+}
+
+void RatioReporter::PrintTable(const Times& times, const char* clock) {
+  auto time = [&times](const std::string& name, double& out) {
+    auto m = times.medians.find(name);
+    if (m != times.medians.end()) return out = m->second, true;
+    auto s = times.singles.find(name);
+    if (s != times.singles.end()) return out = s->second, true;
     return false;
   };
   std::ostream& os = GetOutputStream();
+  os << "\n" << clock << " time:\n";
   os << "\n| case | render us | copy alone us | floor us | render / floor | OpenCV us | "
         "swscale us | faster peer / render |\n|---|---|---|---|---|---|---|---|\n";
   for (const BenchCase& c : BenchCases()) {
