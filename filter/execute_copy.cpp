@@ -1,5 +1,6 @@
 #include "filter/execute_copy.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -10,6 +11,10 @@ namespace tesselox {
 namespace {
 
 using i64 = std::int64_t;
+
+// Enough for a clear of about eight times the drawn area; more would make the rows wait on the
+// memory's writes.
+constexpr i64 kMaxLinesPerBlock = 8;
 
 // Fills map[t] with the source column of destination position p0 + t (positions count from the
 // leftmost written column), for t < n.
@@ -39,6 +44,7 @@ std::ptrdiff_t FindRuns(const std::int32_t* map, std::ptrdiff_t n, std::int32_t*
 struct RowSetup {
   RowRoutine routine;
   bool simd;              // use the vector twin where there is one
+  bool avx;               // Map: the gather's twin for AVX
   bool nearOne;           // Runs: an enlargement by less than 8/7, for the vector gather
   std::ptrdiff_t count;   // pixels per row
   std::ptrdiff_t first;   // source column of the leftmost pixel (Copy, Reverse, Strided), or of
@@ -54,6 +60,7 @@ RowSetup SetUpRows(RowRoutine routine, const AxisPlan& cols, bool simd) {
   RowSetup s{};
   s.routine = routine;
   s.simd = simd && HaveSsse3();
+  s.avx = simd && HaveAvx();
   s.nearOne = routine == RowRoutine::Runs && cols.whole == 0 &&
               8 * static_cast<std::uint64_t>(cols.dcAbs - cols.frac) <= cols.dcAbs;
   s.count = static_cast<std::ptrdiff_t>(cols.count);
@@ -115,13 +122,33 @@ void DrawRow(const RowSetup& s, Pixel* out, const Pixel* row) {
 
 }  // namespace
 
+bool ClearsAlongRows(RowRoutine routine) {
+  return routine == RowRoutine::Map;
+}
+
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
-                 RowRoutine routine, bool simd) {
-  if (!plan.draw || plan.cols.count <= 0 || plan.rows.count <= 0) return;
+                 RowRoutine routine, bool simd, ClearStream* clear) {
+  if (!plan.draw || plan.cols.count <= 0 || plan.rows.count <= 0) {
+    if (clear != nullptr) clear->Finish();
+    return;
+  }
   const AxisPlan& cols = plan.cols;
   const AxisPlan& rows = plan.rows;
   if (!RowRoutineFits(routine, cols)) routine = RowRoutine::Map;
   const RowSetup setup = SetUpRows(routine, cols, simd);
+  if (clear != nullptr && !ClearsAlongRows(routine)) {
+    clear->Finish();
+    clear = nullptr;
+  }
+  // The clear's lines shared out evenly over the blocks the gather draws; what a row reused from
+  // the previous one or the cap leaves is cleared at the end.
+  int linesPerBlock = 0;
+  if (clear != nullptr && cols.count >= 8) {
+    const i64 blockCount = rows.count * (cols.count / 8);
+    const i64 lineCount = clear->Bytes() / 64;
+    linesPerBlock = static_cast<int>(
+        std::min<i64>(kMaxLinesPerBlock, (lineCount + blockCount - 1) / blockCount));
+  }
 
   // Copying the previous destination row is only sound when rows do not share pixels.
   const bool reuseRows = dst.stride >= dst.width;
@@ -167,12 +194,12 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
         CopyPixels(out, out + back, n);
       } else {
         const Pixel* in = src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride;
-        if (gather && setup.simd) {
+        if (gather && setup.avx) {
           const std::ptrdiff_t ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride *
                                        static_cast<std::ptrdiff_t>(sizeof(Pixel));
-          GatherBlocksSsse3(out, in, blocks, map, n, ahead);
+          GatherBlocksAvx(out, in, blocks, map, n, ahead, clear, linesPerBlock);
         } else if (gather) {
-          GatherBlocks(out, in, blocks, map, n);
+          GatherBlocks(out, in, blocks, map, n, clear, linesPerBlock);
         } else if (routine == RowRoutine::Runs) {
           if (vectorRuns) {
             GatherNearOneSsse3(out, in, map, shapes, src.width - 1, n);
@@ -189,6 +216,7 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
       dstRow += rows.dstStep;
     }
   }
+  if (clear != nullptr) clear->Finish();
 }
 
 }  // namespace tesselox

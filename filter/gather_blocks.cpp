@@ -33,7 +33,7 @@ void BuildGatherBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t l
 }
 
 void GatherBlocks(Pixel* dst, const Pixel* row, const GatherBlock* blocks, const std::int32_t* map,
-                  std::ptrdiff_t n) {
+                  std::ptrdiff_t n, ClearStream* clear, int linesPerBlock) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(row);
   std::ptrdiff_t k = 0;
   for (std::ptrdiff_t b = 0; k + 8 <= n; ++b, k += 8) {
@@ -48,6 +48,16 @@ void GatherBlocks(Pixel* dst, const Pixel* row, const GatherBlock* blocks, const
     }
   }
   for (; k < n; ++k) dst[k] = row[map[k]];
+  // The clear's share for the row in one go: memset gains nothing from finer interleaving.
+  std::ptrdiff_t share = clear != nullptr ? n / 8 * linesPerBlock * 64 : 0;
+  while (share > 0) {
+    ClearStream::Lines& whole = clear->whole;
+    if (whole.next == whole.end && !clear->Refill()) break;
+    const std::ptrdiff_t some = std::min(share, whole.end - whole.next);
+    std::memset(whole.next, 0, static_cast<std::size_t>(some));
+    whole.next += some;
+    share -= some;
+  }
 }
 
 }  // namespace tesselox

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "filter/clear_outside.h"
 #include "filter/image_view.h"
 
 namespace tesselox {
@@ -23,14 +24,19 @@ void BuildGatherBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t l
                        GatherBlock* blocks);
 
 // dst[k] = row[map[k]] for k < n, reading whole blocks through `blocks` (from BuildGatherBlocks
-// on the same map) and the rest through the map.
+// on the same map) and the rest through the map. With a clear, it also zeroes up to
+// `linesPerBlock` of its 64-byte lines for each whole block, so that the clear shares the row's
+// time; the clear must not cover dst[0, n).
 void GatherBlocks(Pixel* dst, const Pixel* row, const GatherBlock* blocks, const std::int32_t* map,
-                  std::ptrdiff_t n);
+                  std::ptrdiff_t n, ClearStream* clear, int linesPerBlock);
 
-// Twin of GatherBlocks for processors with SSSE3 (HaveSsse3): eight pixels packed by byte
-// shuffles into three 16-byte stores. It also prefetches the bytes `ahead` away from each block's
+// Twin of GatherBlocks for processors with AVX (HaveAvx): eight pixels packed by byte shuffles
+// into three 16-byte stores, streamed past the caches where they fill whole lines, and the
+// clear's lines streamed 32 bytes at a time between the blocks, so that the memory reads of the
+// gather overlap the clear's writes. It also prefetches the bytes `ahead` away from each block's
 // sources, where the row drawn two rows later reads (0 for none). Elsewhere the plain routine.
-void GatherBlocksSsse3(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
-                       const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead);
+void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
+                     const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
+                     ClearStream* clear, int linesPerBlock);
 
 }  // namespace tesselox

@@ -20,6 +20,8 @@ void CopyPixelsReversed(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 // memory past the caches. Elsewhere the plain routine.
 void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 bool HaveSsse3();
+// Whether the processor and the system support AVX (GatherBlocksAvx).
+bool HaveAvx();
 
 // dst[k] = src[k * step]: an integer shrink, either direction.
 void CopyPixelsStrided(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdiff_t n);

@@ -20,6 +20,8 @@
 namespace tesselox::test {
 namespace {
 
+const Pixel kDirt{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}};
+
 struct Geometry {
   std::int32_t dw, dh, sw, sh;
   CopyArgs a;
@@ -324,7 +326,8 @@ TEST(FastPathsTest, BlockShapeNamesTheRepeatedPixel) {
 }
 
 // The block form of a column map: which blocks the vector gather may read eight bytes a pixel,
-// and that both gathers give row[map[k]] without touching anything past the row or the run.
+// and that both gathers give row[map[k]], read nothing past the row, and zero their share of a
+// clear without touching the run.
 TEST(FastPathsTest, GatherBlocksFollowTheColumnMap) {
   struct Case {
     const char* name;
@@ -365,22 +368,77 @@ TEST(FastPathsTest, GatherBlocksFollowTheColumnMap) {
         EXPECT_EQ(blocks[b].base + blocks[b].delta[t], 6 * c.map[8 * b + t]) << b << ", " << t;
       }
     }
-    for (int twin = 0; twin < 2; ++twin) {
-      // A guard pixel past the run; the prefetch distance points anywhere, even outside the row.
-      std::vector<Pixel> out(c.map.size() + 1, Tagged(-2, -2, 2));
-      if (twin == 0) {
-        GatherBlocks(out.data(), row.data(), blocks.data(), c.map.data(), n);
-      } else {
-        GatherBlocksSsse3(out.data(), row.data(), blocks.data(), c.map.data(), n, -(1 << 20));
+    // The run in the middle line of a dirty three-line buffer that a clear of everything else
+    // shares with the gather, at offsets that move it across 16-byte and 64-byte boundaries.
+    for (std::ptrdiff_t left : {0, 1, 3, 8, 11}) {
+      for (int twin = 0; twin < (HaveAvx() ? 2 : 1); ++twin) {
+        for (int linesPerBlock : {0, 1, 8}) {
+          SCOPED_TRACE(std::string(twin ? "vector" : "plain") + ", left " + std::to_string(left) +
+                       ", lines per block " + std::to_string(linesPerBlock));
+          const std::ptrdiff_t stride = n + 19;
+          std::vector<Pixel> buffer(static_cast<std::size_t>(3 * stride + 2), kDirt);
+          Pixel* frame = buffer.data() + 1;
+          Pixel* out = frame + stride + left;
+          ClearStream clear(frame, stride, 3, PixelRect{left, 1, n, 1});
+          if (twin == 0) {
+            GatherBlocks(out, row.data(), blocks.data(), c.map.data(), n, &clear, linesPerBlock);
+          } else {
+            // The prefetch distance may point anywhere, even outside the row.
+            GatherBlocksAvx(out, row.data(), blocks.data(), c.map.data(), n, -(1 << 20), &clear,
+                            linesPerBlock);
+          }
+          clear.Finish();
+          EXPECT_EQ(buffer.front(), kDirt);
+          EXPECT_EQ(buffer.back(), kDirt);
+          for (std::ptrdiff_t k = 0; k < 3 * stride; ++k) {
+            const std::ptrdiff_t x = k % stride - left;
+            if (k / stride == 1 && x >= 0 && x < n) {
+              EXPECT_EQ(TagOf(frame[k]), (Position{c.map[static_cast<std::size_t>(x)], 0})) << x;
+            } else {
+              EXPECT_TRUE(IsZero(frame[k])) << "not cleared at " << k;
+            }
+          }
+        }
       }
-      for (std::ptrdiff_t k = 0; k < n; ++k) {
-        EXPECT_EQ(TagOf(out[static_cast<std::size_t>(k)]),
-                  (Position{c.map[static_cast<std::size_t>(k)], 0}))
-            << (twin ? "vector " : "plain ") << k;
-      }
-      EXPECT_EQ(out.back(), Tagged(-2, -2, 2));
     }
   }
+}
+
+// ExecuteCopy carrying out a clear of everything around what it draws, with every routine that
+// fits and both twins: the same as a full clear followed by the plain walk.
+TEST(FastPathsTest, CopyWithClearEqualsClearThenReferenceWalk) {
+  GeometrySource source(6060);
+  int spread = 0;
+  for (int iteration = 0; iteration < 3000; ++iteration) {
+    const Geometry g = source.Next(iteration % 2 == 0 ? 20 : 90, 6);
+    SCOPED_TRACE(Describe(g));
+    GuardedImage src(g.sw, g.sh, false);
+    std::vector<Pixel> want(static_cast<std::size_t>(g.dw) * g.dh);
+    const ImageView wantView{want.data(), g.dw, g.dh, g.dw};
+    ReferenceCopy(wantView, src.View(), g.a);
+    const CopyPlan plan = PlanCopy(wantView, g.a.dx, g.a.dy, g.a.dcx, g.a.dcy, src.View(), g.a.sx,
+                                   g.a.sy, g.a.scx, g.a.scy, g.a.px, g.a.py);
+    if (!plan.draw) continue;
+    const PixelRect drawn{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
+                          static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
+                          static_cast<std::ptrdiff_t>(plan.cols.count),
+                          static_cast<std::ptrdiff_t>(plan.rows.count)};
+    for (RowRoutine r : kAllRowRoutines) {
+      if (!RowRoutineFits(r, plan.cols)) continue;
+      spread += ClearsAlongRows(r) ? 1 : 0;
+      for (bool simd : {false, true}) {
+        std::vector<Pixel> got(want.size() + 2, kDirt);
+        const ImageView gotView{got.data() + 1, g.dw, g.dh, g.dw};
+        ClearStream clear(gotView.pixels, g.dw, g.dh, drawn);
+        ExecuteCopy(gotView, src.View(), plan, r, simd, &clear);
+        ASSERT_EQ(got.front(), kDirt);
+        ASSERT_EQ(got.back(), kDirt);
+        ASSERT_TRUE(std::equal(want.begin(), want.end(), got.begin() + 1))
+            << RowRoutineName(r) << (simd ? " (vector)" : "");
+      }
+    }
+  }
+  EXPECT_GT(spread, 500);
 }
 
 // CopyNearest as a whole (dispatcher included) on larger random frames.
