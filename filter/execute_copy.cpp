@@ -217,6 +217,7 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
     }
   }
   if (clear != nullptr) clear->Finish();
+  if (gather && setup.avx) FenceStreamingStores();
 }
 
 }  // namespace tesselox

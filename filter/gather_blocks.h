@@ -31,10 +31,11 @@ void GatherBlocks(Pixel* dst, const Pixel* row, const GatherBlock* blocks, const
                   std::ptrdiff_t n, ClearStream* clear, int linesPerBlock);
 
 // Twin of GatherBlocks for processors with AVX (HaveAvx): eight pixels packed by byte shuffles
-// into three 16-byte stores, streamed past the caches where they fill whole lines, and the
-// clear's lines streamed 32 bytes at a time between the blocks, so that the memory reads of the
-// gather overlap the clear's writes. It also prefetches the bytes `ahead` away from each block's
-// sources, where the row drawn two rows later reads (0 for none). Elsewhere the plain routine.
+// into three 16-byte stores and, with a clear, the clear's lines streamed past the caches 32
+// bytes at a time between the blocks, so that the memory reads of the gather overlap the clear's
+// writes; the blocks then stream too where they fill whole lines. Call FenceStreamingStores after
+// the last row. It also prefetches the bytes `ahead` away from each block's sources, where the
+// row drawn two rows later reads (0 for none). Elsewhere the plain routine.
 void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
                      const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                      ClearStream* clear, int linesPerBlock);

@@ -110,6 +110,10 @@ bool HaveSsse3() {
   return have;
 }
 
+void FenceStreamingStores() {
+  _mm_sfence();
+}
+
 bool HaveAvx() {
   // libgcc reports AVX only when the system also saves the 256-bit registers.
   static const bool have = [] {
@@ -191,9 +195,11 @@ __attribute__((target("ssse3"))) void GatherNearOneSsse3(Pixel* dst, const Pixel
 }
 
 // Streaming stores fill a cache line in the write-combining buffers and go to memory without
-// reading it first, but a line they only partly fill is slow; blocks of 48 bytes and lines of 64
-// meet every 192 bytes, so a row 16-byte aligned streams from the first block that starts a
-// line, four blocks at a time.
+// reading the line first, but a line they only partly fill is slow; blocks of 48 bytes and lines
+// of 64 meet every 192 bytes, so a row 16-byte aligned streams from the first block that starts a
+// line, four blocks at a time. Only with a clear: then the whole frame goes to memory, while a
+// copy alone was faster with its rows left in the caches. No fence per row: the caller fences
+// once (FenceStreamingStores).
 __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row,
                                                     const GatherBlock* blocks,
                                                     const std::int32_t* map, std::ptrdiff_t n,
@@ -207,7 +213,7 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
   const std::ptrdiff_t whole = n / 8;
   std::ptrdiff_t streamFrom = whole, streamTo = whole;
   const auto address = reinterpret_cast<std::uintptr_t>(dst);
-  if ((address & 15) == 0) {
+  if (clear != nullptr && (address & 15) == 0) {
     streamFrom = 0;
     while (((address + 48 * static_cast<std::uintptr_t>(streamFrom)) & 63) != 0) ++streamFrom;
     if (streamFrom > whole) streamFrom = whole;
@@ -266,7 +272,6 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
     }
   }
   if (clear != nullptr) clear->whole.next = next;
-  _mm_sfence();
   for (std::ptrdiff_t k = 8 * whole; k < n; ++k) dst[k] = row[map[k]];
 }
 
@@ -282,6 +287,8 @@ void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
 bool HaveAvx() {
   return false;
 }
+
+void FenceStreamingStores() {}
 
 void GatherNearOneSsse3(Pixel* dst, const Pixel* row, const std::int32_t* map,
                         const std::int8_t* shapes, std::int32_t lastColumn, std::ptrdiff_t n) {
