@@ -110,7 +110,7 @@ bool HaveSsse3() {
   return have;
 }
 
-void FenceStreamingStores() {
+__attribute__((target("sse2"))) void FenceStreamingStores() {
   _mm_sfence();
 }
 
