@@ -22,6 +22,9 @@ inline constexpr std::uint8_t kSmallValues = 4;  // the twelve values folded int
 inline constexpr std::uint8_t kWide = 8;
 // Direct copy only: the plain row routines instead of their vector twins.
 inline constexpr std::uint8_t kPlain = 16;
+// Direct copy only: the copy also carries out a clear of every destination byte it does not draw
+// (padding included), as a frame render does.
+inline constexpr std::uint8_t kClear = 32;
 
 inline constexpr std::size_t kInputSize = 1 + 18 * 4;
 
