@@ -52,13 +52,15 @@ void RatioReporter::PrintTable(const Times& times, const char* clock) {
   };
   std::ostream& os = GetOutputStream();
   os << "\n" << clock << " time:\n";
-  os << "\n| case | render us | copy alone us | floor us | render / floor | OpenCV us | "
-        "swscale us | faster peer / render |\n|---|---|---|---|---|---|---|---|\n";
+  os << "\n| case | render us | copy alone us | floor us | render / floor | clear + reads / floor "
+        "| OpenCV us | swscale us | faster peer / render "
+        "|\n|---|---|---|---|---|---|---|---|---|\n";
   for (const BenchCase& c : BenchCases()) {
-    double render = 0, copy = 0, floor = 0, cv = 0, sws = 0;
+    double render = 0, copy = 0, floor = 0, reads = 0, cv = 0, sws = 0;
     const bool haveCopy = time(std::string("copy/") + c.name, copy);
     if (!time(std::string("render/") + c.name, render)) continue;
     const bool haveFloor = time(std::string("floor/") + c.name, floor);
+    const bool haveReads = time(std::string("reads/") + c.name, reads);
     const bool haveCv = time(std::string("opencv/") + c.name, cv);
     const bool haveSws = time(std::string("swscale/") + c.name, sws);
     double peer = 0;
@@ -68,6 +70,7 @@ void RatioReporter::PrintTable(const Times& times, const char* clock) {
        << (haveCopy ? Format(copy, "%.0f") : "-") << " | "
        << (haveFloor ? Format(floor, "%.0f") : "-") << " | "
        << (haveFloor ? Format(render / floor, "%.2f") : "-") << " | "
+       << (haveFloor && haveReads ? Format(reads / floor, "%.2f") : "-") << " | "
        << (haveCv ? Format(cv, "%.0f") : "-") << " | " << (haveSws ? Format(sws, "%.0f") : "-")
        << " | " << (haveCv || haveSws ? Format(peer / render, "%.2f") : "-") << " |\n";
   }
