@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "bench_frames.h"
 
@@ -21,33 +22,45 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
   ConsoleReporter::ReportRuns(runs);
   for (const Run& run : runs) {
     if (run.error_occurred) continue;
-    const double us = run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                      benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
-    if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-      medians_[run.run_name.function_name] = us;
-    } else if (run.run_type == Run::RT_Iteration) {
-      singles_[run.run_name.function_name] = us;
+    const double toUs = benchmark::GetTimeUnitMultiplier(run.time_unit) /
+                        benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
+    const std::string& name = run.run_name.function_name;
+    for (auto [times, us] : {std::pair{&wall_, run.GetAdjustedRealTime() * toUs},
+                             std::pair{&cpu_, run.GetAdjustedCPUTime() * toUs}}) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        times->medians[name] = us;
+      } else if (run.run_type == Run::RT_Iteration) {
+        times->singles[name] = us;
+      }
     }
   }
 }
 
 void RatioReporter::Finalize() {
   ConsoleReporter::Finalize();
-  auto time = [this](const std::string& name, double& out) {
-    auto m = medians_.find(name);
-    if (m != medians_.end()) return out = m->second, true;
-    auto s = singles_.find(name);
-    if (s != singles_.end()) return out = s->second, true;
+  PrintTable(wall_, "Wall-clock");
+  PrintTable(cpu_, "CPU");
+}
+
+void RatioReporter::PrintTable(const Times& times, const char* clock) {
+  auto time = [&times](const std::string& name, double& out) {
+    auto m = times.medians.find(name);
+    if (m != times.medians.end()) return out = m->second, true;
+    auto s = times.singles.find(name);
+    if (s != times.singles.end()) return out = s->second, true;
     return false;
   };
   std::ostream& os = GetOutputStream();
-  os << "\n| case | render us | copy alone us | floor us | render / floor | OpenCV us | "
-        "swscale us | faster peer / render |\n|---|---|---|---|---|---|---|---|\n";
+  os << "\n" << clock << " time:\n";
+  os << "\n| case | render us | copy alone us | floor us | render / floor | clear + reads / floor "
+        "| OpenCV us | swscale us | faster peer / render "
+        "|\n|---|---|---|---|---|---|---|---|---|\n";
   for (const BenchCase& c : BenchCases()) {
-    double render = 0, copy = 0, floor = 0, cv = 0, sws = 0;
+    double render = 0, copy = 0, floor = 0, reads = 0, cv = 0, sws = 0;
     const bool haveCopy = time(std::string("copy/") + c.name, copy);
     if (!time(std::string("render/") + c.name, render)) continue;
     const bool haveFloor = time(std::string("floor/") + c.name, floor);
+    const bool haveReads = time(std::string("reads/") + c.name, reads);
     const bool haveCv = time(std::string("opencv/") + c.name, cv);
     const bool haveSws = time(std::string("swscale/") + c.name, sws);
     double peer = 0;
@@ -57,6 +70,7 @@ void RatioReporter::Finalize() {
        << (haveCopy ? Format(copy, "%.0f") : "-") << " | "
        << (haveFloor ? Format(floor, "%.0f") : "-") << " | "
        << (haveFloor ? Format(render / floor, "%.2f") : "-") << " | "
+       << (haveFloor && haveReads ? Format(reads / floor, "%.2f") : "-") << " | "
        << (haveCv ? Format(cv, "%.0f") : "-") << " | " << (haveSws ? Format(sws, "%.0f") : "-")
        << " | " << (haveCv || haveSws ? Format(peer / render, "%.2f") : "-") << " |\n";
   }

@@ -1,14 +1,20 @@
 #include "filter/execute_copy.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
+#include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
 
 namespace tesselox {
 namespace {
 
 using i64 = std::int64_t;
+
+// At most 512 bytes of the clear beside each 48-byte block the gather draws, enough to spread a
+// clear of ten times the drawn area; a larger one is finished after the last row.
+constexpr i64 kMaxLinesPerBlock = 8;
 
 // Fills map[t] with the source column of destination position p0 + t (positions count from the
 // leftmost written column), for t < n.
@@ -38,6 +44,7 @@ std::ptrdiff_t FindRuns(const std::int32_t* map, std::ptrdiff_t n, std::int32_t*
 struct RowSetup {
   RowRoutine routine;
   bool simd;              // use the vector twin where there is one
+  bool avx;               // Map: the gather's twin for AVX
   bool nearOne;           // Runs: an enlargement by less than 8/7, for the vector gather
   std::ptrdiff_t count;   // pixels per row
   std::ptrdiff_t first;   // source column of the leftmost pixel (Copy, Reverse, Strided), or of
@@ -53,6 +60,7 @@ RowSetup SetUpRows(RowRoutine routine, const AxisPlan& cols, bool simd) {
   RowSetup s{};
   s.routine = routine;
   s.simd = simd && HaveSsse3();
+  s.avx = simd && HaveAvx();
   s.nearOne = routine == RowRoutine::Runs && cols.whole == 0 &&
               8 * static_cast<std::uint64_t>(cols.dcAbs - cols.frac) <= cols.dcAbs;
   s.count = static_cast<std::ptrdiff_t>(cols.count);
@@ -114,13 +122,33 @@ void DrawRow(const RowSetup& s, Pixel* out, const Pixel* row) {
 
 }  // namespace
 
+bool ClearsAlongRows(RowRoutine routine) {
+  return routine == RowRoutine::Map;
+}
+
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
-                 RowRoutine routine, bool simd) {
-  if (!plan.draw || plan.cols.count <= 0 || plan.rows.count <= 0) return;
+                 RowRoutine routine, bool simd, ClearStream* clear) {
+  if (!plan.draw || plan.cols.count <= 0 || plan.rows.count <= 0) {
+    if (clear != nullptr) clear->Finish();
+    return;
+  }
   const AxisPlan& cols = plan.cols;
   const AxisPlan& rows = plan.rows;
   if (!RowRoutineFits(routine, cols)) routine = RowRoutine::Map;
   const RowSetup setup = SetUpRows(routine, cols, simd);
+  if (clear != nullptr && !ClearsAlongRows(routine)) {
+    clear->Finish();
+    clear = nullptr;
+  }
+  // The clear's lines shared out evenly over the blocks the gather draws; what a row reused from
+  // the previous one or the cap leaves is cleared at the end.
+  int linesPerBlock = 0;
+  if (clear != nullptr && cols.count >= 8) {
+    const i64 blockCount = rows.count * (cols.count / 8);
+    const i64 lineCount = clear->Bytes() / 64;
+    linesPerBlock = static_cast<int>(
+        std::min<i64>(kMaxLinesPerBlock, (lineCount + blockCount - 1) / blockCount));
+  }
 
   // Copying the previous destination row is only sound when rows do not share pixels.
   const bool reuseRows = dst.stride >= dst.width;
@@ -130,7 +158,9 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
   const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(rows.dstStep) * dstStride;
 
   const bool mapped = routine == RowRoutine::Map || routine == RowRoutine::Runs;
+  const bool gather = routine == RowRoutine::Map;
   std::int32_t map[kColumnMapChunk];
+  GatherBlock blocks[kColumnMapChunk / 8];
   std::int32_t runEnds[kColumnMapChunk];
   std::int8_t shapes[kColumnMapChunk / 8];
   std::ptrdiff_t runs = 0;
@@ -140,6 +170,7 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
         static_cast<std::ptrdiff_t>(cols.count - p0 < chunk ? cols.count - p0 : chunk);
     if (mapped) BuildColumnMap(cols, p0, n, map);
     if (routine == RowRoutine::Runs) runs = FindRuns(map, n, runEnds);
+    if (gather) BuildGatherBlocks(map, n, src.width - 1, blocks);
     const bool vectorRuns = setup.simd && setup.nearOne;
     if (vectorRuns) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
@@ -147,18 +178,28 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
     }
 
     AxisCursor row{rows.srcStart, rows.acc};
+    // The gather prefetches the row it will read two rows later: a shrink reads source rows
+    // too far apart for the hardware to foresee.
+    AxisCursor later = gather ? CursorAt(rows, 2) : row;
     i64 dstRow = rows.dstStart;
     i64 previous = -1;
     for (i64 k = 0; k < rows.count; ++k) {
       const i64 srcRow = k < rows.inside ? row.index : rows.edge;
+      const i64 laterRow = k + 2 >= rows.count   ? srcRow
+                           : k + 2 < rows.inside ? later.index
+                                                 : rows.edge;
       Pixel* out = dst.pixels + static_cast<std::ptrdiff_t>(dstRow) * dstStride + left +
                    static_cast<std::ptrdiff_t>(p0);
       if (k > 0 && reuseRows && srcRow == previous) {
         CopyPixels(out, out + back, n);
       } else {
         const Pixel* in = src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride;
-        if (routine == RowRoutine::Map) {
-          GatherPixels(out, in, map, src.width - 1, n);
+        if (gather && setup.avx) {
+          const std::ptrdiff_t ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride *
+                                       static_cast<std::ptrdiff_t>(sizeof(Pixel));
+          GatherBlocksAvx(out, in, blocks, map, n, ahead, clear, linesPerBlock);
+        } else if (gather) {
+          GatherBlocks(out, in, blocks, map, n, clear, linesPerBlock);
         } else if (routine == RowRoutine::Runs) {
           if (vectorRuns) {
             GatherNearOneSsse3(out, in, map, shapes, src.width - 1, n);
@@ -171,9 +212,12 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
       }
       previous = srcRow;
       row.Advance(rows);
+      later.Advance(rows);
       dstRow += rows.dstStep;
     }
   }
+  if (clear != nullptr) clear->Finish();
+  if (gather && setup.avx) FenceStreamingStores();
 }
 
 }  // namespace tesselox

@@ -43,17 +43,24 @@ void RenderFrame(FrameRecord& record, const ParameterValues& values) {
       value(FieldId::PhaseX), value(FieldId::PhaseY));
   // The whole buffer ends up cleared, not only the output frame (the host may look past the
   // frame's lines). The pixels the copy will write are skipped (it writes every pixel of its
-  // rectangle) when they make up most of each line; around a narrow rectangle one long memset
-  // is faster than a short one per line.
-  PixelRect written{};
-  if (plan.draw && 2 * plan.cols.count >= capW) {
-    written = PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
-                        static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
-                        static_cast<std::ptrdiff_t>(plan.cols.count),
-                        static_cast<std::ptrdiff_t>(plan.rows.count)};
+  // rectangle). A gather shares its rows' time with the clear; around other routines the clear
+  // comes first, and around a narrow rectangle one long memset is faster than a short one per
+  // line.
+  const RowRoutine routine = plan.draw ? ChooseRowRoutine(plan.cols) : RowRoutine::Map;
+  PixelRect drawn{};
+  if (plan.draw) {
+    drawn = PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
+                      static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
+                      static_cast<std::ptrdiff_t>(plan.cols.count),
+                      static_cast<std::ptrdiff_t>(plan.rows.count)};
   }
-  ClearOutside(record.scratch, capW, capH, written);
-  if (plan.draw) ExecuteCopy(dst, src, plan, ChooseRowRoutine(plan.cols));
+  if (plan.draw && ClearsAlongRows(routine)) {
+    ClearStream clear(record.scratch, capW, capH, drawn);
+    ExecuteCopy(dst, src, plan, routine, true, &clear);
+  } else {
+    ClearOutside(record.scratch, capW, capH, 2 * drawn.width >= capW ? drawn : PixelRect{});
+    if (plan.draw) ExecuteCopy(dst, src, plan, routine);
+  }
   std::swap(record.current, record.scratch);
 }
 

@@ -20,6 +20,12 @@ void CopyPixelsReversed(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 // memory past the caches. Elsewhere the plain routine.
 void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 bool HaveSsse3();
+// Whether the processor and the system support AVX (GatherBlocksAvx).
+bool HaveAvx();
+
+// Makes the streaming stores of the routines above visible before any later store; they need it
+// once before the frame goes back to the host, not after every row.
+void FenceStreamingStores();
 
 // dst[k] = src[k * step]: an integer shrink, either direction.
 void CopyPixelsStrided(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdiff_t n);

@@ -20,6 +20,11 @@ inline constexpr std::uint8_t kSmallValues = 4;  // the twelve values folded int
 // Lines of up to 4200 pixels (more than one 2048-pixel chunk of the row walk) in images of at
 // most four lines, so that a run stays quick; with kSmallValues the values fold into -4400..4400.
 inline constexpr std::uint8_t kWide = 8;
+// Direct copy only: the plain row routines instead of their vector twins.
+inline constexpr std::uint8_t kPlain = 16;
+// Direct copy only: the copy also carries out a clear of every destination byte it does not draw
+// (padding included), as a frame render does.
+inline constexpr std::uint8_t kClear = 32;
 
 inline constexpr std::size_t kInputSize = 1 + 18 * 4;
 

@@ -133,12 +133,24 @@ std::vector<Seed> Seeds() {
       {0, 0, 4100, 2, 0, 0, 3700, 2, 4100, 2, 0, 0},
       {5, 0, 2050, 2, 4099, 0, -4100, 3, 4100, 3, 1234, 1},
       {-300, 0, 4000, 1, 17, 0, 4096, 3, 4100, 3, 0, 0},
+      {0, 0, 4100, 2, 0, 0, 1757, 2, 4100, 2, 0, 0},
+      {4099, 0, -4100, 2, 3, 0, 1822, 2, 4100, 2, 7, 1},
   };
   for (std::size_t k = 0; k < std::size(wide); ++k) {
     seeds.push_back({"wide-frame-" + std::to_string(k), Frame(4100, 3, 4100, 2, wide[k], kWide)});
     seeds.push_back(
         {"wide-direct-" + std::to_string(k), Direct(4100, 3, 4100, 2, wide[k], kWide | kNoGuard)});
+    seeds.push_back({"wide-plain-" + std::to_string(k),
+                     Direct(4100, 3, 4100, 2, wide[k], kWide | kNoGuard | kPlain)});
+    seeds.push_back({"wide-clear-" + std::to_string(k),
+                     Direct(4100, 3, 4100, 2, wide[k], kWide | kNoGuard | kClear)});
+    seeds.push_back({"wide-plain-clear-" + std::to_string(k),
+                     Direct(4100, 3, 4100, 2, wide[k], kWide | kNoGuard | kPlain | kClear)});
   }
+  // A shrink whose destination lines start at every 16-byte offset in turn.
+  FuzzInput shifted = Direct(1500, 4, 3500, 3, wide[6], kWide | kClear);
+  shifted.dstPad = 1;
+  seeds.push_back({"wide-clear-odd-stride", shifted});
   seeds.push_back(
       {"small-values",
        Frame(32, 24, 30, 20, {-7, 3, 33, -19, 5, -4, 41, 27, 29, -23, 17, 9}, kSmallValues)});

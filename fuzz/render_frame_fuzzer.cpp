@@ -10,8 +10,12 @@
 #include <memory>
 #include <optional>
 
+#include "filter/clear_outside.h"
 #include "filter/copy_nearest.h"
+#include "filter/copy_plan.h"
+#include "filter/execute_copy.h"
 #include "filter/render_frame.h"
+#include "filter/row_routine.h"
 #include "fuzz_input.h"
 #include "phase_model.h"
 #include "reference_model.h"
@@ -201,8 +205,30 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
 
   const Geometry g{ArgsOf(values), std::max(srcW, 0), srcLines, std::max(dstW, 0), dstLines};
   const CopyArgs& a = g.args;
-  CopyNearest(ImageView{dst.Body(), dstW, dstH, dstStride}, a.dx, a.dy, a.dcx, a.dcy,
-              ImageView{src.Body(), srcW, srcH, srcStride}, a.sx, a.sy, a.scx, a.scy, a.px, a.py);
+  const ImageView dstView{dst.Body(), dstW, dstH, dstStride};
+  const ImageView srcView{src.Body(), srcW, srcH, srcStride};
+  const bool clearing = (in.flags & kClear) != 0;
+  if (in.flags & (kPlain | kClear)) {
+    const CopyPlan plan =
+        PlanCopy(dstView, a.dx, a.dy, a.dcx, a.dcy, srcView, a.sx, a.sy, a.scx, a.scy, a.px, a.py);
+    PixelRect drawn{};
+    if (plan.draw) {
+      drawn = PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
+                        static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
+                        static_cast<std::ptrdiff_t>(plan.cols.count),
+                        static_cast<std::ptrdiff_t>(plan.rows.count)};
+    }
+    ClearStream clear(dst.Body(), dstStride, dstLines, drawn);
+    const bool simd = (in.flags & kPlain) == 0;
+    if (plan.draw) {
+      ExecuteCopy(dstView, srcView, plan, ChooseRowRoutine(plan.cols), simd,
+                  clearing ? &clear : nullptr);
+    } else if (clearing) {
+      clear.Finish();
+    }
+  } else {
+    CopyNearest(dstView, a.dx, a.dy, a.dcx, a.dcy, srcView, a.sx, a.sy, a.scx, a.scy, a.px, a.py);
+  }
 
   if (!dst.GuardsIntact() || !src.GuardsIntact()) Fail("wrote outside a buffer", g);
   for (std::int32_t y = 0; y < srcLines; ++y) {
@@ -215,8 +241,9 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
   for (std::int32_t y = 0; y < dstLines; ++y) {
     for (std::int32_t x = 0; x < dstStride; ++x) {
       const bool inside = x < dstW;
+      const Pixel untouched = Tagged(x, y, inside ? kUnwrittenTag : kPadTag);
       CheckPixel(dst.Body()[y * dstStride + x], inside ? expect.At(x, y) : std::nullopt,
-                 Tagged(x, y, inside ? kUnwrittenTag : kPadTag), g, x, y);
+                 clearing ? Pixel{} : untouched, g, x, y);
     }
   }
 }

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "filter/render_frame.h"
@@ -48,6 +50,59 @@ TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
         const Pixel& p = buffer[static_cast<std::size_t>(1 + y * c.stride + x)];
         EXPECT_EQ(p, kept ? kDirt : Pixel{}) << x << "," << y;
       }
+    }
+  }
+}
+
+// The clear handed out piecemeal: every run of whole lines is 64-byte aligned and holds no kept
+// byte (a streaming store there would share no line with the kept pixels), and zeroing the runs
+// leaves the same buffer as ClearOutside, wherever the buffer starts relative to a line.
+TEST(ClearOutsideTest, StreamHandsOutWholeLinesOfTheSameClear) {
+  struct Case {
+    const char* name;
+    std::ptrdiff_t stride, lines;
+    PixelRect keep;
+  };
+  const std::vector<Case> cases = {
+      {"narrow rectangle, long gaps", 40, 9, {5, 2, 7, 4}},
+      {"gaps shorter than a line", 40, 9, {2, 1, 36, 6}},
+      {"full lines", 40, 9, {0, 3, 40, 2}},
+      {"nothing kept", 40, 9, {0, 0, 0, 0}},
+      {"everything kept", 40, 9, {0, 0, 40, 9}},
+      {"small buffer", 5, 3, {1, 1, 2, 1}},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t shift = 0; shift < 11; ++shift) {
+      SCOPED_TRACE(std::string(c.name) + ", shifted by " + std::to_string(shift));
+      const auto size = static_cast<std::size_t>(c.stride * c.lines);
+      std::vector<Pixel> want(size + 2, kDirt), got(size + 12, kDirt);
+      ClearOutside(want.data() + 1, c.stride, c.lines, c.keep);
+      Pixel* frame = got.data() + 1 + shift;
+      const auto* begin = reinterpret_cast<std::uint8_t*>(frame);
+      std::vector<bool> kept(size * sizeof(Pixel));
+      for (std::size_t k = 0; k < size; ++k) {
+        for (std::size_t b = 0; b < sizeof(Pixel); ++b)
+          kept[k * sizeof(Pixel) + b] = !IsZero(want[1 + k]);
+      }
+      ClearStream clear(frame, c.stride, c.lines, c.keep);
+      std::ptrdiff_t streamed = 0;
+      while (clear.Refill()) {
+        ASSERT_EQ(reinterpret_cast<std::uintptr_t>(clear.whole.next) % 64, 0u);
+        ASSERT_LT(clear.whole.next, clear.whole.end);
+        ASSERT_EQ((clear.whole.end - clear.whole.next) % 64, 0);
+        for (std::uint8_t* p = clear.whole.next; p < clear.whole.end; ++p) {
+          ASSERT_FALSE(kept[static_cast<std::size_t>(p - begin)]) << "kept byte in a line run";
+        }
+        streamed += clear.whole.end - clear.whole.next;
+        std::fill(clear.whole.next, clear.whole.end, std::uint8_t{0});
+        clear.whole.next = clear.whole.end;
+      }
+      EXPECT_LE(streamed, clear.Bytes());
+      clear.Finish();
+      EXPECT_EQ(got.front(), kDirt);
+      EXPECT_TRUE(std::equal(want.begin() + 1, want.end() - 1, frame)) << "not the same clear";
+      EXPECT_TRUE(std::all_of(frame + size, got.data() + got.size(),
+                              [](const Pixel& p) { return p == kDirt; }));
     }
   }
 }

@@ -11,6 +11,7 @@
 #include "filter/copy_nearest.h"
 #include "filter/copy_plan.h"
 #include "filter/execute_copy.h"
+#include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
 #include "filter/row_routine.h"
 #include "reference_model.h"
@@ -18,6 +19,8 @@
 
 namespace tesselox::test {
 namespace {
+
+const Pixel kDirt{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}};
 
 struct Geometry {
   std::int32_t dw, dh, sw, sh;
@@ -243,6 +246,18 @@ TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
       {"1:1", w, w, {0, 0, w, 3, 0, 0, w, 3, 0, 0}},
       {"mirrored 1:1, odd start", w, w, {w - 2, 0, -w + 3, 3, 1, 0, w - 3, 3, 0, 0}},
       {"near 1:1, clipped", w, w, {-100, 0, w + 212, 3, 0, 0, w, 3, 0, 0}},
+      {"shrink 9 to 4, mirrored destination",
+       w,
+       3 * w,
+       {w - 1, 0, -w, 3, 0, 0, 9 * w / 4, 3, 0, 0}},
+      {"shrink 50 to 1, sources too far apart for byte deltas",
+       w / 40,
+       w,
+       {0, 0, w / 50, 3, 0, 0, w, 3, 0, 0}},
+      {"shrink 7 to 1, just within byte deltas, phase past the edge",
+       w / 7,
+       w,
+       {0, 0, w / 7, 3, 0, 0, w, 3, 5, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -308,6 +323,122 @@ TEST(FastPathsTest, BlockShapeNamesTheRepeatedPixel) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(BlockShape(c.map), c.want);
   }
+}
+
+// The block form of a column map: which blocks the vector gather may read eight bytes a pixel,
+// and that both gathers give row[map[k]], read nothing past the row, and zero their share of a
+// clear without touching the run.
+TEST(FastPathsTest, GatherBlocksFollowTheColumnMap) {
+  struct Case {
+    const char* name;
+    std::int32_t width;  // of the source row
+    std::vector<std::int32_t> map;
+    std::vector<bool> fast;  // per whole block
+  };
+  auto walk = [](std::int32_t count, std::int32_t first, std::int32_t num, std::int32_t den) {
+    std::vector<std::int32_t> map;
+    for (std::int32_t k = 0; k < count; ++k) map.push_back(first + k * num / den);
+    return map;
+  };
+  const std::vector<Case> cases = {
+      {"consecutive, short tail", 20, walk(11, 0, 1, 1), {true}},
+      {"shrink 7 to 3", 48, walk(19, 1, 7, 3), {true, true}},
+      {"mirrored shrink 9 to 4", 64, walk(16, 40, -9, 4), {true, true}},
+      {"a span of 42 columns fits", 50, walk(8, 0, 6, 1), {true}},
+      {"a span of 43 does not", 50, walk(8, 0, 43, 7), {false}},
+      {"the row's last pixel", 16, walk(16, 0, 1, 1), {true, false}},
+      {"the edge repeated", 10, {3, 4, 5, 6, 7, 8, 9, 9, 9}, {false}},
+      {"one column", 10, std::vector<std::int32_t>(17, 4), {true, true}},
+      {"a shrink by 50", 600, walk(10, 2, 50, 1), {false}},
+      {"too short for a block", 10, {0, 2, 4, 6, 8}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto n = static_cast<std::ptrdiff_t>(c.map.size());
+    // The row fills its allocation exactly, so the address sanitizer sees any read past it.
+    std::vector<Pixel> row(static_cast<std::size_t>(c.width));
+    for (std::int32_t x = 0; x < c.width; ++x) row[static_cast<std::size_t>(x)] = Tagged(x, 0);
+    std::vector<GatherBlock> blocks(c.map.size() / 8);
+    BuildGatherBlocks(c.map.data(), n, c.width - 1, blocks.data());
+    ASSERT_EQ(blocks.size(), c.fast.size());
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+      EXPECT_EQ(blocks[b].base >= 0, c.fast[b]) << "block " << b;
+      if (blocks[b].base < 0) continue;
+      for (std::size_t t = 0; t < 8; ++t) {
+        EXPECT_EQ(blocks[b].base + blocks[b].delta[t], 6 * c.map[8 * b + t]) << b << ", " << t;
+      }
+    }
+    // The run in the middle line of a dirty three-line buffer that a clear of everything else
+    // shares with the gather, at offsets that move it across 16-byte and 64-byte boundaries.
+    for (std::ptrdiff_t left : {0, 1, 3, 8, 11}) {
+      for (int twin = 0; twin < (HaveAvx() ? 2 : 1); ++twin) {
+        for (int linesPerBlock : {0, 1, 8}) {
+          SCOPED_TRACE(std::string(twin ? "vector" : "plain") + ", left " + std::to_string(left) +
+                       ", lines per block " + std::to_string(linesPerBlock));
+          const std::ptrdiff_t stride = n + 19;
+          std::vector<Pixel> buffer(static_cast<std::size_t>(3 * stride + 2), kDirt);
+          Pixel* frame = buffer.data() + 1;
+          Pixel* out = frame + stride + left;
+          ClearStream clear(frame, stride, 3, PixelRect{left, 1, n, 1});
+          if (twin == 0) {
+            GatherBlocks(out, row.data(), blocks.data(), c.map.data(), n, &clear, linesPerBlock);
+          } else {
+            // The prefetch distance may point anywhere, even outside the row.
+            GatherBlocksAvx(out, row.data(), blocks.data(), c.map.data(), n, -(1 << 20), &clear,
+                            linesPerBlock);
+          }
+          clear.Finish();
+          EXPECT_EQ(buffer.front(), kDirt);
+          EXPECT_EQ(buffer.back(), kDirt);
+          for (std::ptrdiff_t k = 0; k < 3 * stride; ++k) {
+            const std::ptrdiff_t x = k % stride - left;
+            if (k / stride == 1 && x >= 0 && x < n) {
+              EXPECT_EQ(TagOf(frame[k]), (Position{c.map[static_cast<std::size_t>(x)], 0})) << x;
+            } else {
+              EXPECT_TRUE(IsZero(frame[k])) << "not cleared at " << k;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+// ExecuteCopy carrying out a clear of everything around what it draws, with every routine that
+// fits and both twins: the same as a full clear followed by the plain walk.
+TEST(FastPathsTest, CopyWithClearEqualsClearThenReferenceWalk) {
+  GeometrySource source(6060);
+  int spread = 0;
+  for (int iteration = 0; iteration < 3000; ++iteration) {
+    const Geometry g = source.Next(iteration % 2 == 0 ? 20 : 90, 6);
+    SCOPED_TRACE(Describe(g));
+    GuardedImage src(g.sw, g.sh, false);
+    std::vector<Pixel> want(static_cast<std::size_t>(g.dw) * g.dh);
+    const ImageView wantView{want.data(), g.dw, g.dh, g.dw};
+    ReferenceCopy(wantView, src.View(), g.a);
+    const CopyPlan plan = PlanCopy(wantView, g.a.dx, g.a.dy, g.a.dcx, g.a.dcy, src.View(), g.a.sx,
+                                   g.a.sy, g.a.scx, g.a.scy, g.a.px, g.a.py);
+    if (!plan.draw) continue;
+    const PixelRect drawn{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
+                          static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
+                          static_cast<std::ptrdiff_t>(plan.cols.count),
+                          static_cast<std::ptrdiff_t>(plan.rows.count)};
+    for (RowRoutine r : kAllRowRoutines) {
+      if (!RowRoutineFits(r, plan.cols)) continue;
+      spread += ClearsAlongRows(r) ? 1 : 0;
+      for (bool simd : {false, true}) {
+        std::vector<Pixel> got(want.size() + 2, kDirt);
+        const ImageView gotView{got.data() + 1, g.dw, g.dh, g.dw};
+        ClearStream clear(gotView.pixels, g.dw, g.dh, drawn);
+        ExecuteCopy(gotView, src.View(), plan, r, simd, &clear);
+        ASSERT_EQ(got.front(), kDirt);
+        ASSERT_EQ(got.back(), kDirt);
+        ASSERT_TRUE(std::equal(want.begin(), want.end(), got.begin() + 1))
+            << RowRoutineName(r) << (simd ? " (vector)" : "");
+      }
+    }
+  }
+  EXPECT_GT(spread, 500);
 }
 
 // CopyNearest as a whole (dispatcher included) on larger random frames.
