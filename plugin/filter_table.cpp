@@ -1,4 +1,4 @@
-#include "filter/process_frame.h"
+#include "plugin/process_frame.h"
 #include "plugin/host_interface.h"
 #include "ui/config_window.h"
 

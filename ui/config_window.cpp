@@ -4,7 +4,9 @@
 
 #include <cstring>
 #include <locale>
+#include <utility>
 
+#include "ui/field_operations.h"
 #include "ui/fields.h"
 
 namespace tesselox {
@@ -38,10 +40,12 @@ void OnHostInit(HWND window, void* editHandle, FilterTable* hostTable) {
   const std::int32_t maxW = ReadInt32(limits + kFrameLimitsWidthOffset);
   const std::int32_t maxH = ReadInt32(limits + kFrameLimitsHeightOffset);
   // A repeated message takes the host's new limits but keeps what the user has typed.
-  RefreshRange(FieldId::Width, 32, maxW);
-  if (created) SetClamped(FieldId::Width, 640);
-  RefreshRange(FieldId::Height, 32, maxH);
-  if (created) SetClamped(FieldId::Height, 360);
+  for (const auto& [id, max] :
+       {std::pair{FieldId::Width, maxW}, std::pair{FieldId::Height, maxH}}) {
+    const FieldSpec& field = kFieldSpecs[Index(id)];
+    RefreshRange(id, field.low, max);
+    if (created) SetClamped(id, field.initial);
+  }
 }
 
 }  // namespace

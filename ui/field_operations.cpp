@@ -1,8 +1,10 @@
-// The field operations declared in filter/parameters.h, on the twelve fields' controls. Under
+// The field operations, on the twelve fields' controls. Under
 // Wine every message to an edit box that an up-down control holds as its buddy is expensive, so
 // they answer from what the module knows of each field (its FieldMirror) wherever that gives the
 // same result as asking the controls, and send a message only to learn what changed or to
 // change something.
+
+#include "ui/field_operations.h"
 
 #include "ui/fields.h"
 

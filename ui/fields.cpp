@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "filter/parameter_set.h"
 #include "ui/numeric_edit.h"
 
 namespace tesselox {
@@ -70,8 +69,8 @@ bool CreateFields(HWND parent, HINSTANCE instance) {
     const int x = k % 2 == 0 ? 16 : spinFields[0].width + 8;
     const int y = 12 + 30 * (k / 2);
     spinFields[static_cast<std::size_t>(k)] =
-        CreateSpinField(entry.label, parent, instance, kEditIdBase + 2 * k, x, y, entry.low,
-                        entry.high, entry.initial);
+        CreateSpinField(entry.label, parent, instance, EditId(static_cast<FieldId>(k)), x, y,
+                        entry.low, entry.high, entry.initial);
   }
   return true;
 }

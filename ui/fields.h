@@ -1,17 +1,16 @@
 #pragma once
 
 // The twelve fields as Win32 controls: a centred label, an edit box holding the field's text
-// and an up-down control holding its range. The field operations declared in
-// filter/parameters.h (RefreshRange, SetClamped, ReadValue) are carried out on them in
-// field_operations.cpp: with what the module knows of each field where that answers, else by
-// messages to these controls.
+// and an up-down control holding its range. The field operations (field_operations.h) are
+// carried out on them in field_operations.cpp: with what the module knows of each field where that
+// answers, else by messages to these controls.
 
 #include <windows.h>
 
 #include <array>
 #include <cstdint>
 
-#include "filter/parameters.h"
+#include "ui/field_table.h"
 #include "ui/field_mirror.h"
 
 namespace tesselox {
@@ -24,8 +23,6 @@ struct SpinField {
   FieldMirror mirror;
 };
 
-inline constexpr int kEditIdBase = 40000;  // edit of field k: 40000 + 2k; its up-down: + 1
-inline constexpr int kLabelId = 1;
 inline constexpr int kMaxTextLength = 5;  // typed into an edit box at most; all ReadValue reads
 
 // Made when the module is loaded, deleted when it is unloaded; only the edit boxes use it.

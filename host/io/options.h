@@ -8,12 +8,16 @@
 #include <utility>
 #include <vector>
 
+#include "ui/field_table.h"
+
 namespace tesselox::io {
 
 // The labels of the module's twelve fields, in field order; --set accepts exactly these.
-inline constexpr std::array<std::string_view, 12> kFieldLabels = {
-    "src x",  "src y",  "src cx", "src cy", "dst x",   "dst y",
-    "dst cx", "dst cy", "width",  "height", "phase x", "phase y"};
+inline constexpr auto kFieldLabels = [] {
+  std::array<std::string_view, kFieldCount> labels{};
+  for (std::size_t k = 0; k < labels.size(); ++k) labels[k] = kFieldSpecs[k].label;
+  return labels;
+}();
 
 struct Size {
   std::int32_t width = 0;

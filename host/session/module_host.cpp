@@ -5,12 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "ui/field_table.h"
+
 namespace tesselox::host {
 namespace {
 
 constexpr char kOwnerClass[] = "TesseloxHostOwner";
 constexpr char kConfigClass[] = "TesseloxHostConfig";
-constexpr int kEditIdBase = 40000;
 constexpr int kLabelOffset = 60;  // the label lies this far left of its edit box
 
 // The session whose window is being created: its first messages arrive before
@@ -230,7 +231,7 @@ void ModuleHost::SendInit() {
 }
 
 FieldControls ModuleHost::Field(FieldId id) const {
-  const int editId = kEditIdBase + 2 * static_cast<int>(id);
+  const int editId = EditId(id);
   FieldControls controls;
   controls.edit = GetDlgItem(config_, editId);
   controls.upDown = GetDlgItem(config_, editId + 1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "module_session.h"
+#include "ui/field_table.h"
 
 namespace tesselox::test {
 namespace {
@@ -88,9 +89,9 @@ TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersClassesAndStyles) {
     const auto controls = session->Field(static_cast<FieldId>(k));
     ASSERT_NE(controls.label, nullptr);
     ASSERT_NE(controls.upDown, nullptr);
-    EXPECT_EQ(GetDlgCtrlID(controls.label), 1);
-    EXPECT_EQ(GetDlgCtrlID(controls.edit), 40000 + 2 * k);
-    EXPECT_EQ(GetDlgCtrlID(controls.upDown), 40000 + 2 * k + 1);
+    EXPECT_EQ(GetDlgCtrlID(controls.label), kLabelId);
+    EXPECT_EQ(GetDlgCtrlID(controls.edit), EditId(static_cast<FieldId>(k)));
+    EXPECT_EQ(GetDlgCtrlID(controls.upDown), UpDownId(static_cast<FieldId>(k)));
     EXPECT_STRCASEEQ(ClassOf(controls.label).c_str(), "Static");
     EXPECT_STRCASEEQ(ClassOf(controls.edit).c_str(), "Edit");
     EXPECT_STREQ(ClassOf(controls.upDown).c_str(), UPDOWN_CLASSA);

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/parameter_set.h"
+#include "ui/field_table.h"
 #include "reliability_support.h"
 #include "thread_frame.h"
 

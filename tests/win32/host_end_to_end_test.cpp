@@ -18,6 +18,7 @@
 #include "host_process.h"
 #include "reference_model.h"
 #include "scratch_folder.h"
+#include "ui/field_table.h"
 
 namespace tesselox::test {
 namespace {
@@ -403,9 +404,9 @@ TEST(HostEndToEndTest, ShowRendersEachEditAndWritesTheLastRender) {
         const HWND config = AwaitWindow("TesseloxHostConfig", processId);
         if (preview == nullptr || config == nullptr) return;
         sawWindows = true;
-        // Typed by hand into "dst x" and "dst cx" (fields 4 and 6): a mirror image.
-        const std::pair<int, const char*> edits[] = {{40000 + 2 * 4, "639"},
-                                                     {40000 + 2 * 6, "-640"}};
+        // Typed by hand into "dst x" and "dst cx": a mirror image.
+        const std::pair<int, const char*> edits[] = {{EditId(FieldId::DstX), "639"},
+                                                     {EditId(FieldId::DstCx), "-640"}};
         for (const auto& [id, keys] : edits) {
           const HWND edit = GetDlgItem(config, id);
           SendMessageA(edit, EM_SETSEL, 0, -1);

@@ -23,6 +23,7 @@
 #include "module_session.h"
 #include "reference_model.h"
 #include "test_image.h"
+#include "ui/field_table.h"
 
 namespace tesselox::test {
 
@@ -46,10 +47,10 @@ inline std::int32_t ExpectedRead(const std::string& text) {
 // A field's controls by their identifiers alone: the session's own lookup also finds the label,
 // which costs a walk over every control, too slow for tens of thousands of frames under Wine.
 inline HWND EditOf(const host::ModuleHost& session, FieldId id) {
-  return GetDlgItem(session.ConfigWindow(), 40000 + 2 * static_cast<int>(id));
+  return GetDlgItem(session.ConfigWindow(), EditId(id));
 }
 inline HWND UpDownOf(const host::ModuleHost& session, FieldId id) {
-  return GetDlgItem(session.ConfigWindow(), 40000 + 2 * static_cast<int>(id) + 1);
+  return GetDlgItem(session.ConfigWindow(), UpDownId(id));
 }
 inline std::string TextOf(const host::ModuleHost& session, FieldId id) {
   const HWND edit = EditOf(session, id);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ui/config_window.h"
+#include "ui/field_operations.h"
 #include "ui/fields.h"
 #include "ui/numeric_edit.h"
 

@@ -1,8 +1,8 @@
-#include "filter/process_frame.h"
+#include "plugin/process_frame.h"
 
 #include <cstdlib>
 
-#include "filter/parameters.h"
+#include "ui/field_operations.h"
 
 namespace tesselox {
 namespace {

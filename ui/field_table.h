@@ -7,6 +7,9 @@
 
 namespace tesselox {
 
+// The twelve fields' facts, read by the module, the configuration window, the host's options and
+// the tests alike. Plain C++: the host and the native tests include it too.
+
 // How a field starts: its label, its initial value and its range when it is created.
 struct FieldSpec {
   const char* label;
@@ -30,5 +33,18 @@ inline constexpr std::array<FieldSpec, kFieldCount> kFieldSpecs = {{
     {"phase x", 0, 0, 1920},
     {"phase y", 0, 0, 1440},
 }};
+
+// Control ids in the configuration window: field k's edit box is kEditIdBase + 2k, its up-down
+// control the id after; every label shares kLabelId.
+inline constexpr int kEditIdBase = 40000;
+inline constexpr int kLabelId = 1;
+
+constexpr int EditId(FieldId id) {
+  return kEditIdBase + 2 * static_cast<int>(id);
+}
+
+constexpr int UpDownId(FieldId id) {
+  return EditId(id) + 1;
+}
 
 }  // namespace tesselox
