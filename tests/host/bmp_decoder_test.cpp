@@ -1,27 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "host/io/image_file.h"
-#include "host/io/io_error.h"
-#include "picture_files.h"
+#include "picture_checks.h"
 
-namespace tesselox::io {
+namespace tesselox::io::test {
 namespace {
-
-using test::BmpFile;
-using test::BmpLayout;
-using test::Channels;
-using test::ChannelsOf;
-using test::PaddedRows;
-
-// An 8-bit colour as the decoder must widen it.
-Channels Rgb(std::uint32_t rrggbb) {
-  return {static_cast<std::uint16_t>((rrggbb >> 16 & 255) * 257),
-          static_cast<std::uint16_t>((rrggbb >> 8 & 255) * 257),
-          static_cast<std::uint16_t>((rrggbb & 255) * 257)};
-}
 
 constexpr std::uint32_t kBitFields = 3, kRle8 = 1, kRle4 = 2;
 
@@ -126,13 +112,9 @@ TEST(BmpDecoderTest, DecodesEachLayoutExactly) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<std::string> notices;
-    const Image image = DecodeImage(BmpFile(c.layout), "pic.bmp", &notices);
-    EXPECT_EQ(ChannelsOf(image), c.pixels);
-    EXPECT_EQ(image.width * image.height, static_cast<std::int32_t>(c.pixels.size()));
-    EXPECT_EQ(notices, c.alphaNotice
-                           ? std::vector<std::string>{"pic.bmp: the alpha channel is dropped"}
-                           : std::vector<std::string>{});
+    EXPECT_EQ(DecodeWhole(BmpFile(c.layout), "pic.bmp"),
+              (Decoded{c.layout.width, std::abs(c.layout.height), c.pixels,
+                       AlphaNotice("pic.bmp", c.alphaNotice)}));
   }
 }
 
@@ -210,14 +192,9 @@ TEST(BmpDecoderTest, RefusesDamagedOrUnsupportedFilesWithOneLine) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
-    try {
-      DecodeImage(c.bytes, "pic.bmp");
-      ADD_FAILURE() << "accepted";
-    } catch (const IoError& e) {
-      EXPECT_EQ(std::string(e.what()), "pic.bmp: " + c.message);
-    }
+    EXPECT_EQ(RefusalOf(c.bytes, "pic.bmp"), "pic.bmp: " + c.message);
   }
 }
 
 }  // namespace
-}  // namespace tesselox::io
+}  // namespace tesselox::io::test
