@@ -42,6 +42,9 @@ std::vector<std::uint8_t> JpegFile(int width, int height, int components,
 std::vector<std::uint8_t> WithoutSegment(const std::vector<std::uint8_t>& jpeg,
                                          std::uint8_t marker);
 
+// The BMP header's compression values (0: none).
+inline constexpr std::uint32_t kBmpRle8 = 1, kBmpRle4 = 2, kBmpBitFields = 3, kBmpJpeg = 4;
+
 struct BmpLayout {
   std::uint32_t headerSize = 40;
   std::int32_t width = 1;
