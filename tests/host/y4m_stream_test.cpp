@@ -306,59 +306,71 @@ Refusal ReadUntilRefused(const std::string& bytes) {
 }
 
 struct BadStream {
-  const char* what;
   std::string bytes;
-  const char* message;
+  const char* message;  // a part of the one line
 };
 
-void ExpectRefused(const BadStream& c, bool atOpen) {
-  SCOPED_TRACE(c.what);
-  const Refusal refusal = ReadUntilRefused(c.bytes);
-  EXPECT_EQ(refusal.opened, !atOpen);
-  EXPECT_EQ(refusal.message.rfind("clip.y4m: ", 0), 0u) << refusal.message;
-  EXPECT_NE(refusal.message.find(c.message), std::string::npos) << refusal.message;
+// Each stream is refused with one line naming the problem: when the header is read (`atOpen`),
+// or else while the frames are.
+void ExpectRefused(const char* what, bool atOpen, const std::vector<BadStream>& cases) {
+  SCOPED_TRACE(what);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    const Refusal refusal = ReadUntilRefused(c.bytes);
+    EXPECT_EQ(refusal.opened, !atOpen);
+    EXPECT_EQ(refusal.message.rfind("clip.y4m: ", 0), 0u) << refusal.message;
+    EXPECT_NE(refusal.message.find(c.message), std::string::npos) << refusal.message;
+  }
 }
 
 TEST(Y4mStreamTest, BadHeadersAreRefusedAtOpen) {
-  const BadStream cases[] = {
-      {"empty", "", "empty input"},
-      {"not y4m", "P6\n1 1\n255\nabc", "not a Y4M stream"},
-      {"header without newline", "YUV4MPEG2 W2 H2", "ends inside a header"},
-      {"no width", "YUV4MPEG2 H2 C444\n", "lacks the frame width"},
-      {"zero width", "YUV4MPEG2 W0 H2\n", "bad size W0"},
-      {"huge height", "YUV4MPEG2 W2 H99999\n", "bad size H99999"},
-      {"width with junk", "YUV4MPEG2 W2x H2\n", "bad size W2x"},
-      {"4:1:1", "YUV4MPEG2 W2 H2 C411\n", "C411 is not supported"},
-      {"11-bit", "YUV4MPEG2 W2 H2 C420p11\n", "C420p11 is not supported"},
-      {"8-bit with p", "YUV4MPEG2 W2 H2 C444p8\n", "C444p8 is not supported"},
-      {"mono with p", "YUV4MPEG2 W2 H2 Cmonop10\n", "Cmonop10 is not supported"},
-      {"empty colour space", "YUV4MPEG2 W2 H2 C\n", "colour space C is not"},
-      {"control bytes quoted safely", "YUV4MPEG2 W2 H2 C4\x1b[2J\xff\n",
-       "colour space C4\\x1b[2J\\xff is not"},
-      {"control bytes in a size", "YUV4MPEG2 W2\x01 H2\n", "bad size W2\\x01"},
-      {"frame area too large", "YUV4MPEG2 W16384 H8193 C444p16\n",
-       "16384 x 8193 pixels are larger than the 67108864 pixels"},
-      {"bad rate", "YUV4MPEG2 W2 H2 F25\n", "bad frame rate"},
-      {"long header", "YUV4MPEG2 W2 H2 X" + std::string(5000, 'a') + "\n", "too long"},
-  };
-  for (const auto& c : cases) ExpectRefused(c, true);
+  ExpectRefused("not a header", true,
+                {
+                    {"", "empty input"},
+                    {"P6\n1 1\n255\nabc", "not a Y4M stream"},
+                    {"YUV4MPEG2 W2 H2", "ends inside a header"},
+                    {"YUV4MPEG2 W2 H2 X" + std::string(5000, 'a') + "\n", "too long"},
+                });
+  ExpectRefused("sizes", true,
+                {
+                    {"YUV4MPEG2 H2 C444\n", "lacks the frame width"},
+                    {"YUV4MPEG2 W0 H2\n", "bad size W0"},
+                    {"YUV4MPEG2 W2 H99999\n", "bad size H99999"},
+                    {"YUV4MPEG2 W2x H2\n", "bad size W2x"},
+                    {"YUV4MPEG2 W2\x01 H2\n", "bad size W2\\x01"},  // control bytes quoted
+                    {"YUV4MPEG2 W16384 H8193 C444p16\n",
+                     "16384 x 8193 pixels are larger than the 67108864 pixels"},
+                });
+  ExpectRefused("colour spaces", true,
+                {
+                    {"YUV4MPEG2 W2 H2 C411\n", "C411 is not supported"},
+                    {"YUV4MPEG2 W2 H2 C420p11\n", "C420p11 is not supported"},
+                    {"YUV4MPEG2 W2 H2 C444p8\n", "C444p8 is not supported"},
+                    {"YUV4MPEG2 W2 H2 Cmonop10\n", "Cmonop10 is not supported"},
+                    {"YUV4MPEG2 W2 H2 C\n", "colour space C is not"},
+                    {"YUV4MPEG2 W2 H2 C4\x1b[2J\xff\n", "colour space C4\\x1b[2J\\xff is not"},
+                });
+  ExpectRefused("frame rates", true, {{"YUV4MPEG2 W2 H2 F25\n", "bad frame rate"}});
 }
 
 TEST(Y4mStreamTest, BadFramesAreRefusedWhileReading) {
   const std::string one = "YUV4MPEG2 W2 H2 C444\nFRAME\n" + Planes(12, 1);
-  const BadStream cases[] = {
-      {"cut 10-bit frame", "YUV4MPEG2 W2 H2 C444p10\nFRAME\n" + Planes(23, 1),
-       "frame 1 is truncated (23 of 24 bytes)"},
-      {"cut frame", one.substr(0, one.size() - 1), "frame 1 is truncated (11 of 12 bytes)"},
-      {"huge frame cut short", "YUV4MPEG2 W8192 H8192 C444p16\nFRAME\n" + Planes(100, 1),
-       "frame 1 is truncated (100 of 402653184 bytes)"},
-      {"cut past the first megabyte", "YUV4MPEG2 W1024 H1024 C444\nFRAME\n" + Planes(1572865, 1),
-       "frame 1 is truncated (1572865 of 3145728 bytes)"},
-      {"cut second frame", one + "FRAME\n" + Planes(5, 1), "frame 2 is truncated"},
-      {"cut FRAME line", one + "FRA", "ends inside a FRAME line (after 1 frames)"},
-      {"not FRAME", one + "FRAMES\n" + Planes(12, 1), "frame 2 does not start with FRAME"},
-  };
-  for (const auto& c : cases) ExpectRefused(c, false);
+  ExpectRefused("cut frames", false,
+                {
+                    {"YUV4MPEG2 W2 H2 C444p10\nFRAME\n" + Planes(23, 1),
+                     "frame 1 is truncated (23 of 24 bytes)"},
+                    {one.substr(0, one.size() - 1), "frame 1 is truncated (11 of 12 bytes)"},
+                    {"YUV4MPEG2 W8192 H8192 C444p16\nFRAME\n" + Planes(100, 1),
+                     "frame 1 is truncated (100 of 402653184 bytes)"},
+                    {"YUV4MPEG2 W1024 H1024 C444\nFRAME\n" + Planes(1572865, 1),
+                     "frame 1 is truncated (1572865 of 3145728 bytes)"},  // past the first MiB
+                    {one + "FRAME\n" + Planes(5, 1), "frame 2 is truncated"},
+                });
+  ExpectRefused("FRAME lines", false,
+                {
+                    {one + "FRA", "ends inside a FRAME line (after 1 frames)"},
+                    {one + "FRAMES\n" + Planes(12, 1), "frame 2 does not start with FRAME"},
+                });
 }
 
 TEST(Y4mStreamTest, WriterRefusesAFrameOfAnotherSize) {
