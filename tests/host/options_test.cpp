@@ -159,63 +159,46 @@ void ExpectProblems(const char* what, const std::vector<Problem>& cases) {
 
 TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
   ExpectProblems("unknown options and stray words",
-                 {
-                     {{"--bogus"}, "unknown option --bogus"},
-                     {{"--bogus=3"}, "unknown option --bogus"},
-                     {{"input.png"}, "unexpected argument \"input.png\""},
-                 });
-  ExpectProblems("missing values", {
-                                       {{"--in"}, "option --in needs a value"},
-                                       {{"--set"}, "option --set needs a value"},
-                                       {{"--out-depth"}, "option --out-depth needs a value"},
-                                       {{"--out", ""}, "option --out needs a non-empty path"},
-                                       {{"--in="}, "option --in needs a non-empty path"},
-                                   });
+                 {{{"--bogus"}, "unknown option --bogus"},
+                  {{"--bogus=3"}, "unknown option --bogus"},
+                  {{"input.png"}, "unexpected argument \"input.png\""}});
+  ExpectProblems("missing values", {{{"--in"}, "option --in needs a value"},
+                                    {{"--set"}, "option --set needs a value"},
+                                    {{"--out-depth"}, "option --out-depth needs a value"},
+                                    {{"--out", ""}, "option --out needs a non-empty path"},
+                                    {{"--in="}, "option --in needs a non-empty path"}});
   ExpectProblems("options given twice",
-                 {
-                     {{"--in", "a", "--in", "b"}, "option --in given twice"},
-                     {{"--in=a", "--in", "b"}, "option --in given twice"},
-                     {{"--show", "--show"}, "option --show given twice"},
-                     {{"--strict", "--strict"}, "option --strict given twice"},
-                     {{"--out-depth", "8", "--out-depth", "16"}, "option --out-depth given twice"},
-                 });
-  ExpectProblems("flags given a value", {
-                                            {{"--show=yes"}, "option --show takes no value"},
-                                            {{"--strict=1"}, "option --strict takes no value"},
-                                        });
+                 {{{"--in", "a", "--in", "b"}, "option --in given twice"},
+                  {{"--in=a", "--in", "b"}, "option --in given twice"},
+                  {{"--show", "--show"}, "option --show given twice"},
+                  {{"--strict", "--strict"}, "option --strict given twice"},
+                  {{"--out-depth", "8", "--out-depth", "16"}, "option --out-depth given twice"}});
+  ExpectProblems("flags given a value", {{{"--show=yes"}, "option --show takes no value"},
+                                         {{"--strict=1"}, "option --strict takes no value"}});
   ExpectProblems("sizes out of shape or range",
-                 {
-                     {{"--max", "1920"}, "option --max: bad size \"1920\""},
-                     {{"--max=1920"}, "option --max: bad size \"1920\""},
-                     {{"--max", "0x10"}, "bad size \"0x10\""},
-                     {{"--max", "-5x10"}, "bad size"},
-                     {{"--capacity", "16385x10"}, "option --capacity: bad size"},
-                     {{"--capacity", "10x10x"}, "bad size"},
-                     {{"--capacity", "99999999999x1"}, "bad size"},
-                 });
+                 {{{"--max", "1920"}, "option --max: bad size \"1920\""},
+                  {{"--max=1920"}, "option --max: bad size \"1920\""},
+                  {{"--max", "0x10"}, "bad size \"0x10\""},
+                  {{"--max", "-5x10"}, "bad size"},
+                  {{"--capacity", "16385x10"}, "option --capacity: bad size"},
+                  {{"--capacity", "10x10x"}, "bad size"},
+                  {{"--capacity", "99999999999x1"}, "bad size"}});
   ExpectProblems("counts and depths",
-                 {
-                     {{"--frames", "0"}, "option --frames: bad count \"0\""},
-                     {{"--frames", "3.5"}, "bad count"},
-                     {{"--frames", ""}, "bad count"},
-                     {{"--frames=x"}, "option --frames: bad count \"x\""},
-                     {{"--out-depth", "12"}, "option --out-depth: bad depth \"12\" (want 8 or 16)"},
-                     {{"--out-depth", "016"}, "bad depth \"016\""},
-                 });
-  ExpectProblems("field edits",
-                 {
-                     {{"--set", "src cx"}, "is not LABEL=VALUE"},
-                     {{"--set=src cx"}, "option --set: \"src cx\" is not LABEL=VALUE"},
-                     {{"--set", "src z=3"}, "unknown field label \"src z\""},
-                     {{"--set", "Width=3"}, "unknown field label \"Width\""},
-                 });
-  ExpectProblems("screenshots",
-                 {
-                     {{"--screenshot", "-"}, "--screenshot needs a file"},
-                     {{"--screenshot", "shot.jpg"},
-                      "option --screenshot shot.jpg: the window is saved as PNG"},
-                     {{"--screenshot=shot"}, "the window is saved as PNG; name it .png"},
-                 });
+                 {{{"--frames", "0"}, "option --frames: bad count \"0\""},
+                  {{"--frames", "3.5"}, "bad count"},
+                  {{"--frames", ""}, "bad count"},
+                  {{"--frames=x"}, "option --frames: bad count \"x\""},
+                  {{"--out-depth", "12"}, "option --out-depth: bad depth \"12\" (want 8 or 16)"},
+                  {{"--out-depth", "016"}, "bad depth \"016\""}});
+  ExpectProblems("field edits", {{{"--set", "src cx"}, "is not LABEL=VALUE"},
+                                 {{"--set=src cx"}, "option --set: \"src cx\" is not LABEL=VALUE"},
+                                 {{"--set", "src z=3"}, "unknown field label \"src z\""},
+                                 {{"--set", "Width=3"}, "unknown field label \"Width\""}});
+  ExpectProblems(
+      "screenshots",
+      {{{"--screenshot", "-"}, "--screenshot needs a file"},
+       {{"--screenshot", "shot.jpg"}, "option --screenshot shot.jpg: the window is saved as PNG"},
+       {{"--screenshot=shot"}, "the window is saved as PNG; name it .png"}});
 }
 
 TEST(OptionsTest, HelpHasOneLinePerOption) {

@@ -325,52 +325,42 @@ void ExpectRefused(const char* what, bool atOpen, const std::vector<BadStream>& 
 
 TEST(Y4mStreamTest, BadHeadersAreRefusedAtOpen) {
   ExpectRefused("not a header", true,
-                {
-                    {"", "empty input"},
-                    {"P6\n1 1\n255\nabc", "not a Y4M stream"},
-                    {"YUV4MPEG2 W2 H2", "ends inside a header"},
-                    {"YUV4MPEG2 W2 H2 X" + std::string(5000, 'a') + "\n", "too long"},
-                });
+                {{"", "empty input"},
+                 {"P6\n1 1\n255\nabc", "not a Y4M stream"},
+                 {"YUV4MPEG2 W2 H2", "ends inside a header"},
+                 {"YUV4MPEG2 W2 H2 X" + std::string(5000, 'a') + "\n", "too long"}});
   ExpectRefused("sizes", true,
-                {
-                    {"YUV4MPEG2 H2 C444\n", "lacks the frame width"},
-                    {"YUV4MPEG2 W0 H2\n", "bad size W0"},
-                    {"YUV4MPEG2 W2 H99999\n", "bad size H99999"},
-                    {"YUV4MPEG2 W2x H2\n", "bad size W2x"},
-                    {"YUV4MPEG2 W2\x01 H2\n", "bad size W2\\x01"},  // control bytes quoted
-                    {"YUV4MPEG2 W16384 H8193 C444p16\n",
-                     "16384 x 8193 pixels are larger than the 67108864 pixels"},
-                });
+                {{"YUV4MPEG2 H2 C444\n", "lacks the frame width"},
+                 {"YUV4MPEG2 W0 H2\n", "bad size W0"},
+                 {"YUV4MPEG2 W2 H99999\n", "bad size H99999"},
+                 {"YUV4MPEG2 W2x H2\n", "bad size W2x"},
+                 {"YUV4MPEG2 W2\x01 H2\n", "bad size W2\\x01"},  // control bytes quoted
+                 {"YUV4MPEG2 W16384 H8193 C444p16\n",
+                  "16384 x 8193 pixels are larger than the 67108864 pixels"}});
   ExpectRefused("colour spaces", true,
-                {
-                    {"YUV4MPEG2 W2 H2 C411\n", "C411 is not supported"},
-                    {"YUV4MPEG2 W2 H2 C420p11\n", "C420p11 is not supported"},
-                    {"YUV4MPEG2 W2 H2 C444p8\n", "C444p8 is not supported"},
-                    {"YUV4MPEG2 W2 H2 Cmonop10\n", "Cmonop10 is not supported"},
-                    {"YUV4MPEG2 W2 H2 C\n", "colour space C is not"},
-                    {"YUV4MPEG2 W2 H2 C4\x1b[2J\xff\n", "colour space C4\\x1b[2J\\xff is not"},
-                });
+                {{"YUV4MPEG2 W2 H2 C411\n", "C411 is not supported"},
+                 {"YUV4MPEG2 W2 H2 C420p11\n", "C420p11 is not supported"},
+                 {"YUV4MPEG2 W2 H2 C444p8\n", "C444p8 is not supported"},
+                 {"YUV4MPEG2 W2 H2 Cmonop10\n", "Cmonop10 is not supported"},
+                 {"YUV4MPEG2 W2 H2 C\n", "colour space C is not"},
+                 {"YUV4MPEG2 W2 H2 C4\x1b[2J\xff\n", "colour space C4\\x1b[2J\\xff is not"}});
   ExpectRefused("frame rates", true, {{"YUV4MPEG2 W2 H2 F25\n", "bad frame rate"}});
 }
 
 TEST(Y4mStreamTest, BadFramesAreRefusedWhileReading) {
   const std::string one = "YUV4MPEG2 W2 H2 C444\nFRAME\n" + Planes(12, 1);
   ExpectRefused("cut frames", false,
-                {
-                    {"YUV4MPEG2 W2 H2 C444p10\nFRAME\n" + Planes(23, 1),
-                     "frame 1 is truncated (23 of 24 bytes)"},
-                    {one.substr(0, one.size() - 1), "frame 1 is truncated (11 of 12 bytes)"},
-                    {"YUV4MPEG2 W8192 H8192 C444p16\nFRAME\n" + Planes(100, 1),
-                     "frame 1 is truncated (100 of 402653184 bytes)"},
-                    {"YUV4MPEG2 W1024 H1024 C444\nFRAME\n" + Planes(1572865, 1),
-                     "frame 1 is truncated (1572865 of 3145728 bytes)"},  // past the first MiB
-                    {one + "FRAME\n" + Planes(5, 1), "frame 2 is truncated"},
-                });
+                {{"YUV4MPEG2 W2 H2 C444p10\nFRAME\n" + Planes(23, 1),
+                  "frame 1 is truncated (23 of 24 bytes)"},
+                 {one.substr(0, one.size() - 1), "frame 1 is truncated (11 of 12 bytes)"},
+                 {"YUV4MPEG2 W8192 H8192 C444p16\nFRAME\n" + Planes(100, 1),
+                  "frame 1 is truncated (100 of 402653184 bytes)"},
+                 {"YUV4MPEG2 W1024 H1024 C444\nFRAME\n" + Planes(1572865, 1),
+                  "frame 1 is truncated (1572865 of 3145728 bytes)"},  // past the first MiB
+                 {one + "FRAME\n" + Planes(5, 1), "frame 2 is truncated"}});
   ExpectRefused("FRAME lines", false,
-                {
-                    {one + "FRA", "ends inside a FRAME line (after 1 frames)"},
-                    {one + "FRAMES\n" + Planes(12, 1), "frame 2 does not start with FRAME"},
-                });
+                {{one + "FRA", "ends inside a FRAME line (after 1 frames)"},
+                 {one + "FRAMES\n" + Planes(12, 1), "frame 2 does not start with FRAME"}});
 }
 
 TEST(Y4mStreamTest, WriterRefusesAFrameOfAnotherSize) {
