@@ -105,11 +105,6 @@ TEST(BmpDecoderTest, DecodesEachLayoutExactly) {
   }
 }
 
-std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size) {
-  bytes.resize(size);
-  return bytes;
-}
-
 std::vector<std::uint8_t> Patched(std::vector<std::uint8_t> bytes, std::size_t at,
                                   std::vector<std::uint8_t> with) {
   std::copy(with.begin(), with.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));

@@ -28,11 +28,6 @@ std::vector<std::uint8_t> Hex(std::string_view hex) {
   return bytes;
 }
 
-std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size) {
-  bytes.resize(size);
-  return bytes;
-}
-
 // A valid 1 x 1 PNG up to its header's CRC, then a chunk whose type is a newline, an escape and
 // "[2": the type must not reach the one-line error as it is.
 std::vector<std::uint8_t> PngWithControlChunkType() {

@@ -58,6 +58,9 @@ struct BmpLayout {
 };
 std::vector<std::uint8_t> BmpFile(const BmpLayout& layout);
 
+// The first `size` bytes of a file, as a transfer cut short leaves it.
+std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size);
+
 // Rows padded to 4 bytes each, as bitmaps store them.
 std::vector<std::uint8_t> PaddedRows(const std::vector<std::vector<std::uint8_t>>& rows);
 
