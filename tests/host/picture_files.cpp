@@ -151,6 +151,11 @@ std::vector<std::uint8_t> BmpFile(const BmpLayout& layout) {
   return file;
 }
 
+std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
+
 std::vector<std::uint8_t> PaddedRows(const std::vector<std::vector<std::uint8_t>>& rows) {
   std::vector<std::uint8_t> out;
   for (const auto& row : rows) {

@@ -42,6 +42,9 @@ std::vector<std::uint8_t> JpegFile(int width, int height, int components,
 std::vector<std::uint8_t> WithoutSegment(const std::vector<std::uint8_t>& jpeg,
                                          std::uint8_t marker);
 
+// The BMP header's compression values (0: none).
+inline constexpr std::uint32_t kBmpRle8 = 1, kBmpRle4 = 2, kBmpBitFields = 3, kBmpJpeg = 4;
+
 struct BmpLayout {
   std::uint32_t headerSize = 40;
   std::int32_t width = 1;
@@ -54,6 +57,9 @@ struct BmpLayout {
   std::vector<std::uint8_t> data = {};      // the pixel data as in the file
 };
 std::vector<std::uint8_t> BmpFile(const BmpLayout& layout);
+
+// The first `size` bytes of a file, as a transfer cut short leaves it.
+std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size);
 
 // Rows padded to 4 bytes each, as bitmaps store them.
 std::vector<std::uint8_t> PaddedRows(const std::vector<std::vector<std::uint8_t>>& rows);
