@@ -90,43 +90,38 @@ TESSELOX_INLINE void Average(Sample* out, const std::uint16_t* a, const std::uin
 #ifdef TESSELOX_ROWS_X86
 // Eight pixels are 48 bytes, three 16-byte registers; eight channels of one kind are one. Output
 // register r of a shuffle takes from input register s the bytes masks[r][s] names (-128: none).
+template <int Bytes>
 struct ShuffleMasks {
-  alignas(16) std::int8_t masks[3][3][16];
+  alignas(Bytes) std::int8_t masks[3][3][Bytes];
 };
 
-// Channel registers (a, b, c) to pixel registers.
-constexpr ShuffleMasks MakeInterleaveMasks() {
-  ShuffleMasks m{};
+// Every mask byte from `source(r, s, i)`, the byte output register r takes at i from input
+// register s.
+template <int Bytes, class Source>
+constexpr ShuffleMasks<Bytes> MakeMasks(Source source) {
+  ShuffleMasks<Bytes> m{};
   for (int r = 0; r < 3; ++r) {
     for (int s = 0; s < 3; ++s) {
-      for (int i = 0; i < 16; ++i) {
-        const int at = 16 * r + i, pixel = at / 6, channel = at % 6 / 2;
-        m.masks[r][s][i] = channel == s ? static_cast<std::int8_t>(2 * pixel + at % 2) : -128;
-      }
+      for (int i = 0; i < Bytes; ++i) m.masks[r][s][i] = static_cast<std::int8_t>(source(r, s, i));
     }
   }
   return m;
 }
+
+// Channel registers (a, b, c) to pixel registers.
+constexpr auto kInterleave = MakeMasks<16>([](int r, int s, int i) {
+  const int at = 16 * r + i, pixel = at / 6, channel = at % 6 / 2;
+  return channel == s ? 2 * pixel + at % 2 : -128;
+});
 
 // Pixel registers to channel registers.
-constexpr ShuffleMasks MakeDeinterleaveMasks() {
-  ShuffleMasks m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int s = 0; s < 3; ++s) {
-      for (int i = 0; i < 16; ++i) {
-        const int from = 6 * (i / 2) + 2 * r + i % 2;
-        m.masks[r][s][i] = from / 16 == s ? static_cast<std::int8_t>(from % 16) : -128;
-      }
-    }
-  }
-  return m;
-}
+constexpr auto kDeinterleave = MakeMasks<16>([](int r, int s, int i) {
+  const int from = 6 * (i / 2) + 2 * r + i % 2;
+  return from / 16 == s ? from % 16 : -128;
+});
 
-constexpr ShuffleMasks kInterleave = MakeInterleaveMasks();
-constexpr ShuffleMasks kDeinterleave = MakeDeinterleaveMasks();
-
-__attribute__((target("ssse3"))) inline void Shuffle3(const ShuffleMasks& m, const __m128i in[3],
-                                                      __m128i out[3]) {
+__attribute__((target("ssse3"))) inline void Shuffle3(const ShuffleMasks<16>& m,
+                                                      const __m128i in[3], __m128i out[3]) {
   const auto* masks = reinterpret_cast<const __m128i*>(m.masks);
   for (int r = 0; r < 3; ++r) {
     out[r] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(in[0], _mm_load_si128(masks + 3 * r)),
@@ -175,39 +170,15 @@ __attribute__((target("ssse3"))) void DeinterleaveSsse3(const Pixel* in, std::ui
 // eight-pixel groups (the second group's numbered from 3).
 constexpr int kHalves[3][2] = {{0, 1}, {2, 3}, {4, 5}};
 
-struct WideMasks {
-  alignas(32) std::int8_t masks[3][3][32];
-};
-
 // Pixel register r, half h takes from channel register s the bytes of the 16-byte mask for
 // that half's place in its group.
-constexpr WideMasks MakeWideInterleaveMasks() {
-  WideMasks m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int h = 0; h < 2; ++h) {
-      for (int s = 0; s < 3; ++s) {
-        for (int i = 0; i < 16; ++i)
-          m.masks[r][s][16 * h + i] = kInterleave.masks[kHalves[r][h] % 3][s][i];
-      }
-    }
-  }
-  return m;
-}
+constexpr auto kWideInterleave = MakeMasks<32>(
+    [](int r, int s, int i) { return kInterleave.masks[kHalves[r][i / 16] % 3][s][i % 16]; });
 
 // Channel register r takes from source register s (both groups' 16-byte register s) the bytes
 // the 16-byte mask names, in each half alike.
-constexpr WideMasks MakeWideDeinterleaveMasks() {
-  WideMasks m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int s = 0; s < 3; ++s) {
-      for (int i = 0; i < 32; ++i) m.masks[r][s][i] = kDeinterleave.masks[r][s][i % 16];
-    }
-  }
-  return m;
-}
-
-constexpr WideMasks kWideInterleave = MakeWideInterleaveMasks();
-constexpr WideMasks kWideDeinterleave = MakeWideDeinterleaveMasks();
+constexpr auto kWideDeinterleave =
+    MakeMasks<32>([](int r, int s, int i) { return kDeinterleave.masks[r][s][i % 16]; });
 
 __attribute__((target("avx2"))) void InterleaveAvx2(Pixel* out, const std::uint16_t* a,
                                                     const std::uint16_t* b, const std::uint16_t* c,
