@@ -276,72 +276,57 @@ __attribute__((target("ssse3"))) void Average16Ssse3(std::uint16_t* out, const s
 }
 #endif
 
-// The loops that vectorise well by themselves, once per instruction set; ATTRIBUTES names it.
-#define TESSELOX_ROW_KERNELS(NAME, ATTRIBUTES)                                                \
-  ATTRIBUTES void NAME##Widen8(std::uint16_t* o, const std::uint8_t* i, std::size_t n,        \
-                               std::uint16_t f) {                                             \
-    Widen(o, i, n, f);                                                                        \
-  }                                                                                           \
-  ATTRIBUTES void NAME##Widen16(std::uint16_t* o, const std::uint16_t* i, std::size_t n,      \
-                                std::uint16_t f) {                                            \
-    Widen(o, i, n, f);                                                                        \
-  }                                                                                           \
-  ATTRIBUTES void NAME##WidenTwice8(std::uint16_t* o, const std::uint8_t* i, std::size_t n,   \
-                                    std::uint16_t f) {                                        \
-    WidenTwice(o, i, n, f);                                                                   \
-  }                                                                                           \
-  ATTRIBUTES void NAME##WidenTwice16(std::uint16_t* o, const std::uint16_t* i, std::size_t n, \
-                                     std::uint16_t f) {                                       \
-    WidenTwice(o, i, n, f);                                                                   \
-  }                                                                                           \
-  ATTRIBUTES void NAME##Narrow8(std::uint8_t* o, const std::uint16_t* i, std::size_t n,       \
-                                PlaneLevels l) {                                              \
-    Narrow(o, i, n, l);                                                                       \
-  }                                                                                           \
-  ATTRIBUTES void NAME##Narrow16(std::uint16_t* o, const std::uint16_t* i, std::size_t n,     \
-                                 PlaneLevels l) {                                             \
-    Narrow(o, i, n, l);                                                                       \
+// One step as a kernel, once per instruction set: the step is inlined into each, so the loops
+// that vectorise well by themselves get the wider instructions too.
+template <auto Step>
+struct Kernel;
+
+template <class... Args, void (*Step)(Args...)>
+struct Kernel<Step> {
+  static void Portable(Args... args) { Step(args...); }
+#ifdef TESSELOX_ROWS_X86
+  __attribute__((target("ssse3"))) static void Ssse3(Args... args) {
+    Step(args...);
   }
+  __attribute__((target("avx2"))) static void Avx2(Args... args) {
+    Step(args...);
+  }
+#endif
+};
 
-TESSELOX_ROW_KERNELS(Portable, )
-
-void PortableInterleave(Pixel* o, const std::uint16_t* a, const std::uint16_t* b,
-                        const std::uint16_t* c, std::size_t n) {
-  Interleave(o, a, b, c, n);
-}
-
-void PortableDeinterleave(const Pixel* i, std::uint16_t* a, std::uint16_t* b, std::uint16_t* c,
-                          std::size_t n) {
-  Deinterleave(i, a, b, c, n);
-}
-
-void PortableAverage8(std::uint8_t* o, const std::uint16_t* a, const std::uint16_t* b,
-                      std::size_t n, PlaneLevels l) {
-  Average(o, a, b, n, l);
-}
-
-void PortableAverage16(std::uint16_t* o, const std::uint16_t* a, const std::uint16_t* b,
-                       std::size_t n, PlaneLevels l) {
-  Average(o, a, b, n, l);
-}
+using U8 = std::uint8_t;
+using U16 = std::uint16_t;
 
 constexpr RowKernels kPortableKernels = {
-    PortableWiden8,     PortableWiden16,      PortableWidenTwice8, PortableWidenTwice16,
-    PortableInterleave, PortableDeinterleave, PortableNarrow8,     PortableNarrow16,
-    PortableAverage8,   PortableAverage16};
+    Kernel<Widen<U8>>::Portable,      Kernel<Widen<U16>>::Portable,
+    Kernel<WidenTwice<U8>>::Portable, Kernel<WidenTwice<U16>>::Portable,
+    Kernel<Interleave>::Portable,     Kernel<Deinterleave>::Portable,
+    Kernel<Narrow<U8>>::Portable,     Kernel<Narrow<U16>>::Portable,
+    Kernel<Average<U8>>::Portable,    Kernel<Average<U16>>::Portable};
 
 #ifdef TESSELOX_ROWS_X86
-TESSELOX_ROW_KERNELS(Ssse3, __attribute__((target("ssse3"))))
-TESSELOX_ROW_KERNELS(Avx2, __attribute__((target("avx2"))))
-
-constexpr RowKernels kSsse3Kernels = {
-    Ssse3Widen8,       Ssse3Widen16, Ssse3WidenTwice8, Ssse3WidenTwice16, InterleaveSsse3,
-    DeinterleaveSsse3, Ssse3Narrow8, Ssse3Narrow16,    Average8Ssse3,     Average16Ssse3};
+constexpr RowKernels kSsse3Kernels = {Kernel<Widen<U8>>::Ssse3,
+                                      Kernel<Widen<U16>>::Ssse3,
+                                      Kernel<WidenTwice<U8>>::Ssse3,
+                                      Kernel<WidenTwice<U16>>::Ssse3,
+                                      InterleaveSsse3,
+                                      DeinterleaveSsse3,
+                                      Kernel<Narrow<U8>>::Ssse3,
+                                      Kernel<Narrow<U16>>::Ssse3,
+                                      Average8Ssse3,
+                                      Average16Ssse3};
 
 // Wider registers help the plain loops; the shuffles stay at 16 bytes, a whole number of pixels.
-constexpr RowKernels kAvx2Kernels = {
-    Avx2Widen8,       Avx2Widen16, Avx2WidenTwice8, Avx2WidenTwice16, InterleaveAvx2,
-    DeinterleaveAvx2, Avx2Narrow8, Avx2Narrow16,    Average8Ssse3,    Average16Ssse3};
+constexpr RowKernels kAvx2Kernels = {Kernel<Widen<U8>>::Avx2,
+                                     Kernel<Widen<U16>>::Avx2,
+                                     Kernel<WidenTwice<U8>>::Avx2,
+                                     Kernel<WidenTwice<U16>>::Avx2,
+                                     InterleaveAvx2,
+                                     DeinterleaveAvx2,
+                                     Kernel<Narrow<U8>>::Avx2,
+                                     Kernel<Narrow<U16>>::Avx2,
+                                     Average8Ssse3,
+                                     Average16Ssse3};
 #endif
 
 }  // namespace
