@@ -276,6 +276,8 @@ __attribute__((target("ssse3"))) void Average16Ssse3(std::uint16_t* out, const s
 }
 #endif
 
+enum class Isa { kPortable, kSsse3, kAvx2 };
+
 // One step as a kernel, once per instruction set: the step is inlined into each, so the loops
 // that vectorise well by themselves get the wider instructions too.
 template <auto Step>
@@ -292,41 +294,45 @@ struct Kernel<Step> {
     Step(args...);
   }
 #endif
+  static constexpr auto For(Isa isa) {
+#ifdef TESSELOX_ROWS_X86
+    if (isa == Isa::kSsse3) return &Ssse3;
+    if (isa == Isa::kAvx2) return &Avx2;
+#endif
+    return &Portable;
+  }
 };
 
 using U8 = std::uint8_t;
 using U16 = std::uint16_t;
 
-constexpr RowKernels kPortableKernels = {
-    Kernel<Widen<U8>>::Portable,      Kernel<Widen<U16>>::Portable,
-    Kernel<WidenTwice<U8>>::Portable, Kernel<WidenTwice<U16>>::Portable,
-    Kernel<Interleave>::Portable,     Kernel<Deinterleave>::Portable,
-    Kernel<Narrow<U8>>::Portable,     Kernel<Narrow<U16>>::Portable,
-    Kernel<Average<U8>>::Portable,    Kernel<Average<U16>>::Portable};
+// The plain steps at `isa`, with the shuffles and means given.
+constexpr RowKernels KernelsFor(Isa isa, decltype(RowKernels::interleave) interleave,
+                                decltype(RowKernels::deinterleave) deinterleave,
+                                decltype(RowKernels::average8) average8,
+                                decltype(RowKernels::average16) average16) {
+  return {Kernel<Widen<U8>>::For(isa),
+          Kernel<Widen<U16>>::For(isa),
+          Kernel<WidenTwice<U8>>::For(isa),
+          Kernel<WidenTwice<U16>>::For(isa),
+          interleave,
+          deinterleave,
+          Kernel<Narrow<U8>>::For(isa),
+          Kernel<Narrow<U16>>::For(isa),
+          average8,
+          average16};
+}
+
+constexpr RowKernels kPortableKernels =
+    KernelsFor(Isa::kPortable, Kernel<Interleave>::Portable, Kernel<Deinterleave>::Portable,
+               Kernel<Average<U8>>::Portable, Kernel<Average<U16>>::Portable);
 
 #ifdef TESSELOX_ROWS_X86
-constexpr RowKernels kSsse3Kernels = {Kernel<Widen<U8>>::Ssse3,
-                                      Kernel<Widen<U16>>::Ssse3,
-                                      Kernel<WidenTwice<U8>>::Ssse3,
-                                      Kernel<WidenTwice<U16>>::Ssse3,
-                                      InterleaveSsse3,
-                                      DeinterleaveSsse3,
-                                      Kernel<Narrow<U8>>::Ssse3,
-                                      Kernel<Narrow<U16>>::Ssse3,
-                                      Average8Ssse3,
-                                      Average16Ssse3};
-
+constexpr RowKernels kSsse3Kernels =
+    KernelsFor(Isa::kSsse3, InterleaveSsse3, DeinterleaveSsse3, Average8Ssse3, Average16Ssse3);
 // Wider registers help the plain loops; the shuffles stay at 16 bytes, a whole number of pixels.
-constexpr RowKernels kAvx2Kernels = {Kernel<Widen<U8>>::Avx2,
-                                     Kernel<Widen<U16>>::Avx2,
-                                     Kernel<WidenTwice<U8>>::Avx2,
-                                     Kernel<WidenTwice<U16>>::Avx2,
-                                     InterleaveAvx2,
-                                     DeinterleaveAvx2,
-                                     Kernel<Narrow<U8>>::Avx2,
-                                     Kernel<Narrow<U16>>::Avx2,
-                                     Average8Ssse3,
-                                     Average16Ssse3};
+constexpr RowKernels kAvx2Kernels =
+    KernelsFor(Isa::kAvx2, InterleaveAvx2, DeinterleaveAvx2, Average8Ssse3, Average16Ssse3);
 #endif
 
 }  // namespace
