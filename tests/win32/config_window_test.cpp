@@ -81,6 +81,34 @@ TEST_F(ConfigWindowTest, TwelveFieldsWithLabelsTextsAndRanges) {
   }
 }
 
+// The session knows no ids or positions: a field any module adds is found by its up-down control,
+// its buddy and the STATIC control just before the buddy; an up-down with no buddy is no field.
+TEST_F(ConfigWindowTest, TheSessionFindsFieldsByWhatTheWindowHolds) {
+  const HWND config = session->ConfigWindow();
+  const auto make = [&](const char* type, const char* text, int id, int x) {
+    return CreateWindowExA(0, type, text, WS_CHILD, x, 400, 40, 20, config,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  };
+  const HWND label = make("STATIC", "extra", 7, 300);
+  const HWND edit = make("EDIT", "5", 123, 10);
+  const HWND upDown = make(UPDOWN_CLASSA, nullptr, 9, 500);
+  SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+  SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(-7), 70);
+  make(UPDOWN_CLASSA, nullptr, 10, 600);
+
+  const auto fields = session->Fields();
+  ASSERT_EQ(fields.size(), kFieldCount + 1u);
+  EXPECT_EQ(fields.back().label, label);
+  EXPECT_EQ(fields.back().edit, edit);
+  EXPECT_EQ(fields.back().upDown, upDown);
+  EXPECT_EQ(session->FieldIndex("extra"), kFieldCount);
+  EXPECT_EQ(session->FieldText(kFieldCount), "5");
+  EXPECT_EQ(session->Range(kFieldCount).low, -7);
+  EXPECT_EQ(session->Range(kFieldCount).high, 70);
+  EXPECT_EQ(session->Field(kFieldCount + 1).edit, nullptr);
+  EXPECT_EQ(session->FieldIndex("no such label"), std::nullopt);
+}
+
 TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersClassesAndStyles) {
   for (int k = 0; k < kFieldCount; ++k) {
     SCOPED_TRACE(k);
