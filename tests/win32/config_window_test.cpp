@@ -8,14 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "module_session.h"
+#include "loaded_module.h"
 #include "ui/field_table.h"
 
 namespace tesselox::test {
 namespace {
 
 using host::FieldRange;
-using host::WindowMessage;
 
 struct FieldExpectation {
   FieldId id;
@@ -66,21 +65,48 @@ class ConfigWindowTest : public ::testing::Test {
     session = StartModule();
     ASSERT_TRUE(session->Loaded());
   }
-  std::unique_ptr<host::ModuleHost> session;
+  std::unique_ptr<LoadedModule> session;
 };
 
 TEST_F(ConfigWindowTest, TwelveFieldsWithLabelsTextsAndRanges) {
   EXPECT_EQ(ChildCount(session->ConfigWindow()), 36);
   for (const auto& f : kCreatedFields) {
     SCOPED_TRACE(f.label);
-    const auto controls = session->FieldByLabel(f.label);
-    ASSERT_NE(controls.edit, nullptr);
-    EXPECT_EQ(controls.edit, session->Field(f.id).edit);
+    EXPECT_EQ(session->FieldIndex(f.label), Index(f.id));
+    ASSERT_NE(session->Field(f.id).edit, nullptr);
     EXPECT_EQ(session->FieldText(f.id), f.text);
     const FieldRange range = session->Range(f.id);
     EXPECT_EQ(range.low, f.low);
     EXPECT_EQ(range.high, f.high);
   }
+}
+
+// The session knows no ids or positions: a field any module adds is found by its up-down control,
+// its buddy and the STATIC control just before the buddy; an up-down with no buddy is no field.
+TEST_F(ConfigWindowTest, TheSessionFindsFieldsByWhatTheWindowHolds) {
+  const HWND config = session->ConfigWindow();
+  const auto make = [&](const char* type, const char* text, int id, int x) {
+    return CreateWindowExA(0, type, text, WS_CHILD, x, 400, 40, 20, config,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  };
+  const HWND label = make("STATIC", "extra", 7, 300);
+  const HWND edit = make("EDIT", "5", 123, 10);
+  const HWND upDown = make(UPDOWN_CLASSA, nullptr, 9, 500);
+  SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+  SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(-7), 70);
+  make(UPDOWN_CLASSA, nullptr, 10, 600);
+
+  const auto fields = session->Fields();
+  ASSERT_EQ(fields.size(), kFieldCount + 1u);
+  EXPECT_EQ(fields.back().label, label);
+  EXPECT_EQ(fields.back().edit, edit);
+  EXPECT_EQ(fields.back().upDown, upDown);
+  EXPECT_EQ(session->FieldIndex("extra"), kFieldCount);
+  EXPECT_EQ(session->FieldText(kFieldCount), "5");
+  EXPECT_EQ(session->Range(kFieldCount).low, -7);
+  EXPECT_EQ(session->Range(kFieldCount).high, 70);
+  EXPECT_EQ(session->Field(kFieldCount + 1).edit, nullptr);
+  EXPECT_EQ(session->FieldIndex("no such label"), std::nullopt);
 }
 
 TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersClassesAndStyles) {
