@@ -27,7 +27,7 @@
 
 #include "bench_frames.h"
 #include "filter/render_frame.h"
-#include "host/session/module_host.h"
+#include "host/session/module_session.h"
 #include "ratio_reporter.h"
 #include "register.h"
 
@@ -63,9 +63,9 @@ std::string ModulePath() {
 }
 
 // One module for the whole run: its fields exist once per process.
-host::ModuleHost* Module() {
-  static host::ModuleHost* session = [] {
-    auto* s = new host::ModuleHost;  // left to the process's end, as a host would
+host::ModuleSession* Module() {
+  static host::ModuleSession* session = [] {
+    auto* s = new host::ModuleSession;  // left to the process's end, as a host would
     if (!s->Load(ModulePath()) || !s->CreateWindows()) {
       std::fprintf(stderr, "cannot start the module: %s\n", s->Error().c_str());
       std::exit(1);
@@ -79,7 +79,7 @@ FrameRecord RecordFor(const ModuleCase& c, FrameBuffer& current, FrameBuffer& sc
   return FrameRecord{0, current.Pixels(), scratch.Pixels(), c.frameW, c.frameH, c.capW, c.capH};
 }
 
-void Frame(host::ModuleHost& session, FrameRecord& record, const ModuleCase& c) {
+void Frame(host::ModuleSession& session, FrameRecord& record, const ModuleCase& c) {
   record.width = c.frameW;
   record.height = c.frameH;
   session.ProcessFrame(record);
@@ -88,24 +88,24 @@ void Frame(host::ModuleHost& session, FrameRecord& record, const ModuleCase& c) 
 
 // Gives the fields the case's values: a first frame fits their ranges to the case, the values
 // are set, and two more frames let the module settle. False if the fields do not show them.
-bool Prepare(host::ModuleHost& session, FrameRecord& record, const ModuleCase& c) {
+bool Prepare(host::ModuleSession& session, FrameRecord& record, const ModuleCase& c) {
   session.SetLargestFrame(c.maxW, c.maxH);
   session.SendInit();
   Frame(session, record, c);
   for (int k = 0; k < kFieldCount; ++k) {
-    session.SetFieldText(static_cast<FieldId>(k), std::to_string(c.values[k]));
+    session.SetFieldText(static_cast<std::size_t>(k), std::to_string(c.values[k]));
   }
   Frame(session, record, c);
   Frame(session, record, c);
   for (int k = 0; k < kFieldCount; ++k) {
-    if (session.FieldText(static_cast<FieldId>(k)) != std::to_string(c.values[k])) return false;
+    if (session.FieldText(static_cast<std::size_t>(k)) != std::to_string(c.values[k])) return false;
   }
   return true;
 }
 
 void Callback(benchmark::State& state, const ModuleCase& c) {
   using Clock = std::chrono::steady_clock;
-  host::ModuleHost& session = *Module();
+  host::ModuleSession& session = *Module();
   FrameBuffer a(true), b(false);
   FrameRecord record = RecordFor(c, a, b);
   if (!Prepare(session, record, c)) {
