@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 namespace tesselox {
 
@@ -123,25 +124,17 @@ void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::
   for (std::ptrdiff_t r = 1; r < runs; ++r) {
     longest = std::max(longest, ends[r] - ends[r - 1]);
   }
-  switch ((static_cast<std::ptrdiff_t>(longest) * 6 + 15) / 16) {
-    case 1:
-    case 2:
-      CopyRunsInBlocks<2>(dst, row, map, ends, runs, lastColumn);
-      return;
-    case 3:
-      CopyRunsInBlocks<3>(dst, row, map, ends, runs, lastColumn);
-      return;
-    case 4:
-      CopyRunsInBlocks<4>(dst, row, map, ends, runs, lastColumn);
-      return;
-    case 5:
-      CopyRunsInBlocks<5>(dst, row, map, ends, runs, lastColumn);
-      return;
-    case 6:
-      CopyRunsInBlocks<6>(dst, row, map, ends, runs, lastColumn);
-      return;
-    default:
-      break;
+  // Runs of up to six 16-byte moves in blocks of the longest run's size (two at least).
+  using Blocks = void (*)(Pixel*, const Pixel*, const std::int32_t*, const std::int32_t*,
+                          std::ptrdiff_t, std::int32_t);
+  static constexpr Blocks kInBlocks[] = {CopyRunsInBlocks<2>, CopyRunsInBlocks<2>,
+                                         CopyRunsInBlocks<2>, CopyRunsInBlocks<3>,
+                                         CopyRunsInBlocks<4>, CopyRunsInBlocks<5>,
+                                         CopyRunsInBlocks<6>};
+  const std::ptrdiff_t chunks = (static_cast<std::ptrdiff_t>(longest) * 6 + 15) / 16;
+  if (chunks < static_cast<std::ptrdiff_t>(std::size(kInBlocks))) {
+    kInBlocks[chunks](dst, row, map, ends, runs, lastColumn);
+    return;
   }
   // Long runs: the length branch is rarely taken anew.
   const std::int32_t n = ends[runs - 1];

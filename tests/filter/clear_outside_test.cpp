@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "filter/render_frame.h"
+#include "expected_frame.h"
 #include "reference_model.h"
 #include "test_image.h"
 
@@ -18,13 +19,15 @@ namespace {
 
 const Pixel kDirt{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}};
 
+// A buffer of `lines` lines of `stride` pixels and the rectangle a clear keeps.
+struct ClearCase {
+  const char* name;
+  std::ptrdiff_t stride, lines;
+  PixelRect keep;
+};
+
 TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
-  struct Case {
-    const char* name;
-    std::ptrdiff_t stride, lines;
-    PixelRect keep;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ClearCase> cases = {
       {"middle", 9, 7, {2, 3, 4, 2}},
       {"whole buffer", 9, 7, {0, 0, 9, 7}},
       {"full lines", 9, 7, {0, 2, 9, 3}},
@@ -58,12 +61,7 @@ TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
 // byte (a streaming store there would share no line with the kept pixels), and zeroing the runs
 // leaves the same buffer as ClearOutside, wherever the buffer starts relative to a line.
 TEST(ClearOutsideTest, StreamHandsOutWholeLinesOfTheSameClear) {
-  struct Case {
-    const char* name;
-    std::ptrdiff_t stride, lines;
-    PixelRect keep;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ClearCase> cases = {
       {"narrow rectangle, long gaps", 40, 9, {5, 2, 7, 4}},
       {"gaps shorter than a line", 40, 9, {2, 1, 36, 6}},
       {"full lines", 40, 9, {0, 3, 40, 2}},
@@ -147,17 +145,12 @@ TEST(ClearOutsideTest, RenderFrameEqualsFullClearPlusReferenceWalk) {
     RenderFrame(record, v);
     ASSERT_EQ(record.current, scratch.data());
 
-    const std::int32_t outW = std::min(std::abs(v[Index(FieldId::Width)]), capW);
-    const std::int32_t outH = std::min(std::abs(v[Index(FieldId::Height)]), capH);
+    const std::int32_t outW = OutputSize(v[Index(FieldId::Width)], capW);
+    const std::int32_t outH = OutputSize(v[Index(FieldId::Height)], capH);
     const ImageView src{current.data(), std::clamp(frameW, 0, capW), std::clamp(frameH, 0, capH),
                         capW};
     const ImageView dst{want.data(), outW, outH, capW};
-    ReferenceCopy(
-        dst, src,
-        CopyArgs{v[Index(FieldId::DstX)], v[Index(FieldId::DstY)], v[Index(FieldId::DstCx)],
-                 v[Index(FieldId::DstCy)], v[Index(FieldId::SrcX)], v[Index(FieldId::SrcY)],
-                 v[Index(FieldId::SrcCx)], v[Index(FieldId::SrcCy)], v[Index(FieldId::PhaseX)],
-                 v[Index(FieldId::PhaseY)]});
+    ReferenceCopy(dst, src, CopyRequestFrom(v));
     ASSERT_EQ(scratch.back(), kDirt) << "wrote past the capacity";
     for (std::size_t k = 0; k < size; ++k) {
       ASSERT_EQ(scratch[k], want[k]) << "pixel " << k % capW << "," << k / capW;
