@@ -8,8 +8,8 @@
 namespace tesselox {
 
 // Half-open ranges of destination indices: index i of the destination rectangle is column
-// x.corner + sgn(x.extent) * i, index j is row y.corner + sgn(y.extent) * j. Indices are 64-bit because |INT32_MIN|
-// does not fit 32 bits.
+// x.corner + sgn(x.extent) * i, index j is row y.corner + sgn(y.extent) * j. Indices are 64-bit
+// because |INT32_MIN| does not fit 32 bits.
 struct ClipResult {
   bool draw;
   std::int64_t i0;

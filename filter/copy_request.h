@@ -26,11 +26,10 @@ struct CopyRequest {
 // The copy the twelve field values ask for: the only place that knows which value is which.
 constexpr CopyRequest CopyRequestFrom(const ParameterValues& values) {
   auto value = [&values](FieldId id) { return values[Index(id)]; };
-  return CopyRequest{
-      {value(FieldId::DstX), value(FieldId::DstCx), value(FieldId::SrcX), value(FieldId::SrcCx),
-       value(FieldId::PhaseX)},
-      {value(FieldId::DstY), value(FieldId::DstCy), value(FieldId::SrcY), value(FieldId::SrcCy),
-       value(FieldId::PhaseY)}};
+  return CopyRequest{{value(FieldId::DstX), value(FieldId::DstCx), value(FieldId::SrcX),
+                      value(FieldId::SrcCx), value(FieldId::PhaseX)},
+                     {value(FieldId::DstY), value(FieldId::DstCy), value(FieldId::SrcY),
+                      value(FieldId::SrcCy), value(FieldId::PhaseY)}};
 }
 
 }  // namespace tesselox

@@ -127,10 +127,9 @@ void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::
   // Runs of up to six 16-byte moves in blocks of the longest run's size (two at least).
   using Blocks = void (*)(Pixel*, const Pixel*, const std::int32_t*, const std::int32_t*,
                           std::ptrdiff_t, std::int32_t);
-  static constexpr Blocks kInBlocks[] = {CopyRunsInBlocks<2>, CopyRunsInBlocks<2>,
-                                         CopyRunsInBlocks<2>, CopyRunsInBlocks<3>,
-                                         CopyRunsInBlocks<4>, CopyRunsInBlocks<5>,
-                                         CopyRunsInBlocks<6>};
+  static constexpr Blocks kInBlocks[] = {
+      CopyRunsInBlocks<2>, CopyRunsInBlocks<2>, CopyRunsInBlocks<2>, CopyRunsInBlocks<3>,
+      CopyRunsInBlocks<4>, CopyRunsInBlocks<5>, CopyRunsInBlocks<6>};
   const std::ptrdiff_t chunks = (static_cast<std::ptrdiff_t>(longest) * 6 + 15) / 16;
   if (chunks < static_cast<std::ptrdiff_t>(std::size(kInBlocks))) {
     kInBlocks[chunks](dst, row, map, ends, runs, lastColumn);

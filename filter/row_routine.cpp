@@ -105,13 +105,13 @@ std::array<RowRoutineEntry, 7> MakeTable() {
       {RowRoutine::Copy, "Copy", FitsCopy, DrawCopy, DrawCopy, 0, false},
       {RowRoutine::Reverse, "Reverse", FitsReverse, DrawReverse, DrawReverse, 0, false},
       {RowRoutine::Strided, "Strided", ExactSteps, DrawStrided, DrawStrided, 0, false},
-      {RowRoutine::RepeatTwice, "RepeatTwice", FitsRepeatTwice, DrawRepeatTwice, DrawRepeatTwice,
-       0, false},
+      {RowRoutine::RepeatTwice, "RepeatTwice", FitsRepeatTwice, DrawRepeatTwice, DrawRepeatTwice, 0,
+       false},
       {RowRoutine::Repeat, "Repeat", EvenRuns, DrawRepeat, DrawRepeat, 0, false},
       {RowRoutine::Runs, "Runs", FitsRuns, DrawRuns, DrawRuns,
        kReadsColumnMap | kReadsRunEnds | kReadsBlockShapes, false},
-      {RowRoutine::Map, "Map", FitsAnything, DrawMap, DrawMap,
-       kReadsColumnMap | kReadsGatherBlocks, true},
+      {RowRoutine::Map, "Map", FitsAnything, DrawMap, DrawMap, kReadsColumnMap | kReadsGatherBlocks,
+       true},
   }};
 #ifdef TESSELOX_X86
   auto entry = [&table](RowRoutine id) -> RowRoutineEntry& { return table[Position(id)]; };

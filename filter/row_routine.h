@@ -64,10 +64,10 @@ struct RowRoutineEntry {
   RowRoutine id;
   const char* name;
   bool (*fits)(const AxisPlan& cols);  // true when the routine produces the plan's columns exactly
-  RowKernel kernel;       // the fastest this processor has (its vector twin, if any)
-  RowKernel plainKernel;  // the portable kernel, which the vector twin must match
-  unsigned reads;         // kReads... bits; 0 for a routine that reads no map
-  bool clearsAlongRows;   // carries out a clear while it draws, sharing the rows' time
+  RowKernel kernel;                    // the fastest this processor has (its vector twin, if any)
+  RowKernel plainKernel;               // the portable kernel, which the vector twin must match
+  unsigned reads;                      // kReads... bits; 0 for a routine that reads no map
+  bool clearsAlongRows;                // carries out a clear while it draws, sharing the rows' time
 };
 
 // The table of routines, most specialised first; Map, which fits anything, last. The kernels

@@ -122,9 +122,9 @@ TEST(CopyNearestTest, EdgeCasesMatchModel) {
 
 TEST(CopyNearestTest, ZeroExtentsAndEmptyImagesDrawNothing) {
   const std::vector<CopyRequest> zeroes = {{{0, 0, 0, 4, 0}, {0, 4, 0, 4, 0}},
-                                        {{0, 4, 0, 4, 0}, {0, 0, 0, 4, 0}},
-                                        {{0, 4, 0, 0, 0}, {0, 4, 0, 4, 0}},
-                                        {{0, 4, 0, 4, 0}, {0, 4, 0, 0, 0}}};
+                                           {{0, 4, 0, 4, 0}, {0, 0, 0, 4, 0}},
+                                           {{0, 4, 0, 0, 0}, {0, 4, 0, 4, 0}},
+                                           {{0, 4, 0, 4, 0}, {0, 4, 0, 0, 0}}};
   for (const auto& a : zeroes) {
     GuardedImage src(4, 4, false), dst(4, 4, true);
     Copy(dst, src, a);

@@ -81,8 +81,8 @@ void RenderAndCheck(const RecordCase& r, const GeometryCase& g, bool guarded) {
   std::fill_n(scratch.Body(), count, Pixel{{0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}});
   Pixel* const currentBody = current.Body();
   Pixel* const scratchBody = scratch.Body();
-  FrameRecord record{0x600D, currentBody, scratchBody, shape.width, shape.height, shape.capW,
-                     shape.capH};
+  FrameRecord record{0x600D,       currentBody, scratchBody, shape.width,
+                     shape.height, shape.capW,  shape.capH};
   RenderFrame(record, g.values);
 
   EXPECT_EQ(record.hostField0, 0x600D);
@@ -145,8 +145,7 @@ TEST(HostileRecordTest, FramesChainedThroughTheRecordStayWithinTheBuffers) {
       for (std::int32_t x = 0; x < kCapW; ++x) {
         const Pixel& got = record.current[y * kCapW + x];
         std::optional<Position> s;
-        if (x < record.width && y < record.height && !phased)
-          s = ModelSource(args, inW, inH, x, y);
+        if (x < record.width && y < record.height && !phased) s = ModelSource(args, inW, inH, x, y);
         if (s) {
           ASSERT_EQ(TagOf(got), before[s->y * kCapW + s->x]) << x << "," << y;
         } else if (!phased) {

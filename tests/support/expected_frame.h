@@ -19,17 +19,18 @@ namespace tesselox::test {
 // An output width or height: the value's magnitude, at most the capacity (a negative capacity
 // counts as 0).
 inline std::int32_t OutputSize(std::int32_t value, std::int32_t capacity) {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(value), std::max(capacity, 0)));
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::llabs(value), std::max(capacity, 0)));
 }
 
 // The buffers and the frame as a record states them; any values.
 struct FrameShape {
   std::int32_t capW, capH;     // the buffers
   std::int32_t width, height;  // the incoming frame
-  std::int32_t Stride() const { return std::max(capW, 0); }
-  std::int32_t Lines() const { return std::max(capH, 0); }
-  std::int32_t FrameWidth() const { return std::clamp(width, 0, Stride()); }
-  std::int32_t FrameHeight() const { return std::clamp(height, 0, Lines()); }
+  constexpr std::int32_t Stride() const { return std::max(capW, 0); }
+  constexpr std::int32_t Lines() const { return std::max(capH, 0); }
+  constexpr std::int32_t FrameWidth() const { return std::clamp(width, 0, Stride()); }
+  constexpr std::int32_t FrameHeight() const { return std::clamp(height, 0, Lines()); }
 };
 
 // The incoming frame: Tagged(x, y) inside the frame, tagged kBeyondTag in the rest of the

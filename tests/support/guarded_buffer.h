@@ -58,7 +58,8 @@ class GuardedImage {
         height_(height),
         guard_(guard),
         stride_(width + 2 * guard),
-        buffer_(static_cast<std::size_t>(stride_) * height, static_cast<std::size_t>(guard) * stride_) {
+        buffer_(static_cast<std::size_t>(stride_) * height,
+                static_cast<std::size_t>(guard) * stride_) {
     for (std::int32_t y = 0; y < height; ++y) {
       for (std::int32_t x = -guard; x < width + guard; ++x) {
         const bool inside = x >= 0 && x < width;
