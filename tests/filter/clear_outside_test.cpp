@@ -26,20 +26,29 @@ struct ClearCase {
   PixelRect keep;
 };
 
+// Both kinds of clear on every case: small buffers with every corner, edge and empty rectangle,
+// and lines long enough for whole 64-byte lines between the kept spans.
+const std::vector<ClearCase> kClearCases = {
+    {"middle", 9, 7, {2, 3, 4, 2}},
+    {"whole buffer", 9, 7, {0, 0, 9, 7}},
+    {"full lines", 9, 7, {0, 2, 9, 3}},
+    {"top left corner", 9, 7, {0, 0, 1, 1}},
+    {"bottom right corner", 9, 7, {8, 6, 1, 1}},
+    {"one column", 9, 7, {4, 0, 1, 7}},
+    {"one line", 9, 7, {1, 6, 7, 1}},
+    {"empty width clears all", 9, 7, {3, 3, 0, 2}},
+    {"empty height clears all", 9, 7, {3, 3, 2, 0}},
+    {"one by one buffer", 1, 1, {0, 0, 1, 1}},
+    {"narrow rectangle, long gaps", 40, 9, {5, 2, 7, 4}},
+    {"gaps shorter than a line", 40, 9, {2, 1, 36, 6}},
+    {"full lines, long", 40, 9, {0, 3, 40, 2}},
+    {"nothing kept", 40, 9, {0, 0, 0, 0}},
+    {"everything kept", 40, 9, {0, 0, 40, 9}},
+    {"small buffer", 5, 3, {1, 1, 2, 1}},
+};
+
 TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
-  const std::vector<ClearCase> cases = {
-      {"middle", 9, 7, {2, 3, 4, 2}},
-      {"whole buffer", 9, 7, {0, 0, 9, 7}},
-      {"full lines", 9, 7, {0, 2, 9, 3}},
-      {"top left corner", 9, 7, {0, 0, 1, 1}},
-      {"bottom right corner", 9, 7, {8, 6, 1, 1}},
-      {"one column", 9, 7, {4, 0, 1, 7}},
-      {"one line", 9, 7, {1, 6, 7, 1}},
-      {"empty width clears all", 9, 7, {3, 3, 0, 2}},
-      {"empty height clears all", 9, 7, {3, 3, 2, 0}},
-      {"one by one buffer", 1, 1, {0, 0, 1, 1}},
-  };
-  for (const auto& c : cases) {
+  for (const ClearCase& c : kClearCases) {
     SCOPED_TRACE(c.name);
     std::vector<Pixel> buffer(static_cast<std::size_t>(c.stride * c.lines) + 2, kDirt);
     ClearOutside(buffer.data() + 1, c.stride, c.lines, c.keep);
@@ -61,15 +70,7 @@ TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
 // byte (a streaming store there would share no line with the kept pixels), and zeroing the runs
 // leaves the same buffer as ClearOutside, wherever the buffer starts relative to a line.
 TEST(ClearOutsideTest, StreamHandsOutWholeLinesOfTheSameClear) {
-  const std::vector<ClearCase> cases = {
-      {"narrow rectangle, long gaps", 40, 9, {5, 2, 7, 4}},
-      {"gaps shorter than a line", 40, 9, {2, 1, 36, 6}},
-      {"full lines", 40, 9, {0, 3, 40, 2}},
-      {"nothing kept", 40, 9, {0, 0, 0, 0}},
-      {"everything kept", 40, 9, {0, 0, 40, 9}},
-      {"small buffer", 5, 3, {1, 1, 2, 1}},
-  };
-  for (const auto& c : cases) {
+  for (const ClearCase& c : kClearCases) {
     for (std::size_t shift = 0; shift < 11; ++shift) {
       SCOPED_TRACE(std::string(c.name) + ", shifted by " + std::to_string(shift));
       const auto size = static_cast<std::size_t>(c.stride * c.lines);

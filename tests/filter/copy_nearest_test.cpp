@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <random>
@@ -28,6 +29,35 @@ std::string Describe(const CopyRequest& a, std::int32_t dw, std::int32_t dh, std
                      std::int32_t sh) {
   return "dst " + std::to_string(dw) + "x" + std::to_string(dh) + " src " + std::to_string(sw) +
          "x" + std::to_string(sh) + " " + test::Describe(a);
+}
+
+// A request of ten values drawn one after the other, draw(k) for k = 0..9: destination corner,
+// destination extent, source corner, source extent, each x then y, then the phases (the order the
+// random cases were first drawn in, which keeps them the same cases).
+template <typename Draw>
+CopyRequest DrawRequest(Draw draw) {
+  std::int32_t v[10];
+  for (int k = 0; k < 10; ++k) v[k] = draw(k);
+  return CopyRequest{{v[0], v[2], v[4], v[6], v[8]}, {v[1], v[3], v[5], v[7], v[9]}};
+}
+
+// 20000 random cases from `seed`: four image sizes (dw, dh, sw, sh) from the ranges in `sizes`,
+// then a request whose ten values, drawn as DrawRequest draws them, lie within +-reach[k] (0 when
+// reach[k] is 0). Stops at the first fatal failure.
+template <typename Check>
+void ForEachRandomCase(std::uint32_t seed, const std::array<int, 8>& sizes,
+                       const std::array<int, 10>& reach, Check check) {
+  std::mt19937 rng(seed);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int iteration = 0; iteration < 20000; ++iteration) {
+    const std::int32_t dw = pick(sizes[0], sizes[1]), dh = pick(sizes[2], sizes[3]);
+    const std::int32_t sw = pick(sizes[4], sizes[5]), sh = pick(sizes[6], sizes[7]);
+    const CopyRequest a =
+        DrawRequest([&](int k) { return reach[k] != 0 ? pick(-reach[k], reach[k]) : 0; });
+    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
+    check(dw, dh, sw, sh, a);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
 }
 
 // Every destination pixel holds what the model says (phase 0), or stays blank.
@@ -145,49 +175,35 @@ TEST(CopyNearestTest, ZeroExtentsAndEmptyImagesDrawNothing) {
 
 // Random small geometry, phase 0: exactly the model's pixels are written.
 TEST(CopyNearestTest, RandomGeometryMatchesModel) {
-  std::mt19937 rng(20261207);
-  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int iteration = 0; iteration < 20000; ++iteration) {
-    const std::int32_t dw = pick(0, 9), dh = pick(0, 7), sw = pick(0, 9), sh = pick(0, 7);
-    const std::int32_t dx = pick(-12, 12), dy = pick(-10, 10), dcx = pick(-20, 20),
-                       dcy = pick(-16, 16), sx = pick(-12, 12), sy = pick(-10, 10),
-                       scx = pick(-20, 20), scy = pick(-16, 16);
-    const CopyRequest a{{dx, dcx, sx, scx, 0}, {dy, dcy, sy, scy, 0}};
-    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
-    GuardedImage src(sw, sh, false), dst(dw, dh, true);
-    Copy(dst, src, a);
-    ExpectMatchesModel(dst, src, a);
-    if (HasFatalFailure()) return;
-  }
+  ForEachRandomCase(
+      20261207, {0, 9, 0, 7, 0, 9, 0, 7}, {12, 10, 20, 16, 12, 10, 20, 16, 0, 0},
+      [](std::int32_t dw, std::int32_t dh, std::int32_t sw, std::int32_t sh, const CopyRequest& a) {
+        GuardedImage src(sw, sh, false), dst(dw, dh, true);
+        Copy(dst, src, a);
+        ExpectMatchesModel(dst, src, a);
+      });
 }
 
 // Random geometry with any phase: the same result as the plain walk, every written pixel in the
 // destination and every read pixel from the source image (guards carry their own tag).
 TEST(CopyNearestTest, RandomPhasesMatchReferenceWalk) {
-  std::mt19937 rng(7);
-  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int iteration = 0; iteration < 20000; ++iteration) {
-    const std::int32_t dw = pick(1, 12), dh = pick(1, 8), sw = pick(1, 9), sh = pick(1, 7);
-    const std::int32_t dx = pick(-14, 14), dy = pick(-10, 10), dcx = pick(-24, 24),
-                       dcy = pick(-16, 16), sx = pick(-12, 12), sy = pick(-10, 10),
-                       scx = pick(-20, 20), scy = pick(-16, 16), px = pick(-30, 30),
-                       py = pick(-30, 30);
-    const CopyRequest a{{dx, dcx, sx, scx, px}, {dy, dcy, sy, scy, py}};
-    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
-    GuardedImage src(sw, sh, false), dst(dw, dh, true), want(dw, dh, true);
-    Copy(dst, src, a);
-    ReferenceCopy(want.View(), src.View(), a);
-    ASSERT_TRUE(dst.GuardsIntact());
-    for (std::int32_t y = 0; y < dh; ++y) {
-      for (std::int32_t x = 0; x < dw; ++x) {
-        ASSERT_EQ(dst.At(x, y), want.At(x, y)) << "at " << x << "," << y;
-        if (!IsZero(dst.At(x, y))) {
-          const auto from = TagOf(dst.At(x, y));
-          ASSERT_TRUE(from && from->x < sw && from->y < sh) << "read outside the source";
+  ForEachRandomCase(
+      7, {1, 12, 1, 8, 1, 9, 1, 7}, {14, 10, 24, 16, 12, 10, 20, 16, 30, 30},
+      [](std::int32_t dw, std::int32_t dh, std::int32_t sw, std::int32_t sh, const CopyRequest& a) {
+        GuardedImage src(sw, sh, false), dst(dw, dh, true), want(dw, dh, true);
+        Copy(dst, src, a);
+        ReferenceCopy(want.View(), src.View(), a);
+        ASSERT_TRUE(dst.GuardsIntact());
+        for (std::int32_t y = 0; y < dh; ++y) {
+          for (std::int32_t x = 0; x < dw; ++x) {
+            ASSERT_EQ(dst.At(x, y), want.At(x, y)) << "at " << x << "," << y;
+            if (!IsZero(dst.At(x, y))) {
+              const auto from = TagOf(dst.At(x, y));
+              ASSERT_TRUE(from && from->x < sw && from->y < sh) << "read outside the source";
+            }
+          }
         }
-      }
-    }
-  }
+      });
 }
 
 // A phase pushes the far end of a run one source pixel past the image: the edge repeats, and
@@ -225,9 +241,7 @@ TEST(CopyNearestTest, ExtremeValuesStayInside) {
     return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(rng)];
   };
   for (int iteration = 0; iteration < 20000; ++iteration) {
-    const std::int32_t dx = any(), dy = any(), dcx = any(), dcy = any(), sx = any(), sy = any(),
-                       scx = any(), scy = any();
-    CopyRequest a{{dx, dcx, sx, scx, 0}, {dy, dcy, sy, scy, 0}};
+    CopyRequest a = DrawRequest([&](int k) { return k < 8 ? any() : 0; });
     if (iteration % 2 == 1) {
       a.x.phase = any();
       a.y.phase = any();
