@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "filter/clip_rectangles.h"
@@ -17,12 +18,12 @@ namespace tesselox::test {
 
 // "x(corner, extent, source corner, source extent, phase) y(...)", for traces.
 inline std::string Describe(const CopyRequest& r) {
-  auto axis = [](const CopyAxis& a) {
-    return "(" + std::to_string(a.corner) + ", " + std::to_string(a.extent) + ", " +
-           std::to_string(a.sourceCorner) + ", " + std::to_string(a.sourceExtent) + ", " +
-           std::to_string(a.phase) + ")";
-  };
-  return "x" + axis(r.x) + " y" + axis(r.y);
+  std::ostringstream out;
+  for (const CopyAxis* a : {&r.x, &r.y}) {
+    out << (a == &r.x ? "x(" : " y(") << a->corner << ", " << a->extent << ", " << a->sourceCorner
+        << ", " << a->sourceExtent << ", " << a->phase << ")";
+  }
+  return out.str();
 }
 
 // With phase 0: the source pixel that destination pixel (x, y) must hold, or nothing when no
