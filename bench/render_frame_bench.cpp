@@ -14,11 +14,24 @@
 #include "bench_frames.h"
 #include "filter/copy_nearest.h"
 #include "filter/copy_plan.h"
+#include "filter/copy_request.h"
 #include "filter/render_frame.h"
+#include "expected_frame.h"
 #include "register.h"
 
 namespace tesselox::bench {
 namespace {
+
+using test::OutputSize;
+
+// The case's destination frame in buffer `b` and its source frame in buffer `a`.
+ImageView Destination(FrameBuffer& b, const BenchCase& c) {
+  return ImageView{b.Pixels(), OutputSize(Value(c, FieldId::Width), kCapW),
+                   OutputSize(Value(c, FieldId::Height), kCapH), kCapW};
+}
+ImageView Source(FrameBuffer& a, const BenchCase& c) {
+  return ImageView{a.Pixels(), c.frameW, c.frameH, kCapW};
+}
 
 void Render(benchmark::State& state, const BenchCase& c) {
   FrameBuffer a(true), b(false);
@@ -36,14 +49,10 @@ void Render(benchmark::State& state, const BenchCase& c) {
 // The copy alone, without the clear: where a case's time goes.
 void CopyOnly(benchmark::State& state, const BenchCase& c) {
   FrameBuffer a(true), b(false);
-  const ImageView src{a.Pixels(), c.frameW, c.frameH, kCapW};
-  const ImageView dst{b.Pixels(), std::min(std::abs(Value(c, FieldId::Width)), kCapW),
-                      std::min(std::abs(Value(c, FieldId::Height)), kCapH), kCapW};
+  const ImageView src = Source(a, c), dst = Destination(b, c);
+  const CopyRequest request = CopyRequestFrom(c.values);
   for (auto _ : state) {
-    CopyNearest(dst, Value(c, FieldId::DstX), Value(c, FieldId::DstY), Value(c, FieldId::DstCx),
-                Value(c, FieldId::DstCy), src, Value(c, FieldId::SrcX), Value(c, FieldId::SrcY),
-                Value(c, FieldId::SrcCx), Value(c, FieldId::SrcCy), Value(c, FieldId::PhaseX),
-                Value(c, FieldId::PhaseY));
+    CopyNearest(dst, src, request);
     benchmark::DoNotOptimize(b.Bytes());
     benchmark::ClobberMemory();
   }
@@ -51,9 +60,8 @@ void CopyOnly(benchmark::State& state, const BenchCase& c) {
 
 void Floor(benchmark::State& state, const BenchCase& c) {
   FrameBuffer a(true), b(false);
-  const std::size_t outW =
-      static_cast<std::size_t>(std::min<std::int64_t>(std::llabs(Value(c, FieldId::Width)), kCapW));
-  const std::int32_t outH = std::min(std::abs(Value(c, FieldId::Height)), kCapH);
+  const auto outW = static_cast<std::size_t>(OutputSize(Value(c, FieldId::Width), kCapW));
+  const std::int32_t outH = OutputSize(Value(c, FieldId::Height), kCapH);
   for (auto _ : state) {
     std::memset(b.Bytes(), 0, b.Size());
     for (std::int32_t y = 0; y < outH; ++y) {
@@ -70,14 +78,7 @@ void Floor(benchmark::State& state, const BenchCase& c) {
 // prefetch two rows ahead that the gather uses.
 void ClearAndReads(benchmark::State& state, const BenchCase& c) {
   FrameBuffer a(true), b(false);
-  const ImageView src{a.Pixels(), c.frameW, c.frameH, kCapW};
-  const ImageView dst{b.Pixels(), std::min(std::abs(Value(c, FieldId::Width)), kCapW),
-                      std::min(std::abs(Value(c, FieldId::Height)), kCapH), kCapW};
-  const CopyPlan plan =
-      PlanCopy(dst, Value(c, FieldId::DstX), Value(c, FieldId::DstY), Value(c, FieldId::DstCx),
-               Value(c, FieldId::DstCy), src, Value(c, FieldId::SrcX), Value(c, FieldId::SrcY),
-               Value(c, FieldId::SrcCx), Value(c, FieldId::SrcCy), Value(c, FieldId::PhaseX),
-               Value(c, FieldId::PhaseY));
+  const CopyPlan plan = PlanCopy(Destination(b, c), Source(a, c), CopyRequestFrom(c.values));
   std::vector<std::int64_t> rows;
   for (std::int64_t k = 0; plan.draw && k < plan.rows.count; ++k) {
     const std::int64_t row = SourceIndexAt(plan.rows, k);

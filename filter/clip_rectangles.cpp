@@ -78,15 +78,18 @@ bool ClipSource(Range& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
   return true;
 }
 
+// Both sides of one axis: false when no index is left.
+bool ClipAxis(Range& r, const CopyAxis& a, i64 dstSize, i64 srcSize) {
+  r = ClipDestination(a.corner, a.extent, dstSize);
+  return ClipSource(r, a.sourceCorner, a.sourceExtent, Abs(a.extent), srcSize);
+}
+
 }  // namespace
 
-ClipResult ClipRectangles(std::int32_t dcx, std::int32_t dx, std::int32_t dy, std::int32_t dcy,
-                          const ImageView& dst, const ImageView& src, std::int32_t sx,
-                          std::int32_t sy, std::int32_t scx, std::int32_t scy) {
-  Range cols = ClipDestination(dx, dcx, dst.width);
-  Range rows = ClipDestination(dy, dcy, dst.height);
-  const bool draw = ClipSource(cols, sx, scx, Abs(dcx), src.width) &&
-                    ClipSource(rows, sy, scy, Abs(dcy), src.height);
+ClipResult ClipRectangles(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
+  Range cols{}, rows{};
+  const bool draw = ClipAxis(cols, request.x, dst.width, src.width) &&
+                    ClipAxis(rows, request.y, dst.height, src.height);
   return ClipResult{draw, cols.begin, rows.begin, cols.end, rows.end};
 }
 

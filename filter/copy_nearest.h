@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "filter/copy_request.h"
 #include "filter/image_view.h"
 
 namespace tesselox {
@@ -23,5 +24,9 @@ namespace tesselox {
 void CopyNearest(const ImageView& dst, std::int32_t dx, std::int32_t dy, std::int32_t dcx,
                  std::int32_t dcy, const ImageView& src, std::int32_t sx, std::int32_t sy,
                  std::int32_t scx, std::int32_t scy, std::int32_t px, std::int32_t py);
+
+// The same copy with its values as a request: x.corner = dx, x.extent = dcx,
+// x.sourceCorner = sx, x.sourceExtent = scx, x.phase = px; y likewise.
+void CopyNearest(const ImageView& dst, const ImageView& src, const CopyRequest& request);
 
 }  // namespace tesselox

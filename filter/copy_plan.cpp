@@ -13,7 +13,9 @@ i64 Abs(i64 v) {
   return v < 0 ? -v : v;
 }
 
-AxisPlan PlanAxis(i64 begin, i64 end, i64 d, i64 dc, i64 s, i64 sc, i64 phase, i64 size) {
+AxisPlan PlanAxis(i64 begin, i64 end, const CopyAxis& axis, i64 size) {
+  const i64 d = axis.corner, dc = axis.extent, s = axis.sourceCorner, sc = axis.sourceExtent;
+  const i64 phase = axis.phase;
   const i64 dcAbs = Abs(dc);
   const i64 scAbs = Abs(sc);
   AxisPlan p{};
@@ -51,16 +53,16 @@ AxisPlan PlanAxis(i64 begin, i64 end, i64 d, i64 dc, i64 s, i64 sc, i64 phase, i
 
 }  // namespace
 
-CopyPlan PlanCopy(const ImageView& dst, std::int32_t dx, std::int32_t dy, std::int32_t dcx,
-                  std::int32_t dcy, const ImageView& src, std::int32_t sx, std::int32_t sy,
-                  std::int32_t scx, std::int32_t scy, std::int32_t px, std::int32_t py) {
+CopyPlan PlanCopy(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
   CopyPlan plan{};
-  if (dcx == 0 || dcy == 0 || scx == 0 || scy == 0) return plan;
+  const CopyAxis& x = request.x;
+  const CopyAxis& y = request.y;
+  if (x.extent == 0 || y.extent == 0 || x.sourceExtent == 0 || y.sourceExtent == 0) return plan;
   if (dst.width <= 0 || dst.height <= 0 || src.width <= 0 || src.height <= 0) return plan;
-  const ClipResult clip = ClipRectangles(dcx, dx, dy, dcy, dst, src, sx, sy, scx, scy);
+  const ClipResult clip = ClipRectangles(dst, src, request);
   if (!clip.draw || clip.i0 >= clip.i1 || clip.j0 >= clip.j1) return plan;
-  plan.cols = PlanAxis(clip.i0, clip.i1, dx, dcx, sx, scx, px, src.width);
-  plan.rows = PlanAxis(clip.j0, clip.j1, dy, dcy, sy, scy, py, src.height);
+  plan.cols = PlanAxis(clip.i0, clip.i1, x, src.width);
+  plan.rows = PlanAxis(clip.j0, clip.j1, y, src.height);
   plan.draw = true;
   return plan;
 }

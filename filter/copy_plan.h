@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "filter/copy_request.h"
 #include "filter/image_view.h"
 
 namespace tesselox {
@@ -31,10 +32,8 @@ struct CopyPlan {
   AxisPlan rows;
 };
 
-// Clips and plans a copy; the arguments are CopyNearest's.
-CopyPlan PlanCopy(const ImageView& dst, std::int32_t dx, std::int32_t dy, std::int32_t dcx,
-                  std::int32_t dcy, const ImageView& src, std::int32_t sx, std::int32_t sy,
-                  std::int32_t scx, std::int32_t scy, std::int32_t px, std::int32_t py);
+// Clips and plans a copy of src into dst.
+CopyPlan PlanCopy(const ImageView& dst, const ImageView& src, const CopyRequest& request);
 
 // The source index that walk index k reads (edge repeat included). Exact in 64 bits; one
 // division, so for set-up only.

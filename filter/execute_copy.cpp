@@ -40,113 +40,37 @@ std::ptrdiff_t FindRuns(const std::int32_t* map, std::ptrdiff_t n, std::int32_t*
   return runs;
 }
 
-// What a routine needs for every row, worked out once per frame.
-struct RowSetup {
-  RowRoutine routine;
-  bool simd;              // use the vector twin where there is one
-  bool avx;               // Map: the gather's twin for AVX
-  bool nearOne;           // Runs: an enlargement by less than 8/7, for the vector gather
-  std::ptrdiff_t count;   // pixels per row
-  std::ptrdiff_t first;   // source column of the leftmost pixel (Copy, Reverse, Strided), or of
-                          // the first pixel of the walk (Repeat*)
-  std::ptrdiff_t step;    // source step per pixel (Strided, Repeat*)
-  std::ptrdiff_t run;     // Repeat*: pixels taking the first source pixel
-  std::ptrdiff_t factor;  // Repeat: pixels per source pixel after the first
-  std::ptrdiff_t inside;  // Repeat*: pixels before the edge repeat
-  std::ptrdiff_t edge;    // Repeat*: the repeated edge column
-};
-
-RowSetup SetUpRows(RowRoutine routine, const AxisPlan& cols, bool simd) {
-  RowSetup s{};
-  s.routine = routine;
-  s.simd = simd && HaveSsse3();
-  s.avx = simd && HaveAvx();
-  s.nearOne = routine == RowRoutine::Runs && cols.whole == 0 &&
-              8 * static_cast<std::uint64_t>(cols.dcAbs - cols.frac) <= cols.dcAbs;
-  s.count = static_cast<std::ptrdiff_t>(cols.count);
-  s.inside = static_cast<std::ptrdiff_t>(cols.inside);
-  s.edge = static_cast<std::ptrdiff_t>(cols.edge);
-  switch (routine) {
-    case RowRoutine::Copy:
-    case RowRoutine::Reverse:
-    case RowRoutine::Strided: {
-      const i64 leftmost = cols.dstStep > 0 ? 0 : cols.count - 1;
-      s.first = static_cast<std::ptrdiff_t>(SourceIndexAt(cols, leftmost));
-      // Read left to right along the destination, the source moves against the walk when the
-      // destination runs leftwards.
-      s.step = static_cast<std::ptrdiff_t>(cols.whole) * cols.srcStep * cols.dstStep;
-      break;
-    }
-    case RowRoutine::RepeatTwice:
-    case RowRoutine::Repeat:
-      s.first = static_cast<std::ptrdiff_t>(cols.srcStart);
-      s.step = cols.srcStep;
-      s.factor = static_cast<std::ptrdiff_t>(cols.dcAbs / cols.frac);
-      s.run = static_cast<std::ptrdiff_t>((cols.dcAbs - cols.acc) / cols.frac);
-      break;
-    case RowRoutine::Runs:
-    case RowRoutine::Map:
-      break;
-  }
-  return s;
-}
-
-void DrawRow(const RowSetup& s, Pixel* out, const Pixel* row) {
-  switch (s.routine) {
-    case RowRoutine::Copy:
-      CopyPixels(out, row + s.first, s.count);
-      return;
-    case RowRoutine::Reverse:
-      if (s.simd) {
-        CopyPixelsReversedSsse3(out, row + s.first, s.count);
-      } else {
-        CopyPixelsReversed(out, row + s.first, s.count);
-      }
-      return;
-    case RowRoutine::Strided:
-      CopyPixelsStrided(out, row + s.first, s.step, s.count);
-      return;
-    case RowRoutine::RepeatTwice:
-      RepeatPixelsTwice(out, row + s.first, s.step, s.run, s.inside);
-      FillPixels(out + s.inside, row[s.edge], s.count - s.inside);
-      return;
-    case RowRoutine::Repeat:
-      RepeatPixels(out, row + s.first, s.step, s.factor, s.run, s.inside);
-      FillPixels(out + s.inside, row[s.edge], s.count - s.inside);
-      return;
-    case RowRoutine::Runs:
-    case RowRoutine::Map:
-      return;  // drawn chunk by chunk by the caller
-  }
-}
-
 }  // namespace
 
-bool ClearsAlongRows(RowRoutine routine) {
-  return routine == RowRoutine::Map;
+PixelRect DrawnRect(const CopyPlan& plan) {
+  if (!plan.draw) return PixelRect{};
+  return PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
+                   static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
+                   static_cast<std::ptrdiff_t>(plan.cols.count),
+                   static_cast<std::ptrdiff_t>(plan.rows.count)};
 }
 
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
-                 RowRoutine routine, bool simd, ClearStream* clear) {
+                 const RowRoutineEntry& routine, Kernels kernels, ClearStream* clear) {
   if (!plan.draw || plan.cols.count <= 0 || plan.rows.count <= 0) {
     if (clear != nullptr) clear->Finish();
     return;
   }
   const AxisPlan& cols = plan.cols;
   const AxisPlan& rows = plan.rows;
-  if (!RowRoutineFits(routine, cols)) routine = RowRoutine::Map;
-  const RowSetup setup = SetUpRows(routine, cols, simd);
-  if (clear != nullptr && !ClearsAlongRows(routine)) {
+  const RowKernel kernel = kernels == Kernels::Fastest ? routine.kernel : routine.plainKernel;
+  RowWork work = RowWorkFor(cols, src.width - 1);
+  if (clear != nullptr && !routine.clearsAlongRows) {
     clear->Finish();
     clear = nullptr;
   }
   // The clear's lines shared out evenly over the blocks the gather draws; what a row reused from
   // the previous one or the cap leaves is cleared at the end.
-  int linesPerBlock = 0;
+  work.clear = clear;
   if (clear != nullptr && cols.count >= 8) {
     const i64 blockCount = rows.count * (cols.count / 8);
     const i64 lineCount = clear->Bytes() / 64;
-    linesPerBlock = static_cast<int>(
+    work.linesPerBlock = static_cast<int>(
         std::min<i64>(kMaxLinesPerBlock, (lineCount + blockCount - 1) / blockCount));
   }
 
@@ -157,22 +81,23 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
   const std::ptrdiff_t srcStride = src.stride;
   const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(rows.dstStep) * dstStride;
 
-  const bool mapped = routine == RowRoutine::Map || routine == RowRoutine::Runs;
-  const bool gather = routine == RowRoutine::Map;
   std::int32_t map[kColumnMapChunk];
   GatherBlock blocks[kColumnMapChunk / 8];
   std::int32_t runEnds[kColumnMapChunk];
   std::int8_t shapes[kColumnMapChunk / 8];
-  std::ptrdiff_t runs = 0;
-  const i64 chunk = mapped ? kColumnMapChunk : cols.count;
+  work.map = map;
+  work.blocks = blocks;
+  work.runEnds = runEnds;
+  work.shapes = shapes;
+  const i64 chunk = (routine.reads & kReadsColumnMap) != 0 ? kColumnMapChunk : cols.count;
   for (i64 p0 = 0; p0 < cols.count; p0 += chunk) {
     const std::ptrdiff_t n =
         static_cast<std::ptrdiff_t>(cols.count - p0 < chunk ? cols.count - p0 : chunk);
-    if (mapped) BuildColumnMap(cols, p0, n, map);
-    if (routine == RowRoutine::Runs) runs = FindRuns(map, n, runEnds);
-    if (gather) BuildGatherBlocks(map, n, src.width - 1, blocks);
-    const bool vectorRuns = setup.simd && setup.nearOne;
-    if (vectorRuns) {
+    work.count = n;
+    if (routine.reads & kReadsColumnMap) BuildColumnMap(cols, p0, n, map);
+    if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, runEnds);
+    if (routine.reads & kReadsGatherBlocks) BuildGatherBlocks(map, n, src.width - 1, blocks);
+    if (routine.reads & kReadsBlockShapes) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
         shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));
     }
@@ -180,7 +105,7 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
     AxisCursor row{rows.srcStart, rows.acc};
     // The gather prefetches the row it will read two rows later: a shrink reads source rows
     // too far apart for the hardware to foresee.
-    AxisCursor later = gather ? CursorAt(rows, 2) : row;
+    AxisCursor later = CursorAt(rows, 2);
     i64 dstRow = rows.dstStart;
     i64 previous = -1;
     for (i64 k = 0; k < rows.count; ++k) {
@@ -193,22 +118,9 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
       if (k > 0 && reuseRows && srcRow == previous) {
         CopyPixels(out, out + back, n);
       } else {
-        const Pixel* in = src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride;
-        if (gather && setup.avx) {
-          const std::ptrdiff_t ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride *
-                                       static_cast<std::ptrdiff_t>(sizeof(Pixel));
-          GatherBlocksAvx(out, in, blocks, map, n, ahead, clear, linesPerBlock);
-        } else if (gather) {
-          GatherBlocks(out, in, blocks, map, n, clear, linesPerBlock);
-        } else if (routine == RowRoutine::Runs) {
-          if (vectorRuns) {
-            GatherNearOneSsse3(out, in, map, shapes, src.width - 1, n);
-          } else {
-            CopyRuns(out, in, map, runEnds, runs, src.width - 1);
-          }
-        } else {
-          DrawRow(setup, out, in);
-        }
+        work.ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride *
+                     static_cast<std::ptrdiff_t>(sizeof(Pixel));
+        kernel(out, src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride, work);
       }
       previous = srcRow;
       row.Advance(rows);
@@ -217,7 +129,8 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
     }
   }
   if (clear != nullptr) clear->Finish();
-  if (gather && setup.avx) FenceStreamingStores();
+  // The vector kernels' streaming stores are fenced once, before the frame goes back.
+  if (kernel != routine.plainKernel) FenceStreamingStores();
 }
 
 }  // namespace tesselox

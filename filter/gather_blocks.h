@@ -5,6 +5,7 @@
 
 #include "filter/clear_outside.h"
 #include "filter/image_view.h"
+#include "filter/row_copy.h"
 
 namespace tesselox {
 
@@ -30,14 +31,16 @@ void BuildGatherBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t l
 void GatherBlocks(Pixel* dst, const Pixel* row, const GatherBlock* blocks, const std::int32_t* map,
                   std::ptrdiff_t n, ClearStream* clear, int linesPerBlock);
 
+#ifdef TESSELOX_X86
 // Twin of GatherBlocks for processors with AVX (HaveAvx): eight pixels packed by byte shuffles
 // into three 16-byte stores and, with a clear, the clear's lines streamed past the caches 32
 // bytes at a time between the blocks, so that the memory reads of the gather overlap the clear's
 // writes; the blocks then stream too where they fill whole lines. Call FenceStreamingStores after
 // the last row. It also prefetches the bytes `ahead` away from each block's sources, where the
-// row drawn two rows later reads (0 for none). Elsewhere the plain routine.
+// row drawn two rows later reads (0 for none).
 void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
                      const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                      ClearStream* clear, int linesPerBlock);
+#endif
 
 }  // namespace tesselox

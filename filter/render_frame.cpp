@@ -8,6 +8,7 @@
 
 #include "filter/clear_outside.h"
 #include "filter/copy_plan.h"
+#include "filter/copy_request.h"
 #include "filter/execute_copy.h"
 #include "filter/row_routine.h"
 
@@ -26,40 +27,34 @@ std::int32_t Clamp(std::int32_t v, std::int32_t cap) {
 }  // namespace
 
 void RenderFrame(FrameRecord& record, const ParameterValues& values) {
-  auto value = [&values](FieldId id) { return values[Index(id)]; };
   const std::int32_t capW = std::max(record.capacityWidth, 0);
   const std::int32_t capH = std::max(record.capacityHeight, 0);
-  const std::int32_t outW = AbsCapped(value(FieldId::Width), capW);
-  const std::int32_t outH = AbsCapped(value(FieldId::Height), capH);
+  const std::int32_t outW = AbsCapped(values[Index(FieldId::Width)], capW);
+  const std::int32_t outH = AbsCapped(values[Index(FieldId::Height)], capH);
 
   const ImageView src{record.current, Clamp(record.width, capW), Clamp(record.height, capH), capW};
   const ImageView dst{record.scratch, outW, outH, capW};
   record.height = outH;
   record.width = outW;
 
-  const CopyPlan plan = PlanCopy(
-      dst, value(FieldId::DstX), value(FieldId::DstY), value(FieldId::DstCx), value(FieldId::DstCy),
-      src, value(FieldId::SrcX), value(FieldId::SrcY), value(FieldId::SrcCx), value(FieldId::SrcCy),
-      value(FieldId::PhaseX), value(FieldId::PhaseY));
+  const CopyPlan plan = PlanCopy(dst, src, CopyRequestFrom(values));
   // The whole buffer ends up cleared, not only the output frame (the host may look past the
   // frame's lines). The pixels the copy will write are skipped (it writes every pixel of its
   // rectangle). A gather shares its rows' time with the clear; around other routines the clear
   // comes first, and around a narrow rectangle one long memset is faster than a short one per
   // line.
-  const RowRoutine routine = plan.draw ? ChooseRowRoutine(plan.cols) : RowRoutine::Map;
-  PixelRect drawn{};
+  const PixelRect drawn = DrawnRect(plan);
   if (plan.draw) {
-    drawn = PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
-                      static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
-                      static_cast<std::ptrdiff_t>(plan.cols.count),
-                      static_cast<std::ptrdiff_t>(plan.rows.count)};
-  }
-  if (plan.draw && ClearsAlongRows(routine)) {
-    ClearStream clear(record.scratch, capW, capH, drawn);
-    ExecuteCopy(dst, src, plan, routine, true, &clear);
+    const RowRoutineEntry& routine = PickRowRoutine(plan.cols);
+    if (routine.clearsAlongRows) {
+      ClearStream clear(record.scratch, capW, capH, drawn);
+      ExecuteCopy(dst, src, plan, routine, Kernels::Fastest, &clear);
+    } else {
+      ClearOutside(record.scratch, capW, capH, 2 * drawn.width >= capW ? drawn : PixelRect{});
+      ExecuteCopy(dst, src, plan, routine);
+    }
   } else {
-    ClearOutside(record.scratch, capW, capH, 2 * drawn.width >= capW ? drawn : PixelRect{});
-    if (plan.draw) ExecuteCopy(dst, src, plan, routine);
+    ClearOutside(record.scratch, capW, capH, PixelRect{});
   }
   std::swap(record.current, record.scratch);
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 namespace tesselox {
 
@@ -92,6 +93,20 @@ void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::in
 
 namespace {
 
+// Calls move(start, end, to, from) for run after run: destination pixels [start, end) at `to`,
+// their source pixels at `from`.
+template <typename Move>
+inline void ForEachRun(Pixel* dst, const Pixel* row, const std::int32_t* map,
+                       const std::int32_t* ends, std::ptrdiff_t runs, Move move) {
+  std::int32_t start = 0;
+  for (std::ptrdiff_t r = 0; r < runs; ++r) {
+    const std::int32_t end = ends[r];
+    move(start, end, reinterpret_cast<std::uint8_t*>(dst + start),
+         reinterpret_cast<const std::uint8_t*>(row + map[start]));
+    start = end;
+  }
+}
+
 // Every run moved as the same kChunks 16-byte moves, so that the loop does not branch on a
 // run's length; where the block would reach past the destination run or the source row, the
 // run is copied exactly.
@@ -100,18 +115,14 @@ void CopyRunsInBlocks(Pixel* dst, const Pixel* row, const std::int32_t* map,
                       const std::int32_t* ends, std::ptrdiff_t runs, std::int32_t lastColumn) {
   constexpr std::int32_t kSpan = (16 * kChunks + 5) / 6;  // pixels a block touches
   const std::int32_t n = ends[runs - 1];
-  std::int32_t start = 0;
-  for (std::ptrdiff_t r = 0; r < runs; ++r) {
-    const std::int32_t end = ends[r];
-    const auto* from = reinterpret_cast<const std::uint8_t*>(row + map[start]);
-    auto* to = reinterpret_cast<std::uint8_t*>(dst + start);
-    if (start + kSpan <= n && map[start] + kSpan <= lastColumn + 1) {
-      for (int c = 0; c < kChunks; ++c) std::memcpy(to + 16 * c, from + 16 * c, 16);
-    } else {
-      std::memcpy(to, from, static_cast<std::size_t>(end - start) * sizeof(Pixel));
-    }
-    start = end;
-  }
+  ForEachRun(dst, row, map, ends, runs,
+             [&](std::int32_t start, std::int32_t end, std::uint8_t* to, const std::uint8_t* from) {
+               if (start + kSpan <= n && map[start] + kSpan <= lastColumn + 1) {
+                 for (int c = 0; c < kChunks; ++c) std::memcpy(to + 16 * c, from + 16 * c, 16);
+               } else {
+                 std::memcpy(to, from, static_cast<std::size_t>(end - start) * sizeof(Pixel));
+               }
+             });
 }
 
 }  // namespace
@@ -123,42 +134,29 @@ void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::
   for (std::ptrdiff_t r = 1; r < runs; ++r) {
     longest = std::max(longest, ends[r] - ends[r - 1]);
   }
-  switch ((static_cast<std::ptrdiff_t>(longest) * 6 + 15) / 16) {
-    case 1:
-    case 2:
-      CopyRunsInBlocks<2>(dst, row, map, ends, runs, lastColumn);
-      return;
-    case 3:
-      CopyRunsInBlocks<3>(dst, row, map, ends, runs, lastColumn);
-      return;
-    case 4:
-      CopyRunsInBlocks<4>(dst, row, map, ends, runs, lastColumn);
-      return;
-    case 5:
-      CopyRunsInBlocks<5>(dst, row, map, ends, runs, lastColumn);
-      return;
-    case 6:
-      CopyRunsInBlocks<6>(dst, row, map, ends, runs, lastColumn);
-      return;
-    default:
-      break;
+  // Runs of up to six 16-byte moves in blocks of the longest run's size (two at least).
+  using Blocks = void (*)(Pixel*, const Pixel*, const std::int32_t*, const std::int32_t*,
+                          std::ptrdiff_t, std::int32_t);
+  static constexpr Blocks kInBlocks[] = {
+      CopyRunsInBlocks<2>, CopyRunsInBlocks<2>, CopyRunsInBlocks<2>, CopyRunsInBlocks<3>,
+      CopyRunsInBlocks<4>, CopyRunsInBlocks<5>, CopyRunsInBlocks<6>};
+  const std::ptrdiff_t chunks = (static_cast<std::ptrdiff_t>(longest) * 6 + 15) / 16;
+  if (chunks < static_cast<std::ptrdiff_t>(std::size(kInBlocks))) {
+    kInBlocks[chunks](dst, row, map, ends, runs, lastColumn);
+    return;
   }
   // Long runs: the length branch is rarely taken anew.
   const std::int32_t n = ends[runs - 1];
-  std::int32_t start = 0;
-  for (std::ptrdiff_t r = 0; r < runs; ++r) {
-    const std::int32_t end = ends[r];
-    const auto* from = reinterpret_cast<const std::uint8_t*>(row + map[start]);
-    auto* to = reinterpret_cast<std::uint8_t*>(dst + start);
-    const std::size_t size = static_cast<std::size_t>(end - start) * sizeof(Pixel);
-    // Up to 15 bytes past the run, less than three pixels, which later runs overwrite.
-    if (end + 3 <= n && map[end - 1] + 3 <= lastColumn) {
-      for (std::size_t o = 0; o < size; o += 16) std::memcpy(to + o, from + o, 16);
-    } else {
-      std::memcpy(to, from, size);
-    }
-    start = end;
-  }
+  ForEachRun(dst, row, map, ends, runs,
+             [&](std::int32_t start, std::int32_t end, std::uint8_t* to, const std::uint8_t* from) {
+               const std::size_t size = static_cast<std::size_t>(end - start) * sizeof(Pixel);
+               // Up to 15 bytes past the run, less than three pixels, which later runs overwrite.
+               if (end + 3 <= n && map[end - 1] + 3 <= lastColumn) {
+                 for (std::size_t o = 0; o < size; o += 16) std::memcpy(to + o, from + o, 16);
+               } else {
+                 std::memcpy(to, from, size);
+               }
+             });
 }
 
 int BlockShape(const std::int32_t* map) {

@@ -5,6 +5,11 @@
 
 #include "filter/image_view.h"
 
+// The vector twins below exist on x86 processors only; elsewhere the plain routines are all.
+#if defined(__x86_64__) || defined(__i386__)
+#define TESSELOX_X86 1
+#endif
+
 namespace tesselox {
 
 // The row routines of the copy. Each writes n consecutive destination pixels, left to right, and
@@ -16,15 +21,13 @@ void CopyPixels(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 // dst[k] = src[-k]: a 1:1 run read leftwards.
 void CopyPixelsReversed(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 
-// Twin of CopyPixelsReversed for processors with SSSE3 (HaveSsse3), which streams the run to
-// memory past the caches. Elsewhere the plain routine.
-void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
+// Whether the processor has SSSE3, and whether the processor and the system support AVX. False
+// on processors without the vector twins.
 bool HaveSsse3();
-// Whether the processor and the system support AVX (GatherBlocksAvx).
 bool HaveAvx();
 
-// Makes the streaming stores of the routines above visible before any later store; they need it
-// once before the frame goes back to the host, not after every row.
+// Makes the streaming stores of the vector twins visible before any later store; they need it
+// once before the frame goes back to the host, not after every row. Nothing where there are none.
 void FenceStreamingStores();
 
 // dst[k] = src[k * step]: an integer shrink, either direction.
@@ -54,13 +57,19 @@ void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::
 // columns, d (1..7) when they are seven with pixel d repeating pixel d - 1, else -1.
 int BlockShape(const std::int32_t* map);
 
+// dst[k] = value.
+void FillPixels(Pixel* dst, Pixel value, std::ptrdiff_t n);
+
+#ifdef TESSELOX_X86
+// Twin of CopyPixelsReversed for processors with SSSE3 (HaveSsse3), which streams the run to
+// memory past the caches.
+void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
+
 // GatherPixels for processors with SSSE3 (HaveSsse3), fast for blocks of eight destination
 // pixels whose shape (shapes[k / 8], from BlockShape) is not -1: an enlargement by less than
 // 8/7 makes nothing else. Other blocks are gathered pixel by pixel.
 void GatherNearOneSsse3(Pixel* dst, const Pixel* row, const std::int32_t* map,
                         const std::int8_t* shapes, std::int32_t lastColumn, std::ptrdiff_t n);
-
-// dst[k] = value.
-void FillPixels(Pixel* dst, Pixel value, std::ptrdiff_t n);
+#endif
 
 }  // namespace tesselox

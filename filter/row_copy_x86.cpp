@@ -1,3 +1,4 @@
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -5,9 +6,8 @@
 #include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef TESSELOX_X86
 #include <immintrin.h>
-#define TESSELOX_X86 1
 #endif
 
 namespace tesselox {
@@ -15,81 +15,71 @@ namespace tesselox {
 #ifdef TESSELOX_X86
 namespace {
 
-// Byte shuffles that reverse eight 6-byte pixels held in three 16-byte registers a, b, c:
-// output register r takes, from source register s, the bytes kReverse.masks[r][s] names (-128
-// for none).
-struct ReverseMasks {
-  alignas(16) std::int8_t masks[3][3][16];
+// Byte shuffles that assemble three 16-byte output registers, eight 6-byte pixels, from source
+// registers: output byte `out` (0..47) comes from the byte where(out) names. masks[r][s] holds what
+// output register r takes from source register slotStride * r + s (-128 for none).
+struct SourceByte {
+  int reg;
+  int byte;
 };
 
-constexpr ReverseMasks MakeReverseMasks() {
-  ReverseMasks m{};
+template <int kSlots>
+struct ShuffleMasks {
+  alignas(16) std::int8_t masks[3][kSlots][16];
+};
+
+template <int kSlots, typename Where>
+constexpr ShuffleMasks<kSlots> MakeShuffleMasks(Where where, int slotStride) {
+  ShuffleMasks<kSlots> m{};
   for (int r = 0; r < 3; ++r) {
-    for (int s = 0; s < 3; ++s) {
+    for (int s = 0; s < kSlots; ++s) {
       for (int i = 0; i < 16; ++i) {
-        const int out = 16 * r + i;
-        const int from = 6 * (7 - out / 6) + out % 6;
-        m.masks[r][s][i] = from / 16 == s ? static_cast<std::int8_t>(from % 16) : -128;
+        const SourceByte b = where(16 * r + i);
+        m.masks[r][s][i] = b.reg == slotStride * r + s ? static_cast<std::int8_t>(b.byte) : -128;
       }
     }
   }
   return m;
 }
 
-constexpr ReverseMasks kReverse = MakeReverseMasks();
+// Byte `from` of 48 loaded as three consecutive registers.
+constexpr SourceByte Loaded(int from) {
+  return SourceByte{from / 16, from % 16};
+}
+
+// Eight consecutive source pixels in three registers, reversed.
+constexpr ShuffleMasks<3> kReverse =
+    MakeShuffleMasks<3>([](int out) { return Loaded(6 * (7 - out / 6) + out % 6); }, 0);
 
 constexpr std::ptrdiff_t kPrefetchBytes = 512;
 
-// Shuffles that make eight destination pixels from eight consecutive source pixels held in
-// three registers, either one to one (shape 0) or with pixel d repeating pixel d - 1 (shape d,
-// 1 <= d <= 7; the eighth source pixel is then unused).
-struct RunMasks {
-  alignas(16) std::int8_t masks[8][3][3][16];
-};
-
-constexpr RunMasks MakeRunMasks() {
-  RunMasks m{};
+// Eight destination pixels from eight consecutive source pixels held in three registers, either
+// one to one (shape 0) or with pixel d repeating pixel d - 1 (shape d, 1 <= d <= 7; the eighth
+// source pixel is then unused).
+constexpr std::array<ShuffleMasks<3>, 8> MakeRunMasks() {
+  std::array<ShuffleMasks<3>, 8> m{};
   for (int shape = 0; shape < 8; ++shape) {
-    for (int r = 0; r < 3; ++r) {
-      for (int s = 0; s < 3; ++s) {
-        for (int i = 0; i < 16; ++i) {
-          const int out = 16 * r + i;
+    m[shape] = MakeShuffleMasks<3>(
+        [shape](int out) {
           const int pixel = out / 6;
           const int source = shape != 0 && pixel >= shape ? pixel - 1 : pixel;
-          const int from = 6 * source + out % 6;
-          m.masks[shape][r][s][i] = from / 16 == s ? static_cast<std::int8_t>(from % 16) : -128;
-        }
-      }
-    }
+          return Loaded(6 * source + out % 6);
+        },
+        0);
   }
   return m;
 }
 
-constexpr RunMasks kRunMasks = MakeRunMasks();
+constexpr std::array<ShuffleMasks<3>, 8> kRunMasks = MakeRunMasks();
 
-// Shuffles that pack eight 6-byte pixels, loaded two to a register (pixel 2s at bytes 0..5 of
-// register s, pixel 2s + 1 at bytes 8..13), into three 16-byte registers: output register r
-// takes, from registers r and r + 1, the bytes kPack.masks[r][0] and [r][1] name.
-struct PackMasks {
-  alignas(16) std::int8_t masks[3][2][16];
-};
-
-constexpr PackMasks MakePackMasks() {
-  PackMasks m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int s = 0; s < 2; ++s) {
-      for (int i = 0; i < 16; ++i) {
-        const int out = 16 * r + i;
-        const int pixel = out / 6;
-        const bool here = pixel / 2 == r + s;
-        m.masks[r][s][i] = here ? static_cast<std::int8_t>(8 * (pixel % 2) + out % 6) : -128;
-      }
-    }
-  }
-  return m;
-}
-
-constexpr PackMasks kPack = MakePackMasks();
+// Eight pixels loaded two to a register (pixel 2s at bytes 0..5 of register s, pixel 2s + 1 at
+// bytes 8..13), packed: output register r takes from registers r and r + 1.
+constexpr ShuffleMasks<2> kPack = MakeShuffleMasks<2>(
+    [](int out) {
+      const int pixel = out / 6;
+      return SourceByte{pixel / 2, 8 * (pixel % 2) + out % 6};
+    },
+    1);
 
 // The eight bytes at `first` in the low half, those at `second` in the high half.
 __attribute__((target("ssse3"))) inline __m128i LoadPair(const std::uint8_t* first,
@@ -97,6 +87,27 @@ __attribute__((target("ssse3"))) inline __m128i LoadPair(const std::uint8_t* fir
   const __m128i low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(first));
   return _mm_castps_si128(
       _mm_loadh_pi(_mm_castsi128_ps(low), reinterpret_cast<const __m64*>(second)));
+}
+
+// Loads the 48 bytes at `in` and stores at `out` the three registers the masks make of them,
+// streamed past the caches or not.
+__attribute__((target("ssse3"))) inline void ShuffleEight(const std::uint8_t* in,
+                                                          const ShuffleMasks<3>& masks,
+                                                          __m128i* out, bool stream) {
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
+  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
+  const auto* m = reinterpret_cast<const __m128i*>(masks.masks);
+  for (int r = 0; r < 3; ++r) {
+    const __m128i v = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, _mm_load_si128(m + 3 * r)),
+                                                _mm_shuffle_epi8(b, _mm_load_si128(m + 3 * r + 1))),
+                                   _mm_shuffle_epi8(c, _mm_load_si128(m + 3 * r + 2)));
+    if (stream) {
+      _mm_stream_si128(out + r, v);
+    } else {
+      _mm_storeu_si128(out + r, v);
+    }
+  }
 }
 
 }  // namespace
@@ -134,24 +145,13 @@ __attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(Pixel* dst, const 
     ++k;
   }
   const bool aligned = (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
-  const auto* masks = reinterpret_cast<const __m128i*>(kReverse.masks);
   for (; aligned && k + 8 <= n; k += 8) {
     const auto* in = reinterpret_cast<const std::uint8_t*>(src - k - 7);
     // The source is read downwards, which hardware prefetchers follow poorly.
     _mm_prefetch(
         reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(in) - kPrefetchBytes),
         _MM_HINT_T0);
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
-    auto* out = reinterpret_cast<__m128i*>(dst + k);
-    for (int r = 0; r < 3; ++r) {
-      const __m128i v =
-          _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, _mm_load_si128(masks + 3 * r)),
-                                    _mm_shuffle_epi8(b, _mm_load_si128(masks + 3 * r + 1))),
-                       _mm_shuffle_epi8(c, _mm_load_si128(masks + 3 * r + 2)));
-      _mm_stream_si128(out + r, v);
-    }
+    ShuffleEight(in, kReverse, reinterpret_cast<__m128i*>(dst + k), true);
   }
   _mm_sfence();
   CopyPixelsReversed(dst + k, src - k, n - k);
@@ -163,7 +163,6 @@ __attribute__((target("ssse3"))) void GatherNearOneSsse3(Pixel* dst, const Pixel
                                                          std::int32_t lastColumn,
                                                          std::ptrdiff_t n) {
   const bool aligned = (reinterpret_cast<std::uintptr_t>(dst) & 15) == 0;
-  const auto* masks = reinterpret_cast<const __m128i*>(kRunMasks.masks);
   std::ptrdiff_t k = 0;
   for (std::ptrdiff_t block = 0; k + 8 <= n; ++block, k += 8) {
     const int shape = shapes[block];
@@ -172,23 +171,8 @@ __attribute__((target("ssse3"))) void GatherNearOneSsse3(Pixel* dst, const Pixel
       for (int t = 0; t < 8; ++t) dst[k + t] = row[map[k + t]];
       continue;
     }
-    const auto* in = reinterpret_cast<const std::uint8_t*>(row + map[k]);
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
-    const __m128i* m = masks + 9 * shape;
-    auto* out = reinterpret_cast<__m128i*>(dst + k);
-    for (int r = 0; r < 3; ++r) {
-      const __m128i v =
-          _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, _mm_load_si128(m + 3 * r)),
-                                    _mm_shuffle_epi8(b, _mm_load_si128(m + 3 * r + 1))),
-                       _mm_shuffle_epi8(c, _mm_load_si128(m + 3 * r + 2)));
-      if (aligned) {
-        _mm_stream_si128(out + r, v);
-      } else {
-        _mm_storeu_si128(out + r, v);
-      }
-    }
+    ShuffleEight(reinterpret_cast<const std::uint8_t*>(row + map[k]), kRunMasks[shape],
+                 reinterpret_cast<__m128i*>(dst + k), aligned);
   }
   _mm_sfence();
   for (; k < n; ++k) dst[k] = row[map[k]];
@@ -277,11 +261,8 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
 
 #else
 
-void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
-                     const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
-                     ClearStream* clear, int linesPerBlock) {
-  (void)ahead;
-  GatherBlocks(dst, row, blocks, map, n, clear, linesPerBlock);
+bool HaveSsse3() {
+  return false;
 }
 
 bool HaveAvx() {
@@ -289,20 +270,6 @@ bool HaveAvx() {
 }
 
 void FenceStreamingStores() {}
-
-void GatherNearOneSsse3(Pixel* dst, const Pixel* row, const std::int32_t* map,
-                        const std::int8_t* shapes, std::int32_t lastColumn, std::ptrdiff_t n) {
-  (void)shapes;
-  GatherPixels(dst, row, map, lastColumn, n);
-}
-
-bool HaveSsse3() {
-  return false;
-}
-
-void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src, std::ptrdiff_t n) {
-  CopyPixelsReversed(dst, src, n);
-}
 
 #endif
 

@@ -1,6 +1,13 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "filter/clear_outside.h"
 #include "filter/copy_plan.h"
+#include "filter/gather_blocks.h"
+#include "filter/image_view.h"
 
 namespace tesselox {
 
@@ -16,16 +23,64 @@ enum class RowRoutine {
   Map,          // anything: a column map built once per frame (in bounded chunks)
 };
 
-inline constexpr RowRoutine kAllRowRoutines[] = {
-    RowRoutine::Copy,   RowRoutine::Reverse, RowRoutine::Strided, RowRoutine::RepeatTwice,
-    RowRoutine::Repeat, RowRoutine::Runs,    RowRoutine::Map};
+// What a row kernel reads. The copy fills it once per frame from the column plan, once per
+// chunk of the column map (for the kernels that read the map) and once per row.
+struct RowWork {
+  // Once per frame.
+  std::ptrdiff_t leftmost;   // source column of the leftmost pixel
+  std::ptrdiff_t step;       // source step per pixel, read left to right (1:1 and shrinks)
+  std::ptrdiff_t walkFirst;  // source column of the walk's first pixel
+  std::ptrdiff_t walkStep;   // +1 or -1: the source's direction along the walk
+  std::ptrdiff_t factor;     // enlargements: pixels per source pixel (0 for others)
+  std::ptrdiff_t firstRun;   // enlargements: pixels taking the first source pixel
+  std::ptrdiff_t inside;     // pixels before the edge repeat
+  std::ptrdiff_t edge;       // the repeated edge column
+  std::int32_t lastColumn;   // the source row's last pixel
+  bool nearOne;              // an enlargement by less than 8/7
+  // Once per chunk: pixels to draw, and the column map's forms the routine asked for.
+  std::ptrdiff_t count;
+  const std::int32_t* map;
+  const std::int32_t* runEnds;
+  std::ptrdiff_t runs;
+  const GatherBlock* blocks;
+  const std::int8_t* shapes;
+  // Once per row: how far away the row drawn two rows later lies, in bytes, and the clear that
+  // shares the row's time (only for a routine that clears along rows).
+  std::ptrdiff_t ahead;
+  ClearStream* clear;
+  int linesPerBlock;
+};
 
-// True when `routine` produces the plan's columns exactly.
-bool RowRoutineFits(RowRoutine routine, const AxisPlan& cols);
+// Draws one row (or one chunk of a mapped row) at `out` from the source row `row`.
+using RowKernel = void (*)(Pixel* out, const Pixel* row, const RowWork& work);
 
-// The one place that picks a routine for a frame: the most specialised one that fits.
-RowRoutine ChooseRowRoutine(const AxisPlan& cols);
+// What a routine reads of the column map, built per chunk: bits of RowRoutineEntry::reads.
+inline constexpr unsigned kReadsColumnMap = 1;
+inline constexpr unsigned kReadsRunEnds = 2;
+inline constexpr unsigned kReadsGatherBlocks = 4;
+inline constexpr unsigned kReadsBlockShapes = 8;
 
-const char* RowRoutineName(RowRoutine routine);
+struct RowRoutineEntry {
+  RowRoutine id;
+  const char* name;
+  bool (*fits)(const AxisPlan& cols);  // true when the routine produces the plan's columns exactly
+  RowKernel kernel;                    // the fastest this processor has (its vector twin, if any)
+  RowKernel plainKernel;               // the portable kernel, which the vector twin must match
+  unsigned reads;                      // kReads... bits; 0 for a routine that reads no map
+  bool clearsAlongRows;                // carries out a clear while it draws, sharing the rows' time
+};
+
+// The table of routines, most specialised first; Map, which fits anything, last. The kernels
+// are chosen for the processor on the first call, once per process.
+std::span<const RowRoutineEntry> RowRoutines();
+
+// The one place that picks a routine: the first in the table that fits the columns.
+const RowRoutineEntry& PickRowRoutine(const AxisPlan& cols);
+
+// The routine `id` if it fits the columns, else Map: for tests that force a routine.
+const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& cols);
+
+// The per-frame part of the work for these columns.
+RowWork RowWorkFor(const AxisPlan& cols, std::int32_t lastColumn);
 
 }  // namespace tesselox

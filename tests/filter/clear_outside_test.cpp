@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "filter/render_frame.h"
+#include "expected_frame.h"
 #include "reference_model.h"
 #include "test_image.h"
 
@@ -18,25 +19,36 @@ namespace {
 
 const Pixel kDirt{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}};
 
+// A buffer of `lines` lines of `stride` pixels and the rectangle a clear keeps.
+struct ClearCase {
+  const char* name;
+  std::ptrdiff_t stride, lines;
+  PixelRect keep;
+};
+
+// Both kinds of clear on every case: small buffers with every corner, edge and empty rectangle,
+// and lines long enough for whole 64-byte lines between the kept spans.
+const std::vector<ClearCase> kClearCases = {
+    {"middle", 9, 7, {2, 3, 4, 2}},
+    {"whole buffer", 9, 7, {0, 0, 9, 7}},
+    {"full lines", 9, 7, {0, 2, 9, 3}},
+    {"top left corner", 9, 7, {0, 0, 1, 1}},
+    {"bottom right corner", 9, 7, {8, 6, 1, 1}},
+    {"one column", 9, 7, {4, 0, 1, 7}},
+    {"one line", 9, 7, {1, 6, 7, 1}},
+    {"empty width clears all", 9, 7, {3, 3, 0, 2}},
+    {"empty height clears all", 9, 7, {3, 3, 2, 0}},
+    {"one by one buffer", 1, 1, {0, 0, 1, 1}},
+    {"narrow rectangle, long gaps", 40, 9, {5, 2, 7, 4}},
+    {"gaps shorter than a line", 40, 9, {2, 1, 36, 6}},
+    {"full lines, long", 40, 9, {0, 3, 40, 2}},
+    {"nothing kept", 40, 9, {0, 0, 0, 0}},
+    {"everything kept", 40, 9, {0, 0, 40, 9}},
+    {"small buffer", 5, 3, {1, 1, 2, 1}},
+};
+
 TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
-  struct Case {
-    const char* name;
-    std::ptrdiff_t stride, lines;
-    PixelRect keep;
-  };
-  const std::vector<Case> cases = {
-      {"middle", 9, 7, {2, 3, 4, 2}},
-      {"whole buffer", 9, 7, {0, 0, 9, 7}},
-      {"full lines", 9, 7, {0, 2, 9, 3}},
-      {"top left corner", 9, 7, {0, 0, 1, 1}},
-      {"bottom right corner", 9, 7, {8, 6, 1, 1}},
-      {"one column", 9, 7, {4, 0, 1, 7}},
-      {"one line", 9, 7, {1, 6, 7, 1}},
-      {"empty width clears all", 9, 7, {3, 3, 0, 2}},
-      {"empty height clears all", 9, 7, {3, 3, 2, 0}},
-      {"one by one buffer", 1, 1, {0, 0, 1, 1}},
-  };
-  for (const auto& c : cases) {
+  for (const ClearCase& c : kClearCases) {
     SCOPED_TRACE(c.name);
     std::vector<Pixel> buffer(static_cast<std::size_t>(c.stride * c.lines) + 2, kDirt);
     ClearOutside(buffer.data() + 1, c.stride, c.lines, c.keep);
@@ -58,20 +70,7 @@ TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
 // byte (a streaming store there would share no line with the kept pixels), and zeroing the runs
 // leaves the same buffer as ClearOutside, wherever the buffer starts relative to a line.
 TEST(ClearOutsideTest, StreamHandsOutWholeLinesOfTheSameClear) {
-  struct Case {
-    const char* name;
-    std::ptrdiff_t stride, lines;
-    PixelRect keep;
-  };
-  const std::vector<Case> cases = {
-      {"narrow rectangle, long gaps", 40, 9, {5, 2, 7, 4}},
-      {"gaps shorter than a line", 40, 9, {2, 1, 36, 6}},
-      {"full lines", 40, 9, {0, 3, 40, 2}},
-      {"nothing kept", 40, 9, {0, 0, 0, 0}},
-      {"everything kept", 40, 9, {0, 0, 40, 9}},
-      {"small buffer", 5, 3, {1, 1, 2, 1}},
-  };
-  for (const auto& c : cases) {
+  for (const ClearCase& c : kClearCases) {
     for (std::size_t shift = 0; shift < 11; ++shift) {
       SCOPED_TRACE(std::string(c.name) + ", shifted by " + std::to_string(shift));
       const auto size = static_cast<std::size_t>(c.stride * c.lines);
@@ -147,17 +146,12 @@ TEST(ClearOutsideTest, RenderFrameEqualsFullClearPlusReferenceWalk) {
     RenderFrame(record, v);
     ASSERT_EQ(record.current, scratch.data());
 
-    const std::int32_t outW = std::min(std::abs(v[Index(FieldId::Width)]), capW);
-    const std::int32_t outH = std::min(std::abs(v[Index(FieldId::Height)]), capH);
+    const std::int32_t outW = OutputSize(v[Index(FieldId::Width)], capW);
+    const std::int32_t outH = OutputSize(v[Index(FieldId::Height)], capH);
     const ImageView src{current.data(), std::clamp(frameW, 0, capW), std::clamp(frameH, 0, capH),
                         capW};
     const ImageView dst{want.data(), outW, outH, capW};
-    ReferenceCopy(
-        dst, src,
-        CopyArgs{v[Index(FieldId::DstX)], v[Index(FieldId::DstY)], v[Index(FieldId::DstCx)],
-                 v[Index(FieldId::DstCy)], v[Index(FieldId::SrcX)], v[Index(FieldId::SrcY)],
-                 v[Index(FieldId::SrcCx)], v[Index(FieldId::SrcCy)], v[Index(FieldId::PhaseX)],
-                 v[Index(FieldId::PhaseY)]});
+    ReferenceCopy(dst, src, CopyRequestFrom(v));
     ASSERT_EQ(scratch.back(), kDirt) << "wrote past the capacity";
     for (std::size_t k = 0; k < size; ++k) {
       ASSERT_EQ(scratch[k], want[k]) << "pixel " << k % capW << "," << k / capW;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <random>
@@ -9,28 +10,58 @@
 #include <utility>
 #include <vector>
 
+#include "guarded_buffer.h"
 #include "reference_model.h"
 #include "test_image.h"
 
 namespace tesselox::test {
 namespace {
 
-void Copy(GuardedImage& dst, GuardedImage& src, const CopyArgs& a) {
-  CopyNearest(dst.View(), a.dx, a.dy, a.dcx, a.dcy, src.View(), a.sx, a.sy, a.scx, a.scy, a.px,
-              a.py);
+// Through the documented twelve-argument entry, which every other test reaches through the
+// request form.
+void Copy(GuardedImage& dst, GuardedImage& src, const CopyRequest& a) {
+  CopyNearest(dst.View(), a.x.corner, a.y.corner, a.x.extent, a.y.extent, src.View(),
+              a.x.sourceCorner, a.y.sourceCorner, a.x.sourceExtent, a.y.sourceExtent, a.x.phase,
+              a.y.phase);
 }
 
-std::string Describe(const CopyArgs& a, std::int32_t dw, std::int32_t dh, std::int32_t sw,
+std::string Describe(const CopyRequest& a, std::int32_t dw, std::int32_t dh, std::int32_t sw,
                      std::int32_t sh) {
   return "dst " + std::to_string(dw) + "x" + std::to_string(dh) + " src " + std::to_string(sw) +
-         "x" + std::to_string(sh) + " d(" + std::to_string(a.dx) + "," + std::to_string(a.dy) +
-         "," + std::to_string(a.dcx) + "," + std::to_string(a.dcy) + ") s(" + std::to_string(a.sx) +
-         "," + std::to_string(a.sy) + "," + std::to_string(a.scx) + "," + std::to_string(a.scy) +
-         ") p(" + std::to_string(a.px) + "," + std::to_string(a.py) + ")";
+         "x" + std::to_string(sh) + " " + test::Describe(a);
+}
+
+// A request of ten values drawn one after the other, draw(k) for k = 0..9: destination corner,
+// destination extent, source corner, source extent, each x then y, then the phases (the order the
+// random cases were first drawn in, which keeps them the same cases).
+template <typename Draw>
+CopyRequest DrawRequest(Draw draw) {
+  std::int32_t v[10];
+  for (int k = 0; k < 10; ++k) v[k] = draw(k);
+  return CopyRequest{{v[0], v[2], v[4], v[6], v[8]}, {v[1], v[3], v[5], v[7], v[9]}};
+}
+
+// 20000 random cases from `seed`: four image sizes (dw, dh, sw, sh) from the ranges in `sizes`,
+// then a request whose ten values, drawn as DrawRequest draws them, lie within +-reach[k] (0 when
+// reach[k] is 0). Stops at the first fatal failure.
+template <typename Check>
+void ForEachRandomCase(std::uint32_t seed, const std::array<int, 8>& sizes,
+                       const std::array<int, 10>& reach, Check check) {
+  std::mt19937 rng(seed);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int iteration = 0; iteration < 20000; ++iteration) {
+    const std::int32_t dw = pick(sizes[0], sizes[1]), dh = pick(sizes[2], sizes[3]);
+    const std::int32_t sw = pick(sizes[4], sizes[5]), sh = pick(sizes[6], sizes[7]);
+    const CopyRequest a =
+        DrawRequest([&](int k) { return reach[k] != 0 ? pick(-reach[k], reach[k]) : 0; });
+    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
+    check(dw, dh, sw, sh, a);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
 }
 
 // Every destination pixel holds what the model says (phase 0), or stays blank.
-void ExpectMatchesModel(const GuardedImage& dst, const GuardedImage& src, const CopyArgs& a) {
+void ExpectMatchesModel(const GuardedImage& dst, const GuardedImage& src, const CopyRequest& a) {
   ASSERT_TRUE(dst.GuardsIntact()) << "wrote outside the destination";
   for (std::int32_t y = 0; y < dst.Height(); ++y) {
     for (std::int32_t x = 0; x < dst.Width(); ++x) {
@@ -71,7 +102,7 @@ TEST(CopyNearestTest, RowExamples) {
     SCOPED_TRACE(e.name);
     GuardedImage src(10, 1, false);
     GuardedImage dst(e.dstWidth, 1, true);
-    Copy(dst, src, CopyArgs{e.dx, 0, e.dcx, 1, e.sx, 0, e.scx, 1, e.px, 0});
+    Copy(dst, src, CopyRequest{{e.dx, e.dcx, e.sx, e.scx, e.px}, {0, 1, 0, 1, 0}});
     EXPECT_TRUE(dst.GuardsIntact());
     std::vector<bool> written(static_cast<std::size_t>(e.dstWidth), false);
     for (const auto& [d, s] : e.pairs) {
@@ -91,24 +122,24 @@ TEST(CopyNearestTest, EdgeCasesMatchModel) {
   struct Case {
     const char* name;
     std::int32_t dw, dh, sw, sh;
-    CopyArgs a;
+    CopyRequest a;
   };
   const std::vector<Case> cases = {
-      {"mirrored run starting at column W", 8, 4, 8, 4, {8, 0, -5, 2, 0, 0, 5, 2, 0, 0}},
-      {"mirrored rows starting at row H", 4, 8, 4, 8, {0, 8, 2, -5, 0, 0, 2, 5, 0, 0}},
-      {"destination wholly left", 8, 4, 8, 4, {-5, 0, 5, 2, 0, 0, 5, 2, 0, 0}},
-      {"destination wholly above", 8, 4, 8, 4, {0, -4, 3, 4, 0, 0, 3, 4, 0, 0}},
-      {"source wholly right", 8, 4, 8, 4, {0, 0, 4, 4, 8, 0, 4, 4, 0, 0}},
-      {"source wholly left, mirrored", 8, 4, 8, 4, {0, 0, 4, 4, -1, 0, -4, 4, 0, 0}},
-      {"mirrored source past left edge", 8, 4, 8, 4, {0, 0, 8, 4, 2, 0, -8, 4, 0, 0}},
-      {"mirrored source past far edge", 8, 4, 8, 4, {0, 0, 8, 4, 10, 0, -8, 4, 0, 0}},
-      {"source left of image, upscaled", 8, 4, 8, 4, {0, 0, 8, 4, -3, 0, 5, 4, 0, 0}},
-      {"both mirrored", 6, 6, 6, 6, {5, 5, -6, -6, 5, 5, -6, -6, 0, 0}},
-      {"one by one", 5, 5, 5, 5, {2, 3, 1, 1, 4, 1, 3, 3, 0, 0}},
-      {"one by one, source outside", 5, 5, 5, 5, {2, 3, 1, 1, 5, 1, 3, 3, 0, 0}},
-      {"rectangle past every edge", 6, 5, 7, 4, {-3, -2, 12, 11, -2, -1, 11, 7, 0, 0}},
-      {"mirrored past every edge", 6, 5, 7, 4, {8, 7, -12, -11, 9, 5, -11, -7, 0, 0}},
-      {"shrink 7 to 3", 10, 1, 10, 1, {0, 0, 3, 1, 0, 0, 7, 1, 0, 0}},
+      {"mirrored run starting at column W", 8, 4, 8, 4, {{8, -5, 0, 5, 0}, {0, 2, 0, 2, 0}}},
+      {"mirrored rows starting at row H", 4, 8, 4, 8, {{0, 2, 0, 2, 0}, {8, -5, 0, 5, 0}}},
+      {"destination wholly left", 8, 4, 8, 4, {{-5, 5, 0, 5, 0}, {0, 2, 0, 2, 0}}},
+      {"destination wholly above", 8, 4, 8, 4, {{0, 3, 0, 3, 0}, {-4, 4, 0, 4, 0}}},
+      {"source wholly right", 8, 4, 8, 4, {{0, 4, 8, 4, 0}, {0, 4, 0, 4, 0}}},
+      {"source wholly left, mirrored", 8, 4, 8, 4, {{0, 4, -1, -4, 0}, {0, 4, 0, 4, 0}}},
+      {"mirrored source past left edge", 8, 4, 8, 4, {{0, 8, 2, -8, 0}, {0, 4, 0, 4, 0}}},
+      {"mirrored source past far edge", 8, 4, 8, 4, {{0, 8, 10, -8, 0}, {0, 4, 0, 4, 0}}},
+      {"source left of image, upscaled", 8, 4, 8, 4, {{0, 8, -3, 5, 0}, {0, 4, 0, 4, 0}}},
+      {"both mirrored", 6, 6, 6, 6, {{5, -6, 5, -6, 0}, {5, -6, 5, -6, 0}}},
+      {"one by one", 5, 5, 5, 5, {{2, 1, 4, 3, 0}, {3, 1, 1, 3, 0}}},
+      {"one by one, source outside", 5, 5, 5, 5, {{2, 1, 5, 3, 0}, {3, 1, 1, 3, 0}}},
+      {"rectangle past every edge", 6, 5, 7, 4, {{-3, 12, -2, 11, 0}, {-2, 11, -1, 7, 0}}},
+      {"mirrored past every edge", 6, 5, 7, 4, {{8, -12, 9, -11, 0}, {7, -11, 5, -7, 0}}},
+      {"shrink 7 to 3", 10, 1, 10, 1, {{0, 3, 0, 7, 0}, {0, 1, 0, 1, 0}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -120,10 +151,10 @@ TEST(CopyNearestTest, EdgeCasesMatchModel) {
 }
 
 TEST(CopyNearestTest, ZeroExtentsAndEmptyImagesDrawNothing) {
-  const std::vector<CopyArgs> zeroes = {{0, 0, 0, 4, 0, 0, 4, 4, 0, 0},
-                                        {0, 0, 4, 0, 0, 0, 4, 4, 0, 0},
-                                        {0, 0, 4, 4, 0, 0, 0, 4, 0, 0},
-                                        {0, 0, 4, 4, 0, 0, 4, 0, 0, 0}};
+  const std::vector<CopyRequest> zeroes = {{{0, 0, 0, 4, 0}, {0, 4, 0, 4, 0}},
+                                           {{0, 4, 0, 4, 0}, {0, 0, 0, 4, 0}},
+                                           {{0, 4, 0, 0, 0}, {0, 4, 0, 4, 0}},
+                                           {{0, 4, 0, 4, 0}, {0, 4, 0, 0, 0}}};
   for (const auto& a : zeroes) {
     GuardedImage src(4, 4, false), dst(4, 4, true);
     Copy(dst, src, a);
@@ -131,7 +162,7 @@ TEST(CopyNearestTest, ZeroExtentsAndEmptyImagesDrawNothing) {
   }
   for (auto [w, h] : {std::pair{0, 4}, std::pair{4, 0}, std::pair{0, 0}}) {
     GuardedImage empty(w, h, false), full(4, 4, false), dst(4, 4, true), blankDst(w, h, true);
-    const CopyArgs a{0, 0, 4, 4, 0, 0, 4, 4, 0, 0};
+    const CopyRequest a{{0, 4, 0, 4, 0}, {0, 4, 0, 4, 0}};
     Copy(dst, empty, a);      // empty source
     Copy(blankDst, full, a);  // empty destination
     EXPECT_TRUE(dst.GuardsIntact());
@@ -144,52 +175,35 @@ TEST(CopyNearestTest, ZeroExtentsAndEmptyImagesDrawNothing) {
 
 // Random small geometry, phase 0: exactly the model's pixels are written.
 TEST(CopyNearestTest, RandomGeometryMatchesModel) {
-  std::mt19937 rng(20261207);
-  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int iteration = 0; iteration < 20000; ++iteration) {
-    const std::int32_t dw = pick(0, 9), dh = pick(0, 7), sw = pick(0, 9), sh = pick(0, 7);
-    const CopyArgs a{pick(-12, 12),
-                     pick(-10, 10),
-                     pick(-20, 20),
-                     pick(-16, 16),
-                     pick(-12, 12),
-                     pick(-10, 10),
-                     pick(-20, 20),
-                     pick(-16, 16),
-                     0,
-                     0};
-    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
-    GuardedImage src(sw, sh, false), dst(dw, dh, true);
-    Copy(dst, src, a);
-    ExpectMatchesModel(dst, src, a);
-    if (HasFatalFailure()) return;
-  }
+  ForEachRandomCase(
+      20261207, {0, 9, 0, 7, 0, 9, 0, 7}, {12, 10, 20, 16, 12, 10, 20, 16, 0, 0},
+      [](std::int32_t dw, std::int32_t dh, std::int32_t sw, std::int32_t sh, const CopyRequest& a) {
+        GuardedImage src(sw, sh, false), dst(dw, dh, true);
+        Copy(dst, src, a);
+        ExpectMatchesModel(dst, src, a);
+      });
 }
 
 // Random geometry with any phase: the same result as the plain walk, every written pixel in the
 // destination and every read pixel from the source image (guards carry their own tag).
 TEST(CopyNearestTest, RandomPhasesMatchReferenceWalk) {
-  std::mt19937 rng(7);
-  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int iteration = 0; iteration < 20000; ++iteration) {
-    const std::int32_t dw = pick(1, 12), dh = pick(1, 8), sw = pick(1, 9), sh = pick(1, 7);
-    const CopyArgs a{pick(-14, 14), pick(-10, 10), pick(-24, 24), pick(-16, 16), pick(-12, 12),
-                     pick(-10, 10), pick(-20, 20), pick(-16, 16), pick(-30, 30), pick(-30, 30)};
-    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
-    GuardedImage src(sw, sh, false), dst(dw, dh, true), want(dw, dh, true);
-    Copy(dst, src, a);
-    ReferenceCopy(want.View(), src.View(), a);
-    ASSERT_TRUE(dst.GuardsIntact());
-    for (std::int32_t y = 0; y < dh; ++y) {
-      for (std::int32_t x = 0; x < dw; ++x) {
-        ASSERT_EQ(dst.At(x, y), want.At(x, y)) << "at " << x << "," << y;
-        if (!IsZero(dst.At(x, y))) {
-          const auto from = TagOf(dst.At(x, y));
-          ASSERT_TRUE(from && from->x < sw && from->y < sh) << "read outside the source";
+  ForEachRandomCase(
+      7, {1, 12, 1, 8, 1, 9, 1, 7}, {14, 10, 24, 16, 12, 10, 20, 16, 30, 30},
+      [](std::int32_t dw, std::int32_t dh, std::int32_t sw, std::int32_t sh, const CopyRequest& a) {
+        GuardedImage src(sw, sh, false), dst(dw, dh, true), want(dw, dh, true);
+        Copy(dst, src, a);
+        ReferenceCopy(want.View(), src.View(), a);
+        ASSERT_TRUE(dst.GuardsIntact());
+        for (std::int32_t y = 0; y < dh; ++y) {
+          for (std::int32_t x = 0; x < dw; ++x) {
+            ASSERT_EQ(dst.At(x, y), want.At(x, y)) << "at " << x << "," << y;
+            if (!IsZero(dst.At(x, y))) {
+              const auto from = TagOf(dst.At(x, y));
+              ASSERT_TRUE(from && from->x < sw && from->y < sh) << "read outside the source";
+            }
+          }
         }
-      }
-    }
-  }
+      });
 }
 
 // A phase pushes the far end of a run one source pixel past the image: the edge repeats, and
@@ -197,16 +211,16 @@ TEST(CopyNearestTest, RandomPhasesMatchReferenceWalk) {
 TEST(CopyNearestTest, PhaseOvershootRepeatsEdge) {
   struct Case {
     const char* name;
-    CopyArgs a;
+    CopyRequest a;
     std::int32_t sw, sh;
     Position at;    // destination pixel that would read past the source
     Position want;  // the edge pixel it takes instead
   };
   const std::vector<Case> cases = {
-      {"columns", {0, 0, 6, 1, 0, 0, 3, 1, 1, 0}, 3, 1, {5, 0}, {2, 0}},
-      {"rows", {0, 0, 1, 6, 0, 0, 1, 3, 0, 1}, 1, 3, {0, 5}, {0, 2}},
-      {"mirrored source", {0, 0, 6, 1, 2, 0, -3, 1, 1, 0}, 3, 1, {5, 0}, {0, 0}},
-      {"mirrored destination", {5, 0, -6, 1, 0, 0, 3, 1, 1, 0}, 3, 1, {0, 0}, {2, 0}},
+      {"columns", {{0, 6, 0, 3, 1}, {0, 1, 0, 1, 0}}, 3, 1, {5, 0}, {2, 0}},
+      {"rows", {{0, 1, 0, 1, 0}, {0, 6, 0, 3, 1}}, 1, 3, {0, 5}, {0, 2}},
+      {"mirrored source", {{0, 6, 2, -3, 1}, {0, 1, 0, 1, 0}}, 3, 1, {5, 0}, {0, 0}},
+      {"mirrored destination", {{5, -6, 0, 3, 1}, {0, 1, 0, 1, 0}}, 3, 1, {0, 0}, {2, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -227,17 +241,17 @@ TEST(CopyNearestTest, ExtremeValuesStayInside) {
     return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(rng)];
   };
   for (int iteration = 0; iteration < 20000; ++iteration) {
-    CopyArgs a{any(), any(), any(), any(), any(), any(), any(), any(), 0, 0};
+    CopyRequest a = DrawRequest([&](int k) { return k < 8 ? any() : 0; });
     if (iteration % 2 == 1) {
-      a.px = any();
-      a.py = any();
+      a.x.phase = any();
+      a.y.phase = any();
     }
     SCOPED_TRACE(Describe(a, 7, 5, 6, 4));
     GuardedImage src(6, 4, false), dst(7, 5, true);
     Copy(dst, src, a);
     ASSERT_TRUE(dst.GuardsIntact());
     ASSERT_TRUE(src.GuardsIntact());
-    if (a.px == 0 && a.py == 0) {
+    if (a.x.phase == 0 && a.y.phase == 0) {
       ExpectMatchesModel(dst, src, a);
       if (HasFatalFailure()) return;
     }

@@ -14,6 +14,7 @@
 #include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
 #include "filter/row_routine.h"
+#include "guarded_buffer.h"
 #include "reference_model.h"
 #include "test_image.h"
 
@@ -24,21 +25,26 @@ const Pixel kDirt{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}};
 
 struct Geometry {
   std::int32_t dw, dh, sw, sh;
-  CopyArgs a;
+  CopyRequest a;
 };
 
 std::string Describe(const Geometry& g) {
-  const CopyArgs& a = g.a;
   return "dst " + std::to_string(g.dw) + "x" + std::to_string(g.dh) + " src " +
-         std::to_string(g.sw) + "x" + std::to_string(g.sh) + " d(" + std::to_string(a.dx) + "," +
-         std::to_string(a.dy) + "," + std::to_string(a.dcx) + "," + std::to_string(a.dcy) + ") s(" +
-         std::to_string(a.sx) + "," + std::to_string(a.sy) + "," + std::to_string(a.scx) + "," +
-         std::to_string(a.scy) + ") p(" + std::to_string(a.px) + "," + std::to_string(a.py) + ")";
+         std::to_string(g.sw) + "x" + std::to_string(g.sh) + " " + test::Describe(g.a);
 }
 
-CopyPlan Plan(GuardedImage& dst, GuardedImage& src, const CopyArgs& a) {
-  return PlanCopy(dst.View(), a.dx, a.dy, a.dcx, a.dcy, src.View(), a.sx, a.sy, a.scx, a.scy, a.px,
-                  a.py);
+// The plan of a copy between images of the geometry's sizes (planning reads only the sizes).
+CopyPlan Plan(const Geometry& g) {
+  return PlanCopy(ImageView{nullptr, g.dw, g.dh, g.dw}, ImageView{nullptr, g.sw, g.sh, g.sw}, g.a);
+}
+
+// The routines in the table, by id.
+const RowRoutineEntry& Routine(RowRoutine id) {
+  for (const RowRoutineEntry& r : RowRoutines()) {
+    if (r.id == id) return r;
+  }
+  ADD_FAILURE() << "no routine " << static_cast<int>(id);
+  return RowRoutines().back();
 }
 
 // Extents in the ratios the fast paths look for (1:1, integer shrink, 2x and other integer
@@ -103,16 +109,11 @@ class GeometrySource {
     auto corner = [this](int size, int max) {
       return Pick(0, 2) != 0 ? Pick(0, size - 1) : Pick(-max, 2 * max);
     };
-    g.a = CopyArgs{corner(g.dw, maxW),
-                   corner(g.dh, maxH),
-                   dcx,
-                   dcy,
-                   corner(g.sw, maxW),
-                   corner(g.sh, maxH),
-                   scx,
-                   scy,
-                   Phase(),
-                   Phase()};
+    // Drawn in this order: the cases depend on it.
+    const std::int32_t dx = corner(g.dw, maxW), dy = corner(g.dh, maxH);
+    const std::int32_t sx = corner(g.sw, maxW), sy = corner(g.sh, maxH);
+    const std::int32_t px = Phase(), py = Phase();
+    g.a = CopyRequest{{dx, dcx, sx, scx, px}, {dy, dcy, sy, scy, py}};
     return g;
   }
 
@@ -120,19 +121,35 @@ class GeometrySource {
   std::mt19937 rng_;
 };
 
-// Runs `routine` on the geometry and compares the whole destination, guards included, with
-// the plain walk. Returns false (after reporting) on the first difference.
-bool MatchesReference(const Geometry& g, RowRoutine routine, bool simd = true) {
+// Calls `check` with every random geometry of `iterations` from `seed` that draws something.
+template <typename Check>
+void ForEachDrawnGeometry(std::uint32_t seed, int iterations, int maxW, int maxH, Check check) {
+  GeometrySource source(seed);
+  for (int iteration = 0; iteration < iterations; ++iteration) {
+    const Geometry g = source.Next(maxW, maxH);
+    SCOPED_TRACE(Describe(g));
+    const CopyPlan plan = Plan(g);
+    if (!plan.draw) continue;
+    check(g, plan);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+// Runs `routine` (forced: Map where it does not fit) on the geometry and compares the whole
+// destination, guards included, with the plain walk. Returns false (after reporting) on the
+// first difference.
+bool MatchesReference(const Geometry& g, RowRoutine id, Kernels kernels = Kernels::Fastest) {
   GuardedImage src(g.sw, g.sh, false), got(g.dw, g.dh, true), want(g.dw, g.dh, true);
-  const CopyPlan plan = Plan(got, src, g.a);
-  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, routine, simd);
+  const CopyPlan plan = Plan(g);
+  const char* name = Routine(id).name;
+  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, ForceRowRoutine(id, plan.cols), kernels);
   ReferenceCopy(want.View(), src.View(), g.a);
-  EXPECT_TRUE(got.GuardsIntact()) << RowRoutineName(routine) << " wrote outside the image";
+  EXPECT_TRUE(got.GuardsIntact()) << name << " wrote outside the image";
   EXPECT_TRUE(src.GuardsIntact());
   for (std::int32_t y = 0; y < g.dh; ++y) {
     for (std::int32_t x = 0; x < g.dw; ++x) {
       if (!(got.At(x, y) == want.At(x, y))) {
-        ADD_FAILURE() << RowRoutineName(routine) << " differs at " << x << "," << y;
+        ADD_FAILURE() << name << " differs at " << x << "," << y;
         return false;
       }
     }
@@ -143,46 +160,35 @@ bool MatchesReference(const Geometry& g, RowRoutine routine, bool simd = true) {
 // Every routine that claims to fit a plan gives the plain walk's result, and the random shapes
 // reach every routine many times.
 TEST(FastPathsTest, EveryFittingRoutineMatchesReferenceWalk) {
-  GeometrySource source(5150);
   std::map<RowRoutine, int> tried;
   std::map<RowRoutine, int> chosen;
-  for (int iteration = 0; iteration < 20000; ++iteration) {
-    const Geometry g = source.Next(14, 7);
-    SCOPED_TRACE(Describe(g));
-    GuardedImage src(g.sw, g.sh, false), dst(g.dw, g.dh, true);
-    const CopyPlan plan = Plan(dst, src, g.a);
-    if (!plan.draw) continue;
-    ++chosen[ChooseRowRoutine(plan.cols)];
-    for (RowRoutine r : kAllRowRoutines) {
-      if (!RowRoutineFits(r, plan.cols)) continue;
-      ++tried[r];
-      ASSERT_TRUE(MatchesReference(g, r, false));
-      ASSERT_TRUE(MatchesReference(g, r, true));
+  ForEachDrawnGeometry(5150, 20000, 14, 7, [&](const Geometry& g, const CopyPlan& plan) {
+    ++chosen[PickRowRoutine(plan.cols).id];
+    for (const RowRoutineEntry& r : RowRoutines()) {
+      if (!r.fits(plan.cols)) continue;
+      ++tried[r.id];
+      ASSERT_TRUE(MatchesReference(g, r.id, Kernels::Plain));
+      ASSERT_TRUE(MatchesReference(g, r.id, Kernels::Fastest));
     }
-  }
-  for (RowRoutine r : kAllRowRoutines) {
-    SCOPED_TRACE(RowRoutineName(r));
-    EXPECT_GE(tried[r], 300);
-    EXPECT_GE(chosen[r], 100);
+  });
+  for (const RowRoutineEntry& r : RowRoutines()) {
+    SCOPED_TRACE(r.name);
+    EXPECT_GE(tried[r.id], 300);
+    EXPECT_GE(chosen[r.id], 100);
   }
 }
 
-// A routine handed a plan it does not fit must still draw correctly (it falls back).
+// Forcing a routine on a plan it does not fit must still draw correctly (it falls back).
 TEST(FastPathsTest, UnfittingRoutineFallsBackToMap) {
-  GeometrySource source(77);
   int checked = 0;
-  for (int iteration = 0; iteration < 4000; ++iteration) {
-    const Geometry g = source.Next(12, 6);
-    SCOPED_TRACE(Describe(g));
-    GuardedImage src(g.sw, g.sh, false), dst(g.dw, g.dh, true);
-    const CopyPlan plan = Plan(dst, src, g.a);
-    if (!plan.draw) continue;
-    for (RowRoutine r : kAllRowRoutines) {
-      if (RowRoutineFits(r, plan.cols)) continue;
+  ForEachDrawnGeometry(77, 4000, 12, 6, [&](const Geometry& g, const CopyPlan& plan) {
+    for (const RowRoutineEntry& r : RowRoutines()) {
+      if (r.fits(plan.cols)) continue;
       ++checked;
-      ASSERT_TRUE(MatchesReference(g, r));
+      ASSERT_EQ(ForceRowRoutine(r.id, plan.cols).id, RowRoutine::Map);
+      ASSERT_TRUE(MatchesReference(g, r.id));
     }
-  }
+  });
   EXPECT_GT(checked, 1000);
 }
 
@@ -219,10 +225,10 @@ TEST(FastPathsTest, DispatcherPicksRoutineByShape) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    GuardedImage src(64, 1, false), dst(64, 1, true);
-    const CopyPlan plan = Plan(dst, src, CopyArgs{c.dx, 0, c.dcx, 1, c.sx, 0, c.scx, 1, c.px, 0});
+    const CopyPlan plan =
+        Plan(Geometry{64, 1, 64, 1, {{c.dx, c.dcx, c.sx, c.scx, c.px}, {0, 1, 0, 1, 0}}});
     ASSERT_TRUE(plan.draw);
-    EXPECT_STREQ(RowRoutineName(ChooseRowRoutine(plan.cols)), RowRoutineName(c.want));
+    EXPECT_STREQ(PickRowRoutine(plan.cols).name, Routine(c.want).name);
   }
 }
 
@@ -231,42 +237,41 @@ TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
   struct Case {
     const char* name;
     std::int32_t dw, sw;
-    CopyArgs a;
+    CopyRequest a;
   };
   const std::int32_t w = 2 * kColumnMapChunk + 300;
   const std::vector<Case> cases = {
-      {"shrink 7 to 3", w, 3 * w, {0, 0, w, 3, 0, 0, 7 * w / 3, 3, 0, 0}},
-      {"mirrored destination, enlarge", w, w / 2, {w - 1, 0, -w, 3, 0, 0, w / 2 + 7, 3, 3, 1}},
-      {"mirrored source, clipped", w, w, {-90, 0, w + 500, 3, w - 1, 0, -w + 17, 3, 11, 0}},
+      {"shrink 7 to 3", w, 3 * w, {{0, w, 0, 7 * w / 3, 0}, {0, 3, 0, 3, 0}}},
+      {"mirrored destination, enlarge", w, w / 2, {{w - 1, -w, 0, w / 2 + 7, 3}, {0, 3, 0, 3, 1}}},
+      {"mirrored source, clipped", w, w, {{-90, w + 500, w - 1, -w + 17, 11}, {0, 3, 0, 3, 0}}},
       {"mirrored both, phase past edge",
        w,
        w / 3,
-       {w - 5, 2, -w - 40, -3, w / 3 - 1, 2, -(w / 3), -2, 977, 1}},
-      {"2x, mirrored destination", w, w / 2, {w - 1, 0, -w, 3, 0, 0, w / 2, 3, 1, 0}},
-      {"1:1", w, w, {0, 0, w, 3, 0, 0, w, 3, 0, 0}},
-      {"mirrored 1:1, odd start", w, w, {w - 2, 0, -w + 3, 3, 1, 0, w - 3, 3, 0, 0}},
-      {"near 1:1, clipped", w, w, {-100, 0, w + 212, 3, 0, 0, w, 3, 0, 0}},
+       {{w - 5, -w - 40, w / 3 - 1, -(w / 3), 977}, {2, -3, 2, -2, 1}}},
+      {"2x, mirrored destination", w, w / 2, {{w - 1, -w, 0, w / 2, 1}, {0, 3, 0, 3, 0}}},
+      {"1:1", w, w, {{0, w, 0, w, 0}, {0, 3, 0, 3, 0}}},
+      {"mirrored 1:1, odd start", w, w, {{w - 2, -w + 3, 1, w - 3, 0}, {0, 3, 0, 3, 0}}},
+      {"near 1:1, clipped", w, w, {{-100, w + 212, 0, w, 0}, {0, 3, 0, 3, 0}}},
       {"shrink 9 to 4, mirrored destination",
        w,
        3 * w,
-       {w - 1, 0, -w, 3, 0, 0, 9 * w / 4, 3, 0, 0}},
+       {{w - 1, -w, 0, 9 * w / 4, 0}, {0, 3, 0, 3, 0}}},
       {"shrink 50 to 1, sources too far apart for byte deltas",
        w / 40,
        w,
-       {0, 0, w / 50, 3, 0, 0, w, 3, 0, 0}},
+       {{0, w / 50, 0, w, 0}, {0, 3, 0, 3, 0}}},
       {"shrink 7 to 1, just within byte deltas, phase past the edge",
        w / 7,
        w,
-       {0, 0, w / 7, 3, 0, 0, w, 3, 5, 0}},
+       {{0, w / 7, 0, w, 5}, {0, 3, 0, 3, 0}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const Geometry g{c.dw, 3, c.sw, 3, c.a};
-    GuardedImage src(g.sw, g.sh, false), dst(g.dw, g.dh, true);
-    const CopyPlan plan = Plan(dst, src, g.a);
+    const CopyPlan plan = Plan(g);
     ASSERT_TRUE(plan.draw);
-    EXPECT_TRUE(MatchesReference(g, ChooseRowRoutine(plan.cols), false));
-    EXPECT_TRUE(MatchesReference(g, ChooseRowRoutine(plan.cols), true));
+    EXPECT_TRUE(MatchesReference(g, PickRowRoutine(plan.cols).id, Kernels::Plain));
+    EXPECT_TRUE(MatchesReference(g, PickRowRoutine(plan.cols).id, Kernels::Fastest));
     EXPECT_TRUE(MatchesReference(g, RowRoutine::Map));
   }
 }
@@ -288,16 +293,14 @@ TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
     std::vector<Pixel> want(static_cast<std::size_t>(g.dw) * g.dh);
     const ImageView src{srcPixels.data(), g.sw, g.sh, g.sw};
     ReferenceCopy(ImageView{want.data(), g.dw, g.dh, g.dw}, src, g.a);
-    const CopyPlan plan =
-        PlanCopy(ImageView{want.data(), g.dw, g.dh, g.dw}, g.a.dx, g.a.dy, g.a.dcx, g.a.dcy, src,
-                 g.a.sx, g.a.sy, g.a.scx, g.a.scy, g.a.px, g.a.py);
+    const CopyPlan plan = Plan(g);
     if (!plan.draw) continue;
-    for (RowRoutine r : kAllRowRoutines) {
-      if (!RowRoutineFits(r, plan.cols)) continue;
-      for (bool simd : {false, true}) {
+    for (const RowRoutineEntry& r : RowRoutines()) {
+      if (!r.fits(plan.cols)) continue;
+      for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
         std::vector<Pixel> got(want.size());
-        ExecuteCopy(ImageView{got.data(), g.dw, g.dh, g.dw}, src, plan, r, simd);
-        ASSERT_TRUE(got == want) << RowRoutineName(r) << (simd ? " (vector)" : "");
+        ExecuteCopy(ImageView{got.data(), g.dw, g.dh, g.dw}, src, plan, r, kernels);
+        ASSERT_TRUE(got == want) << r.name << (kernels == Kernels::Fastest ? " (fastest)" : "");
       }
     }
   }
@@ -383,9 +386,11 @@ TEST(FastPathsTest, GatherBlocksFollowTheColumnMap) {
           if (twin == 0) {
             GatherBlocks(out, row.data(), blocks.data(), c.map.data(), n, &clear, linesPerBlock);
           } else {
+#ifdef TESSELOX_X86
             // The prefetch distance may point anywhere, even outside the row.
             GatherBlocksAvx(out, row.data(), blocks.data(), c.map.data(), n, -(1 << 20), &clear,
                             linesPerBlock);
+#endif
           }
           clear.Finish();
           EXPECT_EQ(buffer.front(), kDirt);
@@ -416,25 +421,21 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenReferenceWalk) {
     std::vector<Pixel> want(static_cast<std::size_t>(g.dw) * g.dh);
     const ImageView wantView{want.data(), g.dw, g.dh, g.dw};
     ReferenceCopy(wantView, src.View(), g.a);
-    const CopyPlan plan = PlanCopy(wantView, g.a.dx, g.a.dy, g.a.dcx, g.a.dcy, src.View(), g.a.sx,
-                                   g.a.sy, g.a.scx, g.a.scy, g.a.px, g.a.py);
+    const CopyPlan plan = Plan(g);
     if (!plan.draw) continue;
-    const PixelRect drawn{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
-                          static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
-                          static_cast<std::ptrdiff_t>(plan.cols.count),
-                          static_cast<std::ptrdiff_t>(plan.rows.count)};
-    for (RowRoutine r : kAllRowRoutines) {
-      if (!RowRoutineFits(r, plan.cols)) continue;
-      spread += ClearsAlongRows(r) ? 1 : 0;
-      for (bool simd : {false, true}) {
+    const PixelRect drawn = DrawnRect(plan);
+    for (const RowRoutineEntry& r : RowRoutines()) {
+      if (!r.fits(plan.cols)) continue;
+      spread += r.clearsAlongRows ? 1 : 0;
+      for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
         std::vector<Pixel> got(want.size() + 2, kDirt);
         const ImageView gotView{got.data() + 1, g.dw, g.dh, g.dw};
         ClearStream clear(gotView.pixels, g.dw, g.dh, drawn);
-        ExecuteCopy(gotView, src.View(), plan, r, simd, &clear);
+        ExecuteCopy(gotView, src.View(), plan, r, kernels, &clear);
         ASSERT_EQ(got.front(), kDirt);
         ASSERT_EQ(got.back(), kDirt);
         ASSERT_TRUE(std::equal(want.begin(), want.end(), got.begin() + 1))
-            << RowRoutineName(r) << (simd ? " (vector)" : "");
+            << r.name << (kernels == Kernels::Fastest ? " (fastest)" : "");
       }
     }
   }
@@ -448,8 +449,7 @@ TEST(FastPathsTest, CopyNearestMatchesReferenceOnLargerFrames) {
     const Geometry g = source.Next(300, 40);
     SCOPED_TRACE(Describe(g));
     GuardedImage src(g.sw, g.sh, false), got(g.dw, g.dh, true), want(g.dw, g.dh, true);
-    CopyNearest(got.View(), g.a.dx, g.a.dy, g.a.dcx, g.a.dcy, src.View(), g.a.sx, g.a.sy, g.a.scx,
-                g.a.scy, g.a.px, g.a.py);
+    CopyNearest(got.View(), src.View(), g.a);
     ReferenceCopy(want.View(), src.View(), g.a);
     ASSERT_TRUE(got.GuardsIntact());
     for (std::int32_t y = 0; y < g.dh; ++y) {

@@ -10,46 +10,23 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "filter/render_frame.h"
-#include "reference_model.h"
+#include "expected_frame.h"
+#include "guarded_buffer.h"
 #include "test_image.h"
 
 namespace tesselox::test {
 namespace {
 
 constexpr std::size_t kGuard = 16;
-constexpr std::uint8_t kBeyondFrameTag = 3;  // capacity pixels outside the frame: never a source
-
-// `count` pixels on the heap, with or without guard pixels on either side.
-class HostBuffer {
- public:
-  HostBuffer(std::size_t count, bool guarded)
-      : count_(count), guard_(guarded ? kGuard : 0), storage_(new Pixel[count + 2 * guard_]) {
-    for (std::size_t k = 0; k < guard_; ++k) storage_[k] = storage_[guard_ + count_ + k] = Guard();
-  }
-  Pixel* Body() { return storage_.get() + guard_; }
-  bool GuardsIntact() const {
-    for (std::size_t k = 0; k < guard_; ++k) {
-      if (!(storage_[k] == Guard()) || !(storage_[guard_ + count_ + k] == Guard())) return false;
-    }
-    return true;
-  }
-
- private:
-  static Pixel Guard() { return Tagged(-2, -2, 2); }
-  std::size_t count_;
-  std::size_t guard_;
-  std::unique_ptr<Pixel[]> storage_;
-};
 
 struct RecordCase {
   const char* name;
-  std::int32_t capW, capH, width, height;
+  FrameShape shape;  // capacity, then the frame's size as the record states it
 };
 
 struct GeometryCase {
@@ -57,61 +34,23 @@ struct GeometryCase {
   ParameterValues values;  // src x, y, cx, cy, dst x, y, cx, cy, width, height, phase x, y
 };
 
-std::int32_t NonNegative(std::int32_t v) {
-  return std::max(v, 0);
-}
-
-std::int32_t AbsCapped(std::int32_t v, std::int32_t cap) {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(v), cap));
-}
-
-CopyArgs ArgsOf(const ParameterValues& v) {
-  return CopyArgs{v[4], v[5], v[6], v[7], v[0], v[1], v[2], v[3], v[10], v[11]};
-}
-
-// The whole output buffer as it must be: zero, except the drawn pixels of the destination
-// rectangle inside the outW x outH frame.
-std::vector<Pixel> Expected(const RecordCase& r, const GeometryCase& g) {
-  const std::int32_t capW = NonNegative(r.capW), capH = NonNegative(r.capH);
-  const std::int32_t outW = AbsCapped(g.values[8], capW), outH = AbsCapped(g.values[9], capH);
-  const std::int32_t srcW = std::clamp(r.width, 0, capW), srcH = std::clamp(r.height, 0, capH);
-  std::vector<Pixel> out(static_cast<std::size_t>(capW) * capH);
-  const CopyArgs a = ArgsOf(g.values);
-  if (a.px == 0 && a.py == 0) {
-    for (std::int32_t y = 0; y < outH; ++y) {
-      for (std::int32_t x = 0; x < outW; ++x) {
-        if (const auto s = ModelSource(a, srcW, srcH, x, y)) out[y * capW + x] = Tagged(s->x, s->y);
-      }
-    }
-    return out;
-  }
-  // With a phase: the plain walk, over a tagged copy of the frame (small extents only).
-  std::vector<Pixel> src(out.size());
-  for (std::int32_t y = 0; y < srcH; ++y) {
-    for (std::int32_t x = 0; x < srcW; ++x) src[y * capW + x] = Tagged(x, y);
-  }
-  ReferenceCopy(ImageView{out.data(), outW, outH, capW}, ImageView{src.data(), srcW, srcH, capW},
-                a);
-  return out;
-}
-
 const std::vector<RecordCase> kRecords = {
-    {"ordinary", 24, 16, 20, 12},
-    {"frame wider and taller than capacity", 24, 16, 100, 90},
-    {"frame one beyond capacity", 24, 16, 25, 17},
-    {"frame of zero size", 24, 16, 0, 0},
-    {"frame of zero width only", 24, 16, 0, 12},
-    {"negative frame size", 24, 16, -5, -9},
-    {"INT_MIN frame size", 24, 16, INT_MIN, INT_MIN},
-    {"INT_MAX frame size", 24, 16, INT_MAX, INT_MAX},
-    {"zero capacity", 0, 0, 20, 12},
-    {"zero capacity width only", 0, 16, 20, 12},
-    {"zero capacity height only", 24, 0, 20, 12},
-    {"negative capacity", -4, -4, 20, 12},
-    {"INT_MIN capacity width", INT_MIN, 16, 20, 12},
-    {"INT_MIN capacity height", 24, INT_MIN, 20, 12},
-    {"one pixel of capacity", 1, 1, 1, 1},
-    {"one line of capacity", 24, 1, 24, 5},
+    {"ordinary", {24, 16, 20, 12}},
+    {"frame wider and taller than capacity", {24, 16, 100, 90}},
+    {"frame one beyond capacity", {24, 16, 25, 17}},
+    {"frame of zero size", {24, 16, 0, 0}},
+    {"frame of zero width only", {24, 16, 0, 12}},
+    {"negative frame size", {24, 16, -5, -9}},
+    {"INT_MIN frame size", {24, 16, INT_MIN, INT_MIN}},
+    {"INT_MAX frame size", {24, 16, INT_MAX, INT_MAX}},
+    {"zero capacity", {0, 0, 20, 12}},
+    {"zero capacity width only", {0, 16, 20, 12}},
+    {"zero capacity height only", {24, 0, 20, 12}},
+    {"negative capacity", {-4, -4, 20, 12}},
+    {"INT_MIN capacity width", {INT_MIN, 16, 20, 12}},
+    {"INT_MIN capacity height", {24, INT_MIN, 20, 12}},
+    {"one pixel of capacity", {1, 1, 1, 1}},
+    {"one line of capacity", {24, 1, 24, 5}},
 };
 
 const std::vector<GeometryCase> kGeometries = {
@@ -133,33 +72,29 @@ const std::vector<GeometryCase> kGeometries = {
 };
 
 void RenderAndCheck(const RecordCase& r, const GeometryCase& g, bool guarded) {
-  const std::int32_t capW = NonNegative(r.capW), capH = NonNegative(r.capH);
-  const std::size_t count = static_cast<std::size_t>(capW) * capH;
-  const std::int32_t srcW = std::clamp(r.width, 0, capW), srcH = std::clamp(r.height, 0, capH);
-  HostBuffer current(count, guarded), scratch(count, guarded);
-  std::vector<Pixel> frame(count);
-  for (std::int32_t y = 0; y < capH; ++y) {
-    for (std::int32_t x = 0; x < capW; ++x) {
-      frame[y * capW + x] = Tagged(x, y, x < srcW && y < srcH ? 1 : kBeyondFrameTag);
-      current.Body()[y * capW + x] = frame[y * capW + x];
-      scratch.Body()[y * capW + x] = Pixel{{0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}};
-    }
-  }
+  const FrameShape& shape = r.shape;
+  const std::int32_t capW = shape.Stride();
+  const std::vector<Pixel> frame = TaggedFrame(shape);
+  const std::size_t count = frame.size();
+  GuardedBuffer current(count, guarded ? kGuard : 0), scratch(count, guarded ? kGuard : 0);
+  std::copy(frame.begin(), frame.end(), current.Body());
+  std::fill_n(scratch.Body(), count, Pixel{{0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}});
   Pixel* const currentBody = current.Body();
   Pixel* const scratchBody = scratch.Body();
-  FrameRecord record{0x600D, currentBody, scratchBody, r.width, r.height, r.capW, r.capH};
+  FrameRecord record{0x600D,       currentBody, scratchBody, shape.width,
+                     shape.height, shape.capW,  shape.capH};
   RenderFrame(record, g.values);
 
   EXPECT_EQ(record.hostField0, 0x600D);
-  EXPECT_EQ(record.capacityWidth, r.capW);
-  EXPECT_EQ(record.capacityHeight, r.capH);
-  EXPECT_EQ(record.width, AbsCapped(g.values[8], capW));
-  EXPECT_EQ(record.height, AbsCapped(g.values[9], capH));
+  EXPECT_EQ(record.capacityWidth, shape.capW);
+  EXPECT_EQ(record.capacityHeight, shape.capH);
+  EXPECT_EQ(record.width, OutputSize(g.values[Index(FieldId::Width)], shape.capW));
+  EXPECT_EQ(record.height, OutputSize(g.values[Index(FieldId::Height)], shape.capH));
   ASSERT_EQ(record.current, scratchBody);
   ASSERT_EQ(record.scratch, currentBody);
   EXPECT_TRUE(current.GuardsIntact()) << "wrote outside the frame buffer";
   EXPECT_TRUE(scratch.GuardsIntact()) << "wrote outside the scratch buffer";
-  const std::vector<Pixel> want = Expected(r, g);
+  const std::vector<Pixel> want = ExpectedFrame(shape, g.values);
   for (std::size_t k = 0; k < count; ++k) {
     ASSERT_EQ(currentBody[k], frame[k]) << "the incoming frame changed at pixel " << k;
     ASSERT_EQ(scratchBody[k], want[k]) << "output pixel (" << k % capW << "," << k / capW << ")";
@@ -190,7 +125,7 @@ TEST(HostileRecordTest, FramesChainedThroughTheRecordStayWithinTheBuffers) {
       {0, 0, 24, 16, 0, 0, 24, 16, 24, 16, 0, 0},
   };
   constexpr std::int32_t kCapW = 24, kCapH = 16;
-  HostBuffer a(kCapW * kCapH, false), b(kCapW * kCapH, false);
+  GuardedBuffer a(kCapW * kCapH, 0), b(kCapW * kCapH, 0);
   for (std::int32_t y = 0; y < kCapH; ++y) {
     for (std::int32_t x = 0; x < kCapW; ++x) a.Body()[y * kCapW + x] = Tagged(x, y);
   }
@@ -202,18 +137,18 @@ TEST(HostileRecordTest, FramesChainedThroughTheRecordStayWithinTheBuffers) {
     std::vector<std::optional<Position>> before(kCapW * kCapH);
     for (std::size_t k = 0; k < before.size(); ++k) before[k] = TagOf(record.current[k]);
     RenderFrame(record, frames[n]);
-    const CopyArgs args = ArgsOf(frames[n]);
-    ASSERT_EQ(record.width, AbsCapped(frames[n][8], kCapW));
-    ASSERT_EQ(record.height, AbsCapped(frames[n][9], kCapH));
+    const CopyRequest args = CopyRequestFrom(frames[n]);
+    const bool phased = args.x.phase != 0 || args.y.phase != 0;
+    ASSERT_EQ(record.width, OutputSize(frames[n][Index(FieldId::Width)], kCapW));
+    ASSERT_EQ(record.height, OutputSize(frames[n][Index(FieldId::Height)], kCapH));
     for (std::int32_t y = 0; y < kCapH; ++y) {
       for (std::int32_t x = 0; x < kCapW; ++x) {
         const Pixel& got = record.current[y * kCapW + x];
         std::optional<Position> s;
-        if (x < record.width && y < record.height && args.px == 0 && args.py == 0)
-          s = ModelSource(args, inW, inH, x, y);
+        if (x < record.width && y < record.height && !phased) s = ModelSource(args, inW, inH, x, y);
         if (s) {
           ASSERT_EQ(TagOf(got), before[s->y * kCapW + s->x]) << x << "," << y;
-        } else if (args.px == 0 && args.py == 0) {
+        } else if (!phased) {
           ASSERT_TRUE(IsZero(got)) << x << "," << y;
         } else if (x >= record.width || y >= record.height) {
           ASSERT_TRUE(IsZero(got)) << x << "," << y;

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
 
+#include "guarded_buffer.h"
 #include "test_image.h"
 
 namespace tesselox::test {
@@ -23,45 +25,27 @@ ParameterValues Values(std::int32_t sx, std::int32_t sy, std::int32_t scx, std::
 class Frame {
  public:
   Frame(std::int32_t width, std::int32_t height, std::int32_t capW, std::int32_t capH)
-      : capW_(capW), capH_(capH), current_(Alloc(0x11)), scratch_(Alloc(0x77)) {
+      : capW_(capW),
+        current_(static_cast<std::size_t>(capW) * capH, kGuard),
+        scratch_(static_cast<std::size_t>(capW) * capH, kGuard) {
+    std::fill_n(current_.Body(), current_.Count(), Pixel{{0x11, 0x11, 0x11, 0x11, 0x11, 0x11}});
+    std::fill_n(scratch_.Body(), scratch_.Count(), Pixel{{0x77, 0x77, 0x77, 0x77, 0x77, 0x77}});
     for (std::int32_t y = 0; y < std::min(height, capH); ++y) {
       for (std::int32_t x = 0; x < std::min(width, capW); ++x)
-        Body(current_)[y * capW + x] = Tagged(x, y);
+        current_.Body()[y * capW + x] = Tagged(x, y);
     }
-    record.current = Body(current_);
-    record.scratch = Body(scratch_);
-    record.width = width;
-    record.height = height;
-    record.capacityWidth = capW;
-    record.capacityHeight = capH;
+    record = FrameRecord{0, current_.Body(), scratch_.Body(), width, height, capW, capH};
   }
 
   const Pixel& Out(std::int32_t x, std::int32_t y) const { return record.current[y * capW_ + x]; }
-
-  bool GuardsIntact() const {
-    for (const auto* buffer : {&current_, &scratch_}) {
-      for (std::size_t k = 0; k < kGuard; ++k) {
-        if (!(Guarded((*buffer)[k]) && Guarded((*buffer)[buffer->size() - 1 - k]))) return false;
-      }
-    }
-    return true;
-  }
+  bool GuardsIntact() const { return current_.GuardsIntact() && scratch_.GuardsIntact(); }
 
   FrameRecord record{};
 
  private:
   static constexpr std::size_t kGuard = 16;
-  static bool Guarded(const Pixel& p) { return p == Tagged(-2, -2, 2); }
-  std::vector<Pixel> Alloc(std::uint8_t fill) const {
-    std::vector<Pixel> v(static_cast<std::size_t>(capW_) * capH_ + 2 * kGuard,
-                         Pixel{{fill, fill, fill, fill, fill, fill}});
-    for (std::size_t k = 0; k < kGuard; ++k) v[k] = v[v.size() - 1 - k] = Tagged(-2, -2, 2);
-    return v;
-  }
-  static Pixel* Body(std::vector<Pixel>& v) { return v.data() + kGuard; }
-
-  std::int32_t capW_, capH_;
-  std::vector<Pixel> current_, scratch_;
+  std::int32_t capW_;
+  GuardedBuffer current_, scratch_;
 };
 
 TEST(RenderFrameTest, InitialValuesScaleNineFourthsAndThree) {

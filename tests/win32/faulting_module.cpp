@@ -11,6 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "plugin/filter_table.h"
 #include "plugin/host_interface.h"
 
 namespace {
@@ -50,35 +51,8 @@ std::int32_t __cdecl Window(HWND, UINT, WPARAM, LPARAM, void*, FilterTable*) {
   return 0;
 }
 
-const char* const kNoNames[] = {""};
-const std::int32_t kNoValues[] = {0};
-
-FilterTable table = {
-    .flags = 0,
-    .windowWidth = 160,
-    .windowHeight = 120,
-    .name = "faulting",
-    .firstItemCount = 0,
-    .firstItemNames = kNoNames,
-    .firstItemDefaults = kNoValues,
-    .firstItemLows = kNoValues,
-    .firstItemHighs = kNoValues,
-    .secondItemCount = 0,
-    .secondItemNames = kNoNames,
-    .secondItemDefaults = kNoValues,
-    .frameCallback = Frame,
-    .callback52 = nullptr,
-    .callback56 = nullptr,
-    .callback60 = nullptr,
-    .windowProc = Window,
-    .reserved68 = {},
-    .information = "faulting module for tests",
-    .reserved88 = {},
-    .hostServices = nullptr,
-    .reserved100 = 0,
-    .moduleInstance = nullptr,
-    .reserved108 = {},
-};
+// The real module's description, with the callbacks swapped for these.
+FilterTable table = tesselox::FilterTableWith(Frame, Window);
 
 }  // namespace
 

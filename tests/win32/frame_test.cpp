@@ -33,7 +33,7 @@ void PrepareFrame(host::FrameBuffers& frame, std::int32_t width, std::int32_t he
 // Checks every pixel of the output buffer against the reference model; outside the output
 // frame every pixel must be zero.
 void ExpectOutput(const host::FrameBuffers& frame, std::int32_t outW, std::int32_t outH,
-                  const CopyArgs& args, std::int32_t srcW, std::int32_t srcH) {
+                  const CopyRequest& args, std::int32_t srcW, std::int32_t srcH) {
   ASSERT_EQ(frame.Record().width, outW);
   ASSERT_EQ(frame.Record().height, outH);
   int wrong = 0;
@@ -57,7 +57,7 @@ struct FrameCase {
   std::int32_t width, height, capW, capH;
   std::vector<FieldText> typed;  // typed after a first frame has set the ranges
   std::int32_t outW, outH;
-  CopyArgs args;                 // dx, dy, dcx, dcy, sx, sy, scx, scy, px, py
+  CopyRequest args;
   std::vector<FieldText> shown;  // what fields show after the frame
 };
 
@@ -70,7 +70,7 @@ const FrameCase kFrameCases[] = {
      {},
      640,
      360,
-     {0, 0, 640, 360, 0, 0, 1440, 1080, 0, 0},
+     {{0, 640, 0, 1440, 0}, {0, 360, 0, 1080, 0}},
      {{FieldId::SrcCx, "1440"},
       {FieldId::SrcCy, "1080"},
       {FieldId::DstCx, "640"},
@@ -85,7 +85,7 @@ const FrameCase kFrameCases[] = {
      {},
      640,
      360,
-     {0, 0, 640, 360, 0, 0, 720, 1080, 0, 0},
+     {{0, 640, 0, 720, 0}, {0, 360, 0, 1080, 0}},
      {{FieldId::SrcCx, "720"}, {FieldId::SrcCy, "1080"}}},
     {"dst x beyond the capacity's old range reads back 0",
      640,
@@ -95,7 +95,7 @@ const FrameCase kFrameCases[] = {
      {{FieldId::DstX, "2000"}},
      640,
      360,
-     {0, 0, 640, 360, 0, 0, 640, 360, 0, 0},
+     {{0, 640, 0, 640, 0}, {0, 360, 0, 360, 0}},
      {{FieldId::DstX, "0"}, {FieldId::SrcCx, "640"}, {FieldId::SrcCy, "360"}}},
     {"dst x inside the capacity stays",
      640,
@@ -105,7 +105,7 @@ const FrameCase kFrameCases[] = {
      {{FieldId::DstX, "100"}, {FieldId::DstY, "-20"}},
      640,
      360,
-     {100, -20, 640, 360, 0, 0, 640, 360, 0, 0},
+     {{100, 640, 0, 640, 0}, {-20, 360, 0, 360, 0}},
      {{FieldId::DstX, "100"}, {FieldId::DstY, "-20"}}},
     {"mirrored source and destination",
      400,
@@ -124,7 +124,7 @@ const FrameCase kFrameCases[] = {
       {FieldId::Height, "120"}},
      200,
      120,
-     {150, 20, -100, 50, 300, 90, -200, -80, 0, 0},
+     {{150, -100, 300, -200, 0}, {20, 50, 90, -80, 0}},
      {{FieldId::SrcCx, "-200"}, {FieldId::DstCx, "-100"}}},
     {"rectangles partly off both frames",
      320,
@@ -143,7 +143,7 @@ const FrameCase kFrameCases[] = {
       {FieldId::Height, "240"}},
      320,
      240,
-     {-100, 50, 300, 200, 200, -30, 240, 240, 0, 0},
+     {{-100, 300, 200, 240, 0}, {50, 200, -30, 240, 0}},
      {{FieldId::SrcY, "-30"}}},
     {"zero source extent draws nothing but keeps the size",
      320,
@@ -153,7 +153,7 @@ const FrameCase kFrameCases[] = {
      {{FieldId::SrcCx, "0"}, {FieldId::Width, "300"}, {FieldId::Height, "200"}},
      300,
      200,
-     {0, 0, 320, 240, 0, 0, 0, 240, 0, 0},
+     {{0, 320, 0, 0, 0}, {0, 240, 0, 240, 0}},
      {{FieldId::SrcCx, "0"}}},
     {"negative width and height give their magnitude",
      320,
@@ -163,7 +163,7 @@ const FrameCase kFrameCases[] = {
      {{FieldId::Width, "-64"}, {FieldId::Height, "-48"}},
      64,
      48,
-     {0, 0, 320, 240, 0, 0, 320, 240, 0, 0},
+     {{0, 320, 0, 320, 0}, {0, 240, 0, 240, 0}},
      {{FieldId::Width, "-64"}, {FieldId::DstCx, "320"}}},
     {"output size capped at the capacity",
      100,
@@ -173,7 +173,7 @@ const FrameCase kFrameCases[] = {
      {},
      120,
      90,
-     {0, 0, 120, 90, 0, 0, 100, 80, 0, 0},
+     {{0, 120, 0, 100, 0}, {0, 90, 0, 80, 0}},
      {{FieldId::Width, "640"}, {FieldId::DstCx, "120"}}},
     {"a negative frame width gives ranges with low above high",
      -10,
@@ -183,7 +183,7 @@ const FrameCase kFrameCases[] = {
      {{FieldId::SrcX, "3"}},
      64,
      48,
-     {0, 0, 64, 48, -10, 0, -10, 20, 0, 0},
+     {{0, 64, -10, -10, 0}, {0, 48, 0, 20, 0}},
      {{FieldId::SrcX, "-10"}, {FieldId::SrcCx, "-10"}}},
 };
 

@@ -49,7 +49,8 @@ io::Image ReadPng(const std::string& path) {
 }
 
 // What the module must make of `input` with these parameters, straight from the model.
-io::Image Expected(io::Image input, const CopyArgs& args, std::int32_t width, std::int32_t height) {
+io::Image Expected(io::Image input, const CopyRequest& args, std::int32_t width,
+                   std::int32_t height) {
   io::Image expected(width, height);
   const ImageView src{input.pixels.data(), input.width, input.height, input.width};
   const ImageView dst{expected.pixels.data(), width, height, width};
@@ -89,8 +90,8 @@ TEST(HostEndToEndTest, NoOptionsWritesTheScaledTestPattern) {
   ASSERT_EQ(output.width, 640);
   ASSERT_EQ(output.height, 360);
   // The initial parameters: the whole 1440 x 1080 frame into 640 x 360.
-  const io::Image expected =
-      Expected(io::MakeTestPattern(), CopyArgs{0, 0, 640, 360, 0, 0, 1440, 1080, 0, 0}, 640, 360);
+  const io::Image expected = Expected(
+      io::MakeTestPattern(), CopyRequest{{0, 640, 0, 1440, 0}, {0, 360, 0, 1080, 0}}, 640, 360);
   EXPECT_EQ(Mismatches(output, expected), 0u);
   EXPECT_NE(ClosingLine(run.out).find("input 1440x1080, output 640x360, 1 frame, "),
             std::string::npos)
@@ -102,36 +103,36 @@ TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
   const struct {
     const char* what;
     std::vector<std::string> sets;
-    CopyArgs args;  // dx, dy, dcx, dcy, sx, sy, scx, scy, px, py
+    CopyRequest args;
     std::int32_t width, height;
   } cases[] = {
       {"one to one",
        {"src cx=200", "src cy=150", "dst cx=200", "dst cy=150", "width=200", "height=150"},
-       {0, 0, 200, 150, 0, 0, 200, 150, 0, 0},
+       {{0, 200, 0, 200, 0}, {0, 150, 0, 150, 0}},
        200,
        150},
       {"mirrored both ways",
        {"src cx=200", "src cy=150", "dst x=199", "dst y=149", "dst cx=-200", "dst cy=-150",
         "width=200", "height=150"},
-       {199, 149, -200, -150, 0, 0, 200, 150, 0, 0},
+       {{199, -200, 0, 200, 0}, {149, -150, 0, 150, 0}},
        200,
        150},
       {"mirrored source, scaled",
        {"src x=180", "src cx=-120", "src cy=90", "dst cx=300", "dst cy=45", "width=320",
         "height=50"},
-       {0, 0, 300, 45, 180, 0, -120, 90, 0, 0},
+       {{0, 300, 180, -120, 0}, {0, 45, 0, 90, 0}},
        320,
        50},
       {"scaled and shifted",
        {"src x=10", "src y=5", "src cx=150", "src cy=100", "dst x=7", "dst y=3", "dst cx=333",
         "dst cy=77", "width=350", "height=90"},
-       {7, 3, 333, 77, 10, 5, 150, 100, 0, 0},
+       {{7, 333, 10, 150, 0}, {3, 77, 5, 100, 0}},
        350,
        90},
       {"phase",
        {"src cx=150", "src cy=100", "dst cx=333", "dst cy=77", "width=340", "height=80",
         "phase x=100", "phase y=40"},
-       {0, 0, 333, 77, 0, 0, 150, 100, 100, 40},
+       {{0, 333, 0, 150, 100}, {0, 77, 0, 100, 40}},
        340,
        80},
   };
@@ -419,7 +420,7 @@ TEST(HostEndToEndTest, ShowRendersEachEditAndWritesTheLastRender) {
   ASSERT_EQ(run.exitCode, 0u) << run.err;
   const io::Image output = ReadPng(folder / "shown.png");
   const io::Image expected = Expected(
-      io::MakeTestPattern(), CopyArgs{639, 0, -640, 360, 0, 0, 1440, 1080, 0, 0}, 640, 360);
+      io::MakeTestPattern(), CopyRequest{{639, -640, 0, 1440, 0}, {0, 360, 0, 1080, 0}}, 640, 360);
   EXPECT_EQ(Mismatches(output, expected), 0u) << run.out << run.err;
   EXPECT_NE(ClosingLine(run.out), "") << run.out;
 }

@@ -2,10 +2,9 @@
 # the tests make, under Wine like the module's tests.
 add_executable(tesselox_host_end_to_end_test "${CMAKE_CURRENT_LIST_DIR}/host_end_to_end_test.cpp"
                                              "${CMAKE_CURRENT_LIST_DIR}/host_video_test.cpp")
-target_link_libraries(tesselox_host_end_to_end_test PRIVATE tesselox_host_io tesselox_filter
+target_link_libraries(tesselox_host_end_to_end_test PRIVATE tesselox_host_io tesselox_test_support
                                                            GTest::gtest_main)
-target_include_directories(tesselox_host_end_to_end_test
-                           PRIVATE "${PROJECT_SOURCE_DIR}/tests/filter" "${PROJECT_SOURCE_DIR}/tests/host")
+target_include_directories(tesselox_host_end_to_end_test PRIVATE "${PROJECT_SOURCE_DIR}/tests/host")
 target_compile_definitions(tesselox_host_end_to_end_test
                            PRIVATE TESSELOX_HOST_PATH="Z:$<TARGET_FILE:tesselox_host>"
                                    TESSELOX_MODULE_PATH="Z:$<TARGET_FILE:tesselox_module>")

@@ -69,7 +69,7 @@ std::vector<io::Image> Decode(const std::string& stream, io::Y4mHeader* header =
 
 // The stream the host must write: each input frame through the model, written as the host
 // writes, colour space fallback included.
-std::string ExpectedStream(const std::string& input, const CopyArgs& args, std::int32_t width,
+std::string ExpectedStream(const std::string& input, const CopyRequest& args, std::int32_t width,
                            std::int32_t height) {
   io::Y4mHeader header;
   const auto frames = Decode(input, &header);
@@ -162,23 +162,23 @@ TEST(HostVideoTest, ScaledHighDepthStreamsMatchTheModel) {
   const struct {
     const char* space;
     std::vector<std::string> options;
-    CopyArgs args;  // dx, dy, dcx, dcy, sx, sy, scx, scy, px, py
+    CopyRequest args;
     std::int32_t width, height;
   } cases[] = {
-      {"420p10", {"--scale", "50x40"}, {0, 0, 50, 40, 0, 0, 96, 64, 0, 0}, 50, 40},
+      {"420p10", {"--scale", "50x40"}, {{0, 50, 0, 96, 0}, {0, 40, 0, 64, 0}}, 50, 40},
       {"444p10",
        {"--scale", "150x100", "--set", "src x=90", "--set", "src cx=-60", "--set", "dst y=10",
         "--set", "dst cy=77", "--set", "phase x=2"},
-       {0, 10, 150, 77, 90, 0, -60, 64, 2, 0},
+       {{0, 150, 90, -60, 2}, {10, 77, 0, 64, 0}},
        150,
        100},
       {"422p12",
        {"--set", "src cx=96", "--set", "src cy=64", "--set", "dst x=70", "--set", "dst cx=-71",
         "--set", "dst cy=45", "--set", "width=72", "--set", "height=45"},
-       {70, 0, -71, 45, 0, 0, 96, 64, 0, 0},
+       {{70, -71, 0, 96, 0}, {0, 45, 0, 64, 0}},
        72,
        45},
-      {"mono16", {"--scale", "33x97"}, {0, 0, 33, 97, 0, 0, 96, 64, 0, 0}, 33, 97},
+      {"mono16", {"--scale", "33x97"}, {{0, 33, 0, 96, 0}, {0, 97, 0, 64, 0}}, 33, 97},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.space);
@@ -269,9 +269,9 @@ TEST(HostVideoTest, ScaleTakesTheWholeFrameOfAnySize) {
     const HostResult run = runs.Run(input, {"--scale", SizeArg(c.width, c.height)});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const std::string output = ReadFile(runs.Output());
-    const std::string expected =
-        ExpectedStream(input, CopyArgs{0, 0, c.width, c.height, 0, 0, c.inWidth, c.inHeight, 0, 0},
-                       c.width, c.height);
+    const std::string expected = ExpectedStream(
+        input, CopyRequest{{0, c.width, 0, c.inWidth, 0}, {0, c.height, 0, c.inHeight, 0}}, c.width,
+        c.height);
     EXPECT_EQ(HeaderLine(output), HeaderLine(expected));
     EXPECT_TRUE(output == expected) << "not the whole frame scaled";
     if (c.width == c.inWidth) {

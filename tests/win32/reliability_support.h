@@ -21,7 +21,7 @@
 #include "host/session/frame_buffers.h"
 #include "host/session/module_host.h"
 #include "module_session.h"
-#include "reference_model.h"
+#include "expected_frame.h"
 #include "test_image.h"
 #include "ui/field_table.h"
 
@@ -75,33 +75,21 @@ inline std::array<std::string, kFieldCount> FieldTexts(const host::ModuleHost& s
   return texts;
 }
 
-inline std::int32_t Capped(std::int32_t v, std::int32_t cap) {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(v), std::max(cap, 0)));
-}
-
-struct FrameShape {
-  std::int32_t capW, capH;     // the buffers
-  std::int32_t width, height;  // the incoming frame, as the record states it
-};
-
 // Runs one frame through the module and checks it: return value, guards and host fields,
 // the incoming frame left as it was, and the output pixel for pixel against the model, with
 // the values the fields show after the frame (the callback writes each rectangle and phase
 // field back before reading it; "width" and "height" it reads as they stand). Returns the
 // twelve values the frame used.
 inline ParameterValues CheckedFrame(host::ModuleHost& session, const FrameShape& shape) {
-  const std::int32_t capW = std::max(shape.capW, 0), capH = std::max(shape.capH, 0);
-  const std::int32_t srcW = std::clamp(shape.width, 0, capW);
-  const std::int32_t srcH = std::clamp(shape.height, 0, capH);
+  const std::int32_t capW = shape.Stride(), capH = shape.Lines();
   host::FrameBuffers buffers(shape.capW, shape.capH);
   buffers.SetFrameSize(shape.width, shape.height);
   const std::size_t count = static_cast<std::size_t>(capW) * capH;
-  std::vector<Pixel> source(count);
+  const std::vector<Pixel> source = TaggedFrame(shape);
   for (std::int32_t y = 0; y < capH; ++y) {
     for (std::int32_t x = 0; x < capW; ++x) {
-      source[y * capW + x] = Tagged(x, y, x < srcW && y < srcH ? 1 : 3);
       buffers.At(x, y) = source[y * capW + x];
-      buffers.Record().scratch[y * capW + x] = Tagged(x, y, 4);
+      buffers.Record().scratch[y * capW + x] = Tagged(x, y, kUnwrittenTag);
     }
   }
   const std::string widthText = TextOf(session, FieldId::Width);
@@ -119,26 +107,13 @@ inline ParameterValues CheckedFrame(host::ModuleHost& session, const FrameShape&
   values[Index(FieldId::Height)] = ExpectedRead(heightText);
 
   const FrameRecord& r = buffers.Record();
-  const std::int32_t outW = Capped(values[Index(FieldId::Width)], capW);
-  const std::int32_t outH = Capped(values[Index(FieldId::Height)], capH);
+  const std::int32_t outW = OutputSize(values[Index(FieldId::Width)], capW);
+  const std::int32_t outH = OutputSize(values[Index(FieldId::Height)], capH);
   EXPECT_EQ(r.width, outW);
   EXPECT_EQ(r.height, outH);
   if (!buffers.GuardsIntact() || r.width != outW || r.height != outH) return values;
 
-  const CopyArgs a{values[4], values[5], values[6], values[7],  values[0],
-                   values[1], values[2], values[3], values[10], values[11]};
-  std::vector<Pixel> want(count);
-  if (a.px == 0 && a.py == 0) {
-    for (std::int32_t y = 0; y < outH; ++y) {
-      for (std::int32_t x = 0; x < outW; ++x) {
-        if (const auto s = ModelSource(a, srcW, srcH, x, y))
-          want[y * capW + x] = Tagged(s->x, s->y);
-      }
-    }
-  } else {
-    ReferenceCopy(ImageView{want.data(), outW, outH, capW},
-                  ImageView{source.data(), srcW, srcH, capW}, a);
-  }
+  const std::vector<Pixel> want = ExpectedFrame(shape, values);
   for (std::size_t k = 0; k < count; ++k) {
     if (!(r.current[k] == want[k])) {
       ADD_FAILURE() << "output pixel (" << k % capW << "," << k / capW << ") wrong; values "
