@@ -17,7 +17,7 @@ std::string SizeText(std::int32_t width, std::int32_t height) {
 
 }  // namespace
 
-FrameFilter::FrameFilter(ModuleHost& session, io::Size capacity, const std::string& origin)
+FrameFilter::FrameFilter(ModuleSession& session, io::Size capacity, const std::string& origin)
     : session_(session), capacity_(capacity) {
   try {
     buffers_ = std::make_unique<FrameBuffers>(capacity.width, capacity.height);

@@ -10,7 +10,7 @@
 #include "host/io/image.h"
 #include "host/io/options.h"
 #include "host/session/frame_buffers.h"
-#include "host/session/module_host.h"
+#include "host/session/module_session.h"
 
 namespace tesselox::host {
 
@@ -20,7 +20,7 @@ namespace tesselox::host {
 class FrameFilter {
  public:
   // `origin` names what set the capacity, for the message when it cannot be had.
-  FrameFilter(ModuleHost& session, io::Size capacity, const std::string& origin);
+  FrameFilter(ModuleSession& session, io::Size capacity, const std::string& origin);
 
   // Where the next frame goes: row y at Input() + y * Stride().
   Pixel* Input() { return &buffers_->At(0, 0); }
@@ -40,7 +40,7 @@ class FrameFilter {
  private:
   using Clock = std::chrono::steady_clock;
 
-  ModuleHost& session_;
+  ModuleSession& session_;
   io::Size capacity_;
   std::unique_ptr<FrameBuffers> buffers_;
   Clock::duration elapsed_{};

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <istream>
+#include <ostream>
 #include <limits>
 
 #include "host/io/io_error.h"
@@ -39,6 +40,11 @@ Image ReadImage(std::istream& in, const std::string& name, std::vector<std::stri
   }
   if (in.bad()) throw IoError(name + ": read error");
   return DecodeImage(bytes, name, notices);
+}
+
+void WritePng(std::ostream& out, const Image& image, int depth) {
+  const std::vector<std::uint8_t> png = EncodePng(image, depth);
+  out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }
 
 }  // namespace tesselox::io

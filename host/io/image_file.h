@@ -24,4 +24,7 @@ Image ReadImage(std::istream& in, const std::string& name,
 // An RGB PNG of the image with 8 bits per channel (16-bit channels rounded) or 16 (exact).
 std::vector<std::uint8_t> EncodePng(const Image& image, int depth = 8);
 
+// Encodes the image as EncodePng does and writes it to `out`.
+void WritePng(std::ostream& out, const Image& image, int depth = 8);
+
 }  // namespace tesselox::io

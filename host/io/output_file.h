@@ -5,6 +5,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "host/io/input_file.h"
+
 namespace tesselox::io {
 
 // Output that appears whole or not at all. A file is written to a temporary name next to its
@@ -31,8 +33,6 @@ class OutputFile {
   std::ofstream file_;
   bool committed_ = false;
 };
-
-enum class InputKind { Image, Y4m };
 
 // Throws IoError unless `out` suits the input: "-" or a .png path for a picture, "-" or a .y4m
 // path for a Y4M stream (case-insensitive), and not an existing folder.

@@ -21,16 +21,12 @@ constexpr std::array<std::array<std::uint8_t, 5>, 10> kDigits = {{
     {7, 5, 7, 1, 7},  // 9
 }};
 
-constexpr std::array<std::array<std::uint8_t, 3>, 8> kBars = {{
-    {255, 255, 255},
-    {255, 255, 0},
-    {0, 255, 255},
-    {0, 255, 0},
-    {255, 0, 255},
-    {255, 0, 0},
-    {0, 0, 255},
-    {0, 0, 0},
-}};
+// Bar k of the eight, white to black: red, green and blue each full or off, blue changing
+// fastest and green slowest (white, yellow, cyan, green, magenta, red, blue, black).
+Pixel BarColour(std::int32_t k) {
+  const auto full = [](bool on) { return static_cast<std::uint8_t>(on ? 255 : 0); };
+  return PixelFromBytes(full((k & 2) == 0), full((k & 4) == 0), full((k & 1) == 0));
+}
 
 void Fill(Image& image, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
           const Pixel& p) {
@@ -78,11 +74,8 @@ Image MakeTestPattern(std::int32_t width, std::int32_t height) {
   Image image(width, height);
   const PatternLayout layout = LayoutOfPattern(width, height);
 
-  for (std::int32_t k = 0; k < 8; ++k) {
-    const auto& c = kBars[static_cast<std::size_t>(k)];
-    Fill(image, width * k / 8, 0, width * (k + 1) / 8, layout.barsBottom,
-         PixelFromBytes(c[0], c[1], c[2]));
-  }
+  for (std::int32_t k = 0; k < 8; ++k)
+    Fill(image, width * k / 8, 0, width * (k + 1) / 8, layout.barsBottom, BarColour(k));
 
   for (std::int32_t x = 0; x < width; ++x) {
     const auto v = static_cast<std::uint8_t>(width > 1 ? x * 255 / (width - 1) : 0);

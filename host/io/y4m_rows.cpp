@@ -90,43 +90,38 @@ TESSELOX_INLINE void Average(Sample* out, const std::uint16_t* a, const std::uin
 #ifdef TESSELOX_ROWS_X86
 // Eight pixels are 48 bytes, three 16-byte registers; eight channels of one kind are one. Output
 // register r of a shuffle takes from input register s the bytes masks[r][s] names (-128: none).
+template <int Bytes>
 struct ShuffleMasks {
-  alignas(16) std::int8_t masks[3][3][16];
+  alignas(Bytes) std::int8_t masks[3][3][Bytes];
 };
 
-// Channel registers (a, b, c) to pixel registers.
-constexpr ShuffleMasks MakeInterleaveMasks() {
-  ShuffleMasks m{};
+// Every mask byte from `source(r, s, i)`, the byte output register r takes at i from input
+// register s.
+template <int Bytes, class Source>
+constexpr ShuffleMasks<Bytes> MakeMasks(Source source) {
+  ShuffleMasks<Bytes> m{};
   for (int r = 0; r < 3; ++r) {
     for (int s = 0; s < 3; ++s) {
-      for (int i = 0; i < 16; ++i) {
-        const int at = 16 * r + i, pixel = at / 6, channel = at % 6 / 2;
-        m.masks[r][s][i] = channel == s ? static_cast<std::int8_t>(2 * pixel + at % 2) : -128;
-      }
+      for (int i = 0; i < Bytes; ++i) m.masks[r][s][i] = static_cast<std::int8_t>(source(r, s, i));
     }
   }
   return m;
 }
+
+// Channel registers (a, b, c) to pixel registers.
+constexpr auto kInterleave = MakeMasks<16>([](int r, int s, int i) {
+  const int at = 16 * r + i, pixel = at / 6, channel = at % 6 / 2;
+  return channel == s ? 2 * pixel + at % 2 : -128;
+});
 
 // Pixel registers to channel registers.
-constexpr ShuffleMasks MakeDeinterleaveMasks() {
-  ShuffleMasks m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int s = 0; s < 3; ++s) {
-      for (int i = 0; i < 16; ++i) {
-        const int from = 6 * (i / 2) + 2 * r + i % 2;
-        m.masks[r][s][i] = from / 16 == s ? static_cast<std::int8_t>(from % 16) : -128;
-      }
-    }
-  }
-  return m;
-}
+constexpr auto kDeinterleave = MakeMasks<16>([](int r, int s, int i) {
+  const int from = 6 * (i / 2) + 2 * r + i % 2;
+  return from / 16 == s ? from % 16 : -128;
+});
 
-constexpr ShuffleMasks kInterleave = MakeInterleaveMasks();
-constexpr ShuffleMasks kDeinterleave = MakeDeinterleaveMasks();
-
-__attribute__((target("ssse3"))) inline void Shuffle3(const ShuffleMasks& m, const __m128i in[3],
-                                                      __m128i out[3]) {
+__attribute__((target("ssse3"))) inline void Shuffle3(const ShuffleMasks<16>& m,
+                                                      const __m128i in[3], __m128i out[3]) {
   const auto* masks = reinterpret_cast<const __m128i*>(m.masks);
   for (int r = 0; r < 3; ++r) {
     out[r] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(in[0], _mm_load_si128(masks + 3 * r)),
@@ -175,39 +170,15 @@ __attribute__((target("ssse3"))) void DeinterleaveSsse3(const Pixel* in, std::ui
 // eight-pixel groups (the second group's numbered from 3).
 constexpr int kHalves[3][2] = {{0, 1}, {2, 3}, {4, 5}};
 
-struct WideMasks {
-  alignas(32) std::int8_t masks[3][3][32];
-};
-
 // Pixel register r, half h takes from channel register s the bytes of the 16-byte mask for
 // that half's place in its group.
-constexpr WideMasks MakeWideInterleaveMasks() {
-  WideMasks m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int h = 0; h < 2; ++h) {
-      for (int s = 0; s < 3; ++s) {
-        for (int i = 0; i < 16; ++i)
-          m.masks[r][s][16 * h + i] = kInterleave.masks[kHalves[r][h] % 3][s][i];
-      }
-    }
-  }
-  return m;
-}
+constexpr auto kWideInterleave = MakeMasks<32>(
+    [](int r, int s, int i) { return kInterleave.masks[kHalves[r][i / 16] % 3][s][i % 16]; });
 
 // Channel register r takes from source register s (both groups' 16-byte register s) the bytes
 // the 16-byte mask names, in each half alike.
-constexpr WideMasks MakeWideDeinterleaveMasks() {
-  WideMasks m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int s = 0; s < 3; ++s) {
-      for (int i = 0; i < 32; ++i) m.masks[r][s][i] = kDeinterleave.masks[r][s][i % 16];
-    }
-  }
-  return m;
-}
-
-constexpr WideMasks kWideInterleave = MakeWideInterleaveMasks();
-constexpr WideMasks kWideDeinterleave = MakeWideDeinterleaveMasks();
+constexpr auto kWideDeinterleave =
+    MakeMasks<32>([](int r, int s, int i) { return kDeinterleave.masks[r][s][i % 16]; });
 
 __attribute__((target("avx2"))) void InterleaveAvx2(Pixel* out, const std::uint16_t* a,
                                                     const std::uint16_t* b, const std::uint16_t* c,
@@ -305,72 +276,63 @@ __attribute__((target("ssse3"))) void Average16Ssse3(std::uint16_t* out, const s
 }
 #endif
 
-// The loops that vectorise well by themselves, once per instruction set; ATTRIBUTES names it.
-#define TESSELOX_ROW_KERNELS(NAME, ATTRIBUTES)                                                \
-  ATTRIBUTES void NAME##Widen8(std::uint16_t* o, const std::uint8_t* i, std::size_t n,        \
-                               std::uint16_t f) {                                             \
-    Widen(o, i, n, f);                                                                        \
-  }                                                                                           \
-  ATTRIBUTES void NAME##Widen16(std::uint16_t* o, const std::uint16_t* i, std::size_t n,      \
-                                std::uint16_t f) {                                            \
-    Widen(o, i, n, f);                                                                        \
-  }                                                                                           \
-  ATTRIBUTES void NAME##WidenTwice8(std::uint16_t* o, const std::uint8_t* i, std::size_t n,   \
-                                    std::uint16_t f) {                                        \
-    WidenTwice(o, i, n, f);                                                                   \
-  }                                                                                           \
-  ATTRIBUTES void NAME##WidenTwice16(std::uint16_t* o, const std::uint16_t* i, std::size_t n, \
-                                     std::uint16_t f) {                                       \
-    WidenTwice(o, i, n, f);                                                                   \
-  }                                                                                           \
-  ATTRIBUTES void NAME##Narrow8(std::uint8_t* o, const std::uint16_t* i, std::size_t n,       \
-                                PlaneLevels l) {                                              \
-    Narrow(o, i, n, l);                                                                       \
-  }                                                                                           \
-  ATTRIBUTES void NAME##Narrow16(std::uint16_t* o, const std::uint16_t* i, std::size_t n,     \
-                                 PlaneLevels l) {                                             \
-    Narrow(o, i, n, l);                                                                       \
+enum class Isa { kPortable, kSsse3, kAvx2 };
+
+// One step as a kernel, once per instruction set: the step is inlined into each, so the loops
+// that vectorise well by themselves get the wider instructions too.
+template <auto Step>
+struct Kernel;
+
+template <class... Args, void (*Step)(Args...)>
+struct Kernel<Step> {
+  static void Portable(Args... args) { Step(args...); }
+#ifdef TESSELOX_ROWS_X86
+  __attribute__((target("ssse3"))) static void Ssse3(Args... args) {
+    Step(args...);
   }
+  __attribute__((target("avx2"))) static void Avx2(Args... args) {
+    Step(args...);
+  }
+#endif
+  static constexpr auto For(Isa isa) {
+#ifdef TESSELOX_ROWS_X86
+    if (isa == Isa::kSsse3) return &Ssse3;
+    if (isa == Isa::kAvx2) return &Avx2;
+#endif
+    return &Portable;
+  }
+};
 
-TESSELOX_ROW_KERNELS(Portable, )
+using U8 = std::uint8_t;
+using U16 = std::uint16_t;
 
-void PortableInterleave(Pixel* o, const std::uint16_t* a, const std::uint16_t* b,
-                        const std::uint16_t* c, std::size_t n) {
-  Interleave(o, a, b, c, n);
+// The plain steps at `isa`, with the shuffles and means given.
+constexpr RowKernels KernelsFor(Isa isa, decltype(RowKernels::interleave) interleave,
+                                decltype(RowKernels::deinterleave) deinterleave,
+                                decltype(RowKernels::average8) average8,
+                                decltype(RowKernels::average16) average16) {
+  return {Kernel<Widen<U8>>::For(isa),
+          Kernel<Widen<U16>>::For(isa),
+          Kernel<WidenTwice<U8>>::For(isa),
+          Kernel<WidenTwice<U16>>::For(isa),
+          interleave,
+          deinterleave,
+          Kernel<Narrow<U8>>::For(isa),
+          Kernel<Narrow<U16>>::For(isa),
+          average8,
+          average16};
 }
 
-void PortableDeinterleave(const Pixel* i, std::uint16_t* a, std::uint16_t* b, std::uint16_t* c,
-                          std::size_t n) {
-  Deinterleave(i, a, b, c, n);
-}
-
-void PortableAverage8(std::uint8_t* o, const std::uint16_t* a, const std::uint16_t* b,
-                      std::size_t n, PlaneLevels l) {
-  Average(o, a, b, n, l);
-}
-
-void PortableAverage16(std::uint16_t* o, const std::uint16_t* a, const std::uint16_t* b,
-                       std::size_t n, PlaneLevels l) {
-  Average(o, a, b, n, l);
-}
-
-constexpr RowKernels kPortableKernels = {
-    PortableWiden8,     PortableWiden16,      PortableWidenTwice8, PortableWidenTwice16,
-    PortableInterleave, PortableDeinterleave, PortableNarrow8,     PortableNarrow16,
-    PortableAverage8,   PortableAverage16};
+constexpr RowKernels kPortableKernels =
+    KernelsFor(Isa::kPortable, Kernel<Interleave>::Portable, Kernel<Deinterleave>::Portable,
+               Kernel<Average<U8>>::Portable, Kernel<Average<U16>>::Portable);
 
 #ifdef TESSELOX_ROWS_X86
-TESSELOX_ROW_KERNELS(Ssse3, __attribute__((target("ssse3"))))
-TESSELOX_ROW_KERNELS(Avx2, __attribute__((target("avx2"))))
-
-constexpr RowKernels kSsse3Kernels = {
-    Ssse3Widen8,       Ssse3Widen16, Ssse3WidenTwice8, Ssse3WidenTwice16, InterleaveSsse3,
-    DeinterleaveSsse3, Ssse3Narrow8, Ssse3Narrow16,    Average8Ssse3,     Average16Ssse3};
-
+constexpr RowKernels kSsse3Kernels =
+    KernelsFor(Isa::kSsse3, InterleaveSsse3, DeinterleaveSsse3, Average8Ssse3, Average16Ssse3);
 // Wider registers help the plain loops; the shuffles stay at 16 bytes, a whole number of pixels.
-constexpr RowKernels kAvx2Kernels = {
-    Avx2Widen8,       Avx2Widen16, Avx2WidenTwice8, Avx2WidenTwice16, InterleaveAvx2,
-    DeinterleaveAvx2, Avx2Narrow8, Avx2Narrow16,    Average8Ssse3,    Average16Ssse3};
+constexpr RowKernels kAvx2Kernels =
+    KernelsFor(Isa::kAvx2, InterleaveAvx2, DeinterleaveAvx2, Average8Ssse3, Average16Ssse3);
 #endif
 
 }  // namespace

@@ -8,14 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "module_session.h"
+#include "loaded_module.h"
 #include "ui/field_table.h"
 
 namespace tesselox::test {
 namespace {
 
 using host::FieldRange;
-using host::WindowMessage;
 
 struct FieldExpectation {
   FieldId id;
@@ -66,16 +65,15 @@ class ConfigWindowTest : public ::testing::Test {
     session = StartModule();
     ASSERT_TRUE(session->Loaded());
   }
-  std::unique_ptr<host::ModuleHost> session;
+  std::unique_ptr<LoadedModule> session;
 };
 
 TEST_F(ConfigWindowTest, TwelveFieldsWithLabelsTextsAndRanges) {
   EXPECT_EQ(ChildCount(session->ConfigWindow()), 36);
   for (const auto& f : kCreatedFields) {
     SCOPED_TRACE(f.label);
-    const auto controls = session->FieldByLabel(f.label);
-    ASSERT_NE(controls.edit, nullptr);
-    EXPECT_EQ(controls.edit, session->Field(f.id).edit);
+    EXPECT_EQ(session->FieldIndex(f.label), Index(f.id));
+    ASSERT_NE(session->Field(f.id).edit, nullptr);
     EXPECT_EQ(session->FieldText(f.id), f.text);
     const FieldRange range = session->Range(f.id);
     EXPECT_EQ(range.low, f.low);

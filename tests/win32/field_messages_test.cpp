@@ -21,7 +21,7 @@ namespace {
 // Messages that reach each field's edit box while a hook is installed.
 class EditMessageCounter {
  public:
-  explicit EditMessageCounter(const host::ModuleHost& session) {
+  explicit EditMessageCounter(const LoadedModule& session) {
     for (int k = 0; k < kFieldCount; ++k) edits_[k] = EditOf(session, static_cast<FieldId>(k));
     active_ = this;
     hook_ = SetWindowsHookExA(WH_CALLWNDPROC, Count, nullptr, GetCurrentThreadId());
@@ -59,7 +59,7 @@ class EditMessageCounter {
   HHOOK hook_ = nullptr;
 };
 
-void RunFrame(host::ModuleHost& session, FrameRecord record, bool otherThread) {
+void RunFrame(LoadedModule& session, FrameRecord record, bool otherThread) {
   EXPECT_EQ(otherThread ? FrameFromAnotherThread(session, record) : session.ProcessFrame(record),
             1);
 }
@@ -154,7 +154,7 @@ TEST(FieldMessagesTest, FramesSendOnlyWhatChanged) {
 // The reference build asks every control on every frame: what the counts above are measured
 // against.
 TEST(FieldMessagesTest, TheReferenceBuildAsksEveryControl) {
-  host::ModuleHost session;
+  LoadedModule session;
   ASSERT_TRUE(session.Load(TESSELOX_LITERAL_PROBE_MODULE)) << session.Error();
   ASSERT_TRUE(session.CreateWindows());
   session.SendInit();

@@ -105,7 +105,7 @@ void PutOnClipboard(HWND owner, const std::wstring& text) {
   CloseClipboard();
 }
 
-void ApplyEdit(const host::ModuleHost& session, const Step& step) {
+void ApplyEdit(const LoadedModule& session, const Step& step) {
   const HWND edit = EditOf(session, step.field);
   const HWND upDown = UpDownOf(session, step.field);
   const auto select = [&] { SendMessageA(edit, EM_SETSEL, step.selStart, step.selEnd); };
@@ -169,7 +169,7 @@ std::string Describe(const FieldState& s) {
          " reports " + std::to_string(s.reported) + (s.error ? " (error)" : "");
 }
 
-FieldState StateOf(const host::ModuleHost& session, FieldId id) {
+FieldState StateOf(const LoadedModule& session, FieldId id) {
   FieldState state;
   char text[256] = {};
   GetWindowTextA(EditOf(session, id), text, sizeof text);
@@ -183,11 +183,11 @@ FieldState StateOf(const host::ModuleHost& session, FieldId id) {
 }
 
 struct ProbeModule {
-  std::unique_ptr<host::ModuleHost> session;
+  std::unique_ptr<LoadedModule> session;
   RenderedValuesFn rendered = nullptr;
 
   ProbeModule(const char* path, std::int32_t maxW, std::int32_t maxH)
-      : session(std::make_unique<host::ModuleHost>()) {
+      : session(std::make_unique<LoadedModule>()) {
     if (!session->Load(path)) {
       ADD_FAILURE() << session->Error();
       return;

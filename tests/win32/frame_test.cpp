@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "module_session.h"
+#include "loaded_module.h"
 #include "reference_model.h"
 #include "test_image.h"
 

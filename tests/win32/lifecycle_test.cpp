@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "module_session.h"
+#include "loaded_module.h"
 
 namespace tesselox::test {
 namespace {
 
-std::vector<HWND> AllControls(const host::ModuleHost& session) {
+std::vector<HWND> AllControls(const LoadedModule& session) {
   std::vector<HWND> controls;
   for (int k = 0; k < kFieldCount; ++k) {
     const auto f = session.Field(static_cast<FieldId>(k));
@@ -55,7 +55,7 @@ TEST(LifecycleTest, LoadAndUnloadWithoutInitialisationHarmsNothing) {
   } cases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.windows) + std::to_string(c.frame));
-    host::ModuleHost session;
+    LoadedModule session;
     ASSERT_TRUE(session.Load(ModulePath())) << session.Error();
     if (c.windows) {
       ASSERT_TRUE(session.CreateWindows());
@@ -107,7 +107,7 @@ TEST(LifecycleTest, LoadFailuresSayWhy) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    host::ModuleHost session;
+    LoadedModule session;
     EXPECT_FALSE(session.Load(c.path));
     EXPECT_FALSE(session.Loaded());
     EXPECT_NE(session.Error().find(c.says), std::string::npos) << session.Error();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "module_session.h"
+#include "loaded_module.h"
 #include "test_image.h"
 
 namespace tesselox::test {
@@ -69,7 +69,7 @@ class ModuleTableTest : public ::testing::Test {
     ASSERT_NE(getTable, nullptr);
   }
 
-  host::ModuleHost session;
+  LoadedModule session;
   FilterTable*(__cdecl* getTable)() = nullptr;
 };
 

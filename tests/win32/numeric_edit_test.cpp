@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "module_session.h"
+#include "loaded_module.h"
 
 namespace tesselox::test {
 namespace {
@@ -55,7 +55,7 @@ class NumericEditTest : public ::testing::Test {
   }
   void TearDown() override { DestroyWindow(plain); }
 
-  std::unique_ptr<host::ModuleHost> session;
+  std::unique_ptr<LoadedModule> session;
   HWND edit = nullptr;
   HWND plain = nullptr;
 };

@@ -138,7 +138,7 @@ const std::vector<std::string> kHostileTexts = {"",
                                                 "\r\n"};
 
 // Puts `text` on the clipboard and pastes it over the whole field.
-bool Paste(host::ModuleHost& session, FieldId field, const std::string& text) {
+bool Paste(LoadedModule& session, FieldId field, const std::string& text) {
   if (!OpenClipboard(session.OwnerWindow())) return false;
   EmptyClipboard();
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
@@ -158,7 +158,7 @@ bool Paste(host::ModuleHost& session, FieldId field, const std::string& text) {
 }
 
 // The text a field shows after the frame's refresh: the decimal form of a value inside the range.
-void ExpectCanonicalWithin(host::ModuleHost& session, FieldId field, std::int32_t low,
+void ExpectCanonicalWithin(LoadedModule& session, FieldId field, std::int32_t low,
                            std::int32_t high) {
   const std::string text = TextOf(session, field);
   const std::int32_t v = ExpectedRead(text);

@@ -64,7 +64,7 @@ int ThreadWindows() {
 
 TEST(ReliabilityLifecycleTest, FramesBeforeInitialisationRenderNothing) {
   for (bool windows : {false, true}) {
-    auto session = std::make_unique<host::ModuleHost>();
+    auto session = std::make_unique<LoadedModule>();
     ASSERT_TRUE(session->Load(ModulePath())) << session->Error();
     if (windows) {
       ASSERT_TRUE(session->CreateWindows());
@@ -127,7 +127,7 @@ TEST(ReliabilityLifecycleTest, WindowDestroyedBeforeUnload) {
 TEST(ReliabilityLifecycleTest, UnloadWithoutInitialisation) {
   for (bool windows : {false, true}) {
     SCOPED_TRACE(windows ? "windows made" : "no windows");
-    auto session = std::make_unique<host::ModuleHost>();
+    auto session = std::make_unique<LoadedModule>();
     ASSERT_TRUE(session->Load(ModulePath())) << session->Error();
     if (windows) {
       ASSERT_TRUE(session->CreateWindows());

@@ -68,7 +68,7 @@ class Soak {
     }
   }
 
-  void RandomEdit(host::ModuleHost& session) {
+  void RandomEdit(LoadedModule& session) {
     const auto field = static_cast<FieldId>(Between(0, kFieldCount - 1));
     const HWND edit = EditOf(session, field);
     if (Between(0, 1) == 0) {
@@ -102,7 +102,7 @@ TEST(ReliabilitySoakTest, RandomEditsBetweenCheckedFrames) {
   const auto seed = static_cast<unsigned>(EnvOr("TESSELOX_SOAK_SEED", 20261207));
   constexpr long kFramesPerLoad = 500;
   Soak soak(seed);
-  std::unique_ptr<host::ModuleHost> session;
+  std::unique_ptr<LoadedModule> session;
   long edits = 0, loads = 0;
   for (long n = 0; n < frames; ++n) {
     if (n % kFramesPerLoad == 0) {

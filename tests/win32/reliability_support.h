@@ -19,9 +19,8 @@
 #include <vector>
 
 #include "host/session/frame_buffers.h"
-#include "host/session/module_host.h"
-#include "module_session.h"
 #include "expected_frame.h"
+#include "loaded_module.h"
 #include "test_image.h"
 #include "ui/field_table.h"
 
@@ -46,30 +45,30 @@ inline std::int32_t ExpectedRead(const std::string& text) {
 
 // A field's controls by their identifiers alone: the session's own lookup also finds the label,
 // which costs a walk over every control, too slow for tens of thousands of frames under Wine.
-inline HWND EditOf(const host::ModuleHost& session, FieldId id) {
+inline HWND EditOf(const LoadedModule& session, FieldId id) {
   return GetDlgItem(session.ConfigWindow(), EditId(id));
 }
-inline HWND UpDownOf(const host::ModuleHost& session, FieldId id) {
+inline HWND UpDownOf(const LoadedModule& session, FieldId id) {
   return GetDlgItem(session.ConfigWindow(), UpDownId(id));
 }
-inline std::string TextOf(const host::ModuleHost& session, FieldId id) {
+inline std::string TextOf(const LoadedModule& session, FieldId id) {
   const HWND edit = EditOf(session, id);
   std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
   text.resize(
       static_cast<std::size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
   return text;
 }
-inline void SetText(const host::ModuleHost& session, FieldId id, const std::string& text) {
+inline void SetText(const LoadedModule& session, FieldId id, const std::string& text) {
   SendMessageA(EditOf(session, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
-inline host::FieldRange RangeOf(const host::ModuleHost& session, FieldId id) {
+inline host::FieldRange RangeOf(const LoadedModule& session, FieldId id) {
   host::FieldRange range;
   SendMessageA(UpDownOf(session, id), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&range.low),
                reinterpret_cast<LPARAM>(&range.high));
   return range;
 }
 
-inline std::array<std::string, kFieldCount> FieldTexts(const host::ModuleHost& session) {
+inline std::array<std::string, kFieldCount> FieldTexts(const LoadedModule& session) {
   std::array<std::string, kFieldCount> texts;
   for (int k = 0; k < kFieldCount; ++k) texts[k] = TextOf(session, static_cast<FieldId>(k));
   return texts;
@@ -80,7 +79,7 @@ inline std::array<std::string, kFieldCount> FieldTexts(const host::ModuleHost& s
 // the values the fields show after the frame (the callback writes each rectangle and phase
 // field back before reading it; "width" and "height" it reads as they stand). Returns the
 // twelve values the frame used.
-inline ParameterValues CheckedFrame(host::ModuleHost& session, const FrameShape& shape) {
+inline ParameterValues CheckedFrame(LoadedModule& session, const FrameShape& shape) {
   const std::int32_t capW = shape.Stride(), capH = shape.Lines();
   host::FrameBuffers buffers(shape.capW, shape.capH);
   buffers.SetFrameSize(shape.width, shape.height);

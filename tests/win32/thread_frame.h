@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include "host/session/module_host.h"
+#include "host/session/module_session.h"
 
 namespace tesselox::test {
 
 struct ThreadFrameJob {
-  host::ModuleHost* session;
+  host::ModuleSession* session;
   FrameRecord* record;
   std::int32_t result;
 };
@@ -23,7 +23,7 @@ inline DWORD WINAPI RunThreadFrame(LPVOID job) {
   return 0;
 }
 
-inline std::int32_t FrameFromAnotherThread(host::ModuleHost& session, FrameRecord& record) {
+inline std::int32_t FrameFromAnotherThread(host::ModuleSession& session, FrameRecord& record) {
   ThreadFrameJob job{&session, &record, 0};
   HANDLE thread = CreateThread(nullptr, 0, RunThreadFrame, &job, 0, nullptr);
   EXPECT_NE(thread, nullptr);

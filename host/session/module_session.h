@@ -2,22 +2,23 @@
 
 // Plays the host to a filter module: loads any module that exports GetFilterTable, gives it an
 // owner window and a configuration window, answers its host services and calls its frame
-// callback. Everything runs on the calling thread; one ModuleHost drives one module.
+// callback. Everything runs on the calling thread; one ModuleSession drives one module.
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "filter/parameters.h"
 #include "host/session/frame_buffers.h"
 #include "plugin/host_interface.h"
 
 namespace tesselox::host {
 
+// One field of the configuration window: an up-down control, the edit box it holds as its
+// buddy, and the STATIC control just before that edit box in the window's child order.
 struct FieldControls {
   HWND label = nullptr;
   HWND edit = nullptr;
@@ -29,18 +30,27 @@ struct FieldRange {
   std::int32_t high = 0;
 };
 
-struct WindowMessage {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
+// Told what passes between the session and its module, as it happens, on the session's thread.
+// The host program re-renders its preview on an edit; tests count and record.
+class SessionObserver {
+ public:
+  virtual ~SessionObserver() = default;
+  // The module called the edit-updated service; what this returns goes back to the module.
+  virtual std::int32_t EditUpdated() { return 0; }
+  // The module asked for the largest frame, passing this edit handle.
+  virtual void FrameLimitsAsked(void* /*editHandle*/) {}
+  // The module's window procedure returned `result` for a message to the configuration window.
+  virtual void WindowProcReturned(UINT /*message*/, WPARAM /*wParam*/, std::int32_t /*result*/) {}
+  // The owner window received a message.
+  virtual void OwnerMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {}
 };
 
-class ModuleHost {
+class ModuleSession {
  public:
-  ModuleHost();
-  ~ModuleHost();  // Unload(), then DestroyWindows()
-  ModuleHost(const ModuleHost&) = delete;
-  ModuleHost& operator=(const ModuleHost&) = delete;
+  ModuleSession();
+  ~ModuleSession();  // Unload(), then DestroyWindows()
+  ModuleSession(const ModuleSession&) = delete;
+  ModuleSession& operator=(const ModuleSession&) = delete;
 
   // LoadLibrary, then GetFilterTable; `path` is UTF-8. On failure returns false and Error()
   // says why in words ("cannot load PATH: no such file").
@@ -55,48 +65,37 @@ class ModuleHost {
 
   // Service 40 answers this largest frame size (1920 x 1440 unless set).
   void SetLargestFrame(std::int32_t width, std::int32_t height);
-  // Service 25 answers this value (0 unless set) and then calls the hook, if any.
-  void SetEditUpdatedAnswer(std::int32_t answer) { editUpdatedAnswer_ = answer; }
-  void SetEditUpdatedHook(std::function<void()> hook) { editUpdatedHook_ = std::move(hook); }
-  int EditUpdatedCalls() const { return editUpdatedCalls_; }
-  int FrameLimitsCalls() const { return frameLimitsCalls_; }
-  void* LastFrameLimitsEditHandle() const { return lastFrameLimitsEditHandle_; }
+  // Null for none; the observer must outlive the session or be unset first.
+  void SetObserver(SessionObserver* observer) { observer_ = observer; }
 
   // Makes the owner window and the configuration window (client area windowWidth x
   // windowHeight from the table, owned by the owner window, hidden). From WM_NCCREATE on, every
   // message of the configuration window goes to the module's windowProc, with EditHandle() and
   // the host's table, and then to DefWindowProc. Call after Load().
   bool CreateWindows();
-  void ShowWindows();
   void DestroyWindows();
   HWND OwnerWindow() const { return owner_; }
   HWND ConfigWindow() const { return config_; }
   // The edit handle the host passes to the window procedure and service 40.
   void* EditHandle() { return this; }
-  // What windowProc last returned for a message (0 if never sent).
-  std::int32_t LastWindowProcResult(UINT message) const;
-  // EN_UPDATE notifications the configuration window has received from the edit boxes, and
-  // what windowProc returned for the last of them.
-  int EditUpdateNotifications() const { return editUpdateNotifications_; }
-  std::int32_t LastEditUpdateResult() const { return lastEditUpdateResult_; }
-  // Every message the owner window has received, oldest first.
-  const std::vector<WindowMessage>& OwnerMessages() const { return ownerMessages_; }
-  void ClearOwnerMessages() { ownerMessages_.clear(); }
 
   // Sends HOST_INIT_MESSAGE to the configuration window.
   void SendInit();
 
-  // A field's controls, found by the identifiers 40000 + 2k and 40000 + 2k + 1 (the label:
-  // the STATIC control 60 pixels left of the edit box); or found from the label's text.
-  FieldControls Field(FieldId id) const;
-  FieldControls FieldByLabel(const std::string& label) const;
-  std::string FieldText(FieldId id) const;
-  FieldRange Range(FieldId id) const;
+  // The fields as the configuration window holds them now: every up-down control with a buddy,
+  // in the window's child order (the order they were made in).
+  std::vector<FieldControls> Fields() const;
+  // Field `index` of Fields(); no controls past the last one.
+  FieldControls Field(std::size_t index) const;
+  // The first field whose label reads `label`.
+  std::optional<std::size_t> FieldIndex(const std::string& label) const;
+  std::string FieldText(std::size_t index) const;
+  FieldRange Range(std::size_t index) const;
   // Replaces the text directly (WM_SETTEXT), bypassing the keyboard filter and length limit.
-  void SetFieldText(FieldId id, const std::string& text);
+  void SetFieldText(std::size_t index, const std::string& text);
   // Selects the field's whole text and types keys into it as WM_CHAR messages, as a person
   // would: through the module's keystroke filter and the edit box's length limit.
-  void TypeIntoField(FieldId id, const std::string& keys);
+  void TypeIntoField(std::size_t index, const std::string& keys);
 
   // Calls the module's frameCallback with the host's table and the frame's record.
   std::int32_t ProcessFrame(FrameBuffers& frame);
@@ -113,14 +112,14 @@ class ModuleHost {
   struct HostBlock {
     FilterTable table;
     HostServices services;
-    ModuleHost* session;
+    ModuleSession* session;
   };
 
   static std::int32_t __cdecl EditUpdated(FilterTable* hostTable);
   static std::int32_t __cdecl GetFrameLimits(void* editHandle, void* buffer);
   static LRESULT CALLBACK ConfigProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static ModuleHost* FromWindow(HWND window);
+  static ModuleSession* FromWindow(HWND window);
 
   HMODULE module_ = nullptr;
   const FilterTable* moduleTable_ = nullptr;
@@ -130,15 +129,7 @@ class ModuleHost {
   HWND config_ = nullptr;
   std::int32_t largestWidth_ = 1920;
   std::int32_t largestHeight_ = 1440;
-  std::int32_t editUpdatedAnswer_ = 0;
-  std::function<void()> editUpdatedHook_;
-  int editUpdatedCalls_ = 0;
-  int frameLimitsCalls_ = 0;
-  int editUpdateNotifications_ = 0;
-  std::int32_t lastEditUpdateResult_ = 0;
-  void* lastFrameLimitsEditHandle_ = nullptr;
-  std::map<UINT, std::int32_t> windowProcResults_;
-  std::vector<WindowMessage> ownerMessages_;
+  SessionObserver* observer_ = nullptr;
 };
 
 }  // namespace tesselox::host

@@ -1,22 +1,19 @@
-#include "host/session/module_host.h"
+#include "host/session/module_session.h"
 
 #include <commctrl.h>
 
 #include <cstring>
 #include <string>
 
-#include "ui/field_table.h"
-
 namespace tesselox::host {
 namespace {
 
 constexpr char kOwnerClass[] = "TesseloxHostOwner";
 constexpr char kConfigClass[] = "TesseloxHostConfig";
-constexpr int kLabelOffset = 60;  // the label lies this far left of its edit box
 
 // The session whose window is being created: its first messages arrive before
 // CreateWindowExA returns, and before the window could carry the session itself.
-ModuleHost* creatingSession = nullptr;
+ModuleSession* creatingSession = nullptr;
 
 bool RegisterClassOnce(const char* name, WNDPROC proc) {
   WNDCLASSEXA wc{};
@@ -85,25 +82,24 @@ std::string LoadFailure(const std::wstring& path, DWORD code) {
   return words.empty() ? number : Utf8FromWide(words) + " (" + number + ")";
 }
 
-RECT ClientRectOf(HWND window, HWND parent) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
+bool HasClass(HWND window, const char* name) {
+  char text[64] = {};
+  GetClassNameA(window, text, sizeof text);
+  return lstrcmpiA(text, name) == 0;
 }
 
 }  // namespace
 
-ModuleHost::ModuleHost() {
+ModuleSession::ModuleSession() {
   block_.session = this;
 }
 
-ModuleHost::~ModuleHost() {
+ModuleSession::~ModuleSession() {
   Unload();
   DestroyWindows();
 }
 
-bool ModuleHost::Load(const std::string& path) {
+bool ModuleSession::Load(const std::string& path) {
   if (module_ != nullptr) {
     error_ = "a module is already loaded";
     return false;
@@ -133,28 +129,25 @@ bool ModuleHost::Load(const std::string& path) {
   block_.table.hostServices = &block_.services;
   block_.table.moduleInstance = module;
   block_.services = HostServices{};
-  block_.services.editUpdated = &ModuleHost::EditUpdated;
-  block_.services.getFrameLimits = &ModuleHost::GetFrameLimits;
+  block_.services.editUpdated = &ModuleSession::EditUpdated;
+  block_.services.getFrameLimits = &ModuleSession::GetFrameLimits;
   error_.clear();
   return true;
 }
 
-void ModuleHost::SetLargestFrame(std::int32_t width, std::int32_t height) {
+void ModuleSession::SetLargestFrame(std::int32_t width, std::int32_t height) {
   largestWidth_ = width;
   largestHeight_ = height;
 }
 
-std::int32_t __cdecl ModuleHost::EditUpdated(FilterTable* hostTable) {
-  ModuleHost* self = reinterpret_cast<HostBlock*>(hostTable)->session;
-  ++self->editUpdatedCalls_;
-  if (self->editUpdatedHook_) self->editUpdatedHook_();
-  return self->editUpdatedAnswer_;
+std::int32_t __cdecl ModuleSession::EditUpdated(FilterTable* hostTable) {
+  ModuleSession* self = reinterpret_cast<HostBlock*>(hostTable)->session;
+  return self->observer_ != nullptr ? self->observer_->EditUpdated() : 0;
 }
 
-std::int32_t __cdecl ModuleHost::GetFrameLimits(void* editHandle, void* buffer) {
-  auto* self = static_cast<ModuleHost*>(editHandle);
-  ++self->frameLimitsCalls_;
-  self->lastFrameLimitsEditHandle_ = editHandle;
+std::int32_t __cdecl ModuleSession::GetFrameLimits(void* editHandle, void* buffer) {
+  auto* self = static_cast<ModuleSession*>(editHandle);
+  if (self->observer_ != nullptr) self->observer_->FrameLimitsAsked(editHandle);
   auto* bytes = static_cast<unsigned char*>(buffer);
   std::memset(bytes, 0, kFrameLimitsBufferSize);
   std::memcpy(bytes + kFrameLimitsWidthOffset, &self->largestWidth_, sizeof(std::int32_t));
@@ -162,8 +155,8 @@ std::int32_t __cdecl ModuleHost::GetFrameLimits(void* editHandle, void* buffer) 
   return 1;
 }
 
-ModuleHost* ModuleHost::FromWindow(HWND window) {
-  auto* self = reinterpret_cast<ModuleHost*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+ModuleSession* ModuleSession::FromWindow(HWND window) {
+  auto* self = reinterpret_cast<ModuleSession*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self == nullptr && creatingSession != nullptr) {
     self = creatingSession;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -171,28 +164,25 @@ ModuleHost* ModuleHost::FromWindow(HWND window) {
   return self;
 }
 
-LRESULT CALLBACK ModuleHost::ConfigProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ModuleHost* self = FromWindow(window);
+LRESULT CALLBACK ModuleSession::ConfigProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  ModuleSession* self = FromWindow(window);
   if (self != nullptr && self->module_ != nullptr && self->block_.table.windowProc != nullptr) {
     const std::int32_t result = self->block_.table.windowProc(
         window, message, wParam, lParam, self->EditHandle(), &self->block_.table);
-    self->windowProcResults_[message] = result;
-    if (message == WM_COMMAND && HIWORD(wParam) == EN_UPDATE) {
-      ++self->editUpdateNotifications_;
-      self->lastEditUpdateResult_ = result;
-    }
+    if (self->observer_ != nullptr) self->observer_->WindowProcReturned(message, wParam, result);
   }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ModuleHost::OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (ModuleHost* self = FromWindow(window)) {
-    self->ownerMessages_.push_back(WindowMessage{message, wParam, lParam});
-  }
+LRESULT CALLBACK ModuleSession::OwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const ModuleSession* self = FromWindow(window);
+  if (self != nullptr && self->observer_ != nullptr)
+    self->observer_->OwnerMessage(message, wParam, lParam);
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool ModuleHost::CreateWindows() {
+bool ModuleSession::CreateWindows() {
   if (module_ == nullptr || config_ != nullptr) return false;
   if (!RegisterClassOnce(kOwnerClass, OwnerProc) || !RegisterClassOnce(kConfigClass, ConfigProc))
     return false;
@@ -210,85 +200,80 @@ bool ModuleHost::CreateWindows() {
   return owner_ != nullptr && config_ != nullptr;
 }
 
-void ModuleHost::ShowWindows() {
-  ShowWindow(owner_, SW_SHOWNOACTIVATE);
-  ShowWindow(config_, SW_SHOWNOACTIVATE);
-}
-
-void ModuleHost::DestroyWindows() {
+void ModuleSession::DestroyWindows() {
   if (config_ != nullptr) DestroyWindow(config_);
   if (owner_ != nullptr) DestroyWindow(owner_);
   config_ = owner_ = nullptr;
 }
 
-std::int32_t ModuleHost::LastWindowProcResult(UINT message) const {
-  const auto found = windowProcResults_.find(message);
-  return found == windowProcResults_.end() ? 0 : found->second;
-}
-
-void ModuleHost::SendInit() {
+void ModuleSession::SendInit() {
   SendMessageA(config_, HOST_INIT_MESSAGE, 0, 0);
 }
 
-FieldControls ModuleHost::Field(FieldId id) const {
-  const int editId = EditId(id);
-  FieldControls controls;
-  controls.edit = GetDlgItem(config_, editId);
-  controls.upDown = GetDlgItem(config_, editId + 1);
-  if (controls.edit == nullptr) return controls;
-  const RECT editRect = ClientRectOf(controls.edit, config_);
+std::vector<FieldControls> ModuleSession::Fields() const {
+  std::vector<FieldControls> fields;
+  if (config_ == nullptr) return fields;
   for (HWND child = GetWindow(config_, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
-    const RECT rect = ClientRectOf(child, config_);
-    if (GetDlgCtrlID(child) == 1 && rect.left == editRect.left - kLabelOffset &&
-        rect.top == editRect.top) {
-      controls.label = child;
-    }
+    if (!HasClass(child, UPDOWN_CLASSA)) continue;
+    FieldControls field;
+    field.upDown = child;
+    field.edit = reinterpret_cast<HWND>(SendMessageA(child, UDM_GETBUDDY, 0, 0));
+    if (field.edit == nullptr) continue;
+    // As a dialog pairs a label with the control after it.
+    const HWND before = GetWindow(field.edit, GW_HWNDPREV);
+    if (before != nullptr && HasClass(before, "STATIC")) field.label = before;
+    fields.push_back(field);
   }
-  return controls;
+  return fields;
 }
 
-FieldControls ModuleHost::FieldByLabel(const std::string& label) const {
-  for (int k = 0; k < kFieldCount; ++k) {
-    const FieldControls controls = Field(static_cast<FieldId>(k));
-    if (controls.label != nullptr && WindowText(controls.label) == label) return controls;
+FieldControls ModuleSession::Field(std::size_t index) const {
+  const std::vector<FieldControls> fields = Fields();
+  return index < fields.size() ? fields[index] : FieldControls{};
+}
+
+std::optional<std::size_t> ModuleSession::FieldIndex(const std::string& label) const {
+  const std::vector<FieldControls> fields = Fields();
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    if (fields[k].label != nullptr && WindowText(fields[k].label) == label) return k;
   }
-  return FieldControls{};
+  return std::nullopt;
 }
 
-std::string ModuleHost::FieldText(FieldId id) const {
-  return WindowText(Field(id).edit);
+std::string ModuleSession::FieldText(std::size_t index) const {
+  return WindowText(Field(index).edit);
 }
 
-FieldRange ModuleHost::Range(FieldId id) const {
+FieldRange ModuleSession::Range(std::size_t index) const {
   FieldRange range;
-  SendMessageA(Field(id).upDown, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&range.low),
+  SendMessageA(Field(index).upDown, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&range.low),
                reinterpret_cast<LPARAM>(&range.high));
   return range;
 }
 
-void ModuleHost::SetFieldText(FieldId id, const std::string& text) {
-  SendMessageA(Field(id).edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+void ModuleSession::SetFieldText(std::size_t index, const std::string& text) {
+  SendMessageA(Field(index).edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void ModuleHost::TypeIntoField(FieldId id, const std::string& keys) {
-  const HWND edit = Field(id).edit;
+void ModuleSession::TypeIntoField(std::size_t index, const std::string& keys) {
+  const HWND edit = Field(index).edit;
   SendMessageA(edit, EM_SETSEL, 0, -1);
   for (const char key : keys) {
     SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(key), 1);
   }
 }
 
-std::int32_t ModuleHost::ProcessFrame(FrameBuffers& frame) {
+std::int32_t ModuleSession::ProcessFrame(FrameBuffers& frame) {
   return ProcessFrame(frame.Record());
 }
 
-std::int32_t ModuleHost::ProcessFrame(FrameRecord& record) {
+std::int32_t ModuleSession::ProcessFrame(FrameRecord& record) {
   if (module_ == nullptr || block_.table.frameCallback == nullptr) return 0;
   return block_.table.frameCallback(&block_.table, &record);
 }
 
-void ModuleHost::PumpMessages() {
+void ModuleSession::PumpMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
@@ -296,7 +281,7 @@ void ModuleHost::PumpMessages() {
   }
 }
 
-void ModuleHost::Unload() {
+void ModuleSession::Unload() {
   if (module_ == nullptr) return;
   FreeLibrary(module_);
   module_ = nullptr;
