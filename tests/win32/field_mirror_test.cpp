@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "module_test.h"
 #include "ui/field_table.h"
-#include "reliability_support.h"
 #include "thread_frame.h"
 
 namespace tesselox::test {
@@ -92,17 +92,6 @@ Step Frame(std::int32_t width, std::int32_t height, std::int32_t capW, std::int3
   step.capW = capW;
   step.capH = capH;
   return step;
-}
-
-void PutOnClipboard(HWND owner, const std::wstring& text) {
-  ASSERT_TRUE(OpenClipboard(owner));
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
 }
 
 void ApplyEdit(const LoadedModule& session, const Step& step) {
@@ -238,7 +227,7 @@ class SideBySide {
           paste.selStart = 0;
           paste.selEnd = -1;
         }
-        PutOnClipboard(mirror_.session->OwnerWindow(), step.pasted);
+        EXPECT_TRUE(PutOnClipboard(mirror_.session->OwnerWindow(), step.pasted));
         ApplyEdit(*mirror_.session, paste);
         ApplyEdit(*literal_.session, paste);
         return true;
@@ -340,11 +329,6 @@ TEST(FieldMirrorTest, ScenariosMatchTheReference) {
       ASSERT_TRUE(both.Run(scenario.steps[n]));
     }
   }
-}
-
-long EnvOr(const char* name, long fallback) {
-  const char* text = std::getenv(name);
-  return text != nullptr && *text != '\0' ? std::strtol(text, nullptr, 10) : fallback;
 }
 
 class RandomSteps {
