@@ -98,6 +98,9 @@ TEST_F(ConfigWindowTest, TwelveFieldsWithLabelsTextsAndRanges) {
 }
 
 TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersAndClasses) {
+  // Shown, the window shows every control.
+  ShowWindow(GetAncestor(session->ConfigWindow(), GA_ROOT), SW_SHOWNOACTIVATE);
+  ShowWindow(session->ConfigWindow(), SW_SHOWNOACTIVATE);
   for (int k = 0; k < kFieldCount; ++k) {
     SCOPED_TRACE(kFieldSpecs[k].label);
     const auto controls = session->Field(static_cast<FieldId>(k));
@@ -136,13 +139,19 @@ TEST_F(ConfigWindowTest, LabelsAreCentredAndNumbersRightAligned) {
     const auto [left, right] = PaintedColumns(controls.label);
     ASSERT_GE(left, 0) << "the label drew nothing";
     EXPECT_LE(std::abs(left - (label.right - 1 - right)), 2) << left << ".." << right;
-    // The text's last character ends at the right of the edit box's text area.
+    // The text ends at the right of the edit box's text area.
     RECT format{};
     SendMessageA(controls.edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-    const int length = GetWindowTextLengthA(controls.edit);
+    const std::string text = WindowText(controls.edit);
+    HDC dc = GetDC(controls.edit);
+    const HGDIOBJ old = SelectObject(dc, FieldFont(*session));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(controls.edit, dc);
     const LRESULT first = SendMessageA(controls.edit, EM_POSFROMCHAR, 0, 0);
-    EXPECT_GT(static_cast<short>(LOWORD(first)), (format.left + format.right) / 2)
-        << "text of " << length << " characters starts at the left";
+    EXPECT_NEAR(static_cast<short>(LOWORD(first)), format.right - extent.cx, 2)
+        << "\"" << text << "\" in " << format.left << ".." << format.right;
     // The client edge: the edit box's client area sits inside a sunken frame.
     RECT edit{}, editClient{};
     GetWindowRect(controls.edit, &edit);
