@@ -56,8 +56,12 @@ bool LiveGdiObject(UINT_PTR index) {
   return GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
 }
 
+// Window handles are shared by every process of a Wine session: only this process's count.
 bool LiveWindow(UINT_PTR index) {
-  return IsWindow(reinterpret_cast<HWND>(index));
+  const auto window = reinterpret_cast<HWND>(index);
+  DWORD owner = 0;
+  return IsWindow(window) && GetWindowThreadProcessId(window, &owner) != 0 &&
+         owner == GetCurrentProcessId();
 }
 
 std::uint64_t PrivateBytes(const char*& how) {
