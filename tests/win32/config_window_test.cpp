@@ -1,20 +1,24 @@
+// What the configuration window shows once initialised: twelve labelled fields with their
+// texts and ranges, in two columns of six rows, each a right-aligned edit box with arrows that
+// write plain numbers into it, in one font that fits five characters.
+
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "loaded_module.h"
+#include "module_test.h"
 #include "ui/field_table.h"
 
 namespace tesselox::test {
 namespace {
 
-using host::FieldRange;
+using ConfigWindowTest = ModuleTest;
 
 struct FieldExpectation {
   FieldId id;
@@ -53,29 +57,41 @@ RECT RectIn(HWND window, HWND parent) {
   return rect;
 }
 
-int ChildCount(HWND parent) {
-  int count = 0;
-  for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) ++count;
-  return count;
+// The columns of the control's client area that its own painting makes differ from its first
+// pixel: where its text stands. {-1, -1} when nothing was drawn.
+std::pair<int, int> PaintedColumns(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  HDC screen = GetDC(control);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  const COLORREF background = GetPixel(dc, 0, 0);
+  std::pair<int, int> painted{-1, -1};
+  for (int x = 0; x < client.right; ++x) {
+    for (int y = 0; y < client.bottom; ++y) {
+      if (GetPixel(dc, x, y) == background) continue;
+      if (painted.first < 0) painted.first = x;
+      painted.second = x;
+      break;
+    }
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(control, screen);
+  return painted;
 }
 
-class ConfigWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    session = StartModule();
-    ASSERT_TRUE(session->Loaded());
-  }
-  std::unique_ptr<LoadedModule> session;
-};
-
 TEST_F(ConfigWindowTest, TwelveFieldsWithLabelsTextsAndRanges) {
-  EXPECT_EQ(ChildCount(session->ConfigWindow()), 36);
+  EXPECT_EQ(ChildCount(session->ConfigWindow()), 3 * kFieldCount);
   for (const auto& f : kCreatedFields) {
     SCOPED_TRACE(f.label);
     EXPECT_EQ(session->FieldIndex(f.label), Index(f.id));
     ASSERT_NE(session->Field(f.id).edit, nullptr);
     EXPECT_EQ(session->FieldText(f.id), f.text);
-    const FieldRange range = session->Range(f.id);
+    const host::FieldRange range = session->Range(f.id);
     EXPECT_EQ(range.low, f.low);
     EXPECT_EQ(range.high, f.high);
   }
@@ -109,9 +125,12 @@ TEST_F(ConfigWindowTest, TheSessionFindsFieldsByWhatTheWindowHolds) {
   EXPECT_EQ(session->FieldIndex("no such label"), std::nullopt);
 }
 
-TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersClassesAndStyles) {
+TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersAndClasses) {
+  // Shown, the window shows every control.
+  ShowWindow(GetAncestor(session->ConfigWindow(), GA_ROOT), SW_SHOWNOACTIVATE);
+  ShowWindow(session->ConfigWindow(), SW_SHOWNOACTIVATE);
   for (int k = 0; k < kFieldCount; ++k) {
-    SCOPED_TRACE(k);
+    SCOPED_TRACE(kFieldSpecs[k].label);
     const auto controls = session->Field(static_cast<FieldId>(k));
     ASSERT_NE(controls.label, nullptr);
     ASSERT_NE(controls.upDown, nullptr);
@@ -121,24 +140,76 @@ TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersClassesAndStyles) {
     EXPECT_STRCASEEQ(ClassOf(controls.label).c_str(), "Static");
     EXPECT_STRCASEEQ(ClassOf(controls.edit).c_str(), "Edit");
     EXPECT_STREQ(ClassOf(controls.upDown).c_str(), UPDOWN_CLASSA);
-    const struct {
-      HWND window;
-      DWORD style;
-    } styles[] = {
-        {controls.label, 0x50000001}, {controls.edit, 0x50010002}, {controls.upDown, 0x500001B6}};
-    for (const auto& s : styles) {
-      EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(s.window, GWL_STYLE)) & s.style, s.style);
+    for (HWND control : {controls.label, controls.edit, controls.upDown}) {
+      EXPECT_EQ(GetParent(control), session->ConfigWindow());
+      EXPECT_TRUE(IsWindowVisible(control));
     }
-    EXPECT_TRUE(GetWindowLongA(controls.edit, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(SendMessageA(controls.edit, EM_GETLIMITTEXT, 0, 0), 5);
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(controls.upDown, UDM_GETBUDDY, 0, 0)),
               controls.edit);
+    // Hot tracking changes only how an arrow looks under the mouse, with no state to read
+    // back: the style itself is what there is to check.
+    EXPECT_TRUE(GetWindowLongA(controls.upDown, GWL_STYLE) & UDS_HOTTRACK);
+    EXPECT_EQ(SendMessageA(controls.edit, EM_GETLIMITTEXT, 0, 0), 5);
     // Only the edit boxes get the field font, one font for all of them.
     const auto font = reinterpret_cast<HFONT>(SendMessageA(controls.edit, WM_GETFONT, 0, 0));
     EXPECT_NE(font, nullptr);
-    EXPECT_EQ(font, reinterpret_cast<HFONT>(
-                        SendMessageA(session->Field(FieldId::SrcX).edit, WM_GETFONT, 0, 0)));
+    EXPECT_EQ(font, FieldFont(*session));
     EXPECT_NE(reinterpret_cast<HFONT>(SendMessageA(controls.label, WM_GETFONT, 0, 0)), font);
+  }
+}
+
+TEST_F(ConfigWindowTest, LabelsAreCentredAndNumbersRightAligned) {
+  for (int k = 0; k < kFieldCount; ++k) {
+    SCOPED_TRACE(kFieldSpecs[k].label);
+    const auto controls = session->Field(static_cast<FieldId>(k));
+    RECT label{};
+    GetClientRect(controls.label, &label);
+    const auto [left, right] = PaintedColumns(controls.label);
+    ASSERT_GE(left, 0) << "the label drew nothing";
+    EXPECT_LE(std::abs(left - (label.right - 1 - right)), 2) << left << ".." << right;
+    // The text ends at the right of the edit box's text area.
+    RECT format{};
+    SendMessageA(controls.edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const std::string text = WindowText(controls.edit);
+    HDC dc = GetDC(controls.edit);
+    const HGDIOBJ old = SelectObject(dc, FieldFont(*session));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(controls.edit, dc);
+    const LRESULT first = SendMessageA(controls.edit, EM_POSFROMCHAR, 0, 0);
+    EXPECT_NEAR(static_cast<short>(LOWORD(first)), format.right - extent.cx, 2)
+        << "\"" << text << "\" in " << format.left << ".." << format.right;
+    // The client edge: the edit box's client area sits inside a sunken frame.
+    RECT edit{}, editClient{};
+    GetWindowRect(controls.edit, &edit);
+    GetClientRect(controls.edit, &editClient);
+    EXPECT_GE((edit.right - edit.left) - editClient.right, 4);
+  }
+}
+
+TEST_F(ConfigWindowTest, TabMovesFromEditBoxToEditBox) {
+  for (int k = 0; k < kFieldCount; ++k) {
+    SCOPED_TRACE(kFieldSpecs[k].label);
+    const HWND next = GetNextDlgTabItem(session->ConfigWindow(),
+                                        EditOf(*session, static_cast<FieldId>(k)), FALSE);
+    EXPECT_EQ(next, EditOf(*session, static_cast<FieldId>((k + 1) % kFieldCount)));
+  }
+}
+
+TEST_F(ConfigWindowTest, ArrowsWritePlainNumbersIntoTheEditBox) {
+  for (int k = 0; k < kFieldCount; ++k) {
+    const auto id = static_cast<FieldId>(k);
+    SCOPED_TRACE(kFieldSpecs[k].label);
+    const host::FieldRange range = RangeOf(*session, id);
+    // The host's position lands in the edit box, without a thousands separator.
+    SendMessageA(UpDownOf(*session, id), UDM_SETPOS32, 0, range.high);
+    EXPECT_EQ(TextOf(*session, id), std::to_string(range.high));
+    // The up arrow key in the edit box steps the value.
+    SetText(*session, id, std::to_string(range.high - 1));
+    SendMessageA(EditOf(*session, id), WM_KEYDOWN, VK_UP, 1);
+    SendMessageA(EditOf(*session, id), WM_KEYUP, VK_UP, static_cast<LPARAM>(0xC0000001));
+    EXPECT_EQ(TextOf(*session, id), std::to_string(range.high));
   }
 }
 
@@ -149,7 +220,7 @@ TEST_F(ConfigWindowTest, TwoColumnsOfSixRows) {
   ASSERT_GT(upDownWidth, 0);
   const int columns[2] = {16, 148 + upDownWidth};
   for (int k = 0; k < kFieldCount; ++k) {
-    SCOPED_TRACE(k);
+    SCOPED_TRACE(kFieldSpecs[k].label);
     const auto controls = session->Field(static_cast<FieldId>(k));
     const int x = columns[k % 2];
     const int y = 12 + 30 * (k / 2);
@@ -173,149 +244,32 @@ TEST_F(ConfigWindowTest, TwoColumnsOfSixRows) {
   }
 }
 
-struct LimitCase {
-  std::int32_t maxW, maxH;
-  const char* widthText;
-  std::int32_t widthHigh;
-  const char* heightText;
-  std::int32_t heightHigh;
-};
-
-class FrameLimitTest : public ::testing::TestWithParam<LimitCase> {};
-
-TEST_P(FrameLimitTest, WidthAndHeightFollowTheHostsLargestFrame) {
-  const LimitCase& c = GetParam();
-  auto session = StartModule(true, c.maxW, c.maxH);
-  ASSERT_TRUE(session->Loaded());
-  EXPECT_EQ(session->FrameLimitsCalls(), 1);
-  EXPECT_EQ(session->LastFrameLimitsEditHandle(), session->EditHandle());
-  EXPECT_EQ(session->FieldText(FieldId::Width), c.widthText);
-  EXPECT_EQ(session->Range(FieldId::Width).low, 32);
-  EXPECT_EQ(session->Range(FieldId::Width).high, c.widthHigh);
-  EXPECT_EQ(session->FieldText(FieldId::Height), c.heightText);
-  EXPECT_EQ(session->Range(FieldId::Height).low, 32);
-  EXPECT_EQ(session->Range(FieldId::Height).high, c.heightHigh);
-}
-
-INSTANTIATE_TEST_SUITE_P(Maxima, FrameLimitTest,
-                         ::testing::Values(LimitCase{1280, 720, "640", 1280, "360", 720},
-                                           LimitCase{480, 270, "480", 480, "270", 270},
-                                           LimitCase{640, 360, "640", 640, "360", 360},
-                                           LimitCase{3840, 2160, "640", 3840, "360", 2160},
-                                           // below the low end: the high end wins
-                                           LimitCase{16, 8, "16", 16, "8", 8}));
-
-TEST_F(ConfigWindowTest, SecondInitialisationKeepsTheFirstFields) {
-  const auto before = session->Field(FieldId::SrcX);
-  session->TypeIntoField(FieldId::SrcX, "12");
-  session->SendInit();
-  EXPECT_EQ(ChildCount(session->ConfigWindow()), 36);
-  EXPECT_EQ(session->Field(FieldId::SrcX).edit, before.edit);
-  EXPECT_EQ(session->FieldText(FieldId::SrcX), "12");
-}
-
-// A repeated initialisation takes the host's new largest frame but keeps typed sizes.
-TEST_F(ConfigWindowTest, SecondInitialisationKeepsTypedSizesWithinNewLimits) {
-  const struct {
-    std::int32_t maxW, maxH;
-    const char* width;
-    const char* height;
-  } cases[] = {{1280, 720, "800", "600"}, {480, 270, "480", "270"}, {1920, 1080, "480", "270"}};
-  session->SetFieldText(FieldId::Width, "800");
-  session->SetFieldText(FieldId::Height, "600");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.maxW) + "x" + std::to_string(c.maxH));
-    session->SetLargestFrame(c.maxW, c.maxH);
-    session->SendInit();
-    EXPECT_EQ(session->FieldText(FieldId::Width), c.width);
-    EXPECT_EQ(session->FieldText(FieldId::Height), c.height);
-    EXPECT_EQ(session->Range(FieldId::Width).high, c.maxW);
-    EXPECT_EQ(session->Range(FieldId::Height).high, c.maxH);
-  }
-}
-
-TEST_F(ConfigWindowTest, EachAcceptedKeystrokeCallsServiceTwentyFiveOnce) {
-  const struct {
-    FieldId field;
-    const char* keys;
-    int calls;
-  } cases[] = {
-      {FieldId::DstX, "7", 1},     {FieldId::DstX, "123", 3}, {FieldId::Width, "1a2b3", 3},
-      {FieldId::PhaseY, "xyz", 0}, {FieldId::SrcCy, "-5", 2}, {FieldId::SrcX, "12345", 5},
-      {FieldId::SrcY, "1.5", 3},
-  };
-  std::int32_t answer = 100;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.keys);
-    session->SetEditUpdatedAnswer(++answer);
-    session->SetFieldText(c.field, "");
-    const int before = session->EditUpdatedCalls();
-    const int notifiedBefore = session->EditUpdateNotifications();
-    session->TypeIntoField(c.field, c.keys);
-    EXPECT_EQ(session->EditUpdatedCalls() - before, c.calls);
-    EXPECT_EQ(session->EditUpdateNotifications() - notifiedBefore, c.calls);
-    if (c.calls > 0) {
-      EXPECT_EQ(session->LastEditUpdateResult(), answer);
-    }
-  }
-}
-
-TEST_F(ConfigWindowTest, EveryEditUpdateNotificationIsOneServiceCall) {
-  // However many notifications the edit box sends (a keystroke refused at the length limit
-  // may still send one), each is answered by one call of the service.
-  const char* typed[] = {"123456", "99999", "-", "", "1.2.3"};
-  for (const char* keys : typed) {
-    SCOPED_TRACE(keys);
-    const int before = session->EditUpdatedCalls();
-    const int notifiedBefore = session->EditUpdateNotifications();
-    session->TypeIntoField(FieldId::DstCy, keys);
-    session->SetFieldText(FieldId::DstCy, "1");
-    EXPECT_EQ(session->EditUpdatedCalls() - before,
-              session->EditUpdateNotifications() - notifiedBefore);
-    EXPECT_GE(session->EditUpdatedCalls() - before, static_cast<int>(std::strlen(keys)));
-  }
-}
-
-TEST_F(ConfigWindowTest, CommandsAnswerOnlyEditUpdates) {
-  session->SetEditUpdatedAnswer(4242);
-  const HWND edit = session->Field(FieldId::DstCx).edit;
-  const struct {
-    WORD code;
-    std::int32_t result;
-    int calls;
-  } cases[] = {{EN_UPDATE, 4242, 1}, {EN_CHANGE, 0, 0}, {EN_SETFOCUS, 0, 0}, {BN_CLICKED, 0, 0}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.code);
-    const int before = session->EditUpdatedCalls();
-    FilterTable& table = session->HostTable();
-    const std::int32_t result =
-        table.windowProc(session->ConfigWindow(), WM_COMMAND, MAKEWPARAM(40012, c.code),
-                         reinterpret_cast<LPARAM>(edit), session->EditHandle(), &table);
-    EXPECT_EQ(result, c.result);
-    EXPECT_EQ(session->EditUpdatedCalls() - before, c.calls);
-  }
-}
-
-TEST_F(ConfigWindowTest, KeysAndWheelReachTheOwnerUnchanged) {
-  const WindowMessage cases[] = {
-      {WM_KEYDOWN, VK_F5, 0x003F0001},
-      {WM_KEYUP, 'A', static_cast<LPARAM>(0xC01E0001)},
-      {WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-120)), MAKELPARAM(30, 40)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.message);
-    session->ClearOwnerMessages();
-    SendMessageA(session->ConfigWindow(), c.message, c.wParam, c.lParam);
-    int seen = 0;
-    for (const auto& m : session->OwnerMessages()) {
-      if (m.message != c.message) continue;
-      ++seen;
-      EXPECT_EQ(m.wParam, c.wParam);
-      EXPECT_EQ(m.lParam, c.lParam);
-    }
-    EXPECT_EQ(seen, 1);
-    EXPECT_EQ(session->LastWindowProcResult(c.message), 0);
-  }
+TEST_F(ConfigWindowTest, ReportsTheFaceTheFieldFontGot) {
+  const HWND edit = EditOf(*session, FieldId::DstCx);
+  const HFONT font = FieldFont(*session);
+  ASSERT_NE(font, nullptr);
+  LOGFONTA requested{};
+  ASSERT_NE(GetObjectA(font, sizeof requested, &requested), 0);
+  EXPECT_EQ(requested.lfHeight, 12);
+  EXPECT_EQ(requested.lfWeight, FW_MEDIUM);
+  EXPECT_EQ(requested.lfCharSet, SHIFTJIS_CHARSET);
+  EXPECT_EQ(requested.lfQuality, PROOF_QUALITY);
+  EXPECT_EQ(requested.lfPitchAndFamily, FF_MODERN | DEFAULT_PITCH);
+  EXPECT_STREQ(requested.lfFaceName,
+               "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
+  HDC dc = GetDC(edit);
+  const HGDIOBJ old = SelectObject(dc, font);
+  char face[LF_FACESIZE] = {};
+  GetTextFaceA(dc, sizeof face, face);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, "-8888", 5, &size);
+  SelectObject(dc, old);
+  ReleaseDC(edit, dc);
+  RECT format{};
+  SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  std::printf("field font realised as \"%s\"; \"-8888\" is %ld px wide, the text area %ld px\n",
+              face, size.cx, format.right - format.left);
+  EXPECT_LE(size.cx, format.right - format.left);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "reliability_support.h"
+#include "module_test.h"
 #include "thread_frame.h"
 
 namespace tesselox::test {

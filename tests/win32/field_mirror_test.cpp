@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "module_test.h"
 #include "ui/field_table.h"
-#include "reliability_support.h"
 #include "thread_frame.h"
 
 namespace tesselox::test {
@@ -48,61 +48,33 @@ enum class Act {
 struct Step {
   Act act;
   FieldId field = FieldId::SrcX;
-  std::string text;
-  std::wstring pasted;
+  std::string text{};
+  std::wstring pasted{};
   int selStart = 0;
   int selEnd = -1;
   std::int32_t value = 0;
   std::int32_t width = 0, height = 0, capW = 0, capH = 0;
 };
 
-Step Make(Act act, FieldId field = FieldId::SrcX) {
-  Step step{};
-  step.act = act;
-  step.field = field;
-  return step;
-}
 Step Keys(FieldId field, std::string keys, int selStart = 0, int selEnd = -1) {
-  Step step = Make(Act::Keys, field);
-  step.text = std::move(keys);
-  step.selStart = selStart;
-  step.selEnd = selEnd;
-  return step;
+  return {.act = Act::Keys,
+          .field = field,
+          .text = std::move(keys),
+          .selStart = selStart,
+          .selEnd = selEnd};
 }
 Step Text(FieldId field, std::string text) {
-  Step step = Make(Act::SetText, field);
-  step.text = std::move(text);
-  return step;
+  return {.act = Act::SetText, .field = field, .text = std::move(text)};
 }
 Step Simple(Act act, FieldId field, std::int32_t value = 0) {
-  Step step = Make(act, field);
-  step.value = value;
-  return step;
+  return {.act = act, .field = field, .value = value};
 }
 Step Paste(FieldId field, std::wstring pasted) {
-  Step step = Make(Act::Paste, field);
-  step.pasted = std::move(pasted);
-  return step;
+  return {.act = Act::Paste, .field = field, .pasted = std::move(pasted)};
 }
 Step Frame(std::int32_t width, std::int32_t height, std::int32_t capW, std::int32_t capH,
            Act act = Act::Frame) {
-  Step step = Make(act);
-  step.width = width;
-  step.height = height;
-  step.capW = capW;
-  step.capH = capH;
-  return step;
-}
-
-void PutOnClipboard(HWND owner, const std::wstring& text) {
-  ASSERT_TRUE(OpenClipboard(owner));
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
+  return {.act = act, .width = width, .height = height, .capW = capW, .capH = capH};
 }
 
 void ApplyEdit(const LoadedModule& session, const Step& step) {
@@ -158,7 +130,7 @@ void ApplyEdit(const LoadedModule& session, const Step& step) {
 // Everything a field shows or will act on: its text, its range, and what its up-down control
 // reports (the value of a valid text, else its own position and an error).
 struct FieldState {
-  std::string text;
+  std::string text{};
   std::int32_t low = 0, high = 0, reported = 0;
   BOOL error = FALSE;
   bool operator==(const FieldState&) const = default;
@@ -238,7 +210,7 @@ class SideBySide {
           paste.selStart = 0;
           paste.selEnd = -1;
         }
-        PutOnClipboard(mirror_.session->OwnerWindow(), step.pasted);
+        EXPECT_TRUE(PutOnClipboard(mirror_.session->OwnerWindow(), step.pasted));
         ApplyEdit(*mirror_.session, paste);
         ApplyEdit(*literal_.session, paste);
         return true;
@@ -342,11 +314,6 @@ TEST(FieldMirrorTest, ScenariosMatchTheReference) {
   }
 }
 
-long EnvOr(const char* name, long fallback) {
-  const char* text = std::getenv(name);
-  return text != nullptr && *text != '\0' ? std::strtol(text, nullptr, 10) : fallback;
-}
-
 class RandomSteps {
  public:
   explicit RandomSteps(unsigned seed) : rng_(seed) {}
@@ -358,7 +325,7 @@ class RandomSteps {
     if (pick < 22) return RandomFrame(Act::Frame);
     if (pick < 24) return RandomFrame(Act::ThreadFrame);
     if (pick < 25) return Frame(RandomSide(), RandomSide(), 0, 0, Act::Init);
-    Step step = Make(Act::Keys, static_cast<FieldId>(Between(0, kFieldCount - 1)));
+    Step step{.act = Act::Keys, .field = static_cast<FieldId>(Between(0, kFieldCount - 1))};
     step.selStart = Between(0, 6);
     step.selEnd = Between(0, 3) == 0 ? -1 : Between(step.selStart, 6);
     step.value = Between(0, 1) == 0 ? -1 : 1;

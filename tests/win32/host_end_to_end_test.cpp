@@ -16,7 +16,7 @@
 #include "host/io/test_pattern.h"
 #include "host/io/utf8_path.h"
 #include "host_process.h"
-#include "reference_model.h"
+#include "model_image.h"
 #include "scratch_folder.h"
 #include "ui/field_table.h"
 
@@ -46,16 +46,6 @@ void WritePng(const std::string& path, const io::Image& image) {
 io::Image ReadPng(const std::string& path) {
   const std::string bytes = ReadFile(path);
   return io::DecodeImage(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path);
-}
-
-// What the module must make of `input` with these parameters, straight from the model.
-io::Image Expected(io::Image input, const CopyRequest& args, std::int32_t width,
-                   std::int32_t height) {
-  io::Image expected(width, height);
-  const ImageView src{input.pixels.data(), input.width, input.height, input.width};
-  const ImageView dst{expected.pixels.data(), width, height, width};
-  ReferenceCopy(dst, src, args);
-  return expected;
 }
 
 // The number of pixels that differ; images of different sizes differ everywhere.
@@ -90,7 +80,7 @@ TEST(HostEndToEndTest, NoOptionsWritesTheScaledTestPattern) {
   ASSERT_EQ(output.width, 640);
   ASSERT_EQ(output.height, 360);
   // The initial parameters: the whole 1440 x 1080 frame into 640 x 360.
-  const io::Image expected = Expected(
+  const io::Image expected = ModelImage(
       io::MakeTestPattern(), CopyRequest{{0, 640, 0, 1440, 0}, {0, 360, 0, 1080, 0}}, 640, 360);
   EXPECT_EQ(Mismatches(output, expected), 0u);
   EXPECT_NE(ClosingLine(run.out).find("input 1440x1080, output 640x360, 1 frame, "),
@@ -146,7 +136,7 @@ TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
     const HostResult run = RunHostProgram(args, folder / "");
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const io::Image output = ReadPng(folder / "result.png");
-    EXPECT_EQ(Mismatches(output, Expected(input, c.args, c.width, c.height)), 0u);
+    EXPECT_EQ(Mismatches(output, ModelImage(input, c.args, c.width, c.height)), 0u);
     if (std::string(c.what) == "one to one") {
       EXPECT_EQ(Mismatches(output, input), 0u);
     }
@@ -419,7 +409,7 @@ TEST(HostEndToEndTest, ShowRendersEachEditAndWritesTheLastRender) {
   EXPECT_TRUE(sawWindows);
   ASSERT_EQ(run.exitCode, 0u) << run.err;
   const io::Image output = ReadPng(folder / "shown.png");
-  const io::Image expected = Expected(
+  const io::Image expected = ModelImage(
       io::MakeTestPattern(), CopyRequest{{639, -640, 0, 1440, 0}, {0, 360, 0, 1080, 0}}, 640, 360);
   EXPECT_EQ(Mismatches(output, expected), 0u) << run.out << run.err;
   EXPECT_NE(ClosingLine(run.out), "") << run.out;

@@ -13,7 +13,7 @@
 
 #include "host/io/y4m_stream.h"
 #include "host_process.h"
-#include "reference_model.h"
+#include "model_image.h"
 #include "scratch_folder.h"
 
 namespace tesselox::test {
@@ -75,13 +75,7 @@ std::string ExpectedStream(const std::string& input, const CopyRequest& args, st
   const auto frames = Decode(input, &header);
   std::ostringstream out;
   io::Y4mWriter writer(out, header);
-  for (const io::Image& frame : frames) {
-    io::Image expected(width, height);
-    const ImageView src{const_cast<Pixel*>(frame.pixels.data()), frame.width, frame.height,
-                        frame.width};
-    ReferenceCopy(ImageView{expected.pixels.data(), width, height, width}, src, args);
-    writer.WriteFrame(expected);
-  }
+  for (const io::Image& frame : frames) writer.WriteFrame(ModelImage(frame, args, width, height));
   return out.str();
 }
 

@@ -12,15 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "reliability_support.h"
+#include "module_test.h"
 
 namespace tesselox::test {
 namespace {
-
-long EnvOr(const char* name, long fallback) {
-  const char* text = std::getenv(name);
-  return text != nullptr && *text != '\0' ? std::strtol(text, nullptr, 10) : fallback;
-}
 
 // The value a refreshed field must hold: inside low..high, or high when the range is empty.
 void ExpectWithin(std::int32_t value, std::int64_t low, std::int64_t high, const char* field) {

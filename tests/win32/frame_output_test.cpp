@@ -1,22 +1,21 @@
+// Frames through the loaded module: after typed edits, every pixel of the output buffer is what
+// the reference model makes of the tagged input, and the fields show what the frame made of
+// them.
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "loaded_module.h"
+#include "module_test.h"
 #include "reference_model.h"
-#include "test_image.h"
 
 namespace tesselox::test {
 namespace {
-
-struct FieldText {
-  FieldId field;
-  const char* text;
-};
 
 // Tags every pixel of the frame with its position and fills the rest of both buffers with junk
 // that rendering must clear.
@@ -201,15 +200,29 @@ TEST_P(FrameTest, OutputMatchesTheReferenceModel) {
   PrepareFrame(frame, c.width, c.height);
   ASSERT_EQ(session->ProcessFrame(frame), 1);
   for (const auto& s : c.shown) {
-    EXPECT_EQ(session->FieldText(s.field), s.text) << "field " << static_cast<int>(s.field);
+    EXPECT_EQ(session->FieldText(s.field), s.text) << kFieldSpecs[Index(s.field)].label;
   }
   const std::int32_t srcW = std::clamp(c.width, 0, c.capW);
   const std::int32_t srcH = std::clamp(c.height, 0, c.capH);
   ExpectOutput(frame, c.outW, c.outH, c.args, srcW, srcH);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FrameTest, ::testing::ValuesIn(kFrameCases),
-                         [](const auto& param) { return "case" + std::to_string(param.index); });
+// Each case named after what it shows, in the letters and digits a test name may hold.
+std::string CaseName(const ::testing::TestParamInfo<FrameCase>& info) {
+  std::string name;
+  bool upper = true;
+  for (const char* c = info.param.name; *c != '\0'; ++c) {
+    if (std::isalnum(static_cast<unsigned char>(*c))) {
+      name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*c))) : *c;
+      upper = false;
+    } else {
+      upper = true;
+    }
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FrameTest, ::testing::ValuesIn(kFrameCases), CaseName);
 
 TEST(FrameTest, InitialValuesTakeTheExpectedSourcePixels) {
   auto session = StartModule();
@@ -224,71 +237,6 @@ TEST(FrameTest, InitialValuesTakeTheExpectedSourcePixels) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
     EXPECT_EQ(TagOf(frame.At(c.x, c.y)), c.source);
-  }
-}
-
-TEST(FrameTest, WidthFieldTextReadsAsAnInteger) {
-  const struct {
-    const char* text;
-    std::int32_t width;
-  } cases[] = {
-      {"1,440", 1440}, {"+12", 12},       {"-", 0},         {"", 0},      {"1.5", 0}, {"12-", 0},
-      {".", 0},        {"-640", 640},     {"1,2,3", 123},   {",,,,7", 7}, {" 12", 0}, {"0x10", 0},
-      {"00012", 12},   {"123456", 12345}, {"99999", 16000}, {"+", 0},     {"1 2", 0}, {"--1", 0},
-  };
-  auto session = StartModule();
-  ASSERT_TRUE(session->Loaded());
-  host::FrameBuffers frame(16000, 4);
-  session->SetFieldText(FieldId::Height, "2");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string("\"") + c.text + "\"");
-    session->SetFieldText(FieldId::Width, c.text);
-    PrepareFrame(frame, 64, 4);
-    ASSERT_EQ(session->ProcessFrame(frame), 1);
-    EXPECT_EQ(frame.Record().width, c.width);
-    EXPECT_EQ(frame.Record().height, 2);
-    EXPECT_EQ(session->FieldText(FieldId::Width), c.text);  // never refreshed by a frame
-    EXPECT_TRUE(frame.GuardsIntact());
-  }
-}
-
-TEST(FrameTest, RangesAreRefreshedFromTheFrame) {
-  const struct {
-    std::vector<FieldText> typed;
-    FieldId field;
-    std::int32_t low, high;
-    const char* shown;
-  } cases[] = {
-      {{{FieldId::DstCx, "-640"}}, FieldId::PhaseX, 0, 640, "0"},
-      {{{FieldId::DstCx, "100"}, {FieldId::PhaseX, "600"}}, FieldId::PhaseX, 0, 100, "100"},
-      // outside its previous range 0..640: the field cannot report it
-      {{{FieldId::DstCx, "100"}, {FieldId::PhaseX, "700"}}, FieldId::PhaseX, 0, 100, "0"},
-      {{{FieldId::DstCy, "-50"}, {FieldId::PhaseY, "25"}}, FieldId::PhaseY, 0, 50, "25"},
-      {{{FieldId::DstCx, "0"}, {FieldId::PhaseX, "9"}}, FieldId::PhaseX, 0, 0, "0"},
-      {{{FieldId::SrcX, "1.5"}}, FieldId::SrcX, -800, 800, "0"},
-      {{{FieldId::SrcX, "-5"}}, FieldId::SrcX, -800, 800, "-5"},
-      {{{FieldId::SrcX, "-900"}}, FieldId::SrcX, -800, 800, "0"},
-      {{{FieldId::SrcX, "-799"}}, FieldId::SrcX, -800, 800, "-799"},
-      {{{FieldId::SrcCy, "-9999"}}, FieldId::SrcCy, -600, 600, "0"},
-      {{{FieldId::DstY, "1.2"}}, FieldId::DstY, -700, 700, "0"},
-      {{{FieldId::DstCy, "-"}}, FieldId::DstCy, -700, 700, "0"},
-      {{{FieldId::DstCx, "-3200"}}, FieldId::DstCx, -3200, 3200, "-3200"},
-      {{{FieldId::Width, "3"}}, FieldId::Width, 32, 1920, "3"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string("field ") + std::to_string(static_cast<int>(c.field)) + " <- " +
-                 c.typed.front().text);
-    auto session = StartModule();
-    ASSERT_TRUE(session->Loaded());
-    host::FrameBuffers frame(3200, 700);
-    PrepareFrame(frame, 800, 600);
-    ASSERT_EQ(session->ProcessFrame(frame), 1);
-    for (const auto& t : c.typed) session->TypeIntoField(t.field, t.text);
-    PrepareFrame(frame, 800, 600);
-    ASSERT_EQ(session->ProcessFrame(frame), 1);
-    EXPECT_EQ(session->Range(c.field).low, c.low);
-    EXPECT_EQ(session->Range(c.field).high, c.high);
-    EXPECT_EQ(session->FieldText(c.field), c.shown);
   }
 }
 

@@ -1,27 +1,31 @@
-// The count of changes the field operations rely on, against the real controls: every way of
-// changing a field's text moves its count before the edit box shows the change, and the
-// messages left out of the count leave the text as it is.
+// The configuration window's field controls linked directly, without the module: the count of
+// changes the field operations rely on (every way of changing a field's text moves its count
+// before the edit box shows the change, and the messages left out of the count leave the text
+// as it is), and the failure paths a host cannot provoke through the module.
 
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdio>
+#include <locale>
+#include <stdexcept>
 #include <string>
 
+#include "controls.h"
+#include "ui/config_window.h"
+#include "ui/field_operations.h"
 #include "ui/fields.h"
+#include "ui/numeric_edit.h"
 
 namespace tesselox {
 namespace {
 
-std::string TextOf(HWND window) {
-  char text[64] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
+using test::WindowText;
 
-class EditChangesTest : public ::testing::Test {
+// A parent window for the controls; the fields themselves are made by the tests that need them.
+class FieldControlsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_UPDOWN_CLASS};
@@ -29,21 +33,28 @@ class EditChangesTest : public ::testing::Test {
     parent = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(parent, nullptr);
+  }
+  void TearDown() override { DestroyWindow(parent); }
+  HWND parent = nullptr;
+};
+
+// The twelve fields made in the parent, as the window makes them.
+class EditChangesTest : public FieldControlsTest {
+ protected:
+  void SetUp() override {
+    FieldControlsTest::SetUp();
     ASSERT_TRUE(CreateFields(parent, GetModuleHandleA(nullptr)));
   }
   void TearDown() override {
     DestroyFields();
-    DestroyWindow(parent);
+    FieldControlsTest::TearDown();
   }
-
   // Puts `text` in the field with the caret at its start, as typed (so that it can be undone).
   void Start(const SpinField& field, const char* text) {
     SendMessageA(field.edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     for (const char* c = text; *c != '\0'; ++c) SendMessageA(field.edit, WM_CHAR, *c, 1);
     SendMessageA(field.edit, EM_SETSEL, 0, 0);
   }
-
-  HWND parent = nullptr;
 };
 
 struct Message {
@@ -71,13 +82,7 @@ const Message kChanging[] = {
 };
 
 TEST_F(EditChangesTest, EveryChangeIsCounted) {
-  ASSERT_TRUE(OpenClipboard(parent));
-  EmptyClipboard();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 3);
-  std::memcpy(GlobalLock(memory), "56", 3);
-  GlobalUnlock(memory);
-  SetClipboardData(CF_TEXT, memory);
-  CloseClipboard();
+  ASSERT_TRUE(test::PutOnClipboard(parent, std::string("56")));
   for (const Message& m : kChanging) {
     SCOPED_TRACE(m.name);
     const SpinField& field = spinFields[Index(FieldId::DstX)];
@@ -85,7 +90,7 @@ TEST_F(EditChangesTest, EveryChangeIsCounted) {
     const std::uint32_t before = field.mirror.changes;
     SendMessageA(m.toUpDown ? field.upDown : field.edit, m.message, m.wParam, m.lParam);
     if (m.message == WM_LBUTTONDOWN) SendMessageA(field.upDown, WM_LBUTTONUP, 0, m.lParam);
-    EXPECT_NE(TextOf(field.edit), "12");
+    EXPECT_NE(WindowText(field.edit), "12");
     EXPECT_GT(field.mirror.changes, before);
   }
 }
@@ -114,9 +119,56 @@ TEST_F(EditChangesTest, UncountedMessagesLeaveTheText) {
     Start(field, "-12");
     const std::uint32_t before = field.mirror.changes;
     SendMessageA(field.edit, m.message, m.wParam, m.lParam);
-    EXPECT_EQ(TextOf(field.edit), "-12");
+    EXPECT_EQ(WindowText(field.edit), "-12");
     EXPECT_EQ(field.mirror.changes, before);
   }
+}
+
+TEST_F(FieldControlsTest, ControlsThatCannotBeMadeLeaveTheFilterAndWidthSound) {
+  const SpinField good =
+      CreateSpinField("a", parent, GetModuleHandleA(nullptr), 40000, 16, 12, -5, 5, 3);
+  ASSERT_NE(good.edit, nullptr);
+  const WNDPROC saved = savedEditProc;
+  ASSERT_NE(saved, nullptr);
+  // A child window without a parent cannot be made.
+  const SpinField failed =
+      CreateSpinField("b", nullptr, GetModuleHandleA(nullptr), 40002, 16, 42, -5, 5, 3);
+  EXPECT_EQ(failed.label, nullptr);
+  EXPECT_EQ(failed.edit, nullptr);
+  EXPECT_EQ(failed.upDown, nullptr);
+  EXPECT_EQ(failed.width, 140);
+  EXPECT_EQ(savedEditProc, saved);
+  // The good field still filters and still reaches the edit box's own procedure.
+  SendMessageA(good.edit, EM_SETSEL, 0, -1);
+  for (const char key : std::string("4x-2")) SendMessageA(good.edit, WM_CHAR, key, 1);
+  EXPECT_EQ(WindowText(good.edit), "42");
+  RemoveNumericFilter(good.edit);
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongA(good.edit, GWL_WNDPROC)), saved);
+}
+
+TEST_F(FieldControlsTest, FieldOperationsBeforeTheFieldsExistReadZero) {
+  for (int k = 0; k < kFieldCount; ++k) {
+    SCOPED_TRACE(k);
+    const auto id = static_cast<FieldId>(k);
+    RefreshRange(id, 10, 20);
+    SetClamped(id, 15);
+    EXPECT_EQ(ReadValue(id), 0);
+  }
+}
+
+TEST_F(FieldControlsTest, CreationInstallsTheJapaneseLocaleOnlyWhereItExists) {
+  bool available = true;
+  try {
+    std::locale probe("ja");
+  } catch (const std::runtime_error&) {
+    available = false;
+  }
+  std::printf("the \"ja\" locale is %s\n", available ? "available" : "not available");
+  const std::string before = std::locale().name();
+  FilterTable table{};
+  EXPECT_EQ(ConfigWindowProc(parent, WM_CREATE, 0, 0, nullptr, &table), 0);
+  EXPECT_EQ(std::locale().name(), available ? std::string("ja") : before);
+  std::locale::global(std::locale::classic());
 }
 
 }  // namespace

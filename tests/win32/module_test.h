@@ -1,8 +1,8 @@
 #pragma once
 
-// Shared by the reliability programs: reading a
-// field's text the way the frame callback does, and running one frame with every output pixel,
-// every buffer byte and every guard checked.
+// What the tests of the loaded module share: a fixture that starts the module, a field's
+// controls by their identifiers, reading a field's text the way the frame callback does, and
+// running one frame with every output pixel, every buffer byte and every guard checked.
 
 #include <windows.h>
 
@@ -18,13 +18,24 @@
 #include <string>
 #include <vector>
 
-#include "host/session/frame_buffers.h"
+#include "controls.h"
 #include "expected_frame.h"
+#include "host/session/frame_buffers.h"
 #include "loaded_module.h"
 #include "test_image.h"
 #include "ui/field_table.h"
 
 namespace tesselox::test {
+
+// The module loaded, its windows made and initialised with a largest frame of 1920 x 1440.
+class ModuleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    session = StartModule();
+    ASSERT_TRUE(session->Loaded());
+  }
+  std::unique_ptr<LoadedModule> session;
+};
 
 // What a field showing `text` reads as: its first five characters, commas removed, must be one
 // decimal integer with an optional sign and nothing else; anything else reads as 0.
@@ -51,12 +62,24 @@ inline HWND EditOf(const LoadedModule& session, FieldId id) {
 inline HWND UpDownOf(const LoadedModule& session, FieldId id) {
   return GetDlgItem(session.ConfigWindow(), UpDownId(id));
 }
+// A number from the environment, for the length and seed of the random runs.
+inline long EnvOr(const char* name, long fallback) {
+  const char* text = std::getenv(name);
+  return text != nullptr && *text != '\0' ? std::strtol(text, nullptr, 10) : fallback;
+}
+
+// A text for a field: typed into it, or what it must show.
+struct FieldText {
+  FieldId field;
+  const char* text;
+};
+
+// The one font every edit box of the fields was given.
+inline HFONT FieldFont(const LoadedModule& session) {
+  return reinterpret_cast<HFONT>(SendMessageA(EditOf(session, FieldId::SrcX), WM_GETFONT, 0, 0));
+}
 inline std::string TextOf(const LoadedModule& session, FieldId id) {
-  const HWND edit = EditOf(session, id);
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
-  return text;
+  return WindowText(EditOf(session, id));
 }
 inline void SetText(const LoadedModule& session, FieldId id, const std::string& text) {
   SendMessageA(EditOf(session, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));

@@ -1,43 +1,19 @@
-// Lifecycle faults a host may commit: frames before the initialisation message or before any
-// window, the message sent twice, the configuration window destroyed before the module is
-// unloaded, unloading without initialising, hostile frame records, and many load / init /
-// frame / unload cycles in one process with the process's objects and memory measured.
+// Many load / init / frame / unload cycles in one process, with the process's objects and
+// memory measured against what the C++ runtime and the system keep per cycle by themselves.
 
 #include <windows.h>
 
 #include <commctrl.h>
 #include <psapi.h>
 
-#include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <string>
 #include <vector>
 
-#include "reliability_support.h"
+#include "module_test.h"
 
 namespace tesselox::test {
 namespace {
-
-const std::vector<FrameShape> kShapes = {
-    {64, 48, 60, 40},
-    {64, 48, 64, 48},
-    {16, 12, 100, 90},
-    {16, 12, 0, 0},
-    {16, 12, -5, -9},
-    {16, 12, INT_MIN, INT_MIN},
-    {16, 12, INT_MAX, INT_MAX},
-    {0, 0, 20, 12},
-    {-4, -4, 20, 12},
-    {1, 1, 1, 1},
-    {24, 1, 24, 5},
-    {0, 16, 0, 16},
-};
-
-std::string Describe(const FrameShape& s) {
-  return "capacity " + std::to_string(s.capW) + "x" + std::to_string(s.capH) + ", frame " +
-         std::to_string(s.width) + "x" + std::to_string(s.height);
-}
 
 BOOL CALLBACK CountOne(HWND, LPARAM counter) {
   ++*reinterpret_cast<int*>(counter);
@@ -62,120 +38,30 @@ int ThreadWindows() {
   return count;
 }
 
-TEST(ReliabilityLifecycleTest, FramesBeforeInitialisationRenderNothing) {
-  for (bool windows : {false, true}) {
-    auto session = std::make_unique<LoadedModule>();
-    ASSERT_TRUE(session->Load(ModulePath())) << session->Error();
-    if (windows) {
-      ASSERT_TRUE(session->CreateWindows());
-    }
-    for (const FrameShape& shape : kShapes) {
-      SCOPED_TRACE(std::string(windows ? "windows made" : "no windows") + ", " + Describe(shape));
-      const ParameterValues values = CheckedFrame(*session, shape);
-      for (int k = 0; k < kFieldCount; ++k) EXPECT_EQ(values[k], 0) << "field " << k;
-    }
-  }
-}
-
-TEST(ReliabilityLifecycleTest, HostileFrameRecordsAfterInitialisation) {
-  auto session = StartModule();
-  ASSERT_TRUE(session->Loaded());
-  for (int round = 0; round < 2; ++round) {  // the second round starts from the first's fields
-    for (const FrameShape& shape : kShapes) {
-      SCOPED_TRACE("round " + std::to_string(round) + ", " + Describe(shape));
-      CheckedFrame(*session, shape);
-    }
-  }
-}
-
-TEST(ReliabilityLifecycleTest, SecondInitialisationMakesNoSecondSetOfFields) {
-  auto session = StartModule(true, 1280, 720);
-  ASSERT_TRUE(session->Loaded());
-  ASSERT_EQ(CountWindows(session->ConfigWindow()), 3 * kFieldCount);
-  std::vector<HWND> edits;
-  for (int k = 0; k < kFieldCount; ++k) edits.push_back(EditOf(*session, static_cast<FieldId>(k)));
-  SetText(*session, FieldId::DstCx, "-33");
-  session->SetLargestFrame(480, 270);
-  session->SendInit();
-  EXPECT_EQ(CountWindows(session->ConfigWindow()), 3 * kFieldCount);
-  for (int k = 0; k < kFieldCount; ++k) {
-    EXPECT_EQ(EditOf(*session, static_cast<FieldId>(k)), edits[k]) << "field " << k;
-  }
-  EXPECT_EQ(TextOf(*session, FieldId::DstCx), "-33");
-  CheckedFrame(*session, FrameShape{64, 48, 60, 40});
-}
-
-TEST(ReliabilityLifecycleTest, WindowDestroyedBeforeUnload) {
-  {
-    auto session = StartModule();
-    ASSERT_TRUE(session->Loaded());
-    CheckedFrame(*session, FrameShape{64, 48, 60, 40});
-    session->DestroyWindows();
-    // The fields went with the window: frames read every field as 0 and draw nothing.
-    const ParameterValues values = CheckedFrame(*session, FrameShape{64, 48, 60, 40});
-    for (int k = 0; k < kFieldCount; ++k) EXPECT_EQ(values[k], 0) << "field " << k;
-    session->Unload();  // the teardown meets handles that no longer exist
-  }
-  // The process carries on: a new load starts from the initial values.
-  auto session = StartModule();
-  ASSERT_TRUE(session->Loaded());
-  EXPECT_EQ(TextOf(*session, FieldId::SrcCx), "1440");
-  EXPECT_EQ(TextOf(*session, FieldId::DstCx), "640");
-  CheckedFrame(*session, FrameShape{64, 48, 60, 40});
-}
-
-TEST(ReliabilityLifecycleTest, UnloadWithoutInitialisation) {
-  for (bool windows : {false, true}) {
-    SCOPED_TRACE(windows ? "windows made" : "no windows");
-    auto session = std::make_unique<LoadedModule>();
-    ASSERT_TRUE(session->Load(ModulePath())) << session->Error();
-    if (windows) {
-      ASSERT_TRUE(session->CreateWindows());
-    }
-    session->Unload();
-    EXPECT_FALSE(session->Loaded());
-    if (windows) {
-      EXPECT_EQ(CountWindows(session->ConfigWindow()), 0);
-    }
-  }
-}
-
-// Unloading takes the fields and the font with it, while the host's windows remain.
-TEST(ReliabilityLifecycleTest, UnloadReleasesControlsAndFont) {
-  auto session = StartModule();
-  ASSERT_TRUE(session->Loaded());
-  const auto font =
-      reinterpret_cast<HGDIOBJ>(SendMessageA(EditOf(*session, FieldId::SrcX), WM_GETFONT, 0, 0));
-  ASSERT_NE(font, nullptr);
-  EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT));
-  session->Unload();
-  EXPECT_EQ(GetObjectType(font), 0u) << "the field font outlived the module";
-  EXPECT_EQ(CountWindows(session->ConfigWindow()), 0) << "controls outlived the module";
-}
-
 // Wine answers 0 to GetGuiResources and leaves PrivateUsage at 0; there the objects are
 // counted by probing every handle index (Wine resolves a handle whose upper word is 0 to the
 // live object at that index) and private memory by summing committed private regions.
-DWORD GdiObjects(const char*& how) {
+// The process's GDI or USER objects: GetGuiResources, or else the handle indices at which
+// `live` finds an object.
+DWORD GuiObjects(DWORD kind, bool (*live)(UINT_PTR), const char* probe, const char*& how) {
   how = "GetGuiResources";
-  if (const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return n;
-  how = "handle probe";
+  if (const DWORD n = GetGuiResources(GetCurrentProcess(), kind)) return n;
+  how = probe;
   DWORD n = 0;
-  for (UINT_PTR index = 1; index < 0x10000; ++index) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++n;
-  }
+  for (UINT_PTR index = 1; index < 0x10000; ++index) n += live(index) ? 1 : 0;
   return n;
 }
 
-DWORD UserObjects(const char*& how) {
-  how = "GetGuiResources";
-  if (const DWORD n = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) return n;
-  how = "window probe";
-  DWORD n = 0;
-  for (UINT_PTR index = 1; index < 0x10000; ++index) {
-    if (IsWindow(reinterpret_cast<HWND>(index))) ++n;
-  }
-  return n;
+bool LiveGdiObject(UINT_PTR index) {
+  return GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
+}
+
+// Window handles are shared by every process of a Wine session: only this process's count.
+bool LiveWindow(UINT_PTR index) {
+  const auto window = reinterpret_cast<HWND>(index);
+  DWORD owner = 0;
+  return IsWindow(window) && GetWindowThreadProcessId(window, &owner) != 0 &&
+         owner == GetCurrentProcessId();
 }
 
 std::uint64_t PrivateBytes(const char*& how) {
@@ -230,8 +116,8 @@ struct Usage {
 
 Usage Measure() {
   Usage u{};
-  u.gdi = GdiObjects(u.gdiHow);
-  u.user = UserObjects(u.userHow);
+  u.gdi = GuiObjects(GR_GDIOBJECTS, LiveGdiObject, "handle probe", u.gdiHow);
+  u.user = GuiObjects(GR_USEROBJECTS, LiveWindow, "window probe", u.userHow);
   u.windows = ThreadWindows();
   u.privateBytes = PrivateBytes(u.memoryHow);
   u.heapBytes = HeapBytesInUse();
@@ -241,12 +127,11 @@ Usage Measure() {
 void Cycle() {
   auto session = StartModule();
   ASSERT_TRUE(session->Loaded());
-  const auto font =
-      reinterpret_cast<HGDIOBJ>(SendMessageA(EditOf(*session, FieldId::SrcX), WM_GETFONT, 0, 0));
+  const HFONT font = FieldFont(*session);
   CheckedFrame(*session, FrameShape{32, 24, 30, 20});
   session->Unload();
   EXPECT_EQ(GetObjectType(font), 0u) << "the field font outlived the module";
-  EXPECT_EQ(CountWindows(session->ConfigWindow()), 0) << "controls outlived the module";
+  EXPECT_EQ(ChildCount(session->ConfigWindow()), 0) << "controls outlived the module";
   session->DestroyWindows();
   session->PumpMessages();
 }
@@ -309,7 +194,7 @@ void ControlsWithoutModule() {
   DestroyWindow(window);
 }
 
-TEST(ReliabilityLifecycleTest, TwoHundredCyclesKeepObjectsAndMemoryFlat) {
+TEST(LoadCyclesTest, TwoHundredCyclesKeepObjectsAndMemoryFlat) {
   constexpr int kCycles = 200;
   // The C++ runtime linked into a module keeps some memory per load that unloading does not
   // give back; the baseline module shows how much.

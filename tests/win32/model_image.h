@@ -1,0 +1,22 @@
+#pragma once
+
+// What the host must make of a picture or a video frame: the reference model's copy of it.
+
+#include <cstdint>
+
+#include "filter/copy_request.h"
+#include "host/io/image.h"
+#include "reference_model.h"
+
+namespace tesselox::test {
+
+inline io::Image ModelImage(const io::Image& input, const CopyRequest& request, std::int32_t width,
+                            std::int32_t height) {
+  io::Image expected(width, height);
+  const ImageView src{const_cast<Pixel*>(input.pixels.data()), input.width, input.height,
+                      input.width};
+  ReferenceCopy(ImageView{expected.pixels.data(), width, height, width}, src, request);
+  return expected;
+}
+
+}  // namespace tesselox::test
