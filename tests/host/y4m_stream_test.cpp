@@ -433,40 +433,38 @@ TEST(Y4mStreamTest, EveryFormatRoundTripsByteForByteWhereTheSizeFits) {
 }
 
 TEST(Y4mStreamTest, ZeroPixelsAreBlackInEveryFormatAndRange) {
+  // The formats whose black is luma `luma` and chroma `chroma`: limited range, then full.
   const struct {
-    const char* space;
-    const char* range;
-    int luma, chroma;  // the black sample of each plane
+    std::vector<std::string> headers;  // colour space and range
+    int luma, chroma;
   } cases[] = {
-      {"420jpeg", "", 16, 128},
-      {"420jpeg", " XCOLORRANGE=FULL", 0, 128},
-      {"422", " XCOLORRANGE=LIMITED", 16, 128},
-      {"444", " XCOLORRANGE=FULL", 0, 128},
-      {"mono", "", 16, 128},
-      {"420p9", "", 32, 256},
-      {"420p10", "", 64, 512},
-      {"420p10", " XCOLORRANGE=FULL", 0, 512},
-      {"422p12", "", 256, 2048},
-      {"444p14", " XCOLORRANGE=FULL", 0, 8192},
-      {"444p16", "", 4096, 32768},
-      {"420p16", " XCOLORRANGE=FULL", 0, 32768},
-      {"mono16", " XCOLORRANGE=FULL", 0, 32768},
+      {{"C420jpeg", "C422 XCOLORRANGE=LIMITED", "Cmono"}, 16, 128},
+      {{"C420p9"}, 32, 256},
+      {{"C420p10"}, 64, 512},
+      {{"C422p12"}, 256, 2048},
+      {{"C444p16"}, 4096, 32768},
+      {{"C420jpeg XCOLORRANGE=FULL", "C444 XCOLORRANGE=FULL"}, 0, 128},
+      {{"C420p10 XCOLORRANGE=FULL"}, 0, 512},
+      {{"C444p14 XCOLORRANGE=FULL"}, 0, 8192},
+      {{"C420p16 XCOLORRANGE=FULL", "Cmono16 XCOLORRANGE=FULL"}, 0, 32768},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.space) + c.range);
-    std::istringstream in("YUV4MPEG2 W8 H6 C" + std::string(c.space) + c.range + "\n");
-    Y4mReader reader(in, "in");
-    const std::string out = WriteAll(reader.Header(), {Image(4, 2)});
-    const SampleFormat format = reader.Format();
-    const bool wide = format.depth > 8;
-    const std::string planes = out.substr(out.find("FRAME\n") + 6);
-    ASSERT_EQ(planes.size(), FrameBytes(format, 4, 2));
-    const std::size_t lumaSamples = 4 * 2;
-    for (std::size_t k = 0; k < planes.size() / (wide ? 2 : 1); ++k) {
-      const int sample = wide ? static_cast<std::uint8_t>(planes[2 * k]) |
-                                    static_cast<std::uint8_t>(planes[2 * k + 1]) << 8
-                              : static_cast<std::uint8_t>(planes[k]);
-      EXPECT_EQ(sample, k < lumaSamples ? c.luma : c.chroma) << k;
+    for (const std::string& header : c.headers) {
+      SCOPED_TRACE(header);
+      std::istringstream in("YUV4MPEG2 W8 H6 " + header + "\n");
+      Y4mReader reader(in, "in");
+      const std::string out = WriteAll(reader.Header(), {Image(4, 2)});
+      const SampleFormat format = reader.Format();
+      const bool wide = format.depth > 8;
+      const std::string planes = out.substr(out.find("FRAME\n") + 6);
+      ASSERT_EQ(planes.size(), FrameBytes(format, 4, 2));
+      const std::size_t lumaSamples = 4 * 2;
+      for (std::size_t k = 0; k < planes.size() / (wide ? 2 : 1); ++k) {
+        const int sample = wide ? static_cast<std::uint8_t>(planes[2 * k]) |
+                                      static_cast<std::uint8_t>(planes[2 * k + 1]) << 8
+                                : static_cast<std::uint8_t>(planes[k]);
+        EXPECT_EQ(sample, k < lumaSamples ? c.luma : c.chroma) << k;
+      }
     }
   }
 }

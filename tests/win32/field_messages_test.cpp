@@ -69,49 +69,34 @@ struct Typed {
   const char* keys;
 };
 
+// The frame's size and the buffers' capacity.
+struct FrameSize {
+  std::int32_t width, height, capW, capH;
+};
+
+// What the two frames before each case have.
+constexpr FrameSize kUsual{640, 360, 1280, 720};
+
 struct MessageCase {
   const char* name;
-  std::vector<Typed> typed;  // after two frames of 640 x 360 in 1280 x 720
-  std::int32_t width, height, capW, capH;
+  std::vector<Typed> typed;  // after two frames of kUsual
+  FrameSize frame;
   bool otherThread;
   std::set<int> touched;  // the fields whose edit boxes the next frame sends messages to
   int edits;              // the host's service 25 calls during that frame
 };
 
 constexpr int kSrcCx = 2, kDstX = 4, kDstCx = 6, kWidth = 8;
+const std::set<int> kEveryField = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 
 const MessageCase kMessageCases[] = {
-    {"nothing edited", {}, 640, 360, 1280, 720, false, {}, 0},
-    {"a value typed inside the range",
-     {{FieldId::DstX, "12"}},
-     640,
-     360,
-     1280,
-     720,
-     false,
-     {kDstX},
-     0},
-    {"a value typed outside the range",
-     {{FieldId::DstX, "2000"}},
-     640,
-     360,
-     1280,
-     720,
-     false,
-     {kDstX},
-     1},
-    {"a narrower frame pulls src cx in", {}, 320, 360, 1280, 720, false, {kSrcCx}, 1},
-    {"a narrower capacity pulls dst cx in", {}, 640, 360, 320, 720, false, {kDstCx}, 1},
-    {"width typed", {{FieldId::Width, "800"}}, 640, 360, 1280, 720, false, {kWidth}, 0},
-    {"a frame from another thread asks every control",
-     {},
-     640,
-     360,
-     1280,
-     720,
-     true,
-     {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-     0},
+    {"nothing edited", {}, kUsual, false, {}, 0},
+    {"a value typed inside the range", {{FieldId::DstX, "12"}}, kUsual, false, {kDstX}, 0},
+    {"a value typed outside the range", {{FieldId::DstX, "2000"}}, kUsual, false, {kDstX}, 1},
+    {"a narrower frame pulls src cx in", {}, {320, 360, 1280, 720}, false, {kSrcCx}, 1},
+    {"a narrower capacity pulls dst cx in", {}, {640, 360, 320, 720}, false, {kDstCx}, 1},
+    {"width typed", {{FieldId::Width, "800"}}, kUsual, false, {kWidth}, 0},
+    {"a frame from another thread asks every control", {}, kUsual, true, kEveryField, 0},
 };
 
 TEST(FieldMessagesTest, FramesSendOnlyWhatChanged) {
@@ -119,16 +104,16 @@ TEST(FieldMessagesTest, FramesSendOnlyWhatChanged) {
     SCOPED_TRACE(c.name);
     auto session = StartModule();
     ASSERT_TRUE(session->Loaded());
-    host::FrameBuffers buffers(1280, 720);
+    host::FrameBuffers buffers(kUsual.capW, kUsual.capH);
     for (int n = 0; n < 2; ++n) {
-      buffers.SetFrameSize(640, 360);
+      buffers.SetFrameSize(kUsual.width, kUsual.height);
       ASSERT_EQ(session->ProcessFrame(buffers), 1);
     }
     for (const Typed& t : c.typed) session->TypeIntoField(t.field, t.keys);
-    buffers.SetFrameSize(c.width, c.height);
+    buffers.SetFrameSize(c.frame.width, c.frame.height);
     FrameRecord record = buffers.Record();
-    record.capacityWidth = c.capW;
-    record.capacityHeight = c.capH;
+    record.capacityWidth = c.frame.capW;
+    record.capacityHeight = c.frame.capH;
     const int editsBefore = session->EditUpdatedCalls();
     {
       EditMessageCounter counter(*session);
@@ -139,10 +124,10 @@ TEST(FieldMessagesTest, FramesSendOnlyWhatChanged) {
     // The frame after leaves every edit box alone again, unless this one came from another
     // thread: then the next frame asks the ten fields it refreshes once more.
     FrameRecord again = buffers.Record();
-    again.width = c.width;
-    again.height = c.height;
-    again.capacityWidth = c.capW;
-    again.capacityHeight = c.capH;
+    again.width = c.frame.width;
+    again.height = c.frame.height;
+    again.capacityWidth = c.frame.capW;
+    again.capacityHeight = c.frame.capH;
     for (const bool resync : {c.otherThread, false}) {
       EditMessageCounter counter(*session);
       RunFrame(*session, again, false);

@@ -89,42 +89,39 @@ TEST(HostEndToEndTest, NoOptionsWritesTheScaledTestPattern) {
   EXPECT_EQ(run.err, "");
 }
 
+// What the fields hold once `sets` ("label=value", each inside its field's range) are typed
+// over the module's initial values.
+ParameterValues TypedValues(const std::vector<std::string>& sets) {
+  ParameterValues values{};
+  for (std::size_t k = 0; k < values.size(); ++k) values[k] = kFieldSpecs[k].initial;
+  for (const std::string& set : sets) {
+    const std::size_t eq = set.find('=');
+    for (std::size_t k = 0; k < values.size(); ++k) {
+      if (set.compare(0, eq, kFieldSpecs[k].label) == 0) values[k] = std::stoi(set.substr(eq + 1));
+    }
+  }
+  return values;
+}
+
 TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
   const struct {
     const char* what;
     std::vector<std::string> sets;
-    CopyRequest args;
-    std::int32_t width, height;
   } cases[] = {
       {"one to one",
-       {"src cx=200", "src cy=150", "dst cx=200", "dst cy=150", "width=200", "height=150"},
-       {{0, 200, 0, 200, 0}, {0, 150, 0, 150, 0}},
-       200,
-       150},
+       {"src cx=200", "src cy=150", "dst cx=200", "dst cy=150", "width=200", "height=150"}},
       {"mirrored both ways",
        {"src cx=200", "src cy=150", "dst x=199", "dst y=149", "dst cx=-200", "dst cy=-150",
-        "width=200", "height=150"},
-       {{199, -200, 0, 200, 0}, {149, -150, 0, 150, 0}},
-       200,
-       150},
+        "width=200", "height=150"}},
       {"mirrored source, scaled",
        {"src x=180", "src cx=-120", "src cy=90", "dst cx=300", "dst cy=45", "width=320",
-        "height=50"},
-       {{0, 300, 180, -120, 0}, {0, 45, 0, 90, 0}},
-       320,
-       50},
+        "height=50"}},
       {"scaled and shifted",
        {"src x=10", "src y=5", "src cx=150", "src cy=100", "dst x=7", "dst y=3", "dst cx=333",
-        "dst cy=77", "width=350", "height=90"},
-       {{7, 333, 10, 150, 0}, {3, 77, 5, 100, 0}},
-       350,
-       90},
+        "dst cy=77", "width=350", "height=90"}},
       {"phase",
        {"src cx=150", "src cy=100", "dst cx=333", "dst cy=77", "width=340", "height=80",
-        "phase x=100", "phase y=40"},
-       {{0, 333, 0, 150, 100}, {0, 77, 0, 100, 40}},
-       340,
-       80},
+        "phase x=100", "phase y=40"}},
   };
   const io::Image input = MakePicture(200, 150);
   for (const auto& c : cases) {
@@ -136,7 +133,10 @@ TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
     const HostResult run = RunHostProgram(args, folder / "");
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const io::Image output = ReadPng(folder / "result.png");
-    EXPECT_EQ(Mismatches(output, ModelImage(input, c.args, c.width, c.height)), 0u);
+    const ParameterValues v = TypedValues(c.sets);
+    EXPECT_EQ(Mismatches(output, ModelImage(input, CopyRequestFrom(v), v[Index(FieldId::Width)],
+                                            v[Index(FieldId::Height)])),
+              0u);
     if (std::string(c.what) == "one to one") {
       EXPECT_EQ(Mismatches(output, input), 0u);
     }
