@@ -61,9 +61,11 @@ void MarkDone() {
 // name in another script arrives as '?'.
 int wmain(int argc, wchar_t** argv) {
   tesselox::host::InstallCrashGuard();
-  // Pictures and video pass through the standard streams untranslated.
+  // Pictures and video pass through the standard streams untranslated; messages end in "\n"
+  // alone, like the crash guard's, which it writes past the C runtime.
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   std::ios::sync_with_stdio(false);
 
   std::vector<std::string> args;

@@ -26,17 +26,25 @@ io::Size StreamJob::Run(std::ostream& out, std::ostream& errors) {
            << (seconds > 0 ? static_cast<double>(reader_.FramesRead()) / seconds : 0.0) << " fps"
            << end << std::flush;
   };
-  // The first frame is still in the reader from ShowFirstFrame.
-  for (; haveFrame_; haveFrame_ = reader_.NextFrame()) {
-    reader_.Decode(filter_.Input(), filter_.Stride());
-    const ImageView output = filter_.Process(reader_.Header().width, reader_.Header().height);
-    writer.WriteFrame(output.pixels, output.width, output.height, output.stride);
-    if (writer.FramesWritten() == 1 && !writer.Note().empty())
-      errors << "tesselox-host: " << writer.Note() << "\n";
-    if (Clock::now() - lastProgress > std::chrono::milliseconds(500)) {
-      lastProgress = Clock::now();
-      progress("");
+  bool progressShown = false;
+  try {
+    // The first frame is still in the reader from ShowFirstFrame.
+    for (; haveFrame_; haveFrame_ = reader_.NextFrame()) {
+      reader_.Decode(filter_.Input(), filter_.Stride());
+      const ImageView output = filter_.Process(reader_.Header().width, reader_.Header().height);
+      writer.WriteFrame(output.pixels, output.width, output.height, output.stride);
+      if (writer.FramesWritten() == 1 && !writer.Note().empty())
+        errors << "tesselox-host: " << writer.Note() << "\n";
+      if (Clock::now() - lastProgress > std::chrono::milliseconds(500)) {
+        lastProgress = Clock::now();
+        progress("");
+        progressShown = true;
+      }
     }
+  } catch (...) {
+    // The error's own line must not run on from the progress line.
+    if (progressShown) errors << "\n";
+    throw;
   }
   progress("\n");
   return io::Size{writer.Written().width, writer.Written().height};

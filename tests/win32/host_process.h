@@ -87,10 +87,7 @@ inline HostResult RunHostProgram(const std::vector<std::string>& args, const std
   CloseHandle(out);
   CloseHandle(err);
   result.out = ReadFile(outPath);
-  // Standard error is text: its lines end in "\r\n" on Windows.
-  for (const char c : ReadFile(errPath)) {
-    if (c != '\r') result.err += c;
-  }
+  result.err = ReadFile(errPath);
   return result;
 }
 
