@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "filter/copy_plan.h"
+#include "filter/copy_request.h"
+#include "filter/plane_view.h"
+
+namespace tesselox {
+
+// The copy for the other plug-ins: the same copy as CopyNearest, on planes of any pixel size
+// and byte stride. A frame's planes share one geometry, so one plan serves all of them.
+
+// Clips and plans the copy of a src-sized plane into a dst-sized one.
+CopyPlan PlanPlaneCopy(const PlaneView& dst, const PlaneView& src, const CopyRequest& request);
+
+// Renders one plane of an output frame: the pixels the plan writes are copied from src, every
+// other pixel of dst is set to `fill` (dst.pixelBytes bytes: the plane's black or transparent).
+// src and dst have the same pixel size, must not overlap, and must be the sizes the plan was
+// made for. Nothing outside either plane is touched; nothing is allocated.
+void RenderPlane(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
+                 const std::uint8_t* fill);
+
+}  // namespace tesselox
