@@ -17,10 +17,10 @@
 #include "filter/render_frame.h"
 #include "filter/row_routine.h"
 #include "fuzz_input.h"
-#include "phase_model.h"
 #include "expected_frame.h"
 #include "guarded_buffer.h"
 #include "reference_model.h"
+#include "source_model.h"
 #include "test_image.h"
 
 namespace tesselox::fuzz {
@@ -54,18 +54,10 @@ struct Geometry {
 // What every destination pixel must hold: a source position, or nothing (not drawn).
 class Expectation {
  public:
-  explicit Expectation(const Geometry& g)
-      : g_(g),
-        x_(Axis(g.args.x, g.dstW, g.srcW)),
-        y_(Axis(g.args.y, g.dstH, g.srcH)),
-        firstX_(FirstDrawn(x_)),
-        firstY_(FirstDrawn(y_)) {}
+  explicit Expectation(const Geometry& g) : g_(g), model_(g.args, g.dstW, g.dstH, g.srcW, g.srcH) {}
 
   std::optional<Position> At(std::int32_t x, std::int32_t y) const {
-    const auto sx = PhasedSource(x_, x, firstX_);
-    const auto sy = PhasedSource(y_, y, firstY_);
-    std::optional<Position> phased;
-    if (sx && sy) phased = Position{static_cast<std::int32_t>(*sx), static_cast<std::int32_t>(*sy)};
+    const auto phased = model_.At(x, y);
     if (g_.args.x.phase != 0 || g_.args.y.phase != 0) return phased;
     // With phase 0 the project's own model decides; the axis model must agree with it.
     const auto plain = test::ModelSource(g_.args, g_.srcW, g_.srcH, x, y);
@@ -74,13 +66,8 @@ class Expectation {
   }
 
  private:
-  static AxisModel Axis(const CopyAxis& a, std::int32_t dstSize, std::int32_t srcSize) {
-    return AxisModel{a.corner, a.extent, a.sourceCorner, a.sourceExtent, a.phase, dstSize, srcSize};
-  }
-
   Geometry g_;
-  AxisModel x_, y_;
-  std::optional<std::int64_t> firstX_, firstY_;
+  test::SourceModel model_;
 };
 
 void CheckPixel(const Pixel& got, const std::optional<Position>& want, const Pixel& otherwise,

@@ -10,11 +10,18 @@
 // that is, the phase only shifts the fraction carried from the first drawn index. Where this
 // lands one line past the source image the edge line is repeated.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
+#include <vector>
 
-namespace tesselox::fuzz {
+#include "filter/copy_request.h"
+#include "filter/plane_view.h"
+#include "test_image.h"
+
+namespace tesselox::test {
 
 struct AxisModel {
   std::int64_t d, dc;             // destination corner and signed extent
@@ -63,4 +70,50 @@ inline std::optional<std::int64_t> PhasedSource(const AxisModel& a, std::int64_t
   return source < 0 ? 0 : source >= a.srcSize ? a.srcSize - 1 : source;
 }
 
-}  // namespace tesselox::fuzz
+// What every destination pixel of a dstW x dstH image must hold when a srcW x srcH image is
+// copied as `request` asks: a source position, or nothing when the copy does not write it.
+class SourceModel {
+ public:
+  SourceModel(const CopyRequest& request, std::int32_t dstW, std::int32_t dstH, std::int32_t srcW,
+              std::int32_t srcH)
+      : x_(Axis(request.x, dstW, srcW)),
+        y_(Axis(request.y, dstH, srcH)),
+        firstX_(FirstDrawn(x_)),
+        firstY_(FirstDrawn(y_)) {}
+
+  std::optional<Position> At(std::int32_t x, std::int32_t y) const {
+    const auto sx = PhasedSource(x_, x, firstX_);
+    const auto sy = PhasedSource(y_, y, firstY_);
+    if (!sx || !sy) return std::nullopt;
+    return Position{static_cast<std::int32_t>(*sx), static_cast<std::int32_t>(*sy)};
+  }
+
+ private:
+  static AxisModel Axis(const CopyAxis& a, std::int32_t dstSize, std::int32_t srcSize) {
+    return AxisModel{a.corner, a.extent, a.sourceCorner, a.sourceExtent, a.phase, dstSize, srcSize};
+  }
+
+  AxisModel x_, y_;
+  std::optional<std::int64_t> firstX_, firstY_;
+};
+
+// The plane the copy must leave in a dstW x dstH destination: each pixel the copy writes holds
+// its source pixel of `src`, every other pixel `fill` (src.pixelBytes bytes). Rows are packed:
+// dstW * src.pixelBytes bytes each.
+inline std::vector<std::uint8_t> ExpectedPlane(const PlaneView& src, const CopyRequest& request,
+                                               std::int32_t dstW, std::int32_t dstH,
+                                               const std::uint8_t* fill) {
+  const std::size_t size = static_cast<std::size_t>(src.pixelBytes);
+  std::vector<std::uint8_t> plane(static_cast<std::size_t>(dstW) * dstH * size);
+  const SourceModel model(request, dstW, dstH, src.width, src.height);
+  std::uint8_t* out = plane.data();
+  for (std::int32_t y = 0; y < dstH; ++y) {
+    for (std::int32_t x = 0; x < dstW; ++x, out += size) {
+      const auto at = model.At(x, y);
+      std::memcpy(out, at ? src.bytes + at->y * src.stride + at->x * src.pixelBytes : fill, size);
+    }
+  }
+  return plane;
+}
+
+}  // namespace tesselox::test
