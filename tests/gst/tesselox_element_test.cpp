@@ -99,7 +99,15 @@ PlaneView View(GstVideoFrame& frame, int plane, int pixelBytes) {
 
 class TesseloxElement : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { gst_init(nullptr, nullptr); }
+  // This plug-in alone, scanned in-process (a sanitized plug-in cannot load into the scanner
+  // program), with a registry of its own.
+  static void SetUpTestSuite() {
+    g_setenv("GST_PLUGIN_PATH", TESSELOX_GST_PLUGIN_DIR, TRUE);
+    g_setenv("GST_PLUGIN_SYSTEM_PATH_1_0", "", TRUE);
+    g_setenv("GST_REGISTRY", TESSELOX_GST_REGISTRY, TRUE);
+    g_setenv("GST_REGISTRY_FORK", "no", TRUE);
+    gst_init(nullptr, nullptr);
+  }
 };
 
 TEST_F(TesseloxElement, StreamsEveryCaseExactly) {
@@ -117,7 +125,10 @@ TEST_F(TesseloxElement, StreamsEveryCaseExactly) {
                                ",height=" + std::to_string(step.inH) + ",framerate=25/1";
       gst_harness_set_src_caps_str(h, caps.c_str());
       GstVideoInfo inInfo;
-      ASSERT_TRUE(gst_video_info_from_caps(&inInfo, gst_caps_from_string(caps.c_str())));
+      GstCaps* parsed = gst_caps_from_string(caps.c_str());
+      const bool parsedInfo = gst_video_info_from_caps(&inInfo, parsed);
+      gst_caps_unref(parsed);
+      ASSERT_TRUE(parsedInfo);
       GstBuffer* in = gst_harness_create_buffer(h, GST_VIDEO_INFO_SIZE(&inInfo));
       GstVideoFrame inFrame;
       ASSERT_TRUE(gst_video_frame_map(&inFrame, &inInfo, in, GST_MAP_READWRITE));
