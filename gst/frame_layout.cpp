@@ -53,12 +53,15 @@ FrameLayout LayoutOf(const GstVideoInfo& info) {
   const bool yuv = GST_VIDEO_FORMAT_INFO_IS_YUV(&unpacked);
   const bool limited = info.colorimetry.range == GST_VIDEO_COLOR_RANGE_16_235;
   const guint level = limited ? 16 : 0;
-  const guint values[4] = {0, level, yuv ? 128u : level, yuv ? 128u : level};
+  // Alpha 0 where the format has alpha; elsewhere it lands in padding bytes (RGBx), which
+  // converters read as alpha: opaque there.
+  const guint alpha = GST_VIDEO_FORMAT_INFO_HAS_ALPHA(&format) ? 0 : 255;
+  const guint values[4] = {alpha, level, yuv ? 128u : level, yuv ? 128u : level};
   guint8 narrow[4];
   guint16 wide[4];
   for (int c = 0; c < 4; ++c) {
     narrow[c] = static_cast<guint8>(values[c]);
-    wide[c] = static_cast<guint16>(values[c] << 8);
+    wide[c] = static_cast<guint16>(c == 0 ? values[c] * 257 : values[c] << 8);  // 255: 0xffff
   }
   const bool isWide = GST_VIDEO_FORMAT_INFO_DEPTH(&unpacked, 0) > 8;
   gpointer planes[GST_VIDEO_MAX_PLANES] = {};

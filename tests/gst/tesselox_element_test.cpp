@@ -67,7 +67,7 @@ const Case kCases[] = {
     {"nv24: downstream fixes the size", "format=NV24", "video/x-raw,width=9,height=4",
      {{16}, {128, 128}},
      {{6, 4, {}, 9, 4, false, {{0, 9, 0, 6, 0}, {0, 4, 0, 4, 0}}}}},
-    {"bgra: output and input sizes change mid-stream", "format=BGRA", nullptr, {{0, 0, 0, 0}},
+    {"xrgb: output and input sizes change mid-stream", "format=xRGB", nullptr, {{255, 0, 0, 0}},
      {{8, 6, {{"width", 4}, {"height", 3}}, 4, 3, false, {{0, 4, 0, 8, 0}, {0, 3, 0, 6, 0}}},
       {8, 6, {{"width", 12}}, 12, 3, false, {{0, 12, 0, 8, 0}, {0, 3, 0, 6, 0}}},
       {10, 4, {}, 12, 3, false, {{0, 12, 0, 10, 0}, {0, 3, 0, 4, 0}}}}},
