@@ -20,7 +20,6 @@
 #include "expected_frame.h"
 #include "guarded_buffer.h"
 #include "reference_model.h"
-#include "source_model.h"
 #include "test_image.h"
 
 namespace tesselox::fuzz {
@@ -38,37 +37,14 @@ using test::TagOf;
 // which case ASan itself reports any access outside.
 constexpr std::size_t kGuard = 8;
 
-struct Geometry {
-  CopyRequest args;
-  std::int32_t srcW, srcH, dstW, dstH;
-};
+using test::Geometry;
 
 [[noreturn]] void Fail(const char* what, const Geometry& g, std::int64_t x = -1,
                        std::int64_t y = -1) {
-  std::fprintf(stderr, "FAULT: %s at (%lld,%lld)\n  src %dx%d dst %dx%d %s\n", what,
-               static_cast<long long>(x), static_cast<long long>(y), g.srcW, g.srcH, g.dstW, g.dstH,
-               test::Describe(g.args).c_str());
+  std::fprintf(stderr, "FAULT: %s at (%lld,%lld)\n  %s\n", what, static_cast<long long>(x),
+               static_cast<long long>(y), test::Describe(g).c_str());
   std::abort();
 }
-
-// What every destination pixel must hold: a source position, or nothing (not drawn).
-class Expectation {
- public:
-  explicit Expectation(const Geometry& g) : g_(g), model_(g.args, g.dstW, g.dstH, g.srcW, g.srcH) {}
-
-  std::optional<Position> At(std::int32_t x, std::int32_t y) const {
-    const auto phased = model_.At(x, y);
-    if (g_.args.x.phase != 0 || g_.args.y.phase != 0) return phased;
-    // With phase 0 the project's own model decides; the axis model must agree with it.
-    const auto plain = test::ModelSource(g_.args, g_.srcW, g_.srcH, x, y);
-    if (plain != phased) Fail("the two models disagree", g_, x, y);
-    return plain;
-  }
-
- private:
-  Geometry g_;
-  test::SourceModel model_;
-};
 
 void CheckPixel(const Pixel& got, const std::optional<Position>& want, const Pixel& otherwise,
                 const Geometry& g, std::int32_t x, std::int32_t y) {
@@ -96,9 +72,9 @@ void FuzzRenderFrame(const FuzzInput& in, ParameterValues values) {
   GuardedBuffer current(count, guarded ? kGuard : 0), scratch(count, guarded ? kGuard : 0);
 
   const std::int32_t srcW = std::clamp(in.width, 0, w), srcH = std::clamp(in.height, 0, h);
-  const Geometry g{CopyRequestFrom(values), srcW, srcH,
-                   OutputSize(values[Index(FieldId::Width)], w),
-                   OutputSize(values[Index(FieldId::Height)], h)};
+  const Geometry g{OutputSize(values[Index(FieldId::Width)], w),
+                   OutputSize(values[Index(FieldId::Height)], h), srcW, srcH,
+                   CopyRequestFrom(values)};
 
   for (std::int32_t y = 0; y < h; ++y) {
     for (std::int32_t x = 0; x < w; ++x) {
@@ -123,11 +99,11 @@ void FuzzRenderFrame(const FuzzInput& in, ParameterValues values) {
   if (count != 0 && std::memcmp(before.get(), current.Body(), count * sizeof(Pixel)) != 0)
     Fail("the source frame changed", g);
 
-  const Expectation expect(g);
+  const test::SourceModel model(g.request, g.dstW, g.dstH, g.srcW, g.srcH);
   for (std::int32_t y = 0; y < h; ++y) {
     for (std::int32_t x = 0; x < w; ++x) {
       const bool inFrame = x < g.dstW && y < g.dstH;
-      CheckPixel(scratch.Body()[y * w + x], inFrame ? expect.At(x, y) : std::nullopt, Pixel{}, g, x,
+      CheckPixel(scratch.Body()[y * w + x], inFrame ? model.At(x, y) : std::nullopt, Pixel{}, g, x,
                  y);
     }
   }
@@ -154,13 +130,13 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
   fill(src, srcW, srcLines, srcStride, test::kImageTag);
   fill(dst, dstW, dstLines, dstStride, kUnwrittenTag);
 
-  const Geometry g{CopyRequestFrom(values), std::max(srcW, 0), srcLines, std::max(dstW, 0),
-                   dstLines};
+  const Geometry g{std::max(dstW, 0), dstLines, std::max(srcW, 0), srcLines,
+                   CopyRequestFrom(values)};
   const ImageView dstView{dst.Body(), dstW, dstH, dstStride};
   const ImageView srcView{src.Body(), srcW, srcH, srcStride};
   const bool clearing = (in.flags & kClear) != 0;
   if (in.flags & (kPlain | kClear)) {
-    const CopyPlan plan = PlanCopy(dstView, srcView, g.args);
+    const CopyPlan plan = PlanCopy(dstView, srcView, g.request);
     ClearStream clear(dst.Body(), dstStride, dstLines, DrawnRect(plan));
     const Kernels kernels = (in.flags & kPlain) != 0 ? Kernels::Plain : Kernels::Fastest;
     if (plan.draw) {
@@ -170,7 +146,7 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
       clear.Finish();
     }
   } else {
-    CopyNearest(dstView, srcView, g.args);
+    CopyNearest(dstView, srcView, g.request);
   }
 
   if (!dst.GuardsIntact() || !src.GuardsIntact()) Fail("wrote outside a buffer", g);
@@ -180,12 +156,12 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
         Fail("the source changed", g, x, y);
     }
   }
-  const Expectation expect(g);
+  const test::SourceModel model(g.request, g.dstW, g.dstH, g.srcW, g.srcH);
   for (std::int32_t y = 0; y < dstLines; ++y) {
     for (std::int32_t x = 0; x < dstStride; ++x) {
       const bool inside = x < dstW;
       const Pixel untouched = Tagged(x, y, inside ? kUnwrittenTag : kBeyondTag);
-      CheckPixel(dst.Body()[y * dstStride + x], inside ? expect.At(x, y) : std::nullopt,
+      CheckPixel(dst.Body()[y * dstStride + x], inside ? model.At(x, y) : std::nullopt,
                  clearing ? Pixel{} : untouched, g, x, y);
     }
   }

@@ -17,6 +17,7 @@
 #include "filter/render_frame.h"
 #include "expected_frame.h"
 #include "guarded_buffer.h"
+#include "source_model.h"
 #include "test_image.h"
 
 namespace tesselox::test {
@@ -137,20 +138,16 @@ TEST(HostileRecordTest, FramesChainedThroughTheRecordStayWithinTheBuffers) {
     std::vector<std::optional<Position>> before(kCapW * kCapH);
     for (std::size_t k = 0; k < before.size(); ++k) before[k] = TagOf(record.current[k]);
     RenderFrame(record, frames[n]);
-    const CopyRequest args = CopyRequestFrom(frames[n]);
-    const bool phased = args.x.phase != 0 || args.y.phase != 0;
     ASSERT_EQ(record.width, OutputSize(frames[n][Index(FieldId::Width)], kCapW));
     ASSERT_EQ(record.height, OutputSize(frames[n][Index(FieldId::Height)], kCapH));
+    const SourceModel model(CopyRequestFrom(frames[n]), record.width, record.height, inW, inH);
     for (std::int32_t y = 0; y < kCapH; ++y) {
       for (std::int32_t x = 0; x < kCapW; ++x) {
         const Pixel& got = record.current[y * kCapW + x];
-        std::optional<Position> s;
-        if (x < record.width && y < record.height && !phased) s = ModelSource(args, inW, inH, x, y);
-        if (s) {
-          ASSERT_EQ(TagOf(got), before[s->y * kCapW + s->x]) << x << "," << y;
-        } else if (!phased) {
-          ASSERT_TRUE(IsZero(got)) << x << "," << y;
-        } else if (x >= record.width || y >= record.height) {
+        const bool inside = x < record.width && y < record.height;
+        if (const auto at = inside ? model.At(x, y) : std::nullopt) {
+          ASSERT_EQ(TagOf(got), before[at->y * kCapW + at->x]) << x << "," << y;
+        } else {
           ASSERT_TRUE(IsZero(got)) << x << "," << y;
         }
       }
