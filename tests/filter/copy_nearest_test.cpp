@@ -173,7 +173,7 @@ TEST(CopyNearestTest, PhaseOvershootRepeatsEdge) {
   struct Case {
     const char* name;
     CopyRequest request;
-    std::int32_t sw, sh;
+    std::int32_t srcW, srcH;
     Position at;    // destination pixel that would read past the source
     Position want;  // the edge pixel it takes instead
   };
@@ -185,7 +185,7 @@ TEST(CopyNearestTest, PhaseOvershootRepeatsEdge) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    GuardedImage src(c.sw, c.sh, false), dst(6, 6, true);
+    GuardedImage src(c.srcW, c.srcH, false), dst(6, 6, true);
     Copy(dst, src, c.request);
     EXPECT_TRUE(dst.GuardsIntact());
     EXPECT_EQ(TagOf(dst.At(c.at.x, c.at.y)), c.want);
