@@ -54,23 +54,21 @@ const std::vector<RecordCase> kRecords = {
     {"one line of capacity", {24, 1, 24, 5}},
 };
 
+// clang-format off
 const std::vector<GeometryCase> kGeometries = {
-    {"whole frame at capacity", {0, 0, 24, 16, 0, 0, 24, 16, 24, 16, 0, 0}},
+    {"whole frame at capacity",                 {0, 0, 24, 16, 0, 0, 24, 16, 24, 16, 0, 0}},
     {"scaled down, output far beyond capacity", {0, 0, 24, 16, 0, 0, 10, 7, 640, 360, 0, 0}},
-    {"mirrored, negative output size", {23, 15, -24, -16, 0, 0, 24, 16, -24, -16, 0, 0}},
-    {"INT_MIN output size", {0, 0, 24, 16, 0, 0, 24, 16, INT_MIN, INT_MIN, 0, 0}},
-    {"zero output size", {0, 0, 24, 16, 0, 0, 24, 16, 0, 0, 0, 0}},
-    {"rectangles far past every edge",
-     {-100, -100, 1000, 1000, -50, -50, 1000, 1000, 24, 16, 0, 0}},
-    {"mirrored destination from far corner", {0, 0, 24, 16, 40, 30, -48, -32, 24, 16, 0, 0}},
-    {"extreme values",
-     {INT_MIN, INT_MAX, INT_MIN, INT_MAX, INT_MAX, INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MAX, 0,
-      0}},
-    {"extreme extents from the origin",
-     {0, 0, INT_MAX, INT_MIN, 0, 23, INT_MAX, INT_MIN, 24, 16, 0, 0}},
-    {"phase pushing past the source edge", {0, 0, 3, 3, 0, 0, 7, 7, 24, 16, 3, 5}},
-    {"phase on a mirrored, clipped run", {2, 11, -3, 3, 23, -2, -9, 9, 24, 16, 4, 7}},
+    {"mirrored, negative output size",          {23, 15, -24, -16, 0, 0, 24, 16, -24, -16, 0, 0}},
+    {"INT_MIN output size",                     {0, 0, 24, 16, 0, 0, 24, 16, INT_MIN, INT_MIN, 0, 0}},
+    {"zero output size",                        {0, 0, 24, 16, 0, 0, 24, 16, 0, 0, 0, 0}},
+    {"rectangles far past every edge",          {-100, -100, 1000, 1000, -50, -50, 1000, 1000, 24, 16, 0, 0}},
+    {"mirrored destination from far corner",    {0, 0, 24, 16, 40, 30, -48, -32, 24, 16, 0, 0}},
+    {"extreme values",                          {INT_MIN, INT_MAX, INT_MIN, INT_MAX, INT_MAX, INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MAX, 0, 0}},
+    {"extreme extents from the origin",         {0, 0, INT_MAX, INT_MIN, 0, 23, INT_MAX, INT_MIN, 24, 16, 0, 0}},
+    {"phase pushing past the source edge",      {0, 0, 3, 3, 0, 0, 7, 7, 24, 16, 3, 5}},
+    {"phase on a mirrored, clipped run",        {2, 11, -3, 3, 23, -2, -9, 9, 24, 16, 4, 7}},
 };
+// clang-format on
 
 void RenderAndCheck(const RecordCase& r, const GeometryCase& g, bool guarded) {
   const FrameShape& shape = r.shape;
