@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,6 +44,13 @@ inline std::string Printable(std::string_view text, std::size_t limit = 64) {
   }
   if (k < text.size()) out += "...";
   return out;
+}
+
+// "write error", with the reason the C runtime left in errno ("No space left on device",
+// "Broken pipe") when it left one.
+inline std::string WriteFailure() {
+  const int code = errno;
+  return code != 0 ? std::string("write error (") + std::strerror(code) + ")" : "write error";
 }
 
 }  // namespace tesselox::io

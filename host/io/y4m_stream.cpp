@@ -1,6 +1,7 @@
 #include "host/io/y4m_stream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <istream>
 #include <ostream>
@@ -389,9 +390,10 @@ void Y4mWriter::WriteFrame(const Pixel* pixels, std::int32_t w, std::int32_t h,
         break;
     }
   }
+  errno = 0;  // so that a failure's reason is this write's
   out_.write(reinterpret_cast<const char*>(frame_.data()),
              static_cast<std::streamsize>(kFrameLineBytes + FrameBytes(format_, w, h)));
-  if (!out_) throw IoError("write error after " + std::to_string(frames_) + " frames");
+  if (!out_) throw IoError(WriteFailure() + " after " + std::to_string(frames_) + " frames");
   ++frames_;
 }
 
