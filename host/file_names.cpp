@@ -28,8 +28,9 @@ std::string UnixName(const wchar_t* dosName) {
 }
 
 bool SameFile(HANDLE a, const fs::path& path) {
-  const HANDLE b = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE b =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (b == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION x{}, y{};
   const bool same = GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y) &&
@@ -42,15 +43,17 @@ bool SameFile(HANDLE a, const fs::path& path) {
 // The file a name ends at, links followed, as Windows (or Wine) reports it for an open handle.
 io::WriteTarget ResolveTarget(const fs::path& path) {
   io::WriteTarget target{path, false};
-  const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return target;  // nothing there yet
   if (GetFileType(file) != FILE_TYPE_DISK) {
     target.device = true;
   } else {
     std::vector<wchar_t> final(32768);
-    const DWORD length = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
-                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length > 0 && length < final.size()) {
       fs::path found(std::wstring(final.data(), length));
       if (unixNames) {

@@ -155,8 +155,8 @@ void OutputFile::Commit() {
     fs::rename(temporary_, target_, ec);
   }
   if (ec)
-    throw IoError(ShownName(path_) + ": cannot move the finished file into place (" +
-                  ec.message() + ")");
+    throw IoError(ShownName(path_) + ": cannot move the finished file into place (" + ec.message() +
+                  ")");
   committed_ = true;
   UnlistTemporaryFile(temporary_);
 }
@@ -165,7 +165,8 @@ void CheckOutputPath(InputKind kind, const std::string& out) {
   if (out == "-") return;
   std::error_code ec;
   const std::string shown = "output " + ShownName(out);
-  if (fs::is_directory(FilePath(out), ec)) throw IoError(shown + ": is a folder; name a file in it");
+  if (fs::is_directory(FilePath(out), ec))
+    throw IoError(shown + ": is a folder; name a file in it");
   if (kind == InputKind::Image && !EndsWithNoCase(out, ".png"))
     throw IoError(shown + ": a picture is written as PNG; name it .png or use -");
   if (kind == InputKind::Y4m && !EndsWithNoCase(out, ".y4m"))

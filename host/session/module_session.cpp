@@ -84,9 +84,9 @@ std::string LoadFailure(const std::wstring& path, DWORD code) {
 
 // Why a file is no module at all, in words; empty when it may be one and LoadLibraryW is to say.
 std::string NotAModule(const std::wstring& path) {
-  const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {};
   const bool disk = GetFileType(file) == FILE_TYPE_DISK;
   char head[2] = {};
