@@ -10,9 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool unixNames = false;
-std::string unixFolder;
-
 WriteTarget FollowLinks(const fs::path& path) {
   std::error_code ec;
   fs::path target = path;
@@ -26,38 +23,26 @@ WriteTarget FollowLinks(const fs::path& path) {
   return WriteTarget{target, fs::exists(status) && !fs::is_regular_file(status)};
 }
 
+NameMapping mapping = nullptr;
 TargetResolver resolver = FollowLinks;
 
 }  // namespace
 
-void UseUnixNames(std::string folder) {
-  unixNames = true;
-  unixFolder = std::move(folder);
-}
-
 fs::path FilePath(const std::string& name) {
-  if (!unixNames || name.find("\xef\xbf\xbd") != std::string::npos) return PathFromUtf8(name);
-  if (name.find('\\') != std::string::npos) {
-    throw IoError(ShownName(name) +
-                  ": Wine reads a backslash in a name as a folder separator, so the host cannot "
-                  "reach this name; rename it");
-  }
-  // Wine's prefix for a Linux path taken as it is: no drive letters, devices or DOS rules.
-  std::string full = "\\\\?\\unix" + (name.starts_with('/') ? name : unixFolder + "/" + name);
-  for (char& c : full) c = c == '/' ? '\\' : c;
-  return PathFromUtf8(full);
+  return mapping != nullptr ? mapping(name) : PathFromUtf8(name);
 }
 
 std::string ShownName(const std::string& name) {
   return Printable(name, 4096);
 }
 
-void SetTargetResolver(TargetResolver r) {
-  resolver = r;
-}
-
 WriteTarget ResolveWriteTarget(const fs::path& path) {
   return resolver(path);
+}
+
+void SetFileNaming(NameMapping m, TargetResolver r) {
+  mapping = m;
+  resolver = r;
 }
 
 }  // namespace tesselox::io

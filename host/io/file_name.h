@@ -5,19 +5,9 @@
 
 namespace tesselox::io {
 
-// Names from the command line reach the file system only through FilePath; messages show them
-// through ShownName. By default a name is a path of the platform the host runs on. Under Wine,
-// scripts/run makes them Linux names instead (UseUnixNames), so that any name Linux allows
-// works as it does in a shell: Wine's DOS rules (device names such as "nul.png" or "com1.png",
-// reserved characters such as ':' or '?') would otherwise change or refuse it.
-//
-// What Wine cannot express at all is refused by FilePath with one line: a backslash inside a
-// Linux name (Wine reads every backslash as a folder separator). Bytes that are not UTF-8 never
-// reach the host (Wine replaces them with U+FFFD before it starts); scripts/run refuses such
-// output names, and an input name holding U+FFFD is left to Wine's own lookup, which matches
-// the file those bytes came from.
-void UseUnixNames(std::string unixFolder);
-
+// Names from the command line reach the file system only through FilePath, and messages show
+// them through ShownName. By default a name is a path of the platform the host runs on; the
+// host program may install its own mapping (under Wine: Linux names, see host/file_names.h).
 std::filesystem::path FilePath(const std::string& name);
 
 // The name as one line of text: bytes a terminal would act on (a newline, an escape) appear
@@ -31,10 +21,13 @@ struct WriteTarget {
   std::filesystem::path path;
   bool device = false;
 };
-using TargetResolver = WriteTarget (*)(const std::filesystem::path& path);
-// The platform's own resolver; the default follows links with std::filesystem, which cannot
-// see them under Windows.
-void SetTargetResolver(TargetResolver resolver);
 WriteTarget ResolveWriteTarget(const std::filesystem::path& path);
+
+// The platform's own mapping of names and resolution of targets. The defaults take a name as a
+// path and follow links with std::filesystem, which cannot see them under Windows. A mapping
+// throws IoError for a name it cannot reach.
+using NameMapping = std::filesystem::path (*)(const std::string& name);
+using TargetResolver = WriteTarget (*)(const std::filesystem::path& path);
+void SetFileNaming(NameMapping mapping, TargetResolver resolver);
 
 }  // namespace tesselox::io
