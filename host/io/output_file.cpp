@@ -135,13 +135,13 @@ std::string OutputFile::TemporaryPath() const {
 
 void OutputFile::Commit() {
   if (IsStdout()) {
-    errno = 0;
+    ClearWriteFailure();
     std::cout.flush();
     if (!std::cout) throw IoError("standard output: " + WriteFailure());
     committed_ = true;
     return;
   }
-  errno = 0;
+  ClearWriteFailure();
   file_.close();
   if (file_.fail()) throw IoError(ShownName(path_) + ": " + WriteFailure());
   KeepPermissions(target_, temporary_);

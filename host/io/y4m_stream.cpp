@@ -420,7 +420,7 @@ void Y4mWriter::WriteFrame(const Pixel* pixels, std::int32_t w, std::int32_t h,
         break;
     }
   }
-  errno = 0;  // so that a failure's reason is this write's
+  ClearWriteFailure();
   out_.write(reinterpret_cast<const char*>(frame_.data()),
              static_cast<std::streamsize>(kFrameLineBytes + FrameBytes(format_, w, h)));
   if (!out_) throw IoError(WriteFailure() + " after " + std::to_string(frames_) + " frames");
