@@ -155,7 +155,7 @@ class LongFile : public std::streambuf {
     const auto n = static_cast<std::streamsize>(
         std::min<std::uint64_t>(static_cast<std::uint64_t>(count), size_ - served_));
     for (std::streamsize k = 0; k < n; ++k, ++served_)
-      to[k] = served_ < prefix_.size() ? prefix_[served_] : '\x07';
+      to[k] = served_ < prefix_.size() ? prefix_[static_cast<std::size_t>(served_)] : '\x07';
     return n;
   }
   int_type underflow() override { return traits_type::eof(); }  // read only through xsgetn
