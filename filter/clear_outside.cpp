@@ -76,4 +76,12 @@ void ClearStream::Finish() {
   }
 }
 
+void ClearStream::FinishBeforeCopy() {
+  if (range_ == 0 && 2 * keep_.width < stride_) {
+    empty_ = true;
+    bytes_ = total_;
+  }
+  Finish();
+}
+
 }  // namespace tesselox

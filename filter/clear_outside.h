@@ -44,6 +44,11 @@ class ClearStream {
   // Zeroes whatever has not been zeroed yet: the rest of `whole` and every later range.
   void Finish();
 
+  // The whole clear before the copy draws anything. Where the kept rectangle covers less than
+  // half of each line, the kept pixels are zeroed too: one long memset is faster than a short
+  // one per line, and the copy writes them afterwards.
+  void FinishBeforeCopy();
+
   // Bytes of the whole clear.
   std::ptrdiff_t Bytes() const { return bytes_; }
 

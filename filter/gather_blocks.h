@@ -32,9 +32,9 @@ void GatherBlocks(Pixel* dst, const Pixel* row, const GatherBlock* blocks, const
                   std::ptrdiff_t n, ClearStream* clear, int linesPerBlock);
 
 #ifdef TESSELOX_X86
-// Twin of GatherBlocks for processors with AVX (HaveAvx): eight pixels packed by byte shuffles
-// into three 16-byte stores and, with a clear, the clear's lines streamed past the caches 32
-// bytes at a time between the blocks, so that the memory reads of the gather overlap the clear's
+// Vector kernel of GatherBlocks for processors with AVX (HaveAvx): eight pixels packed by byte
+// shuffles into three 16-byte stores and, with a clear, the clear's lines streamed past the caches
+// 32 bytes at a time between the blocks, so that the memory reads of the gather overlap the clear's
 // writes; the blocks then stream too where they fill whole lines. Call FenceStreamingStores after
 // the last row. It also prefetches the bytes `ahead` away from each block's sources, where the
 // row drawn two rows later reads (0 for none).

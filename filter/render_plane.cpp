@@ -29,10 +29,10 @@ CopyPlan PlanPlaneCopy(const PlaneView& dst, const PlaneView& src, const CopyReq
 void RenderPlane(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
                  const std::uint8_t* fill) {
   const int size = dst.pixelBytes;
-  const i64 left = plan.draw ? FirstWritten(plan.cols) : 0;
-  const i64 top = plan.draw ? FirstWritten(plan.rows) : 0;
-  const i64 width = plan.draw ? plan.cols.count : 0;
-  const i64 height = plan.draw ? plan.rows.count : 0;
+  const i64 left = plan.draw ? FirstWritten(plan.x) : 0;
+  const i64 top = plan.draw ? FirstWritten(plan.y) : 0;
+  const i64 width = plan.draw ? plan.x.count : 0;
+  const i64 height = plan.draw ? plan.y.count : 0;
   for (i64 y = 0; y < dst.height; ++y) {
     std::uint8_t* line = dst.bytes + y * dst.stride;
     if (y < top || y >= top + height || width == 0) {
@@ -41,11 +41,11 @@ void RenderPlane(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
     }
     Fill(line, fill, size, left);
     Fill(line + (left + width) * size, fill, size, dst.width - left - width);
-    const i64 k = plan.rows.dstStep > 0 ? y - plan.rows.dstStart : plan.rows.dstStart - y;
-    const std::uint8_t* row = src.bytes + SourceIndexAt(plan.rows, k) * src.stride;
+    const i64 k = plan.y.dstStep > 0 ? y - plan.y.dstStart : plan.y.dstStart - y;
+    const std::uint8_t* row = src.bytes + SourceIndexAt(plan.y, k) * src.stride;
     for (i64 x = left; x < left + width; ++x) {
-      const i64 i = plan.cols.dstStep > 0 ? x - plan.cols.dstStart : plan.cols.dstStart - x;
-      std::memcpy(line + x * size, row + SourceIndexAt(plan.cols, i) * size, size);
+      const i64 i = plan.x.dstStep > 0 ? x - plan.x.dstStart : plan.x.dstStart - x;
+      std::memcpy(line + x * size, row + SourceIndexAt(plan.x, i) * size, size);
     }
   }
 }

@@ -77,20 +77,6 @@ void RepeatPixelsTwice(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::p
   if (n == 1) *dst = *src;
 }
 
-void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::int32_t lastColumn,
-                  std::ptrdiff_t n) {
-  if (n <= 0) return;
-  for (std::ptrdiff_t k = 0; k < n - 1; ++k) {
-    const std::int32_t column = map[k];
-    if (column < lastColumn) {
-      Store8(dst + k, Load8(row + column));
-    } else {
-      dst[k] = row[column];
-    }
-  }
-  dst[n - 1] = row[map[n - 1]];
-}
-
 namespace {
 
 // Calls move(start, end, to, from) for run after run: destination pixels [start, end) at `to`,

@@ -4,15 +4,11 @@
 #include <cstdint>
 
 #include "filter/image_view.h"
-
-// The vector twins below exist on x86 processors only; elsewhere the plain routines are all.
-#if defined(__x86_64__) || defined(__i386__)
-#define TESSELOX_X86 1
-#endif
+#include "filter/processor.h"
 
 namespace tesselox {
 
-// The row routines of the copy. Each writes n consecutive destination pixels, left to right, and
+// The row kernels of the copy. Each writes n consecutive destination pixels, left to right, and
 // reads only the source pixels its arguments name. Source and destination must not overlap.
 
 // dst[k] = src[k].
@@ -21,12 +17,7 @@ void CopyPixels(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 // dst[k] = src[-k]: a 1:1 run read leftwards.
 void CopyPixelsReversed(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 
-// Whether the processor has SSSE3, and whether the processor and the system support AVX. False
-// on processors without the vector twins.
-bool HaveSsse3();
-bool HaveAvx();
-
-// Makes the streaming stores of the vector twins visible before any later store; they need it
+// Makes the streaming stores of the vector kernels visible before any later store; they need it
 // once before the frame goes back to the host, not after every row. Nothing where there are none.
 void FenceStreamingStores();
 
@@ -42,14 +33,10 @@ void RepeatPixels(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdif
 void RepeatPixelsTwice(Pixel* dst, const Pixel* src, std::ptrdiff_t step, std::ptrdiff_t first,
                        std::ptrdiff_t n);
 
-// dst[k] = row[map[k]]; no entry of map exceeds lastColumn, the row's last pixel.
-void GatherPixels(Pixel* dst, const Pixel* row, const std::int32_t* map, std::int32_t lastColumn,
-                  std::ptrdiff_t n);
-
-// GatherPixels for maps made of runs of consecutive source columns: run r covers destination
-// pixels [ends[r - 1], ends[r]) (from 0 for r = 0; the last end is n) and copies them from
-// row[map[start]] on. Runs are moved 16 bytes at a time where the overshoot lands in later runs
-// and inside the source row.
+// dst[k] = row[map[k]] for maps made of runs of consecutive source columns: run r covers
+// destination pixels [ends[r - 1], ends[r]) (from 0 for r = 0; the last end is n) and copies them
+// from row[map[start]] on. Runs are moved 16 bytes at a time where the overshoot lands in later
+// runs and inside the source row.
 void CopyRuns(Pixel* dst, const Pixel* row, const std::int32_t* map, const std::int32_t* ends,
               std::ptrdiff_t runs, std::int32_t lastColumn);
 
@@ -61,11 +48,11 @@ int BlockShape(const std::int32_t* map);
 void FillPixels(Pixel* dst, Pixel value, std::ptrdiff_t n);
 
 #ifdef TESSELOX_X86
-// Twin of CopyPixelsReversed for processors with SSSE3 (HaveSsse3), which streams the run to
-// memory past the caches.
+// Vector kernel of CopyPixelsReversed for processors with SSSE3 (HaveSsse3), which streams the run
+// to memory past the caches.
 void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
 
-// GatherPixels for processors with SSSE3 (HaveSsse3), fast for blocks of eight destination
+// dst[k] = row[map[k]] for processors with SSSE3 (HaveSsse3), fast for blocks of eight destination
 // pixels whose shape (shapes[k / 8], from BlockShape) is not -1: an enlargement by less than
 // 8/7 makes nothing else. Other blocks are gathered pixel by pixel.
 void GatherNearOneSsse3(Pixel* dst, const Pixel* row, const std::int32_t* map,

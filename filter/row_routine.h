@@ -63,11 +63,11 @@ inline constexpr unsigned kReadsBlockShapes = 8;
 struct RowRoutineEntry {
   RowRoutine id;
   const char* name;
-  bool (*fits)(const AxisPlan& cols);  // true when the routine produces the plan's columns exactly
-  RowKernel kernel;                    // the fastest this processor has (its vector twin, if any)
-  RowKernel plainKernel;               // the portable kernel, which the vector twin must match
-  unsigned reads;                      // kReads... bits; 0 for a routine that reads no map
-  bool clearsAlongRows;                // carries out a clear while it draws, sharing the rows' time
+  bool (*fits)(const AxisPlan& x);  // true when the routine produces the plan's columns exactly
+  RowKernel kernel;                 // the fastest this processor has (a vector kernel, if any)
+  RowKernel plainKernel;            // the plain kernel, which any vector kernel must match
+  unsigned reads;                   // kReads... bits; 0 for a routine that reads no map
+  bool clearsAlongRows;             // carries out a clear while it draws, sharing the rows' time
 };
 
 // The table of routines, most specialised first; Map, which fits anything, last. The kernels
@@ -75,12 +75,12 @@ struct RowRoutineEntry {
 std::span<const RowRoutineEntry> RowRoutines();
 
 // The one place that picks a routine: the first in the table that fits the columns.
-const RowRoutineEntry& PickRowRoutine(const AxisPlan& cols);
+const RowRoutineEntry& PickRowRoutine(const AxisPlan& x);
 
 // The routine `id` if it fits the columns, else Map: for tests that force a routine.
-const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& cols);
+const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& x);
 
 // The per-frame part of the work for these columns.
-RowWork RowWorkFor(const AxisPlan& cols, std::int32_t lastColumn);
+RowWork RowWorkFor(const AxisPlan& x, std::int32_t lastColumn);
 
 }  // namespace tesselox

@@ -142,7 +142,7 @@ bool MatchesReference(const Geometry& g, RowRoutine id, Kernels kernels = Kernel
   GuardedImage src(g.sw, g.sh, false), got(g.dw, g.dh, true), want(g.dw, g.dh, true);
   const CopyPlan plan = Plan(g);
   const char* name = Routine(id).name;
-  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, ForceRowRoutine(id, plan.cols), kernels);
+  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, ForceRowRoutine(id, plan.x), kernels);
   ReferenceCopy(want.View(), src.View(), g.a);
   EXPECT_TRUE(got.GuardsIntact()) << name << " wrote outside the image";
   EXPECT_TRUE(src.GuardsIntact());
@@ -163,9 +163,9 @@ TEST(FastPathsTest, EveryFittingRoutineMatchesReferenceWalk) {
   std::map<RowRoutine, int> tried;
   std::map<RowRoutine, int> chosen;
   ForEachDrawnGeometry(5150, 20000, 14, 7, [&](const Geometry& g, const CopyPlan& plan) {
-    ++chosen[PickRowRoutine(plan.cols).id];
+    ++chosen[PickRowRoutine(plan.x).id];
     for (const RowRoutineEntry& r : RowRoutines()) {
-      if (!r.fits(plan.cols)) continue;
+      if (!r.fits(plan.x)) continue;
       ++tried[r.id];
       ASSERT_TRUE(MatchesReference(g, r.id, Kernels::Plain));
       ASSERT_TRUE(MatchesReference(g, r.id, Kernels::Fastest));
@@ -183,9 +183,9 @@ TEST(FastPathsTest, UnfittingRoutineFallsBackToMap) {
   int checked = 0;
   ForEachDrawnGeometry(77, 4000, 12, 6, [&](const Geometry& g, const CopyPlan& plan) {
     for (const RowRoutineEntry& r : RowRoutines()) {
-      if (r.fits(plan.cols)) continue;
+      if (r.fits(plan.x)) continue;
       ++checked;
-      ASSERT_EQ(ForceRowRoutine(r.id, plan.cols).id, RowRoutine::Map);
+      ASSERT_EQ(ForceRowRoutine(r.id, plan.x).id, RowRoutine::Map);
       ASSERT_TRUE(MatchesReference(g, r.id));
     }
   });
@@ -228,7 +228,7 @@ TEST(FastPathsTest, DispatcherPicksRoutineByShape) {
     const CopyPlan plan =
         Plan(Geometry{64, 1, 64, 1, {{c.dx, c.dcx, c.sx, c.scx, c.px}, {0, 1, 0, 1, 0}}});
     ASSERT_TRUE(plan.draw);
-    EXPECT_STREQ(PickRowRoutine(plan.cols).name, Routine(c.want).name);
+    EXPECT_STREQ(PickRowRoutine(plan.x).name, Routine(c.want).name);
   }
 }
 
@@ -270,8 +270,8 @@ TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
     const Geometry g{c.dw, 3, c.sw, 3, c.a};
     const CopyPlan plan = Plan(g);
     ASSERT_TRUE(plan.draw);
-    EXPECT_TRUE(MatchesReference(g, PickRowRoutine(plan.cols).id, Kernels::Plain));
-    EXPECT_TRUE(MatchesReference(g, PickRowRoutine(plan.cols).id, Kernels::Fastest));
+    EXPECT_TRUE(MatchesReference(g, PickRowRoutine(plan.x).id, Kernels::Plain));
+    EXPECT_TRUE(MatchesReference(g, PickRowRoutine(plan.x).id, Kernels::Fastest));
     EXPECT_TRUE(MatchesReference(g, RowRoutine::Map));
   }
 }
@@ -296,7 +296,7 @@ TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
     const CopyPlan plan = Plan(g);
     if (!plan.draw) continue;
     for (const RowRoutineEntry& r : RowRoutines()) {
-      if (!r.fits(plan.cols)) continue;
+      if (!r.fits(plan.x)) continue;
       for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
         std::vector<Pixel> got(want.size());
         ExecuteCopy(ImageView{got.data(), g.dw, g.dh, g.dw}, src, plan, r, kernels);
@@ -425,7 +425,7 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenReferenceWalk) {
     if (!plan.draw) continue;
     const PixelRect drawn = DrawnRect(plan);
     for (const RowRoutineEntry& r : RowRoutines()) {
-      if (!r.fits(plan.cols)) continue;
+      if (!r.fits(plan.x)) continue;
       spread += r.clearsAlongRows ? 1 : 0;
       for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
         std::vector<Pixel> got(want.size() + 2, kDirt);

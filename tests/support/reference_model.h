@@ -62,14 +62,14 @@ inline void ReferenceCopy(const ImageView& dst, const ImageView& src, const Copy
   auto clamp = [](std::int64_t v, std::int64_t size) {
     return v < 0 ? 0 : v >= size ? size - 1 : v;
   };
-  std::int64_t dstRow = y.corner + (y.extent < 0 ? -1 : 1) * c.j0;
-  std::int64_t srcRow = y.sourceCorner + c.j0 * y.sourceExtent / adcy;
-  std::int64_t accY = mod((c.j0 + mod(y.phase, adcy)) * ascy, adcy);
-  for (std::int64_t j = c.j0; j < c.j1; ++j) {
-    std::int64_t dstCol = x.corner + (x.extent < 0 ? -1 : 1) * c.i0;
-    std::int64_t srcCol = x.sourceCorner + c.i0 * x.sourceExtent / adcx;
-    std::int64_t accX = mod((c.i0 + mod(x.phase, adcx)) * ascx, adcx);
-    for (std::int64_t i = c.i0; i < c.i1; ++i) {
+  std::int64_t dstRow = y.corner + (y.extent < 0 ? -1 : 1) * c.y.begin;
+  std::int64_t srcRow = y.sourceCorner + c.y.begin * y.sourceExtent / adcy;
+  std::int64_t accY = mod((c.y.begin + mod(y.phase, adcy)) * ascy, adcy);
+  for (std::int64_t j = c.y.begin; j < c.y.end; ++j) {
+    std::int64_t dstCol = x.corner + (x.extent < 0 ? -1 : 1) * c.x.begin;
+    std::int64_t srcCol = x.sourceCorner + c.x.begin * x.sourceExtent / adcx;
+    std::int64_t accX = mod((c.x.begin + mod(x.phase, adcx)) * ascx, adcx);
+    for (std::int64_t i = c.x.begin; i < c.x.end; ++i) {
       dst.pixels[dstRow * dst.stride + dstCol] =
           src.pixels[clamp(srcRow, src.height) * src.stride + clamp(srcCol, src.width)];
       accX += ascx;
