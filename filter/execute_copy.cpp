@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
@@ -52,6 +53,11 @@ PixelRect DrawnRect(const CopyPlan& plan) {
 
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
                  const RowRoutineEntry& routine, Kernels kernels, ClearStream* clear) {
+  ExecuteCopy(PlaneOf(dst), PlaneOf(src), plan, routine, kernels, clear);
+}
+
+void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
+                 const RowRoutineEntry& routine, Kernels kernels, ClearStream* clear) {
   if (!plan.draw || plan.x.count <= 0 || plan.y.count <= 0) {
     if (clear != nullptr) clear->Finish();
     return;
@@ -76,7 +82,8 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
   }
 
   // Copying the previous destination row is only sound when rows do not share pixels.
-  const bool reuseRows = dst.stride >= dst.width;
+  const std::ptrdiff_t size = dst.pixelBytes;
+  const bool reuseRows = dst.stride >= dst.width * size;
   const std::ptrdiff_t left = static_cast<std::ptrdiff_t>(FirstWritten(x));
   const std::ptrdiff_t dstStride = dst.stride;
   const std::ptrdiff_t srcStride = src.stride;
@@ -97,7 +104,8 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
     work.count = n;
     if (routine.reads & kReadsColumnMap) BuildColumnMap(x, p0, n, map);
     if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, runEnds);
-    if (routine.reads & kReadsGatherBlocks) BuildGatherBlocks(map, n, src.width - 1, blocks);
+    if (routine.reads & kReadsGatherBlocks)
+      BuildGatherBlocks(map, n, src.width - 1, blocks, dst.pixelBytes);
     if (routine.reads & kReadsBlockShapes) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
         shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));
@@ -112,14 +120,13 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
     for (i64 k = 0; k < y.count; ++k) {
       const i64 srcRow = k < y.inside ? row.index : y.edge;
       const i64 laterRow = k + 2 >= y.count ? srcRow : k + 2 < y.inside ? later.index : y.edge;
-      Pixel* out = dst.pixels + static_cast<std::ptrdiff_t>(dstRow) * dstStride + left +
-                   static_cast<std::ptrdiff_t>(p0);
+      std::uint8_t* out = dst.bytes + static_cast<std::ptrdiff_t>(dstRow) * dstStride +
+                          (left + static_cast<std::ptrdiff_t>(p0)) * size;
       if (k > 0 && reuseRows && srcRow == previous) {
-        CopyPixels(out, out + back, n);
+        std::memcpy(out, out + back, static_cast<std::size_t>(n * size));
       } else {
-        work.ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride *
-                     static_cast<std::ptrdiff_t>(sizeof(Pixel));
-        kernel(out, src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride, work);
+        work.ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride;
+        kernel(out, src.bytes + static_cast<std::ptrdiff_t>(srcRow) * srcStride, work);
       }
       previous = srcRow;
       row.Advance(y);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "filter/clear_lines_x86.h"
 #include "filter/gather_blocks.h"
 #include "filter/processor.h"
 #include "filter/row_copy.h"
@@ -154,9 +155,7 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
     streamTo = streamFrom + (whole - streamFrom) / 4 * 4;
   }
   int quota = clear != nullptr ? linesPerBlock : 0;
-  std::uint8_t* next = clear != nullptr ? clear->whole.next : nullptr;
-  std::uint8_t* end = clear != nullptr ? clear->whole.end : nullptr;
-  const __m256i zero = _mm256_setzero_si256();
+  ClearStream::Lines at = clear != nullptr ? clear->whole : ClearStream::Lines{nullptr, nullptr, 0};
   for (std::ptrdiff_t b = 0; b < whole; ++b) {
     const GatherBlock& block = blocks[b];
     Pixel* out = dst + 8 * b;
@@ -189,23 +188,9 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
         _mm_storeu_si128(to + 2, o2);
       }
     }
-    for (int line = 0; line < quota; ++line) {
-      if (next == end) {
-        clear->whole.next = next;
-        if (!clear->Refill()) {
-          next = end = nullptr;
-          quota = 0;
-          break;
-        }
-        next = clear->whole.next;
-        end = clear->whole.end;
-      }
-      _mm256_stream_si256(reinterpret_cast<__m256i*>(next), zero);
-      _mm256_stream_si256(reinterpret_cast<__m256i*>(next + 32), zero);
-      next += 64;
-    }
+    if (quota > 0 && !StreamClearLines(*clear, at, quota)) quota = 0;
   }
-  if (clear != nullptr) clear->whole.next = next;
+  if (clear != nullptr) clear->whole = at;
   for (std::ptrdiff_t k = 8 * whole; k < n; ++k) dst[k] = row[map[k]];
 }
 
