@@ -21,9 +21,9 @@ struct GatherBlock {
 };
 
 // Columns at the end of a row of `pixelBytes`-byte pixels that the vector gather cannot load
-// (it loads 8 bytes for a six-byte pixel, 4 for one or two).
+// (it loads 8 bytes for a six-byte pixel, 4 for one of one, two or three).
 constexpr std::int32_t GatherTailColumns(int pixelBytes) {
-  return pixelBytes == 1 ? 3 : pixelBytes == 2 || pixelBytes == 6 ? 1 : 0;
+  return pixelBytes == 1 ? 3 : pixelBytes == 2 || pixelBytes == 3 || pixelBytes == 6 ? 1 : 0;
 }
 
 // Fills blocks[0, n / 8) from map[0, n), whose entries are columns of a row of pixelBytes-byte
@@ -69,8 +69,8 @@ void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
                      const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                      ClearStream* clear, int linesPerBlock);
 
-// Pixels of 1, 2, 4 or 8 bytes, for processors with AVX2 (HaveAvx2): eight pixels by hardware
-// gathers (4 bytes for each pixel of 1, 2 or 4 bytes), packed into one store.
+// Pixels of 1, 2, 3, 4 or 8 bytes, for processors with AVX2 (HaveAvx2): eight pixels by
+// hardware gathers (4 bytes for each pixel of up to 4 bytes), packed by byte shuffles.
 template <int kBytes>
 void GatherBlocksAvx2(std::uint8_t* dst, const std::uint8_t* row, const GatherBlock* blocks,
                       const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,

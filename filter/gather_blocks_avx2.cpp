@@ -48,6 +48,15 @@ __attribute__((target("avx2"))) inline void DrawBlock(std::uint8_t* out, const s
     } else {
       _mm256_storeu_si256(to, v);
     }
+  } else if constexpr (kBytes == 3) {
+    // The low three bytes of each 4-byte load, packed to the start of each lane, then the lanes'
+    // twelve bytes side by side: 24 bytes, stored as 16 and 8.
+    const __m256i pack = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0,
+                                          1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i v = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(GatherEight(p, delta), pack),
+                                                  _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(v));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(v, 1));
   } else if constexpr (kBytes == 2) {
     // The low two bytes of each 4-byte load, packed into the low half of each lane, then the
     // lanes' low halves side by side.
@@ -75,8 +84,8 @@ __attribute__((target("avx2"))) inline void DrawBlock(std::uint8_t* out, const s
 
 }  // namespace
 
-// Blocks of 16 bytes and more stream where they fill whole lines, from the first one that
-// starts a line (when the row lets them align), in whole lines; blocks of 8 bytes never do.
+// Blocks of 16, 32 or 64 bytes stream where they fill whole lines, from the first one that
+// starts a line (when the row lets them align), in whole lines; blocks of 8 or 24 bytes never do.
 template <int kBytes>
 __attribute__((target("avx2"))) void GatherBlocksAvx2(std::uint8_t* dst, const std::uint8_t* row,
                                                       const GatherBlock* blocks,
@@ -87,7 +96,8 @@ __attribute__((target("avx2"))) void GatherBlocksAvx2(std::uint8_t* dst, const s
   const std::ptrdiff_t whole = n / 8;
   std::ptrdiff_t streamFrom = whole, streamTo = whole;
   const auto address = reinterpret_cast<std::uintptr_t>(dst);
-  if (clear != nullptr && kBlockBytes >= 16 && address % kBlockBytes == 0) {
+  if (clear != nullptr && 64 % kBlockBytes == 0 && kBlockBytes >= 16 &&
+      address % kBlockBytes == 0) {
     constexpr std::ptrdiff_t kPerLine = 64 / kBlockBytes;
     streamFrom = static_cast<std::ptrdiff_t>((64 - address % 64) % 64) / kBlockBytes;
     if (streamFrom > whole) streamFrom = whole;
@@ -121,6 +131,9 @@ __attribute__((target("avx2"))) void GatherBlocksAvx2(std::uint8_t* dst, const s
 }
 
 template void GatherBlocksAvx2<1>(std::uint8_t*, const std::uint8_t*, const GatherBlock*,
+                                  const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*,
+                                  int);
+template void GatherBlocksAvx2<3>(std::uint8_t*, const std::uint8_t*, const GatherBlock*,
                                   const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*,
                                   int);
 template void GatherBlocksAvx2<2>(std::uint8_t*, const std::uint8_t*, const GatherBlock*,

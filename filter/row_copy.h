@@ -184,10 +184,6 @@ int BlockShape(const std::int32_t* map);
 void FenceStreamingStores();
 
 #ifdef TESSELOX_X86
-// Vector kernel of CopyPixelsReversed for six-byte pixels and processors with SSSE3
-// (HaveSsse3), which streams the run to memory past the caches.
-void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src, std::ptrdiff_t n);
-
 // dst[k] = row[map[k]] for six-byte pixels and processors with SSSE3 (HaveSsse3), fast for
 // blocks of eight destination pixels whose shape (shapes[k / 8], from BlockShape) is not -1: an
 // enlargement by less than 8/7 makes nothing else. Other blocks are gathered pixel by pixel.

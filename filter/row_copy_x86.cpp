@@ -7,6 +7,7 @@
 #include "filter/gather_blocks.h"
 #include "filter/processor.h"
 #include "filter/row_copy.h"
+#include "filter/row_copy_x86.h"
 #include "filter/shuffle_masks.h"
 
 #ifdef TESSELOX_X86
@@ -17,14 +18,6 @@ namespace tesselox {
 
 #ifdef TESSELOX_X86
 namespace {
-
-// Eight consecutive source pixels, 48 bytes in three registers, reversed.
-constexpr ShuffleMasks<3, 3> kReverse = MakeShuffleMasks<3, 3>([](int r, int s, int i) {
-  const int out = 16 * r + i;
-  return ByteIn(6 * (7 - out / 6) + out % 6, s);
-});
-
-constexpr std::ptrdiff_t kPrefetchBytes = 512;
 
 // Eight destination pixels from eight consecutive source pixels held in three registers, either
 // one to one (shape 0) or with pixel d repeating pixel d - 1 (shape d, 1 <= d <= 7; the eighth
@@ -58,54 +51,10 @@ __attribute__((target("ssse3"))) inline __m128i LoadPair(const std::uint8_t* fir
       _mm_loadh_pi(_mm_castsi128_ps(low), reinterpret_cast<const __m64*>(second)));
 }
 
-// Loads the 48 bytes at `in` and stores at `out` the three registers the masks make of them,
-// streamed past the caches or not.
-__attribute__((target("ssse3"))) inline void ShuffleEight(const std::uint8_t* in,
-                                                          const ShuffleMasks<3, 3>& masks,
-                                                          __m128i* out, bool stream) {
-  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
-  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
-  const auto* m = reinterpret_cast<const __m128i*>(masks.masks);
-  for (int r = 0; r < 3; ++r) {
-    const __m128i v = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, _mm_load_si128(m + 3 * r)),
-                                                _mm_shuffle_epi8(b, _mm_load_si128(m + 3 * r + 1))),
-                                   _mm_shuffle_epi8(c, _mm_load_si128(m + 3 * r + 2)));
-    if (stream) {
-      _mm_stream_si128(out + r, v);
-    } else {
-      _mm_storeu_si128(out + r, v);
-    }
-  }
-}
-
 }  // namespace
 
 __attribute__((target("sse2"))) void FenceStreamingStores() {
   _mm_sfence();
-}
-
-// Eight pixels at a time through byte shuffles, stored with non-temporal 16-byte stores: the
-// frame is far larger than the caches, and streaming stores skip reading the destination first.
-__attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src,
-                                                              std::ptrdiff_t n) {
-  std::ptrdiff_t k = 0;
-  // Up to the first 16-byte boundary of the destination, if a whole number of pixels reaches it.
-  while (k < n && (reinterpret_cast<std::uintptr_t>(dst + k) & 15) != 0 && k < 8) {
-    dst[k] = src[-k];
-    ++k;
-  }
-  const bool aligned = (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
-  for (; aligned && k + 8 <= n; k += 8) {
-    const auto* in = reinterpret_cast<const std::uint8_t*>(src - k - 7);
-    // The source is read downwards, which hardware prefetchers follow poorly.
-    _mm_prefetch(
-        reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(in) - kPrefetchBytes),
-        _MM_HINT_T0);
-    ShuffleEight(in, kReverse, reinterpret_cast<__m128i*>(dst + k), true);
-  }
-  _mm_sfence();
-  CopyPixelsReversed(dst + k, src - k, n - k);
 }
 
 __attribute__((target("ssse3"))) void GatherNearOneSsse3(Pixel* dst, const Pixel* row,
@@ -122,8 +71,8 @@ __attribute__((target("ssse3"))) void GatherNearOneSsse3(Pixel* dst, const Pixel
       for (int t = 0; t < 8; ++t) dst[k + t] = row[map[k + t]];
       continue;
     }
-    ShuffleEight(reinterpret_cast<const std::uint8_t*>(row + map[k]), kRunMasks[shape],
-                 reinterpret_cast<__m128i*>(dst + k), aligned);
+    ShuffleRegisters<3>(reinterpret_cast<const std::uint8_t*>(row + map[k]), kRunMasks[shape],
+                        reinterpret_cast<__m128i*>(dst + k), aligned);
   }
   _mm_sfence();
   for (; k < n; ++k) dst[k] = row[map[k]];

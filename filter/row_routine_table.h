@@ -11,6 +11,7 @@
 #include "filter/plane_view.h"
 #include "filter/processor.h"
 #include "filter/row_copy.h"
+#include "filter/row_copy_x86.h"
 #include "filter/row_routine.h"
 
 namespace tesselox::routine_table {
@@ -98,8 +99,9 @@ void DrawMap(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
 }
 
 #ifdef TESSELOX_X86
-inline void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
-  CopyPixelsReversedSsse3(Out<Pixel>(out), In<Pixel>(row) + w.leftmost, w.count);
+template <class P>
+void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count);
 }
 
 // The block shuffles pay only where nearly every block is one of their shapes.
@@ -163,13 +165,11 @@ Table MakeTable() {
 #ifdef TESSELOX_X86
   auto entry = [&table](RowRoutine id) -> RowRoutineEntry& { return table[Position(id)]; };
   constexpr int kBytes = sizeof(P);
+  if (HaveSsse3()) entry(RowRoutine::Reverse).kernel = DrawReverseSsse3<P>;
   if constexpr (kBytes == 6) {
-    if (HaveSsse3()) {
-      entry(RowRoutine::Reverse).kernel = DrawReverseSsse3;
-      entry(RowRoutine::Runs).kernel = DrawRunsSsse3;
-    }
+    if (HaveSsse3()) entry(RowRoutine::Runs).kernel = DrawRunsSsse3;
     if (HaveAvx()) entry(RowRoutine::Map).kernel = DrawMapAvx;
-  } else if constexpr (kBytes != 3) {
+  } else {
     if (HaveAvx2()) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
   }
 #endif

@@ -1,0 +1,85 @@
+#pragma once
+
+// The vector kernels that serve every pixel size, as templates over the pixel type P
+// (PixelOfSize). x86 only.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "filter/processor.h"
+#include "filter/row_copy.h"
+#include "filter/shuffle_masks.h"
+
+#ifdef TESSELOX_X86
+#include <immintrin.h>
+
+namespace tesselox {
+
+// How far ahead a kernel that reads its source downwards prefetches it.
+inline constexpr std::ptrdiff_t kPrefetchBytes = 512;
+
+// Loads kRegs 16-byte registers at `in` and stores at `out` the kRegs registers the masks make
+// of them, streamed past the caches or not.
+template <int kRegs>
+__attribute__((target("ssse3"))) inline void ShuffleRegisters(const std::uint8_t* in,
+                                                              const ShuffleMasks<kRegs, kRegs>& m,
+                                                              __m128i* out, bool stream) {
+  __m128i v[kRegs];
+  for (int s = 0; s < kRegs; ++s) v[s] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in) + s);
+  const auto* masks = reinterpret_cast<const __m128i*>(m.masks);
+  for (int r = 0; r < kRegs; ++r) {
+    __m128i o = _mm_shuffle_epi8(v[0], _mm_load_si128(masks + kRegs * r));
+    for (int s = 1; s < kRegs; ++s) {
+      o = _mm_or_si128(o, _mm_shuffle_epi8(v[s], _mm_load_si128(masks + kRegs * r + s)));
+    }
+    if (stream) {
+      _mm_stream_si128(out + r, o);
+    } else {
+      _mm_storeu_si128(out + r, o);
+    }
+  }
+}
+
+// A step of the reversed copy: the fewest whole registers that hold a whole number of pixels,
+// and the masks that reverse the order of those pixels.
+template <class P>
+struct ReverseStep {
+  static constexpr int kBytes = sizeof(P);
+  static constexpr int kRegs = 16 % kBytes == 0 ? 1 : 3;
+  static constexpr int kPixels = 16 * kRegs / kBytes;
+  static constexpr ShuffleMasks<kRegs, kRegs> kMasks =
+      MakeShuffleMasks<kRegs, kRegs>([](int r, int s, int i) {
+        const int out = 16 * r + i;
+        return ByteIn(kBytes * (kPixels - 1 - out / kBytes) + out % kBytes, s);
+      });
+};
+
+// Vector kernel of CopyPixelsReversed for processors with SSSE3 (HaveSsse3): a step of pixels
+// at a time through byte shuffles, stored with streaming stores where the destination aligns:
+// the frame is far larger than the caches, and streaming stores skip reading the destination.
+template <class P>
+__attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(P* dst, const P* src,
+                                                              std::ptrdiff_t n) {
+  using Step = ReverseStep<P>;
+  std::ptrdiff_t k = 0;
+  // Up to the first 16-byte boundary of the destination, if a whole number of pixels reaches it.
+  while (k < n && k < Step::kPixels && (reinterpret_cast<std::uintptr_t>(dst + k) & 15) != 0) {
+    dst[k] = src[-k];
+    ++k;
+  }
+  const bool aligned = (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
+  for (; k + Step::kPixels <= n; k += Step::kPixels) {
+    const auto* in = reinterpret_cast<const std::uint8_t*>(src - k - (Step::kPixels - 1));
+    // The source is read downwards, which hardware prefetchers follow poorly.
+    _mm_prefetch(
+        reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(in) - kPrefetchBytes),
+        _MM_HINT_T0);
+    ShuffleRegisters<Step::kRegs>(in, Step::kMasks, reinterpret_cast<__m128i*>(dst + k), aligned);
+  }
+  _mm_sfence();
+  CopyPixelsReversed(dst + k, src - k, n - k);
+}
+
+}  // namespace tesselox
+
+#endif
