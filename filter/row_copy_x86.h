@@ -80,6 +80,41 @@ __attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(P* dst, const P* s
   CopyPixelsReversed(dst + k, src - k, n - k);
 }
 
+// Vector kernel of RepeatPixelsTwice for pixels of 1, 2, 4 or 8 bytes and processors with SSE2:
+// a register of source pixels interleaved with itself gives two registers of the run, for a
+// source read rightwards; a source read leftwards takes the plain kernel.
+template <class P>
+__attribute__((target("sse2"))) void RepeatPixelsTwiceSse2(P* dst, const P* src,
+                                                           std::ptrdiff_t step,
+                                                           std::ptrdiff_t first, std::ptrdiff_t n) {
+  constexpr std::ptrdiff_t kPixels = 16 / sizeof(P);  // source pixels per register
+  if (step != 1 || n < 4 * kPixels) {
+    RepeatPixelsTwice(dst, src, step, first, n);
+    return;
+  }
+  if (first == 1) {
+    *dst++ = *src++;
+    --n;
+  }
+  for (; n >= 2 * kPixels; n -= 2 * kPixels, src += kPixels, dst += 2 * kPixels) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    __m128i low, high;
+    if constexpr (sizeof(P) == 1) {
+      low = _mm_unpacklo_epi8(v, v), high = _mm_unpackhi_epi8(v, v);
+    } else if constexpr (sizeof(P) == 2) {
+      low = _mm_unpacklo_epi16(v, v), high = _mm_unpackhi_epi16(v, v);
+    } else if constexpr (sizeof(P) == 4) {
+      low = _mm_unpacklo_epi32(v, v), high = _mm_unpackhi_epi32(v, v);
+    } else {
+      static_assert(sizeof(P) == 8);
+      low = _mm_unpacklo_epi64(v, v), high = _mm_unpackhi_epi64(v, v);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst) + 1, high);
+  }
+  RepeatPixelsTwice(dst, src, 1, 2, n);
+}
+
 }  // namespace tesselox
 
 #endif

@@ -100,6 +100,12 @@ void DrawMap(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
 
 #ifdef TESSELOX_X86
 template <class P>
+void DrawRepeatTwiceSse2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  RepeatPixelsTwiceSse2(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
+  FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
+}
+
+template <class P>
 void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count);
 }
@@ -171,6 +177,7 @@ Table MakeTable() {
     if (HaveAvx()) entry(RowRoutine::Map).kernel = DrawMapAvx;
   } else {
     if (HaveAvx2()) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
+    if constexpr (16 % kBytes == 0) entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceSse2<P>;
   }
 #endif
   return table;
