@@ -88,7 +88,7 @@ __attribute__((target("sse2"))) void RepeatPixelsTwiceSse2(P* dst, const P* src,
                                                            std::ptrdiff_t step,
                                                            std::ptrdiff_t first, std::ptrdiff_t n) {
   constexpr std::ptrdiff_t kPixels = 16 / sizeof(P);  // source pixels per register
-  if (step != 1 || n < 4 * kPixels) {
+  if (step != 1 || n < 2 * kPixels + 1) {
     RepeatPixelsTwice(dst, src, step, first, n);
     return;
   }
@@ -111,6 +111,42 @@ __attribute__((target("sse2"))) void RepeatPixelsTwiceSse2(P* dst, const P* src,
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), low);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst) + 1, high);
+  }
+  RepeatPixelsTwice(dst, src, 1, 2, n);
+}
+
+// Vector kernel of RepeatPixelsTwice for three-byte pixels and processors with SSSE3: sixteen
+// source pixels, three registers, shuffled into the six registers of their run, for a source
+// read rightwards; a source read leftwards takes the plain kernel.
+template <class P>
+__attribute__((target("ssse3"))) void RepeatPixelsTwiceSsse3(P* dst, const P* src,
+                                                             std::ptrdiff_t step,
+                                                             std::ptrdiff_t first,
+                                                             std::ptrdiff_t n) {
+  static_assert(sizeof(P) == 3);
+  static constexpr auto kMasks = MakeShuffleMasks<6, 3>([](int r, int s, int i) {
+    const int out = 16 * r + i;
+    return ByteIn(3 * (out / 3 / 2) + out % 3, s);
+  });
+  if (step != 1 || n < 33) {
+    RepeatPixelsTwice(dst, src, step, first, n);
+    return;
+  }
+  if (first == 1) {
+    *dst++ = *src++;
+    --n;
+  }
+  const auto* masks = reinterpret_cast<const __m128i*>(kMasks.masks);
+  for (; n >= 32; n -= 32, src += 16, dst += 32) {
+    const auto* in = reinterpret_cast<const __m128i*>(src);
+    const __m128i v[3] = {_mm_loadu_si128(in), _mm_loadu_si128(in + 1), _mm_loadu_si128(in + 2)};
+    auto* out = reinterpret_cast<__m128i*>(dst);
+    for (int r = 0; r < 6; ++r) {
+      __m128i o = _mm_shuffle_epi8(v[0], _mm_load_si128(masks + 3 * r));
+      o = _mm_or_si128(o, _mm_shuffle_epi8(v[1], _mm_load_si128(masks + 3 * r + 1)));
+      o = _mm_or_si128(o, _mm_shuffle_epi8(v[2], _mm_load_si128(masks + 3 * r + 2)));
+      _mm_storeu_si128(out + r, o);
+    }
   }
   RepeatPixelsTwice(dst, src, 1, 2, n);
 }

@@ -106,6 +106,12 @@ void DrawRepeatTwiceSse2(std::uint8_t* out, const std::uint8_t* row, const RowWo
 }
 
 template <class P>
+void DrawRepeatTwiceSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  RepeatPixelsTwiceSsse3(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
+  FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
+}
+
+template <class P>
 void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count);
 }
@@ -178,6 +184,9 @@ Table MakeTable() {
   } else {
     if (HaveAvx2()) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
     if constexpr (16 % kBytes == 0) entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceSse2<P>;
+    if constexpr (kBytes == 3) {
+      if (HaveSsse3()) entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceSsse3<P>;
+    }
   }
 #endif
   return table;
