@@ -55,8 +55,7 @@ struct ReverseStep {
 };
 
 // Vector kernel of CopyPixelsReversed for processors with SSSE3 (HaveSsse3): a step of pixels
-// at a time through byte shuffles, stored with streaming stores where the destination aligns:
-// the frame is far larger than the caches, and streaming stores skip reading the destination.
+// at a time through byte shuffles.
 template <class P>
 __attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(P* dst, const P* src,
                                                               std::ptrdiff_t n) {
@@ -67,14 +66,16 @@ __attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(P* dst, const P* s
     dst[k] = src[-k];
     ++k;
   }
-  const bool aligned = (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
+  // Streaming pays only for six-byte pixels here, as measured on the machines of BENCHMARKS.md;
+  // for the other sizes, whose planes stay in the last-level cache, it was slower on every one.
+  const bool stream = sizeof(P) == 6 && (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
   for (; k + Step::kPixels <= n; k += Step::kPixels) {
     const auto* in = reinterpret_cast<const std::uint8_t*>(src - k - (Step::kPixels - 1));
     // The source is read downwards, which hardware prefetchers follow poorly.
     _mm_prefetch(
         reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(in) - kPrefetchBytes),
         _MM_HINT_T0);
-    ShuffleRegisters<Step::kRegs>(in, Step::kMasks, reinterpret_cast<__m128i*>(dst + k), aligned);
+    ShuffleRegisters<Step::kRegs>(in, Step::kMasks, reinterpret_cast<__m128i*>(dst + k), stream);
   }
   _mm_sfence();
   CopyPixelsReversed(dst + k, src - k, n - k);
