@@ -3,6 +3,7 @@
 #include <ostream>
 #include <vector>
 
+#include "host/io/capacity.h"
 #include "host/io/image_file.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
@@ -12,10 +13,6 @@ namespace tesselox::host {
 namespace {
 
 using io::IoError;
-
-std::string SizeText(io::Size size) {
-  return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
 
 // The options that make sense for one kind of input only, and where the output may go.
 void CheckOptions(const io::Options& options, io::InputKind kind) {
@@ -59,8 +56,8 @@ InputSource::InputSource(const io::Options& options, std::ostream& errors) {
   io::CheckCapacityArea(options, size_);
   capacity_ = io::EffectiveCapacity(options, size_);
   if (size_.width > capacity_.width || size_.height > capacity_.height) {
-    throw IoError("the input is " + SizeText(size_) + ", larger than the buffers' capacity " +
-                  SizeText(capacity_) + " (see --capacity)");
+    throw IoError("the input is " + io::SizeText(size_) + ", larger than the buffers' capacity " +
+                  io::SizeText(capacity_) + " (see --capacity)");
   }
 }
 

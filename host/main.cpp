@@ -12,6 +12,7 @@
 
 #include "host/crash_guard.h"
 #include "host/io/io_error.h"
+#include "host/io/option_table.h"
 #include "host/io/options.h"
 #include "host/run.h"
 

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "module_test.h"
-#include "ui/field_table.h"
+#include "filter/field_table.h"
+#include "ui/control_ids.h"
 
 namespace tesselox::test {
 namespace {

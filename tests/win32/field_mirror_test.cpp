@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "module_test.h"
-#include "ui/field_table.h"
+#include "filter/field_table.h"
 #include "thread_frame.h"
 
 namespace tesselox::test {

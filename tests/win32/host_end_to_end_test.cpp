@@ -18,7 +18,8 @@
 #include "host_process.h"
 #include "model_image.h"
 #include "scratch_folder.h"
-#include "ui/field_table.h"
+#include "filter/field_table.h"
+#include "ui/control_ids.h"
 
 namespace tesselox::test {
 namespace {

@@ -23,7 +23,8 @@
 #include "host/session/frame_buffers.h"
 #include "loaded_module.h"
 #include "test_image.h"
-#include "ui/field_table.h"
+#include "filter/field_table.h"
+#include "ui/control_ids.h"
 
 namespace tesselox::test {
 
