@@ -12,17 +12,12 @@
 #include "host/io/field_notice.h"
 #include "host/io/io_error.h"
 #include "host/io/scale_edits.h"
+#include "host/session/window_text.h"
 
 namespace tesselox::host {
 namespace {
 
 using io::IoError;
-
-std::string WindowText(HWND window) {
-  char text[256] = {};
-  if (window != nullptr) GetWindowTextA(window, text, sizeof text);
-  return text;
-}
 
 // Bytes in the UTF-8 character that starts with `lead`; a stray byte counts as one.
 std::size_t CharacterLength(unsigned char lead) {
@@ -106,7 +101,7 @@ void ApplyEdits(ModuleSession& session, const io::Options& options, io::Size cap
 }
 
 void PrintFields(const ModuleSession& session, std::ostream& out) {
-  const std::vector<FieldControls> found = session.Fields();
+  const std::vector<SpinField> found = session.Fields();
   for (std::size_t k = 0; k < kFieldSpecs.size(); ++k) {
     if (k >= found.size()) {
       out << kFieldSpecs[k].label << ": (no field)\n";

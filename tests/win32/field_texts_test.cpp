@@ -154,11 +154,8 @@ TEST_F(FieldTextsTest, HostileTextsBySetTextAndPaste) {
         SCOPED_TRACE(std::string(paste ? "paste" : "settext") + " into field " +
                      std::to_string(Index(field)) + ": \"" + text.substr(0, 24) + "\"");
         // Start each from the initial texts, so one text's leftovers do not hide another's.
-        for (int k = 0; k < kFieldCount; ++k) {
-          static const char* const kInitial[] = {"0",   "0",   "1440", "1080", "0", "0",
-                                                 "640", "360", "640",  "360",  "0", "0"};
-          SetText(*session, static_cast<FieldId>(k), kInitial[k]);
-        }
+        for (const FieldId id : kFieldIds)
+          SetText(*session, id, std::to_string(kFieldSpecs[Index(id)].initial));
         if (paste) {
           ASSERT_TRUE(PutOnClipboard(session->OwnerWindow(), text)) << "clipboard unavailable";
           SendMessageA(EditOf(*session, field), EM_SETSEL, 0, -1);

@@ -32,7 +32,7 @@ void PrepareFrame(host::FrameBuffers& frame, std::int32_t width, std::int32_t he
 // Checks every pixel of the output buffer against the reference model; outside the output
 // frame every pixel must be zero.
 void ExpectOutput(const host::FrameBuffers& frame, std::int32_t outW, std::int32_t outH,
-                  const CopyRequest& args, std::int32_t srcW, std::int32_t srcH) {
+                  const CopyRequest& request, std::int32_t srcW, std::int32_t srcH) {
   ASSERT_EQ(frame.Record().width, outW);
   ASSERT_EQ(frame.Record().height, outH);
   int wrong = 0;
@@ -40,7 +40,7 @@ void ExpectOutput(const host::FrameBuffers& frame, std::int32_t outW, std::int32
     for (std::int32_t x = 0; x < frame.CapacityWidth(); ++x) {
       const Pixel& p = frame.At(x, y);
       const bool inside = x < outW && y < outH;
-      const auto want = inside ? ModelSource(args, srcW, srcH, x, y) : std::nullopt;
+      const auto want = inside ? ModelSource(request, srcW, srcH, x, y) : std::nullopt;
       const bool ok = want ? TagOf(p) == want : IsZero(p);
       if (!ok && ++wrong <= 5) {
         ADD_FAILURE() << "pixel (" << x << ", " << y << ") wrong";
@@ -56,7 +56,7 @@ struct FrameCase {
   std::int32_t width, height, capW, capH;
   std::vector<FieldText> typed;  // typed after a first frame has set the ranges
   std::int32_t outW, outH;
-  CopyRequest args;
+  CopyRequest request;
   std::vector<FieldText> shown;  // what fields show after the frame
 };
 
@@ -204,7 +204,7 @@ TEST_P(FrameTest, OutputMatchesTheReferenceModel) {
   }
   const std::int32_t srcW = std::clamp(c.width, 0, c.capW);
   const std::int32_t srcH = std::clamp(c.height, 0, c.capH);
-  ExpectOutput(frame, c.outW, c.outH, c.args, srcW, srcH);
+  ExpectOutput(frame, c.outW, c.outH, c.request, srcW, srcH);
 }
 
 // Each case named after what it shows, in the letters and digits a test name may hold.

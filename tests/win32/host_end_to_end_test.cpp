@@ -94,12 +94,10 @@ TEST(HostEndToEndTest, NoOptionsWritesTheScaledTestPattern) {
 // over the module's initial values.
 ParameterValues TypedValues(const std::vector<std::string>& sets) {
   ParameterValues values{};
-  for (std::size_t k = 0; k < values.size(); ++k) values[k] = kFieldSpecs[k].initial;
+  for (const FieldId id : kFieldIds) values[Index(id)] = kFieldSpecs[Index(id)].initial;
   for (const std::string& set : sets) {
     const std::size_t eq = set.find('=');
-    for (std::size_t k = 0; k < values.size(); ++k) {
-      if (set.compare(0, eq, kFieldSpecs[k].label) == 0) values[k] = std::stoi(set.substr(eq + 1));
-    }
+    values[Index(*FieldNamed(set.substr(0, eq)))] = std::stoi(set.substr(eq + 1));
   }
   return values;
 }

@@ -69,13 +69,14 @@ std::vector<io::Image> Decode(const std::string& stream, io::Y4mHeader* header =
 
 // The stream the host must write: each input frame through the model, written as the host
 // writes, colour space fallback included.
-std::string ExpectedStream(const std::string& input, const CopyRequest& args, std::int32_t width,
+std::string ExpectedStream(const std::string& input, const CopyRequest& request, std::int32_t width,
                            std::int32_t height) {
   io::Y4mHeader header;
   const auto frames = Decode(input, &header);
   std::ostringstream out;
   io::Y4mWriter writer(out, header);
-  for (const io::Image& frame : frames) writer.WriteFrame(ModelImage(frame, args, width, height));
+  for (const io::Image& frame : frames)
+    writer.WriteFrame(ModelImage(frame, request, width, height));
   return out.str();
 }
 
@@ -156,7 +157,7 @@ TEST(HostVideoTest, ScaledHighDepthStreamsMatchTheModel) {
   const struct {
     const char* space;
     std::vector<std::string> options;
-    CopyRequest args;
+    CopyRequest request;
     std::int32_t width, height;
   } cases[] = {
       {"420p10", {"--scale", "50x40"}, {{0, 50, 0, 96, 0}, {0, 40, 0, 64, 0}}, 50, 40},
@@ -180,7 +181,7 @@ TEST(HostVideoTest, ScaledHighDepthStreamsMatchTheModel) {
     const HostResult run = runs.Run(input, c.options);
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const std::string output = ReadFile(runs.Output());
-    const std::string expected = ExpectedStream(input, c.args, c.width, c.height);
+    const std::string expected = ExpectedStream(input, c.request, c.width, c.height);
     EXPECT_EQ(HeaderLine(output), HeaderLine(expected));
     EXPECT_TRUE(output == expected) << "the frames differ from the model's";
   }
