@@ -28,10 +28,7 @@ FieldStates FirstFrameFields() {
 }
 
 TEST(FieldNoticeTest, FieldIntegerTakesASignAndDigitsOnly) {
-  const struct {
-    const char* text;
-    std::optional<std::int32_t> value;
-  } cases[] = {
+  const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
       // clang-format off
       {"0", 0}, {"+5", 5}, {"-5", -5}, {"007", 7}, {"-0", 0},
       {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
@@ -39,9 +36,9 @@ TEST(FieldNoticeTest, FieldIntegerTakesASignAndDigitsOnly) {
       {" 5", {}}, {"2147483648", {}}, {"1,440", {}},
       // clang-format on
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(FieldInteger(c.text), c.value);
+  for (const auto& [text, value] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(FieldInteger(text), value);
   }
 }
 
@@ -73,17 +70,19 @@ TEST(FieldNoticeTest, NextFrameReadsRangedFieldsAsZeroOutsideTheirRange) {
   EXPECT_EQ(NextFrameValues(fields), expected);
 }
 
+struct NoticeCase {
+  const char* what;
+  FieldId field;
+  const char* keys;
+  int refused, pastLimit;  // keys refused, keys past the 5-character limit
+  const char* text;        // the field's text after typing
+  std::vector<std::pair<FieldId, const char*>> otherTexts;  // other fields' texts
+  Size capacity;
+  const char* notice;  // empty: none
+};
+
 TEST(FieldNoticeTest, SaysWhatTheFieldHoldsAndWhatTheFilterUses) {
-  const struct {
-    const char* what;
-    FieldId field;
-    const char* keys;
-    int refused, pastLimit;  // keys refused, keys past the 5-character limit
-    const char* text;        // the field's text after typing
-    std::vector<std::pair<FieldId, const char*>> otherTexts;  // other fields' texts
-    Size capacity;
-    const char* notice;  // empty: none
-  } cases[] = {
+  const NoticeCase cases[] = {
       // clang-format off
       {"as typed", F::SrcCx, "720", 0, 0, "720", {}, {1920, 1080}, ""},
       {"sign", F::SrcX, "+5", 0, 0, "+5", {}, {1920, 1080}, ""},
