@@ -47,13 +47,13 @@ ImageView FrameFilter::Process(std::int32_t width, std::int32_t height, bool cou
   return ImageView{&buffers_->At(0, 0), record.width, record.height, capacity_.width};
 }
 
-io::Image FrameFilter::Run(const io::Image& input, bool counted) {
+io::Picture FrameFilter::Run(const io::Picture& input, bool counted) {
   if (input.width <= capacity_.width && input.height <= capacity_.height) {
     for (std::int32_t y = 0; y < input.height; ++y)
       std::copy_n(&input.At(0, y), input.width, Input() + y * Stride());
   }
   const ImageView result = Process(input.width, input.height, counted);
-  io::Image output(result.width, result.height);
+  io::Picture output(result.width, result.height);
   for (std::int32_t y = 0; y < output.height; ++y)
     std::copy_n(result.pixels + y * result.stride, output.width, &output.At(0, y));
   return output;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "host/io/capacity.h"
-#include "host/io/image_file.h"
+#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
 #include "host/io/test_pattern.h"
@@ -34,17 +34,17 @@ void CheckOptions(const io::Options& options, io::InputKind kind) {
 }  // namespace
 
 InputSource::InputSource(const io::Options& options, std::ostream& errors) {
-  io::InputKind kind = io::InputKind::Image;
+  io::InputKind kind = io::InputKind::Picture;
   if (!options.in.empty()) {
     file_.emplace(options.in);
     kind = file_->Kind();
   }
   CheckOptions(options, kind);
 
-  if (kind == io::InputKind::Image) {
+  if (kind == io::InputKind::Picture) {
     std::vector<std::string> notices;
     still_ =
-        file_ ? io::ReadImage(file_->Stream(), file_->Name(), &notices) : io::MakeTestPattern();
+        file_ ? io::ReadPicture(file_->Stream(), file_->Name(), &notices) : io::MakeTestPattern();
     Close();  // read whole: the output may replace it
     for (const std::string& notice : notices) errors << "tesselox-host: notice: " << notice << "\n";
     size_ = {still_.width, still_.height};

@@ -11,7 +11,7 @@
 #include "host/frame_filter.h"
 #include "host/input_source.h"
 #include "host/io/capacity.h"
-#include "host/io/image_file.h"
+#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
 #include "host/module_path.h"
@@ -40,7 +40,7 @@ void StartModule(ModuleSession& session, const io::Options& options) {
 void TakeScreenshot(const ModuleSession& session, const io::Options& options,
                     std::optional<io::OutputFile>& screenshot) {
   if (options.screenshot.empty()) return;
-  const io::Image shot = CaptureWindow(session.ConfigWindow());
+  const io::Picture shot = CaptureWindow(session.ConfigWindow());
   if (shot.pixels.empty()) throw IoError("cannot read the configuration window from the screen");
   screenshot.emplace(options.screenshot);
   io::WritePng(screenshot->Stream(), shot);

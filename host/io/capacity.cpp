@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "host/io/image.h"
+#include "host/io/picture.h"
 #include "host/io/io_error.h"
 
 namespace tesselox::io {

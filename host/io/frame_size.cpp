@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "host/io/image.h"
+#include "host/io/picture.h"
 #include "host/io/io_error.h"
 
 namespace tesselox::io {

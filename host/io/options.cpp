@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "filter/field_table.h"
-#include "host/io/image.h"
+#include "host/io/picture.h"
 #include "host/io/io_error.h"
 #include "host/io/option_table.h"
 

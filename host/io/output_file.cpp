@@ -132,7 +132,7 @@ void CheckOutputPath(InputKind kind, const std::string& out) {
   std::error_code ec;
   if (fs::is_directory(PathFromUtf8(out), ec))
     throw IoError("output " + out + ": is a folder; name a file in it");
-  if (kind == InputKind::Image && !EndsWithNoCase(out, ".png"))
+  if (kind == InputKind::Picture && !EndsWithNoCase(out, ".png"))
     throw IoError("output " + out + ": a picture is written as PNG; name it .png or use -");
   if (kind == InputKind::Y4m && !EndsWithNoCase(out, ".y4m"))
     throw IoError("output " + out + ": a Y4M input is written as Y4M; name it .y4m or use -");

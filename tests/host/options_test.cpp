@@ -9,7 +9,7 @@
 
 #include "filter/field_table.h"
 #include "host/io/capacity.h"
-#include "host/io/image.h"
+#include "host/io/picture.h"
 #include "host/io/io_error.h"
 #include "host/io/option_table.h"
 #include "host/io/scale_edits.h"

@@ -13,7 +13,7 @@
 
 #include "host/io/y4m_stream.h"
 #include "host_process.h"
-#include "model_image.h"
+#include "model_picture.h"
 #include "scratch_folder.h"
 
 namespace tesselox::test {
@@ -57,12 +57,12 @@ std::string Stream(const Video& v, int frames, unsigned seed) {
   return s;
 }
 
-std::vector<io::Image> Decode(const std::string& stream, io::Y4mHeader* header = nullptr) {
+std::vector<io::Picture> Decode(const std::string& stream, io::Y4mHeader* header = nullptr) {
   std::istringstream in(stream);
   io::Y4mReader reader(in, "decoded");
   if (header != nullptr) *header = reader.Header();
-  std::vector<io::Image> frames;
-  io::Image frame;
+  std::vector<io::Picture> frames;
+  io::Picture frame;
   while (reader.ReadFrame(frame)) frames.push_back(frame);
   return frames;
 }
@@ -75,8 +75,8 @@ std::string ExpectedStream(const std::string& input, const CopyRequest& request,
   const auto frames = Decode(input, &header);
   std::ostringstream out;
   io::Y4mWriter writer(out, header);
-  for (const io::Image& frame : frames)
-    writer.WriteFrame(ModelImage(frame, request, width, height));
+  for (const io::Picture& frame : frames)
+    writer.WriteFrame(ModelPicture(frame, request, width, height));
   return out.str();
 }
 

@@ -1,4 +1,4 @@
-#include "host/io/image_file.h"
+#include "host/io/picture_file.h"
 
 #include <gtest/gtest.h>
 
@@ -51,13 +51,13 @@ struct FormatCase {
   int tolerance;  // 0: lossless
 };
 
-TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
+TEST(PictureFileTest, DecodesEachFormatToSixteenBitChannels) {
   const int w = 13, h = 7;
   const auto rgb = Samples(w, h);
   const FormatCase cases[] = {
       {"png",
        [](int cw, int ch, const auto& s) {
-         return EncodePng(ImageFromInterleaved(s.data(), cw, ch));
+         return EncodePng(PictureFromInterleaved(s.data(), cw, ch));
        },
        0},
       {"bmp", [](int cw, int ch, const auto& s) { return Bmp(cw, ch, s); }, 0},
@@ -72,7 +72,7 @@ TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Image image = DecodeImage(c.encode(w, h, rgb), c.name);
+    const Picture image = DecodePicture(c.encode(w, h, rgb), c.name);
     ASSERT_EQ(image.width, w);
     ASSERT_EQ(image.height, h);
     for (std::size_t k = 0; k < image.pixels.size(); ++k) {
@@ -86,22 +86,22 @@ TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
   }
 }
 
-TEST(ImageFileTest, EveryByteValueSurvivesTheTripToSixteenBitsAndBack) {
+TEST(PictureFileTest, EveryByteValueSurvivesTheTripToSixteenBitsAndBack) {
   std::vector<std::uint8_t> rgb;
   for (int v = 0; v < 256; ++v)
     rgb.insert(rgb.end(), {std::uint8_t(v), std::uint8_t(255 - v), std::uint8_t(v ^ 0x5A)});
-  const Image image = ImageFromInterleaved(rgb.data(), 256, 1);
+  const Picture image = PictureFromInterleaved(rgb.data(), 256, 1);
   EXPECT_EQ(Channel(image.pixels[255], 0), 65535);
   EXPECT_EQ(Channel(image.pixels[1], 0), 257);
-  EXPECT_EQ(InterleavedFromImage(image), rgb);
+  EXPECT_EQ(InterleavedFromPicture(image), rgb);
 }
 
-TEST(ImageFileTest, PngOfAnImageDecodesToTheSamePixels) {
+TEST(PictureFileTest, PngOfAPictureDecodesToTheSamePixels) {
   const auto rgb = Samples(31, 17);
-  const Image image = ImageFromInterleaved(rgb.data(), 31, 17);
+  const Picture image = PictureFromInterleaved(rgb.data(), 31, 17);
   const auto png = EncodePng(image);
   std::istringstream stream(std::string(png.begin(), png.end()));
-  const Image back = ReadImage(stream, "round trip");
+  const Picture back = ReadPicture(stream, "round trip");
   ASSERT_EQ(back.width, 31);
   ASSERT_EQ(back.height, 17);
   for (std::size_t k = 0; k < image.pixels.size(); ++k) {
@@ -109,8 +109,8 @@ TEST(ImageFileTest, PngOfAnImageDecodesToTheSamePixels) {
   }
 }
 
-TEST(ImageFileTest, UnreadableInputNamesTheInput) {
-  const auto png = EncodePng(ImageFromInterleaved(Samples(8, 8).data(), 8, 8));
+TEST(PictureFileTest, UnreadableInputNamesTheInput) {
+  const auto png = EncodePng(PictureFromInterleaved(Samples(8, 8).data(), 8, 8));
   std::vector<std::uint8_t> wide = {'P', '5', ' ', '2', '0', '0', '0', '0',
                                     ' ', '1', ' ', '2', '5', '5', '\n'};
   wide.resize(wide.size() + 20000, 7);
@@ -143,9 +143,9 @@ TEST(ImageFileTest, UnreadableInputNamesTheInput) {
   }
 }
 
-TEST(ImageFileTest, RefusesToEncodeAnEmptyImage) {
-  EXPECT_THROW(EncodePng(Image(0, 5)), IoError);
-  EXPECT_THROW(EncodePng(Image(5, 0)), IoError);
+TEST(PictureFileTest, RefusesToEncodeAnEmptyPicture) {
+  EXPECT_THROW(EncodePng(Picture(0, 5)), IoError);
+  EXPECT_THROW(EncodePng(Picture(5, 0)), IoError);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "host/io/image_file.h"
+#include "host/io/picture_file.h"
 
 #include <cstring>
 #include <istream>
@@ -17,8 +17,8 @@ bool StartsWith(const std::vector<std::uint8_t>& bytes, std::string_view prefix)
 
 }  // namespace
 
-Image DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& name,
-                  std::vector<std::string>* notices, const PictureLimits& limits) {
+Picture DecodePicture(const std::vector<std::uint8_t>& bytes, const std::string& name,
+                      std::vector<std::string>* notices, const PictureLimits& limits) {
   if (bytes.empty()) throw IoError(name + ": empty input");
   const DecodeContext context(name, limits, notices);
   if (StartsWith(bytes, "\x89PNG\r\n\x1a\n")) return DecodePng(bytes, context);
@@ -32,17 +32,17 @@ Image DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& nam
                 Printable(start) + "\")");
 }
 
-Image ReadImage(std::istream& in, const std::string& name, std::vector<std::string>* notices) {
+Picture ReadPicture(std::istream& in, const std::string& name, std::vector<std::string>* notices) {
   std::vector<std::uint8_t> bytes;
   char chunk[1 << 16];
   while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
     bytes.insert(bytes.end(), chunk, chunk + in.gcount());
   }
   if (in.bad()) throw IoError(name + ": read error");
-  return DecodeImage(bytes, name, notices);
+  return DecodePicture(bytes, name, notices);
 }
 
-void WritePng(std::ostream& out, const Image& image, int depth) {
+void WritePng(std::ostream& out, const Picture& image, int depth) {
   const std::vector<std::uint8_t> png = EncodePng(image, depth);
   out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }
