@@ -11,9 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "host/io/picture_file.h"
+#include "host/io/capacity.h"
 #include "host/io/io_error.h"
 #include "host/io/options.h"
+#include "host/io/picture_file.h"
 #include "host/io/y4m_stream.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "filter/image_view.h"
-#include "host/io/picture.h"
 #include "host/io/options.h"
+#include "host/io/picture.h"
 #include "host/session/frame_buffers.h"
 #include "host/session/module_session.h"
 

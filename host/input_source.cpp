@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "host/io/capacity.h"
-#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
+#include "host/io/picture_file.h"
 #include "host/io/test_pattern.h"
 
 namespace tesselox::host {

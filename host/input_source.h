@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "host/io/picture.h"
 #include "host/io/input_file.h"
 #include "host/io/options.h"
+#include "host/io/picture.h"
 #include "host/io/y4m_stream.h"
 
 namespace tesselox::host {

@@ -5,8 +5,8 @@
 #include <exception>
 #include <string>
 
-#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
+#include "host/io/picture_file.h"
 #include "host/preview_window.h"
 
 namespace tesselox::host {

@@ -3,8 +3,8 @@
 #include <iosfwd>
 
 #include "host/frame_filter.h"
-#include "host/io/picture.h"
 #include "host/io/options.h"
+#include "host/io/picture.h"
 #include "host/session/module_session.h"
 
 namespace tesselox::host {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "host/io/picture.h"
 #include "host/io/io_error.h"
+#include "host/io/picture.h"
 
 namespace tesselox::io {
 

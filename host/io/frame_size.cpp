@@ -2,8 +2,8 @@
 
 #include <charconv>
 
-#include "host/io/picture.h"
 #include "host/io/io_error.h"
+#include "host/io/picture.h"
 
 namespace tesselox::io {
 

@@ -4,9 +4,9 @@
 #include <cctype>
 
 #include "filter/field_table.h"
-#include "host/io/picture.h"
 #include "host/io/io_error.h"
 #include "host/io/option_table.h"
+#include "host/io/picture.h"
 
 namespace tesselox::io {
 namespace {

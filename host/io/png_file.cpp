@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
 #include "host/io/picture_decoder.h"
+#include "host/io/picture_file.h"
 
 namespace tesselox::io {
 namespace {

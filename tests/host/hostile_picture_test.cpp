@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "allocation_probe.h"
-#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
+#include "host/io/picture_file.h"
 #include "picture_checks.h"
 
 namespace tesselox::io::test {

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
+#include "host/io/picture_file.h"
 #include "host/io/utf8_path.h"
 #include "host/io/y4m_stream.h"
 #include "scratch_folder.h"

@@ -9,9 +9,9 @@
 
 #include "filter/field_table.h"
 #include "host/io/capacity.h"
-#include "host/io/picture.h"
 #include "host/io/io_error.h"
 #include "host/io/option_table.h"
+#include "host/io/picture.h"
 #include "host/io/scale_edits.h"
 
 namespace tesselox::io {

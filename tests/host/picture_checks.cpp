@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
+#include "host/io/picture_file.h"
 
 namespace tesselox::io::test {
 

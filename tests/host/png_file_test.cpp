@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/io/picture_file.h"
 #include "host/io/io_error.h"
+#include "host/io/picture_file.h"
 #include "picture_checks.h"
 
 namespace tesselox::io::test {

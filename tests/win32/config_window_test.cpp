@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "module_test.h"
 #include "filter/field_table.h"
+#include "module_test.h"
 #include "ui/control_ids.h"
 
 namespace tesselox::test {

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "module_test.h"
 #include "filter/field_table.h"
+#include "module_test.h"
 #include "thread_frame.h"
 
 namespace tesselox::test {

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "filter/field_table.h"
 #include "host/io/picture_file.h"
 #include "host/io/test_pattern.h"
 #include "host/io/utf8_path.h"
 #include "host_process.h"
 #include "model_picture.h"
 #include "scratch_folder.h"
-#include "filter/field_table.h"
 #include "ui/control_ids.h"
 
 namespace tesselox::test {

@@ -20,10 +20,10 @@
 
 #include "controls.h"
 #include "expected_frame.h"
+#include "filter/field_table.h"
 #include "host/session/frame_buffers.h"
 #include "loaded_module.h"
 #include "test_image.h"
-#include "filter/field_table.h"
 #include "ui/control_ids.h"
 
 namespace tesselox::test {
