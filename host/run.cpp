@@ -11,9 +11,11 @@
 #include "host/frame_filter.h"
 #include "host/input_source.h"
 #include "host/io/capacity.h"
+#include "host/io/file_name.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
 #include "host/io/picture_file.h"
+#include "host/io/utf8_path.h"
 #include "host/module_path.h"
 #include "host/session/module_session.h"
 #include "host/still_job.h"
@@ -27,8 +29,11 @@ using io::IoError;
 
 // Loads the module, makes its windows and initialises it with the host's largest frame.
 void StartModule(ModuleSession& session, const io::Options& options) {
-  const std::string modulePath = options.module.empty() ? DefaultModulePath() : options.module;
-  if (!session.Load(modulePath)) throw IoError(session.Error());
+  const bool named = !options.module.empty();
+  const std::string path =
+      named ? io::Utf8FromPath(io::FilePath(options.module)) : DefaultModulePath();
+  if (!session.Load(path, named ? io::ShownName(options.module) : path))
+    throw IoError(session.Error());
   session.SetLargestFrame(options.max.width, options.max.height);
   if (!session.CreateWindows()) throw IoError("cannot create the configuration window");
   session.SendInit();

@@ -62,20 +62,33 @@ ParameterValues NextFrameValues(const FieldStates& fields) {
   return values;
 }
 
+namespace {
+
+// What the filter will use from the field at the next frame; a size's magnitude, capped.
+std::int32_t UsedValue(FieldId field, const FieldStates& fields, Size capacity) {
+  const std::int32_t uses = NextFrameValues(fields)[Index(field)];
+  const std::int32_t cap = field == FieldId::Width ? capacity.width : capacity.height;
+  return IsOutputSize(field) ? std::min(Magnitude(uses), cap) : uses;
+}
+
+}  // namespace
+
+bool UsedAsTyped(FieldId field, const Typing& typing, const FieldStates& fields, Size capacity) {
+  const auto typed = FieldInteger(typing.keys);
+  return fields[Index(field)].text == typing.keys && typed &&
+         *typed == UsedValue(field, fields, capacity);
+}
+
 std::optional<std::string> FieldNotice(FieldId field, const Typing& typing,
                                        const FieldStates& fields, Size capacity) {
   const FieldState& state = fields[Index(field)];
-  const ParameterValues next = NextFrameValues(fields);
-  std::int32_t uses = next[Index(field)];
+  const std::int32_t uses = UsedValue(field, fields, capacity);
   const bool isSize = IsOutputSize(field);
-  const std::int32_t cap = field == FieldId::Width ? capacity.width : capacity.height;
-  const bool capped = isSize && Magnitude(uses) > cap;
-  if (isSize) uses = std::min(Magnitude(uses), cap);
-  const auto typed = FieldInteger(typing.keys);
+  const bool capped = isSize && Magnitude(NextFrameValues(fields)[Index(field)]) > uses;
   const auto held = FieldInteger(state.text);
   // A size outside its range is used as it stands, though the field's range says otherwise.
   const bool sizeInRange = !isSize || (held && *held >= state.low && *held <= state.high);
-  if (state.text == typing.keys && typed && *typed == uses && sizeInRange) return std::nullopt;
+  if (UsedAsTyped(field, typing, fields, capacity) && sizeInRange) return std::nullopt;
 
   std::string notice =
       "field \"" + std::string(Label(field)) + "\" holds \"" + Printable(state.text) + "\"";
@@ -90,7 +103,8 @@ std::optional<std::string> FieldNotice(FieldId field, const Typing& typing,
   } else if (!isSize && (*held < state.low || *held > state.high)) {
     notice += ", outside its range " + range;
   } else if (IsPhase(field) && uses != *held) {
-    notice += ", above its range at the next frame " + RangeText(0, PhaseLimit(field, next));
+    notice += ", above its range at the next frame " +
+              RangeText(0, PhaseLimit(field, NextFrameValues(fields)));
   }
   notice += ": the filter uses " + std::to_string(uses);
   if (capped) notice += ", the buffers' capacity";

@@ -48,6 +48,17 @@ FieldEdit ParseEdit(const std::string& v) {
   return FieldEdit{std::string(label), v.substr(eq + 1)};
 }
 
+// The "width" and "height" fields start at their own smallest value; a smaller largest frame
+// would give them an empty range.
+void CheckLargestFrame(Size max) {
+  const Size smallest{kFieldSpecs[Index(FieldId::Width)].low,
+                      kFieldSpecs[Index(FieldId::Height)].low};
+  if (max.width < smallest.width || max.height < smallest.height) {
+    throw IoError("option --max: " + SizeText(max) + " is below the smallest frame " +
+                  SizeText(smallest) + " the width and height fields take");
+  }
+}
+
 // The value of an option of `kind` (not a flag), from its text, into `options`.
 void Store(Options& options, const OptionSpec& option, const std::string& v) {
   const std::string name(option.name);
@@ -64,6 +75,7 @@ void Store(Options& options, const OptionSpec& option, const std::string& v) {
         throw IoError("option " + name + ": bad size \"" + v + "\" (want WxH, each 1 to " +
                       std::to_string(kMaxFrameSide) + ")");
       }
+      if (option.target == OptionTarget{&Options::max}) CheckLargestFrame(*s);
       std::visit(
           [&](auto member) {
             if constexpr (requires { options.*member = *s; }) options.*member = *s;

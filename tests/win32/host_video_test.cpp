@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/io/frame_size.h"
 #include "host/io/y4m_stream.h"
 #include "host_process.h"
 #include "model_picture.h"
@@ -105,10 +106,6 @@ class Runs {
   int count_ = 0;
 };
 
-std::string SizeArg(std::int32_t width, std::int32_t height) {
-  return std::to_string(width) + "x" + std::to_string(height);
-}
-
 TEST(HostVideoTest, EveryFormatCopiesOneToOneBitForBit) {
   Runs runs;
   const struct {
@@ -124,7 +121,7 @@ TEST(HostVideoTest, EveryFormatCopiesOneToOneBitForBit) {
     SCOPED_TRACE(c.space);
     const Video v = MakeVideo(c.space, c.width, c.height, " XCOLORRANGE=LIMITED");
     const std::string input = Stream(v, 2, 11);
-    const HostResult run = runs.Run(input, {"--scale", SizeArg(c.width, c.height)});
+    const HostResult run = runs.Run(input, {"--scale", io::SizeText({c.width, c.height})});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const std::string output = ReadFile(runs.Output());
     // The writer drops nothing here but the tags that would contradict a changed size.
@@ -258,10 +255,11 @@ TEST(HostVideoTest, ScaleTakesTheWholeFrameOfAnySize) {
       {3840, 2160, 3840, 2160},  // past the default --max, which --scale raises
   };
   for (const auto& c : cases) {
-    const std::string size = SizeArg(c.inWidth, c.inHeight) + " to " + SizeArg(c.width, c.height);
+    const std::string size =
+        io::SizeText({c.inWidth, c.inHeight}) + " to " + io::SizeText({c.width, c.height});
     SCOPED_TRACE(size);
     const std::string input = Stream(MakeVideo("420jpeg", c.inWidth, c.inHeight), 1, 8);
-    const HostResult run = runs.Run(input, {"--scale", SizeArg(c.width, c.height)});
+    const HostResult run = runs.Run(input, {"--scale", io::SizeText({c.width, c.height})});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const std::string output = ReadFile(runs.Output());
     const std::string expected = ExpectedStream(
