@@ -10,9 +10,12 @@
 #include "host/field_edits.h"
 #include "host/frame_filter.h"
 #include "host/input_source.h"
-#include "host/io/image_file.h"
+#include "host/io/capacity.h"
+#include "host/io/file_name.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
+#include "host/io/picture_file.h"
+#include "host/io/utf8_path.h"
 #include "host/module_path.h"
 #include "host/session/module_session.h"
 #include "host/still_job.h"
@@ -24,14 +27,13 @@ namespace {
 
 using io::IoError;
 
-std::string SizeText(io::Size size) {
-  return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
-
 // Loads the module, makes its windows and initialises it with the host's largest frame.
 void StartModule(ModuleSession& session, const io::Options& options) {
-  const std::string modulePath = options.module.empty() ? DefaultModulePath() : options.module;
-  if (!session.Load(modulePath)) throw IoError(session.Error());
+  const bool named = !options.module.empty();
+  const std::string path =
+      named ? io::Utf8FromPath(io::FilePath(options.module)) : DefaultModulePath();
+  if (!session.Load(path, named ? io::ShownName(options.module) : path))
+    throw IoError(session.Error());
   session.SetLargestFrame(options.max.width, options.max.height);
   if (!session.CreateWindows()) throw IoError("cannot create the configuration window");
   session.SendInit();
@@ -43,7 +45,7 @@ void StartModule(ModuleSession& session, const io::Options& options) {
 void TakeScreenshot(const ModuleSession& session, const io::Options& options,
                     std::optional<io::OutputFile>& screenshot) {
   if (options.screenshot.empty()) return;
-  const io::Image shot = CaptureWindow(session.ConfigWindow());
+  const io::Picture shot = CaptureWindow(session.ConfigWindow());
   if (shot.pixels.empty()) throw IoError("cannot read the configuration window from the screen");
   screenshot.emplace(options.screenshot);
   io::WritePng(screenshot->Stream(), shot);
@@ -80,9 +82,10 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   if (screenshot) screenshot->Commit();
   out.Commit();
   if (options.printFields) PrintFields(session, report);
-  report << "input " << SizeText(input.FrameSize()) << ", output " << SizeText(outputSize) << ", "
-         << filter.Frames() << (filter.Frames() == 1 ? " frame, " : " frames, ") << std::fixed
-         << std::setprecision(3) << filter.MillisecondsPerFrame() << " ms per frame\n";
+  report << "input " << io::SizeText(input.FrameSize()) << ", output " << io::SizeText(outputSize)
+         << ", " << filter.Frames() << (filter.Frames() == 1 ? " frame, " : " frames, ")
+         << std::fixed << std::setprecision(3) << filter.MillisecondsPerFrame()
+         << " ms per frame\n";
   report.flush();
   return 0;
 }

@@ -42,9 +42,11 @@ class PnmReader {
 
   // A decimal number after optional separators; `what` names it in the refusal.
   std::uint32_t Number(const char* what) {
-    if (!SkipSeparators()) context_.Fail(std::string("the PNM header ends before the ") + what);
+    // The samples of a plain picture are numbers too, but no part of the header.
+    const std::string part = std::string_view(what) == "sample" ? "data" : "header";
+    if (!SkipSeparators()) context_.Fail("the PNM " + part + " ends before the " + what);
     if (!IsDigit(bytes_[at_])) {
-      context_.Fail(std::string("bad PNM header: expected the ") + what + ", found \"" +
+      context_.Fail("bad PNM " + part + ": expected the " + what + ", found \"" +
                     Printable(std::string_view(reinterpret_cast<const char*>(&bytes_[at_]), 1)) +
                     "\"");
     }
@@ -79,7 +81,7 @@ class PnmReader {
 
 }  // namespace
 
-Image DecodePnm(Bytes bytes, const DecodeContext& context) {
+Picture DecodePnm(Bytes bytes, const DecodeContext& context) {
   if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] < '1' || bytes[1] > '6')
     context.Fail("not a PNM picture");
   const int kind = bytes[1] - '0';
@@ -110,7 +112,7 @@ Image DecodePnm(Bytes bytes, const DecodeContext& context) {
     context.CheckComplete(reader.Left(), need, "bytes");
   }
 
-  Image image(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  Picture image(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
   auto store = [&](std::size_t index, const std::uint16_t* v) {
     image.pixels[index] =
         channels == 3 ? PixelFromChannels(v[0], v[1], v[2]) : PixelFromChannels(v[0], v[0], v[0]);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "host/session/window_text.h"
+
 namespace tesselox::host {
 namespace {
 
@@ -24,29 +26,6 @@ bool RegisterClassOnce(const char* name, WNDPROC proc) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = name;
   return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-std::string WindowText(HWND window) {
-  char text[256] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::wstring WideFromUtf8(const std::string& text) {
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Utf8FromWide(const std::wstring& wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                      nullptr, nullptr);
-  return text;
 }
 
 // Why LoadLibraryW refused the file, in words.
@@ -82,6 +61,22 @@ std::string LoadFailure(const std::wstring& path, DWORD code) {
   return words.empty() ? number : Utf8FromWide(words) + " (" + number + ")";
 }
 
+// Why a file is no module at all, in words; empty when it may be one and LoadLibraryW is to say.
+std::string NotAModule(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  const bool disk = GetFileType(file) == FILE_TYPE_DISK;
+  char head[2] = {};
+  DWORD got = 0;
+  if (disk && !ReadFile(file, head, sizeof head, &got, nullptr)) got = 0;
+  CloseHandle(file);
+  if (!disk) return "it is a device, not a file";
+  if (got < 2 || head[0] != 'M' || head[1] != 'Z') return "not a Windows module (no MZ header)";
+  return {};
+}
+
 bool HasClass(HWND window, const char* name) {
   char text[64] = {};
   GetClassNameA(window, text, sizeof text);
@@ -99,17 +94,22 @@ ModuleSession::~ModuleSession() {
   DestroyWindows();
 }
 
-bool ModuleSession::Load(const std::string& path) {
+bool ModuleSession::Load(const std::string& path, const std::string& shown) {
+  const std::string& name = shown.empty() ? path : shown;
   if (module_ != nullptr) {
     error_ = "a module is already loaded";
     return false;
   }
   // The path is UTF-8; the wide call reaches names the ANSI code page cannot spell.
   const std::wstring widePath = WideFromUtf8(path);
+  if (const std::string why = NotAModule(widePath); !why.empty()) {
+    error_ = "cannot load " + name + ": " + why;
+    return false;
+  }
   HMODULE module = LoadLibraryW(widePath.c_str());
   if (module == nullptr) {
     const DWORD code = GetLastError();
-    error_ = "cannot load " + path + ": " + LoadFailure(widePath, code);
+    error_ = "cannot load " + name + ": " + LoadFailure(widePath, code);
     return false;
   }
   using GetTable = FilterTable*(__cdecl*)();
@@ -117,7 +117,7 @@ bool ModuleSession::Load(const std::string& path) {
       reinterpret_cast<GetTable>(reinterpret_cast<void*>(GetProcAddress(module, "GetFilterTable")));
   const FilterTable* table = getTable != nullptr ? getTable() : nullptr;
   if (table == nullptr) {
-    error_ = "cannot load " + path +
+    error_ = "cannot load " + name +
              (getTable == nullptr ? ": it does not export GetFilterTable, so it is no filter module"
                                   : ": its GetFilterTable returned no table");
     FreeLibrary(module);
@@ -210,13 +210,13 @@ void ModuleSession::SendInit() {
   SendMessageA(config_, HOST_INIT_MESSAGE, 0, 0);
 }
 
-std::vector<FieldControls> ModuleSession::Fields() const {
-  std::vector<FieldControls> fields;
+std::vector<SpinField> ModuleSession::Fields() const {
+  std::vector<SpinField> fields;
   if (config_ == nullptr) return fields;
   for (HWND child = GetWindow(config_, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     if (!HasClass(child, UPDOWN_CLASSA)) continue;
-    FieldControls field;
+    SpinField field;
     field.upDown = child;
     field.edit = reinterpret_cast<HWND>(SendMessageA(child, UDM_GETBUDDY, 0, 0));
     if (field.edit == nullptr) continue;
@@ -228,13 +228,13 @@ std::vector<FieldControls> ModuleSession::Fields() const {
   return fields;
 }
 
-FieldControls ModuleSession::Field(std::size_t index) const {
-  const std::vector<FieldControls> fields = Fields();
-  return index < fields.size() ? fields[index] : FieldControls{};
+SpinField ModuleSession::Field(std::size_t index) const {
+  const std::vector<SpinField> fields = Fields();
+  return index < fields.size() ? fields[index] : SpinField{};
 }
 
 std::optional<std::size_t> ModuleSession::FieldIndex(const std::string& label) const {
-  const std::vector<FieldControls> fields = Fields();
+  const std::vector<SpinField> fields = Fields();
   for (std::size_t k = 0; k < fields.size(); ++k) {
     if (fields[k].label != nullptr && WindowText(fields[k].label) == label) return k;
   }

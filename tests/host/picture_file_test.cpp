@@ -1,7 +1,8 @@
-#include "host/io/image_file.h"
+#include "host/io/picture_file.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -51,13 +52,13 @@ struct FormatCase {
   int tolerance;  // 0: lossless
 };
 
-TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
+TEST(PictureFileTest, DecodesEachFormatToSixteenBitChannels) {
   const int w = 13, h = 7;
   const auto rgb = Samples(w, h);
   const FormatCase cases[] = {
       {"png",
        [](int cw, int ch, const auto& s) {
-         return EncodePng(ImageFromInterleaved(s.data(), cw, ch));
+         return EncodePng(PictureFromInterleaved(s.data(), cw, ch));
        },
        0},
       {"bmp", [](int cw, int ch, const auto& s) { return Bmp(cw, ch, s); }, 0},
@@ -72,7 +73,7 @@ TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Image image = DecodeImage(c.encode(w, h, rgb), c.name);
+    const Picture image = DecodePicture(c.encode(w, h, rgb), c.name);
     ASSERT_EQ(image.width, w);
     ASSERT_EQ(image.height, h);
     for (std::size_t k = 0; k < image.pixels.size(); ++k) {
@@ -86,22 +87,22 @@ TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
   }
 }
 
-TEST(ImageFileTest, EveryByteValueSurvivesTheTripToSixteenBitsAndBack) {
+TEST(PictureFileTest, EveryByteValueSurvivesTheTripToSixteenBitsAndBack) {
   std::vector<std::uint8_t> rgb;
   for (int v = 0; v < 256; ++v)
     rgb.insert(rgb.end(), {std::uint8_t(v), std::uint8_t(255 - v), std::uint8_t(v ^ 0x5A)});
-  const Image image = ImageFromInterleaved(rgb.data(), 256, 1);
+  const Picture image = PictureFromInterleaved(rgb.data(), 256, 1);
   EXPECT_EQ(Channel(image.pixels[255], 0), 65535);
   EXPECT_EQ(Channel(image.pixels[1], 0), 257);
-  EXPECT_EQ(InterleavedFromImage(image), rgb);
+  EXPECT_EQ(InterleavedFromPicture(image), rgb);
 }
 
-TEST(ImageFileTest, PngOfAnImageDecodesToTheSamePixels) {
+TEST(PictureFileTest, PngOfAPictureDecodesToTheSamePixels) {
   const auto rgb = Samples(31, 17);
-  const Image image = ImageFromInterleaved(rgb.data(), 31, 17);
+  const Picture image = PictureFromInterleaved(rgb.data(), 31, 17);
   const auto png = EncodePng(image);
   std::istringstream stream(std::string(png.begin(), png.end()));
-  const Image back = ReadImage(stream, "round trip");
+  const Picture back = ReadPicture(stream, "round trip");
   ASSERT_EQ(back.width, 31);
   ASSERT_EQ(back.height, 17);
   for (std::size_t k = 0; k < image.pixels.size(); ++k) {
@@ -109,8 +110,8 @@ TEST(ImageFileTest, PngOfAnImageDecodesToTheSamePixels) {
   }
 }
 
-TEST(ImageFileTest, UnreadableInputNamesTheInput) {
-  const auto png = EncodePng(ImageFromInterleaved(Samples(8, 8).data(), 8, 8));
+TEST(PictureFileTest, UnreadableInputNamesTheInput) {
+  const auto png = EncodePng(PictureFromInterleaved(Samples(8, 8).data(), 8, 8));
   std::vector<std::uint8_t> wide = {'P', '5', ' ', '2', '0', '0', '0', '0',
                                     ' ', '1', ' ', '2', '5', '5', '\n'};
   wide.resize(wide.size() + 20000, 7);
@@ -143,9 +144,58 @@ TEST(ImageFileTest, UnreadableInputNamesTheInput) {
   }
 }
 
-TEST(ImageFileTest, RefusesToEncodeAnEmptyImage) {
-  EXPECT_THROW(EncodePng(Image(0, 5)), IoError);
-  EXPECT_THROW(EncodePng(Image(5, 0)), IoError);
+// A file of `prefix` and then `filler` bytes up to `size`, counting what is read of it.
+class LongFile : public std::streambuf {
+ public:
+  LongFile(std::string prefix, std::uint64_t size) : prefix_(std::move(prefix)), size_(size) {}
+  std::uint64_t Served() const { return served_; }
+
+ protected:
+  std::streamsize xsgetn(char* to, std::streamsize count) override {
+    const auto n = static_cast<std::streamsize>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(count), size_ - served_));
+    for (std::streamsize k = 0; k < n; ++k, ++served_)
+      to[k] = served_ < prefix_.size() ? prefix_[static_cast<std::size_t>(served_)] : '\x07';
+    return n;
+  }
+  int_type underflow() override { return traits_type::eof(); }  // read only through xsgetn
+
+ private:
+  std::string prefix_;
+  std::uint64_t size_, served_ = 0;
+};
+
+TEST(PictureFileTest, ReadsNoMoreThanTheFormatAndHeaderAllow) {
+  constexpr std::uint64_t kHuge = std::uint64_t{1} << 28;  // far past any bound
+  const struct {
+    const char* what;
+    std::string prefix;
+    std::uint64_t mostRead;
+    const char* message;  // empty: decoded
+  } cases[] = {
+      {"another format", "GIF89a", 8, "not a PNG, JPEG, BMP or PNM picture"},
+      {"a small picture", "P5 4 4 255\n", (std::uint64_t{17} << 20), ""},
+      {"a header beyond the limits", "P5 99999 1 255\n", std::uint64_t{1} << 16, "99999 x 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LongFile file(c.prefix, kHuge);
+    std::istream in(&file);
+    std::string refusal;
+    try {
+      ReadPicture(in, "big");
+    } catch (const IoError& e) {
+      refusal = e.what();
+    }
+    EXPECT_LE(file.Served(), c.mostRead);
+    EXPECT_EQ(refusal.empty(), *c.message == '\0') << refusal;
+    EXPECT_NE(refusal.find(c.message), std::string::npos) << refusal;
+  }
+}
+
+TEST(PictureFileTest, RefusesToEncodeAnEmptyPicture) {
+  EXPECT_THROW(EncodePng(Picture(0, 5)), IoError);
+  EXPECT_THROW(EncodePng(Picture(5, 0)), IoError);
 }
 
 }  // namespace
