@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <string_view>
+
+#include "filter/field_table.h"
 
 namespace tesselox::gst {
 namespace {
-
-// |v| within 0..INT32_MAX: |INT32_MIN| reads as INT32_MAX, as the frame callback reads it.
-std::int32_t Magnitude(std::int32_t v) {
-  return v == INT32_MIN ? INT32_MAX : (v < 0 ? -v : v);
-}
 
 std::int32_t Or(std::int32_t property, std::int32_t whole) {
   return property == kWholeFrame ? whole : property;
@@ -21,7 +19,7 @@ constexpr std::int32_t kMax = INT32_MAX;
 }  // namespace
 
 // clang-format off
-const std::array<PropertySpec, kFieldCount> kPropertySpecs = {{
+constexpr std::array<PropertySpec, kFieldCount> kPropertySpecs = {{
     {"src-x", "Left column of the source rectangle in the input frame", kMin, kMax, 0},
     {"src-y", "Top row of the source rectangle in the input frame", kMin, kMax, 0},
     {"src-cx", "Width of the source rectangle; negative runs leftwards from src-x (a mirror), "
@@ -47,14 +45,22 @@ const std::array<PropertySpec, kFieldCount> kPropertySpecs = {{
 }};
 // clang-format on
 
+// Each property is named after its field: the label with '-' for ' '.
+static_assert([] {
+  for (const FieldId id : kFieldIds) {
+    const std::string_view name = kPropertySpecs[Index(id)].name, label = Label(id);
+    if (name.size() != label.size()) return false;
+    for (std::size_t k = 0; k < name.size(); ++k) {
+      if (name[k] != (label[k] == ' ' ? '-' : label[k])) return false;
+    }
+  }
+  return true;
+}());
+
 ParameterValues DefaultProperties() {
   ParameterValues values{};
   for (std::size_t k = 0; k < values.size(); ++k) values[k] = kPropertySpecs[k].initial;
   return values;
-}
-
-std::int32_t RequestedExtent(std::int32_t property) {
-  return Magnitude(property);
 }
 
 ParameterValues ResolveValues(const ParameterValues& properties, FrameSize in, FrameSize out) {
@@ -66,11 +72,10 @@ ParameterValues ResolveValues(const ParameterValues& properties, FrameSize in, F
   v[Index(FieldId::DstCy)] = Or(at(FieldId::DstCy), out.height);
   v[Index(FieldId::Width)] = out.width;
   v[Index(FieldId::Height)] = out.height;
-  // The callback re-limits each phase field to 0..|extent| before it reads it.
-  v[Index(FieldId::PhaseX)] =
-      std::clamp(at(FieldId::PhaseX), 0, Magnitude(v[Index(FieldId::DstCx)]));
-  v[Index(FieldId::PhaseY)] =
-      std::clamp(at(FieldId::PhaseY), 0, Magnitude(v[Index(FieldId::DstCy)]));
+  // Each phase is held within its range at the frame, as the frame callback holds it.
+  for (const FieldId phase : {FieldId::PhaseX, FieldId::PhaseY}) {
+    v[Index(phase)] = std::clamp(at(phase), 0, PhaseLimit(phase, v));
+  }
   return v;
 }
 

@@ -13,7 +13,7 @@ namespace tesselox::gst {
 
 // An extent's default: the whole input frame (source) or the whole output frame (destination).
 inline constexpr std::int32_t kWholeFrame = INT32_MIN;
-// The output size's default on either axis.
+// The output size's default on either axis (the output is |width| x |height| otherwise).
 inline constexpr std::int32_t kFollowInput = 0;
 
 struct PropertySpec {
@@ -33,10 +33,6 @@ struct FrameSize {
   std::int32_t width;
   std::int32_t height;
 };
-
-// The output extent a width or height property asks for: its magnitude, or 0 when it follows
-// the input.
-std::int32_t RequestedExtent(std::int32_t property);
 
 // The twelve values the copy uses for frames of these sizes: defaults filled in, the output
 // size as negotiated, each phase held within 0..|destination extent|.

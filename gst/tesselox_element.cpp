@@ -7,6 +7,7 @@
 
 #include "filter/copy_plan.h"
 #include "filter/copy_request.h"
+#include "filter/field_table.h"
 #include "filter/render_plane.h"
 #include "gst/element_properties.h"
 #include "gst/frame_layout.h"
@@ -58,8 +59,8 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
   const std::int32_t v = g_value_get_int(value);
   GST_OBJECT_LOCK(self);
   std::int32_t& slot = self->properties[Index(field)];
-  const bool resized = (field == FieldId::Width || field == FieldId::Height) &&
-                       RequestedExtent(slot) != RequestedExtent(v);
+  const bool resized =
+      (field == FieldId::Width || field == FieldId::Height) && Magnitude(slot) != Magnitude(v);
   slot = v;
   ++self->changes;
   GST_OBJECT_UNLOCK(self);
@@ -115,8 +116,8 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCa
                        GstCaps* filter) {
   TesseloxElement* self = Self(trans);
   GST_OBJECT_LOCK(self);
-  const std::int32_t width = RequestedExtent(self->properties[Index(FieldId::Width)]);
-  const std::int32_t height = RequestedExtent(self->properties[Index(FieldId::Height)]);
+  const std::int32_t width = Magnitude(self->properties[Index(FieldId::Width)]);
+  const std::int32_t height = Magnitude(self->properties[Index(FieldId::Height)]);
   GST_OBJECT_UNLOCK(self);
   const bool towardsSource = direction == GST_PAD_SINK;
   GstCaps* result = gst_caps_new_empty();
