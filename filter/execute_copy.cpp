@@ -93,6 +93,11 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   GatherBlock blocks[kColumnMapChunk / 8];
   std::int32_t runEnds[kColumnMapChunk];
   std::int8_t shapes[kColumnMapChunk / 8];
+  std::int32_t shuffleBases[ShuffleBlockCapacity(kColumnMapChunk)];
+  alignas(16) std::int8_t shuffleMasks[ShuffleMaskCapacity(kColumnMapChunk)];
+  ShuffleBlocks shuffled{shuffleBases, shuffleMasks, 0, 0};
+  const bool shuffles = (routine.reads & kReadsShuffleBlocks) != 0 && size <= 4;
+  work.shuffled = &shuffled;
   work.map = map;
   work.blocks = blocks;
   work.runEnds = runEnds;
@@ -106,6 +111,7 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
     if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, runEnds);
     if (routine.reads & kReadsGatherBlocks)
       BuildGatherBlocks(map, n, src.width - 1, blocks, dst.pixelBytes);
+    if (shuffles) BuildShuffleBlocks(map, n, src.width - 1, dst.pixelBytes, shuffled);
     if (routine.reads & kReadsBlockShapes) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
         shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));

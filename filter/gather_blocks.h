@@ -56,7 +56,52 @@ void GatherBlocks(P* dst, const P* row, const GatherBlock* blocks, const std::in
   if (clear != nullptr) clear->Take(n / 8 * linesPerBlock * 64);
 }
 
+// The same column map as byte shuffles, for pixels of 1 to 4 bytes (the table uses them for 1
+// and 2): block b covers the
+// ShuffleBlockPixels destination pixels from ShuffleBlockPixels * b on (the whole pixels of 16
+// bytes), whose sources lie in the `regs` 16-byte registers loaded from byte bases[b] of the
+// source row; byte i of the block's 16 takes byte masks[16 * (regs * b + s) + i] of register s
+// (negative: none; each byte takes from one register). A negative base marks a block taken pixel
+// by pixel: its sources span more than the registers, or the loads would pass the row's end. For
+// three-byte pixels the 16th byte is the next block's: `count` leaves out a block whose 16 bytes
+// would pass the chunk's end.
+struct ShuffleBlocks {
+  std::int32_t* bases;
+  std::int8_t* masks;
+  std::ptrdiff_t count;
+  int regs;  // 1 to kMaxShuffleRegs, or 0 when no block fits
+};
+
+inline constexpr int kMaxShuffleRegs = 3;
+
+constexpr int ShuffleBlockPixels(int pixelBytes) {
+  return 16 / pixelBytes;
+}
+
+// Room for the shuffle blocks of n destination pixels: bases, then mask bytes.
+constexpr std::ptrdiff_t ShuffleBlockCapacity(std::ptrdiff_t n) {
+  return n / ShuffleBlockPixels(4);
+}
+constexpr std::ptrdiff_t ShuffleMaskCapacity(std::ptrdiff_t n) {
+  return ShuffleBlockCapacity(n) * kMaxShuffleRegs * 16;
+}
+
+// Fills `blocks` (bases and masks with the room above) from map[0, n), whose entries are
+// columns of a row of pixelBytes-byte pixels (1 to 4) whose last pixel is lastColumn. The
+// registers are the fewest that hold the widest block's sources, at most kMaxShuffleRegs.
+void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t lastColumn,
+                        int pixelBytes, ShuffleBlocks& blocks);
+
 #ifdef TESSELOX_X86
+// dst[k] = row[map[k]] for k < n, for pixels of 1 to 4 bytes and processors with SSSE3
+// (HaveSsse3), through `blocks` (from BuildShuffleBlocks on the same map, regs > 0): one load and
+// one byte shuffle per register and block. With a clear, it sets the row's share of it
+// (linesPerBlock lines per eight pixels) after the row, with ordinary stores.
+template <int kBytes>
+void GatherShuffled(std::uint8_t* dst, const std::uint8_t* row, const ShuffleBlocks& blocks,
+                    const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
+                    ClearStream* clear, int linesPerBlock);
+
 // Vector kernels of GatherBlocks. With a clear, they stream its lines past the caches between
 // the blocks, so that the memory reads of the gather overlap the clear's writes, and stream
 // their own blocks too where these fill whole lines. Call FenceStreamingStores after the last

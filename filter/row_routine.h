@@ -44,6 +44,7 @@ struct RowWork {
   std::ptrdiff_t runs;
   const GatherBlock* blocks;
   const std::int8_t* shapes;
+  const ShuffleBlocks* shuffled;
   // Once per row: how far away the row drawn two rows later lies, in bytes, and the clear that
   // shares the row's time (only for a routine that clears along rows).
   std::ptrdiff_t ahead;
@@ -60,6 +61,7 @@ inline constexpr unsigned kReadsColumnMap = 1;
 inline constexpr unsigned kReadsRunEnds = 2;
 inline constexpr unsigned kReadsGatherBlocks = 4;
 inline constexpr unsigned kReadsBlockShapes = 8;
+inline constexpr unsigned kReadsShuffleBlocks = 16;  // pixels of 1 to 4 bytes only
 
 struct RowRoutineEntry {
   RowRoutine id;

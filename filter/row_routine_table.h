@@ -126,6 +126,14 @@ template <int kBytes>
 void DrawMapAvx2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   GatherBlocksAvx2<kBytes>(out, row, w.blocks, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
 }
+
+// Any column map of pixels of 1 to 4 bytes whose blocks fit the shuffle registers (shrinks up
+// to about 3, all enlargements, mirrored or not); `Otherwise` where none does.
+template <int kBytes, RowKernel Otherwise>
+void DrawShuffled(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  if (w.shuffled->regs == 0) return Otherwise(out, row, w);
+  GatherShuffled<kBytes>(out, row, *w.shuffled, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
+}
 #endif
 
 // The routines with their plain kernels, in RowRoutine's order (checked below); Map, which fits
@@ -175,6 +183,18 @@ Table MakeTable() {
     if (HaveAvx()) entry(RowRoutine::Map).kernel = DrawMapAvx;
   } else {
     if (HaveAvx2()) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
+    // Shuffles beat the hardware gathers and the runs' 16-byte moves for one and two bytes only
+    // (three and four measured the same or slower).
+    if constexpr (kBytes <= 2) {
+      if (HaveSsse3()) {
+        RowRoutineEntry& map = entry(RowRoutine::Map);
+        map.kernel = HaveAvx2() ? DrawShuffled<kBytes, DrawMapAvx2<kBytes>>
+                                : DrawShuffled<kBytes, DrawMap<P>>;
+        map.reads |= kReadsShuffleBlocks;
+        entry(RowRoutine::Runs).kernel = DrawShuffled<kBytes, DrawRuns<P>>;
+        entry(RowRoutine::Runs).reads |= kReadsShuffleBlocks;
+      }
+    }
     if constexpr (16 % kBytes == 0)
       entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSse2<P>>;
     if constexpr (kBytes == 3) {
