@@ -64,8 +64,11 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   }
   const AxisPlan& x = plan.x;
   const AxisPlan& y = plan.y;
-  const RowKernel kernel = kernels == Kernels::Fastest ? routine.kernel : routine.plainKernel;
+  const RowKernel kernel = kernels == Kernels::Plain ? routine.plainKernel : routine.kernel;
   RowWork work = RowWorkFor(x, src.width - 1);
+  const auto frameBytes =
+      static_cast<std::size_t>(dst.stride * dst.height + src.stride * src.height);
+  work.stream = kernels == Kernels::Streamed || StreamingStoresPay(frameBytes);
   // The one place that shares out the clear: a routine that clears along rows takes the clear's
   // lines evenly over the blocks it draws (what a row reused from the previous one or the cap
   // leaves is cleared at the end); around any other routine the clear comes first.

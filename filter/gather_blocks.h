@@ -102,17 +102,19 @@ void GatherShuffled(std::uint8_t* dst, const std::uint8_t* row, const ShuffleBlo
                     const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                     ClearStream* clear, int linesPerBlock);
 
-// Vector kernels of GatherBlocks. With a clear, they stream its lines past the caches between
-// the blocks, so that the memory reads of the gather overlap the clear's writes, and stream
-// their own blocks too where these fill whole lines. Call FenceStreamingStores after the last
-// row. Each also prefetches the bytes `ahead` away from each block's sources, where the row drawn
-// two rows later reads (0 for none).
+// Vector kernels of GatherBlocks. With a clear they set its lines between the blocks, so that
+// the memory reads of the gather overlap the clear's writes, streamed past the caches with
+// their own blocks where these fill whole lines: the six-byte kernel where `stream` says so
+// (StreamingStoresPay), the others always (kept in the cache, the four- and eight-byte gathers
+// were 7 to 34 % slower on planes that fit it). Call FenceStreamingStores after the last row. Each
+// also prefetches the bytes `ahead` away from each block's sources, where the row drawn two rows
+// later reads (0 for none).
 //
 // Six-byte pixels, for processors with AVX (HaveAvx): eight pixels packed by byte shuffles into
 // three 16-byte stores.
 void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
                      const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
-                     ClearStream* clear, int linesPerBlock);
+                     ClearStream* clear, int linesPerBlock, bool stream);
 
 // Pixels of 1, 2, 3, 4 or 8 bytes, for processors with AVX2 (HaveAvx2): eight pixels by
 // hardware gathers (4 bytes for each pixel of up to 4 bytes), packed by byte shuffles.

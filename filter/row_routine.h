@@ -37,6 +37,7 @@ struct RowWork {
   std::ptrdiff_t edge;       // the repeated edge column
   std::int32_t lastColumn;   // the source row's last pixel
   bool nearOne;              // an enlargement by less than 8/7
+  bool stream;               // the vector kernels stream their stores past the caches
   // Once per chunk: pixels to draw, and the column map's forms the routine asked for.
   std::ptrdiff_t count;
   const std::int32_t* map;

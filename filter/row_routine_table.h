@@ -105,13 +105,14 @@ void DrawMap(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
 #ifdef TESSELOX_X86
 template <class P>
 void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
-  CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count);
+  CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count, w.stream);
 }
 
 // The block shuffles pay only where nearly every block is one of their shapes.
 inline void DrawRunsSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   if (w.nearOne) {
-    GatherNearOneSsse3(Out<Pixel>(out), In<Pixel>(row), w.map, w.shapes, w.lastColumn, w.count);
+    GatherNearOneSsse3(Out<Pixel>(out), In<Pixel>(row), w.map, w.shapes, w.lastColumn, w.count,
+                       w.stream);
   } else {
     DrawRuns<Pixel>(out, row, w);
   }
@@ -119,7 +120,7 @@ inline void DrawRunsSsse3(std::uint8_t* out, const std::uint8_t* row, const RowW
 
 inline void DrawMapAvx(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   GatherBlocksAvx(Out<Pixel>(out), In<Pixel>(row), w.blocks, w.map, w.count, w.ahead, w.clear,
-                  w.linesPerBlock);
+                  w.linesPerBlock, w.stream);
 }
 
 template <int kBytes>
