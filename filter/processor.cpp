@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 
 #ifdef TESSELOX_X86
 #include <cpuid.h>
