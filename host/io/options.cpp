@@ -135,7 +135,8 @@ std::string HelpText() {
          "output\n"
          "  --strict               refuse to run when a typed value is not what the filter will "
          "use\n"
-         "  --help                 print this help\n";
+         "  --help                 print this help\n"
+         "  --version              print the host's version\n";
 }
 
 Options ParseOptions(const std::vector<std::string>& args) {
@@ -189,6 +190,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
                                                    {"--show", &options.show},
                                                    {"--strict", &options.strict},
                                                    {"--help", &options.help},
+                                                   {"--version", &options.version},
                                                    {"-h", &options.help}};
     bool handled = false;
     for (const auto& [name, target] : flags) {

@@ -67,7 +67,7 @@ TEST(OptionsTest, NoArgumentsGiveTheDefaultsTheHelpNames) {
   EXPECT_FALSE(o.scale.has_value());
   EXPECT_TRUE(o.edits.empty());
   EXPECT_EQ(o.screenshot, "");
-  EXPECT_FALSE(o.printFields || o.show || o.help || o.strict);
+  EXPECT_FALSE(o.printFields || o.show || o.help || o.strict || o.version);
 }
 
 TEST(OptionsTest, EachOptionSetsItsField) {
@@ -75,14 +75,15 @@ TEST(OptionsTest, EachOptionSetsItsField) {
                                   "--out",          "o.y4m",        "--max",    "800x600",
                                   "--capacity",     "1024X768",     "--frames", "25",
                                   "--print-fields", "--screenshot", "shot.png", "--show",
-                                  "--help",         "--out-depth",  "16",       "--strict"});
+                                  "--help",         "--out-depth",  "16",       "--strict",
+                                  "--version"});
   EXPECT_EQ(o.module, "m.auf");
   EXPECT_EQ(o.in, "-");
   EXPECT_EQ(o.out, "o.y4m");
   EXPECT_EQ(o.max, (Size{800, 600}));
   EXPECT_EQ(o.capacity, (Size{1024, 768}));
   EXPECT_EQ(o.frames, 25);
-  EXPECT_TRUE(o.printFields && o.show && o.help && o.strict);
+  EXPECT_TRUE(o.printFields && o.show && o.help && o.strict && o.version);
   EXPECT_EQ(o.screenshot, "shot.png");
   EXPECT_EQ(o.outDepth, 16);
 }
@@ -204,7 +205,7 @@ TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
 TEST(OptionsTest, HelpHasOneLinePerOption) {
   const char* names[] = {"--module", "--in",       "--out",    "--set",          "--scale",
                          "--max",    "--capacity", "--frames", "--print-fields", "--screenshot",
-                         "--show",   "--strict",   "--help",   "--out-depth"};
+                         "--show",   "--strict",   "--help",   "--out-depth",    "--version"};
   const std::vector<std::string> lines = HelpLines();
   EXPECT_EQ(lines.size(), std::size(names) + 1);  // and the usage line
   for (const char* name : names) {
