@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,13 @@ inline const std::vector<BenchCase>& BenchCases() {
   };
   // clang-format on
   return cases;
+}
+
+// The pixel sizes the plane benchmark runs each case with, and its benchmarks' names.
+inline constexpr int kPlanePixelSizes[] = {1, 2, 3, 4, 6, 8};
+
+inline std::string PlaneName(const BenchCase& c, int pixelBytes) {
+  return std::string(c.name) + "/" + std::to_string(pixelBytes);
 }
 
 inline std::int32_t Value(const BenchCase& c, FieldId id) {
