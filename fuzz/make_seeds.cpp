@@ -59,7 +59,7 @@ std::vector<Seed> Seeds() {
   // dst w, h, src w, h; then values.
   struct Shape {
     const char* name;
-    std::int32_t dw, dh, sw, sh;
+    std::int32_t dstW, dstH, srcW, srcH;
     ParameterValues v;
   };
   const Shape shapes[] = {
@@ -80,11 +80,12 @@ std::vector<Seed> Seeds() {
       {"initial-scaled", 16, 8, 36, 24, {0, 0, 36, 24, 0, 0, 16, 8, 16, 8, 0, 0}},
   };
   for (const Shape& s : shapes) {
-    seeds.push_back({std::string("shape-") + s.name, Direct(s.dw, s.dh, s.sw, s.sh, s.v)});
-    seeds.push_back(
-        {std::string("shape-exact-") + s.name, Direct(s.dw, s.dh, s.sw, s.sh, s.v, kNoGuard)});
-    const std::int32_t capW = s.dw > s.sw ? s.dw : s.sw, capH = s.dh > s.sh ? s.dh : s.sh;
-    seeds.push_back({std::string("frame-") + s.name, Frame(capW, capH, s.sw, s.sh, s.v)});
+    seeds.push_back({std::string("shape-") + s.name, Direct(s.dstW, s.dstH, s.srcW, s.srcH, s.v)});
+    seeds.push_back({std::string("shape-exact-") + s.name,
+                     Direct(s.dstW, s.dstH, s.srcW, s.srcH, s.v, kNoGuard)});
+    const std::int32_t capW = s.dstW > s.srcW ? s.dstW : s.srcW,
+                       capH = s.dstH > s.srcH ? s.dstH : s.srcH;
+    seeds.push_back({std::string("frame-") + s.name, Frame(capW, capH, s.srcW, s.srcH, s.v)});
   }
   FuzzInput padded = Direct(7, 5, 6, 4, {-2, -1, 11, 7, -3, -2, 12, 11, 7, 5, 2, 3});
   padded.srcPad = 3;

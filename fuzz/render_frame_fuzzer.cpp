@@ -6,9 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <optional>
+#include <vector>
 
 #include "filter/clear_outside.h"
 #include "filter/copy_nearest.h"
@@ -20,7 +19,6 @@
 #include "expected_frame.h"
 #include "guarded_buffer.h"
 #include "reference_model.h"
-#include "source_model.h"
 #include "test_image.h"
 
 namespace tesselox::fuzz {
@@ -38,37 +36,14 @@ using test::TagOf;
 // which case ASan itself reports any access outside.
 constexpr std::size_t kGuard = 8;
 
-struct Geometry {
-  CopyRequest args;
-  std::int32_t srcW, srcH, dstW, dstH;
-};
+using test::Geometry;
 
 [[noreturn]] void Fail(const char* what, const Geometry& g, std::int64_t x = -1,
                        std::int64_t y = -1) {
-  std::fprintf(stderr, "FAULT: %s at (%lld,%lld)\n  src %dx%d dst %dx%d %s\n", what,
-               static_cast<long long>(x), static_cast<long long>(y), g.srcW, g.srcH, g.dstW, g.dstH,
-               test::Describe(g.args).c_str());
+  std::fprintf(stderr, "FAULT: %s at (%lld,%lld)\n  %s\n", what, static_cast<long long>(x),
+               static_cast<long long>(y), test::Describe(g).c_str());
   std::abort();
 }
-
-// What every destination pixel must hold: a source position, or nothing (not drawn).
-class Expectation {
- public:
-  explicit Expectation(const Geometry& g) : g_(g), model_(g.args, g.dstW, g.dstH, g.srcW, g.srcH) {}
-
-  std::optional<Position> At(std::int32_t x, std::int32_t y) const {
-    const auto phased = model_.At(x, y);
-    if (g_.args.x.phase != 0 || g_.args.y.phase != 0) return phased;
-    // With phase 0 the project's own model decides; the axis model must agree with it.
-    const auto plain = test::ModelSource(g_.args, g_.srcW, g_.srcH, x, y);
-    if (plain != phased) Fail("the two models disagree", g_, x, y);
-    return plain;
-  }
-
- private:
-  Geometry g_;
-  test::SourceModel model_;
-};
 
 void CheckPixel(const Pixel& got, const std::optional<Position>& want, const Pixel& otherwise,
                 const Geometry& g, std::int32_t x, std::int32_t y) {
@@ -95,19 +70,13 @@ void FuzzRenderFrame(const FuzzInput& in, ParameterValues values) {
   const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   GuardedBuffer current(count, guarded ? kGuard : 0), scratch(count, guarded ? kGuard : 0);
 
-  const std::int32_t srcW = std::clamp(in.width, 0, w), srcH = std::clamp(in.height, 0, h);
-  const Geometry g{CopyRequestFrom(values), srcW, srcH,
-                   OutputSize(values[Index(FieldId::Width)], w),
-                   OutputSize(values[Index(FieldId::Height)], h)};
-
-  for (std::int32_t y = 0; y < h; ++y) {
-    for (std::int32_t x = 0; x < w; ++x) {
-      current.Body()[y * w + x] = Tagged(x, y, x < srcW && y < srcH ? test::kImageTag : kBeyondTag);
-      scratch.Body()[y * w + x] = Tagged(x, y, kUnwrittenTag);
-    }
-  }
-  const std::unique_ptr<Pixel[]> before(new Pixel[count]);
-  if (count != 0) std::memcpy(before.get(), current.Body(), count * sizeof(Pixel));
+  const test::FrameShape shape{capW, capH, in.width, in.height};
+  const Geometry g{OutputSize(values[Index(FieldId::Width)], w),
+                   OutputSize(values[Index(FieldId::Height)], h), shape.FrameWidth(),
+                   shape.FrameHeight(), CopyRequestFrom(values)};
+  const std::vector<Pixel> frame = test::TaggedFrame(shape);
+  std::copy(frame.begin(), frame.end(), current.Body());
+  for (std::size_t k = 0; k < count; ++k) scratch.Body()[k] = Tagged(0, 0, kUnwrittenTag);
 
   constexpr std::int32_t kHostField = 0x5EED1234;
   FrameRecord record{kHostField, current.Body(), scratch.Body(), in.width, in.height, capW, capH};
@@ -120,16 +89,10 @@ void FuzzRenderFrame(const FuzzInput& in, ParameterValues values) {
     Fail("buffers not exchanged", g);
   if (record.width != g.dstW || record.height != g.dstH) Fail("wrong output size", g);
   if (!current.GuardsIntact() || !scratch.GuardsIntact()) Fail("wrote outside a buffer", g);
-  if (count != 0 && std::memcmp(before.get(), current.Body(), count * sizeof(Pixel)) != 0)
-    Fail("the source frame changed", g);
-
-  const Expectation expect(g);
-  for (std::int32_t y = 0; y < h; ++y) {
-    for (std::int32_t x = 0; x < w; ++x) {
-      const bool inFrame = x < g.dstW && y < g.dstH;
-      CheckPixel(scratch.Body()[y * w + x], inFrame ? expect.At(x, y) : std::nullopt, Pixel{}, g, x,
-                 y);
-    }
+  if (!std::equal(frame.begin(), frame.end(), current.Body())) Fail("the source frame changed", g);
+  const std::vector<Pixel> want = test::ExpectedFrame(shape, values);
+  for (std::size_t k = 0; k < count; ++k) {
+    if (!(scratch.Body()[k] == want[k])) Fail("wrong output pixel", g, k % w, k / w);
   }
 }
 
@@ -154,13 +117,13 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
   fill(src, srcW, srcLines, srcStride, test::kImageTag);
   fill(dst, dstW, dstLines, dstStride, kUnwrittenTag);
 
-  const Geometry g{CopyRequestFrom(values), std::max(srcW, 0), srcLines, std::max(dstW, 0),
-                   dstLines};
+  const Geometry g{std::max(dstW, 0), dstLines, std::max(srcW, 0), srcLines,
+                   CopyRequestFrom(values)};
   const ImageView dstView{dst.Body(), dstW, dstH, dstStride};
   const ImageView srcView{src.Body(), srcW, srcH, srcStride};
   const bool clearing = (in.flags & kClear) != 0;
   if (in.flags & (kPlain | kClear)) {
-    const CopyPlan plan = PlanCopy(dstView, srcView, g.args);
+    const CopyPlan plan = PlanCopy(dstView, srcView, g.request);
     ClearStream clear(dst.Body(), dstStride, dstLines, DrawnRect(plan));
     const Kernels kernels = (in.flags & kPlain) != 0 ? Kernels::Plain : Kernels::Fastest;
     if (plan.draw) {
@@ -170,7 +133,7 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
       clear.Finish();
     }
   } else {
-    CopyNearest(dstView, srcView, g.args);
+    CopyNearest(dstView, srcView, g.request);
   }
 
   if (!dst.GuardsIntact() || !src.GuardsIntact()) Fail("wrote outside a buffer", g);
@@ -180,12 +143,12 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
         Fail("the source changed", g, x, y);
     }
   }
-  const Expectation expect(g);
+  const test::SourceModel model(g.request, g.dstW, g.dstH, g.srcW, g.srcH);
   for (std::int32_t y = 0; y < dstLines; ++y) {
     for (std::int32_t x = 0; x < dstStride; ++x) {
       const bool inside = x < dstW;
       const Pixel untouched = Tagged(x, y, inside ? kUnwrittenTag : kBeyondTag);
-      CheckPixel(dst.Body()[y * dstStride + x], inside ? expect.At(x, y) : std::nullopt,
+      CheckPixel(dst.Body()[y * dstStride + x], inside ? model.At(x, y) : std::nullopt,
                  clearing ? Pixel{} : untouched, g, x, y);
     }
   }

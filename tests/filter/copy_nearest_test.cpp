@@ -6,12 +6,12 @@
 #include <climits>
 #include <cstdint>
 #include <random>
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "guarded_buffer.h"
 #include "reference_model.h"
+#include "source_model.h"
 #include "test_image.h"
 
 namespace tesselox::test {
@@ -19,16 +19,10 @@ namespace {
 
 // Through the documented twelve-argument entry, which every other test reaches through the
 // request form.
-void Copy(GuardedImage& dst, GuardedImage& src, const CopyRequest& a) {
-  CopyNearest(dst.View(), a.x.corner, a.y.corner, a.x.extent, a.y.extent, src.View(),
-              a.x.sourceCorner, a.y.sourceCorner, a.x.sourceExtent, a.y.sourceExtent, a.x.phase,
-              a.y.phase);
-}
-
-std::string Describe(const CopyRequest& a, std::int32_t dw, std::int32_t dh, std::int32_t sw,
-                     std::int32_t sh) {
-  return "dst " + std::to_string(dw) + "x" + std::to_string(dh) + " src " + std::to_string(sw) +
-         "x" + std::to_string(sh) + " " + test::Describe(a);
+void Copy(GuardedImage& dst, GuardedImage& src, const CopyRequest& request) {
+  const CopyAxis &x = request.x, &y = request.y;
+  CopyNearest(dst.View(), x.corner, y.corner, x.extent, y.extent, src.View(), x.sourceCorner,
+              y.sourceCorner, x.sourceExtent, y.sourceExtent, x.phase, y.phase);
 }
 
 // A request of ten values drawn one after the other, draw(k) for k = 0..9: destination corner,
@@ -41,31 +35,17 @@ CopyRequest DrawRequest(Draw draw) {
   return CopyRequest{{v[0], v[2], v[4], v[6], v[8]}, {v[1], v[3], v[5], v[7], v[9]}};
 }
 
-// 20000 random cases from `seed`: four image sizes (dw, dh, sw, sh) from the ranges in `sizes`,
-// then a request whose ten values, drawn as DrawRequest draws them, lie within +-reach[k] (0 when
-// reach[k] is 0). Stops at the first fatal failure.
-template <typename Check>
-void ForEachRandomCase(std::uint32_t seed, const std::array<int, 8>& sizes,
-                       const std::array<int, 10>& reach, Check check) {
-  std::mt19937 rng(seed);
-  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int iteration = 0; iteration < 20000; ++iteration) {
-    const std::int32_t dw = pick(sizes[0], sizes[1]), dh = pick(sizes[2], sizes[3]);
-    const std::int32_t sw = pick(sizes[4], sizes[5]), sh = pick(sizes[6], sizes[7]);
-    const CopyRequest a =
-        DrawRequest([&](int k) { return reach[k] != 0 ? pick(-reach[k], reach[k]) : 0; });
-    SCOPED_TRACE(Describe(a, dw, dh, sw, sh));
-    check(dw, dh, sw, sh, a);
-    if (::testing::Test::HasFatalFailure()) return;
-  }
-}
-
-// Every destination pixel holds what the model says (phase 0), or stays blank.
-void ExpectMatchesModel(const GuardedImage& dst, const GuardedImage& src, const CopyRequest& a) {
+// Copies src into a blank dst; then every destination pixel holds what the model says, or stays
+// blank, and nothing outside either image changed. Fatal on the first wrong pixel.
+void CopyAndCheck(const Geometry& g) {
+  GuardedImage src(g.srcW, g.srcH, false), dst(g.dstW, g.dstH, true);
+  Copy(dst, src, g.request);
   ASSERT_TRUE(dst.GuardsIntact()) << "wrote outside the destination";
-  for (std::int32_t y = 0; y < dst.Height(); ++y) {
-    for (std::int32_t x = 0; x < dst.Width(); ++x) {
-      const auto want = ModelSource(a, src.Width(), src.Height(), x, y);
+  ASSERT_TRUE(src.GuardsIntact()) << "wrote into the source's guards";
+  const SourceModel model(g.request, g.dstW, g.dstH, g.srcW, g.srcH);
+  for (std::int32_t y = 0; y < g.dstH; ++y) {
+    for (std::int32_t x = 0; x < g.dstW; ++x) {
+      const auto want = model.At(x, y);
       const Pixel& got = dst.At(x, y);
       if (want) {
         ASSERT_EQ(TagOf(got), want) << "at " << x << "," << y;
@@ -117,93 +97,74 @@ TEST(CopyNearestTest, RowExamples) {
   }
 }
 
-// Geometry cases checked against the model, on small images with every pixel compared.
+// Geometry cases on small images, every pixel against the model.
 TEST(CopyNearestTest, EdgeCasesMatchModel) {
   struct Case {
     const char* name;
-    std::int32_t dw, dh, sw, sh;
-    CopyRequest a;
+    Geometry g;  // dstW, dstH, srcW, srcH, request
   };
+  const CopyRequest whole{{0, 4, 0, 4, 0}, {0, 4, 0, 4, 0}};
+  // clang-format off
   const std::vector<Case> cases = {
-      {"mirrored run starting at column W", 8, 4, 8, 4, {{8, -5, 0, 5, 0}, {0, 2, 0, 2, 0}}},
-      {"mirrored rows starting at row H", 4, 8, 4, 8, {{0, 2, 0, 2, 0}, {8, -5, 0, 5, 0}}},
-      {"destination wholly left", 8, 4, 8, 4, {{-5, 5, 0, 5, 0}, {0, 2, 0, 2, 0}}},
-      {"destination wholly above", 8, 4, 8, 4, {{0, 3, 0, 3, 0}, {-4, 4, 0, 4, 0}}},
-      {"source wholly right", 8, 4, 8, 4, {{0, 4, 8, 4, 0}, {0, 4, 0, 4, 0}}},
-      {"source wholly left, mirrored", 8, 4, 8, 4, {{0, 4, -1, -4, 0}, {0, 4, 0, 4, 0}}},
-      {"mirrored source past left edge", 8, 4, 8, 4, {{0, 8, 2, -8, 0}, {0, 4, 0, 4, 0}}},
-      {"mirrored source past far edge", 8, 4, 8, 4, {{0, 8, 10, -8, 0}, {0, 4, 0, 4, 0}}},
-      {"source left of image, upscaled", 8, 4, 8, 4, {{0, 8, -3, 5, 0}, {0, 4, 0, 4, 0}}},
-      {"both mirrored", 6, 6, 6, 6, {{5, -6, 5, -6, 0}, {5, -6, 5, -6, 0}}},
-      {"one by one", 5, 5, 5, 5, {{2, 1, 4, 3, 0}, {3, 1, 1, 3, 0}}},
-      {"one by one, source outside", 5, 5, 5, 5, {{2, 1, 5, 3, 0}, {3, 1, 1, 3, 0}}},
-      {"rectangle past every edge", 6, 5, 7, 4, {{-3, 12, -2, 11, 0}, {-2, 11, -1, 7, 0}}},
-      {"mirrored past every edge", 6, 5, 7, 4, {{8, -12, 9, -11, 0}, {7, -11, 5, -7, 0}}},
-      {"shrink 7 to 3", 10, 1, 10, 1, {{0, 3, 0, 7, 0}, {0, 1, 0, 1, 0}}},
+      {"mirrored run starting at column W", {8, 4, 8, 4, {{8, -5, 0, 5, 0}, {0, 2, 0, 2, 0}}}},
+      {"mirrored rows starting at row H",   {4, 8, 4, 8, {{0, 2, 0, 2, 0}, {8, -5, 0, 5, 0}}}},
+      {"destination wholly left",           {8, 4, 8, 4, {{-5, 5, 0, 5, 0}, {0, 2, 0, 2, 0}}}},
+      {"destination wholly above",          {8, 4, 8, 4, {{0, 3, 0, 3, 0}, {-4, 4, 0, 4, 0}}}},
+      {"source wholly right",               {8, 4, 8, 4, {{0, 4, 8, 4, 0}, {0, 4, 0, 4, 0}}}},
+      {"source wholly left, mirrored",      {8, 4, 8, 4, {{0, 4, -1, -4, 0}, {0, 4, 0, 4, 0}}}},
+      {"mirrored source past left edge",    {8, 4, 8, 4, {{0, 8, 2, -8, 0}, {0, 4, 0, 4, 0}}}},
+      {"mirrored source past far edge",     {8, 4, 8, 4, {{0, 8, 10, -8, 0}, {0, 4, 0, 4, 0}}}},
+      {"source left of image, upscaled",    {8, 4, 8, 4, {{0, 8, -3, 5, 0}, {0, 4, 0, 4, 0}}}},
+      {"both mirrored",                     {6, 6, 6, 6, {{5, -6, 5, -6, 0}, {5, -6, 5, -6, 0}}}},
+      {"one by one",                        {5, 5, 5, 5, {{2, 1, 4, 3, 0}, {3, 1, 1, 3, 0}}}},
+      {"one by one, source outside",        {5, 5, 5, 5, {{2, 1, 5, 3, 0}, {3, 1, 1, 3, 0}}}},
+      {"rectangle past every edge",         {6, 5, 7, 4, {{-3, 12, -2, 11, 0}, {-2, 11, -1, 7, 0}}}},
+      {"mirrored past every edge",          {6, 5, 7, 4, {{8, -12, 9, -11, 0}, {7, -11, 5, -7, 0}}}},
+      {"shrink 7 to 3",                     {10, 1, 10, 1, {{0, 3, 0, 7, 0}, {0, 1, 0, 1, 0}}}},
+      {"zero destination width",            {4, 4, 4, 4, {{0, 0, 0, 4, 0}, {0, 4, 0, 4, 0}}}},
+      {"zero destination height",           {4, 4, 4, 4, {{0, 4, 0, 4, 0}, {0, 0, 0, 4, 0}}}},
+      {"zero source width",                 {4, 4, 4, 4, {{0, 4, 0, 0, 0}, {0, 4, 0, 4, 0}}}},
+      {"zero source height",                {4, 4, 4, 4, {{0, 4, 0, 4, 0}, {0, 4, 0, 0, 0}}}},
+      {"empty source image",                {4, 4, 0, 4, whole}},
+      {"source image of no lines",          {4, 4, 4, 0, whole}},
+      {"empty destination image",           {0, 0, 4, 4, whole}},
+      {"destination of no columns",         {0, 4, 4, 4, whole}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    GuardedImage src(c.sw, c.sh, false);
-    GuardedImage dst(c.dw, c.dh, true);
-    Copy(dst, src, c.a);
-    ExpectMatchesModel(dst, src, c.a);
+    CopyAndCheck(c.g);
   }
 }
 
-TEST(CopyNearestTest, ZeroExtentsAndEmptyImagesDrawNothing) {
-  const std::vector<CopyRequest> zeroes = {{{0, 0, 0, 4, 0}, {0, 4, 0, 4, 0}},
-                                           {{0, 4, 0, 4, 0}, {0, 0, 0, 4, 0}},
-                                           {{0, 4, 0, 0, 0}, {0, 4, 0, 4, 0}},
-                                           {{0, 4, 0, 4, 0}, {0, 4, 0, 0, 0}}};
-  for (const auto& a : zeroes) {
-    GuardedImage src(4, 4, false), dst(4, 4, true);
-    Copy(dst, src, a);
-    ExpectMatchesModel(dst, src, a);
-  }
-  for (auto [w, h] : {std::pair{0, 4}, std::pair{4, 0}, std::pair{0, 0}}) {
-    GuardedImage empty(w, h, false), full(4, 4, false), dst(4, 4, true), blankDst(w, h, true);
-    const CopyRequest a{{0, 4, 0, 4, 0}, {0, 4, 0, 4, 0}};
-    Copy(dst, empty, a);      // empty source
-    Copy(blankDst, full, a);  // empty destination
-    EXPECT_TRUE(dst.GuardsIntact());
-    EXPECT_TRUE(blankDst.GuardsIntact());
-    for (std::int32_t y = 0; y < 4; ++y) {
-      for (std::int32_t x = 0; x < 4; ++x) EXPECT_TRUE(IsZero(dst.At(x, y)));
+// Random small geometry, every pixel against the model: phase 0 with empty images among the
+// sizes, then any phase. Each row: a seed, the ranges of dstW, dstH, srcW, srcH, and how far
+// each of the ten values DrawRequest draws may reach either side of 0.
+TEST(CopyNearestTest, RandomGeometryMatchesModel) {
+  struct Case {
+    std::uint32_t seed;
+    std::array<int, 8> sizes;
+    std::array<int, 10> reach;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {20261207, {0, 9, 0, 7, 0, 9, 0, 7}, {12, 10, 20, 16, 12, 10, 20, 16, 0, 0}},
+      {7,        {1, 12, 1, 8, 1, 9, 1, 7}, {14, 10, 24, 16, 12, 10, 20, 16, 30, 30}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    std::mt19937 rng(c.seed);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int iteration = 0; iteration < 20000; ++iteration) {
+      auto draw = [&](int k) { return c.reach[k] ? pick(-c.reach[k], c.reach[k]) : 0; };
+      const Geometry g{pick(c.sizes[0], c.sizes[1]), pick(c.sizes[2], c.sizes[3]),
+                       pick(c.sizes[4], c.sizes[5]), pick(c.sizes[6], c.sizes[7]),
+                       DrawRequest(draw)};
+      SCOPED_TRACE(Describe(g));
+      CopyAndCheck(g);
+      if (HasFatalFailure()) return;
     }
   }
-}
-
-// Random small geometry, phase 0: exactly the model's pixels are written.
-TEST(CopyNearestTest, RandomGeometryMatchesModel) {
-  ForEachRandomCase(
-      20261207, {0, 9, 0, 7, 0, 9, 0, 7}, {12, 10, 20, 16, 12, 10, 20, 16, 0, 0},
-      [](std::int32_t dw, std::int32_t dh, std::int32_t sw, std::int32_t sh, const CopyRequest& a) {
-        GuardedImage src(sw, sh, false), dst(dw, dh, true);
-        Copy(dst, src, a);
-        ExpectMatchesModel(dst, src, a);
-      });
-}
-
-// Random geometry with any phase: the same result as the plain walk, every written pixel in the
-// destination and every read pixel from the source image (guards carry their own tag).
-TEST(CopyNearestTest, RandomPhasesMatchReferenceWalk) {
-  ForEachRandomCase(
-      7, {1, 12, 1, 8, 1, 9, 1, 7}, {14, 10, 24, 16, 12, 10, 20, 16, 30, 30},
-      [](std::int32_t dw, std::int32_t dh, std::int32_t sw, std::int32_t sh, const CopyRequest& a) {
-        GuardedImage src(sw, sh, false), dst(dw, dh, true), want(dw, dh, true);
-        Copy(dst, src, a);
-        ReferenceCopy(want.View(), src.View(), a);
-        ASSERT_TRUE(dst.GuardsIntact());
-        for (std::int32_t y = 0; y < dh; ++y) {
-          for (std::int32_t x = 0; x < dw; ++x) {
-            ASSERT_EQ(dst.At(x, y), want.At(x, y)) << "at " << x << "," << y;
-            if (!IsZero(dst.At(x, y))) {
-              const auto from = TagOf(dst.At(x, y));
-              ASSERT_TRUE(from && from->x < sw && from->y < sh) << "read outside the source";
-            }
-          }
-        }
-      });
 }
 
 // A phase pushes the far end of a run one source pixel past the image: the edge repeats, and
@@ -211,8 +172,8 @@ TEST(CopyNearestTest, RandomPhasesMatchReferenceWalk) {
 TEST(CopyNearestTest, PhaseOvershootRepeatsEdge) {
   struct Case {
     const char* name;
-    CopyRequest a;
-    std::int32_t sw, sh;
+    CopyRequest request;
+    std::int32_t srcW, srcH;
     Position at;    // destination pixel that would read past the source
     Position want;  // the edge pixel it takes instead
   };
@@ -224,15 +185,14 @@ TEST(CopyNearestTest, PhaseOvershootRepeatsEdge) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    GuardedImage src(c.sw, c.sh, false), dst(6, 6, true);
-    Copy(dst, src, c.a);
+    GuardedImage src(c.srcW, c.srcH, false), dst(6, 6, true);
+    Copy(dst, src, c.request);
     EXPECT_TRUE(dst.GuardsIntact());
     EXPECT_EQ(TagOf(dst.At(c.at.x, c.at.y)), c.want);
   }
 }
 
-// Any int32 values: no access outside either image, and where the model can be evaluated the
-// result still matches it.
+// Any int32 values: no access outside either image, and the model's result.
 TEST(CopyNearestTest, ExtremeValuesStayInside) {
   const std::vector<std::int32_t> values = {INT_MIN, INT_MIN + 1, -65536, -7,          -1,     0, 1,
                                             3,       5,           65536,  INT_MAX - 1, INT_MAX};
@@ -241,20 +201,14 @@ TEST(CopyNearestTest, ExtremeValuesStayInside) {
     return values[std::uniform_int_distribution<std::size_t>(0, values.size() - 1)(rng)];
   };
   for (int iteration = 0; iteration < 20000; ++iteration) {
-    CopyRequest a = DrawRequest([&](int k) { return k < 8 ? any() : 0; });
+    Geometry g{7, 5, 6, 4, DrawRequest([&](int k) { return k < 8 ? any() : 0; })};
     if (iteration % 2 == 1) {
-      a.x.phase = any();
-      a.y.phase = any();
+      g.request.x.phase = any();
+      g.request.y.phase = any();
     }
-    SCOPED_TRACE(Describe(a, 7, 5, 6, 4));
-    GuardedImage src(6, 4, false), dst(7, 5, true);
-    Copy(dst, src, a);
-    ASSERT_TRUE(dst.GuardsIntact());
-    ASSERT_TRUE(src.GuardsIntact());
-    if (a.x.phase == 0 && a.y.phase == 0) {
-      ExpectMatchesModel(dst, src, a);
-      if (HasFatalFailure()) return;
-    }
+    SCOPED_TRACE(Describe(g));
+    CopyAndCheck(g);
+    if (HasFatalFailure()) return;
   }
 }
 

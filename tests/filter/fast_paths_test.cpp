@@ -23,19 +23,10 @@ namespace {
 
 const Pixel kDirt{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}};
 
-struct Geometry {
-  std::int32_t dw, dh, sw, sh;
-  CopyRequest a;
-};
-
-std::string Describe(const Geometry& g) {
-  return "dst " + std::to_string(g.dw) + "x" + std::to_string(g.dh) + " src " +
-         std::to_string(g.sw) + "x" + std::to_string(g.sh) + " " + test::Describe(g.a);
-}
-
 // The plan of a copy between images of the geometry's sizes (planning reads only the sizes).
 CopyPlan Plan(const Geometry& g) {
-  return PlanCopy(ImageView{nullptr, g.dw, g.dh, g.dw}, ImageView{nullptr, g.sw, g.sh, g.sw}, g.a);
+  return PlanCopy(ImageView{nullptr, g.dstW, g.dstH, g.dstW},
+                  ImageView{nullptr, g.srcW, g.srcH, g.srcW}, g.request);
 }
 
 // The routines in the table, by id.
@@ -98,10 +89,10 @@ class GeometrySource {
 
   Geometry Next(int maxW, int maxH) {
     Geometry g{};
-    g.dw = Pick(1, maxW);
-    g.dh = Pick(1, maxH);
-    g.sw = Pick(1, maxW);
-    g.sh = Pick(1, maxH);
+    g.dstW = Pick(1, maxW);
+    g.dstH = Pick(1, maxH);
+    g.srcW = Pick(1, maxW);
+    g.srcH = Pick(1, maxH);
     const auto [dcx, scx] = Extents(maxW);
     const auto [dcy, scy] = Extents(maxH);
     // Corners mostly inside the images, sometimes around and beyond them, so that every
@@ -110,10 +101,10 @@ class GeometrySource {
       return Pick(0, 2) != 0 ? Pick(0, size - 1) : Pick(-max, 2 * max);
     };
     // Drawn in this order: the cases depend on it.
-    const std::int32_t dx = corner(g.dw, maxW), dy = corner(g.dh, maxH);
-    const std::int32_t sx = corner(g.sw, maxW), sy = corner(g.sh, maxH);
+    const std::int32_t dx = corner(g.dstW, maxW), dy = corner(g.dstH, maxH);
+    const std::int32_t sx = corner(g.srcW, maxW), sy = corner(g.srcH, maxH);
     const std::int32_t px = Phase(), py = Phase();
-    g.a = CopyRequest{{dx, dcx, sx, scx, px}, {dy, dcy, sy, scy, py}};
+    g.request = CopyRequest{{dx, dcx, sx, scx, px}, {dy, dcy, sy, scy, py}};
     return g;
   }
 
@@ -136,18 +127,18 @@ void ForEachDrawnGeometry(std::uint32_t seed, int iterations, int maxW, int maxH
 }
 
 // Runs `routine` (forced: Map where it does not fit) on the geometry and compares the whole
-// destination, guards included, with the plain walk. Returns false (after reporting) on the
+// destination, guards included, with the model. Returns false (after reporting) on the
 // first difference.
-bool MatchesReference(const Geometry& g, RowRoutine id, Kernels kernels = Kernels::Fastest) {
-  GuardedImage src(g.sw, g.sh, false), got(g.dw, g.dh, true), want(g.dw, g.dh, true);
+bool MatchesModel(const Geometry& g, RowRoutine id, Kernels kernels = Kernels::Fastest) {
+  GuardedImage src(g.srcW, g.srcH, false), got(g.dstW, g.dstH, true), want(g.dstW, g.dstH, true);
   const CopyPlan plan = Plan(g);
   const char* name = Routine(id).name;
   if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, ForceRowRoutine(id, plan.cols), kernels);
-  ReferenceCopy(want.View(), src.View(), g.a);
+  ReferenceCopy(want.View(), src.View(), g.request);
   EXPECT_TRUE(got.GuardsIntact()) << name << " wrote outside the image";
   EXPECT_TRUE(src.GuardsIntact());
-  for (std::int32_t y = 0; y < g.dh; ++y) {
-    for (std::int32_t x = 0; x < g.dw; ++x) {
+  for (std::int32_t y = 0; y < g.dstH; ++y) {
+    for (std::int32_t x = 0; x < g.dstW; ++x) {
       if (!(got.At(x, y) == want.At(x, y))) {
         ADD_FAILURE() << name << " differs at " << x << "," << y;
         return false;
@@ -157,9 +148,9 @@ bool MatchesReference(const Geometry& g, RowRoutine id, Kernels kernels = Kernel
   return got.GuardsIntact();
 }
 
-// Every routine that claims to fit a plan gives the plain walk's result, and the random shapes
+// Every routine that claims to fit a plan gives the model's result, and the random shapes
 // reach every routine many times.
-TEST(FastPathsTest, EveryFittingRoutineMatchesReferenceWalk) {
+TEST(FastPathsTest, EveryFittingRoutineMatchesModel) {
   std::map<RowRoutine, int> tried;
   std::map<RowRoutine, int> chosen;
   ForEachDrawnGeometry(5150, 20000, 14, 7, [&](const Geometry& g, const CopyPlan& plan) {
@@ -167,8 +158,8 @@ TEST(FastPathsTest, EveryFittingRoutineMatchesReferenceWalk) {
     for (const RowRoutineEntry& r : RowRoutines()) {
       if (!r.fits(plan.cols)) continue;
       ++tried[r.id];
-      ASSERT_TRUE(MatchesReference(g, r.id, Kernels::Plain));
-      ASSERT_TRUE(MatchesReference(g, r.id, Kernels::Fastest));
+      ASSERT_TRUE(MatchesModel(g, r.id, Kernels::Plain));
+      ASSERT_TRUE(MatchesModel(g, r.id, Kernels::Fastest));
     }
   });
   for (const RowRoutineEntry& r : RowRoutines()) {
@@ -186,7 +177,7 @@ TEST(FastPathsTest, UnfittingRoutineFallsBackToMap) {
       if (r.fits(plan.cols)) continue;
       ++checked;
       ASSERT_EQ(ForceRowRoutine(r.id, plan.cols).id, RowRoutine::Map);
-      ASSERT_TRUE(MatchesReference(g, r.id));
+      ASSERT_TRUE(MatchesModel(g, r.id));
     }
   });
   EXPECT_GT(checked, 1000);
@@ -232,47 +223,38 @@ TEST(FastPathsTest, DispatcherPicksRoutineByShape) {
   }
 }
 
-// Rows wider than the column map's chunk, every direction and ratio, against the plain walk.
+// Rows wider than the column map's chunk, every direction and ratio, against the model. Three
+// rows each.
 TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
   struct Case {
     const char* name;
-    std::int32_t dw, sw;
-    CopyRequest a;
+    std::int32_t dstW, srcW;
+    CopyRequest request;
   };
   const std::int32_t w = 2 * kColumnMapChunk + 300;
+  // clang-format off
   const std::vector<Case> cases = {
       {"shrink 7 to 3", w, 3 * w, {{0, w, 0, 7 * w / 3, 0}, {0, 3, 0, 3, 0}}},
       {"mirrored destination, enlarge", w, w / 2, {{w - 1, -w, 0, w / 2 + 7, 3}, {0, 3, 0, 3, 1}}},
       {"mirrored source, clipped", w, w, {{-90, w + 500, w - 1, -w + 17, 11}, {0, 3, 0, 3, 0}}},
-      {"mirrored both, phase past edge",
-       w,
-       w / 3,
-       {{w - 5, -w - 40, w / 3 - 1, -(w / 3), 977}, {2, -3, 2, -2, 1}}},
+      {"mirrored both, phase past edge", w, w / 3, {{w - 5, -w - 40, w / 3 - 1, -(w / 3), 977}, {2, -3, 2, -2, 1}}},
       {"2x, mirrored destination", w, w / 2, {{w - 1, -w, 0, w / 2, 1}, {0, 3, 0, 3, 0}}},
       {"1:1", w, w, {{0, w, 0, w, 0}, {0, 3, 0, 3, 0}}},
       {"mirrored 1:1, odd start", w, w, {{w - 2, -w + 3, 1, w - 3, 0}, {0, 3, 0, 3, 0}}},
       {"near 1:1, clipped", w, w, {{-100, w + 212, 0, w, 0}, {0, 3, 0, 3, 0}}},
-      {"shrink 9 to 4, mirrored destination",
-       w,
-       3 * w,
-       {{w - 1, -w, 0, 9 * w / 4, 0}, {0, 3, 0, 3, 0}}},
-      {"shrink 50 to 1, sources too far apart for byte deltas",
-       w / 40,
-       w,
-       {{0, w / 50, 0, w, 0}, {0, 3, 0, 3, 0}}},
-      {"shrink 7 to 1, just within byte deltas, phase past the edge",
-       w / 7,
-       w,
-       {{0, w / 7, 0, w, 5}, {0, 3, 0, 3, 0}}},
+      {"shrink 9 to 4, mirrored destination", w, 3 * w, {{w - 1, -w, 0, 9 * w / 4, 0}, {0, 3, 0, 3, 0}}},
+      {"shrink 50 to 1, sources too far apart for byte deltas", w / 40, w, {{0, w / 50, 0, w, 0}, {0, 3, 0, 3, 0}}},
+      {"shrink 7 to 1, just within byte deltas, phase past the edge", w / 7, w, {{0, w / 7, 0, w, 5}, {0, 3, 0, 3, 0}}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Geometry g{c.dw, 3, c.sw, 3, c.a};
+    const Geometry g{c.dstW, 3, c.srcW, 3, c.request};
     const CopyPlan plan = Plan(g);
     ASSERT_TRUE(plan.draw);
-    EXPECT_TRUE(MatchesReference(g, PickRowRoutine(plan.cols).id, Kernels::Plain));
-    EXPECT_TRUE(MatchesReference(g, PickRowRoutine(plan.cols).id, Kernels::Fastest));
-    EXPECT_TRUE(MatchesReference(g, RowRoutine::Map));
+    EXPECT_TRUE(MatchesModel(g, PickRowRoutine(plan.cols).id, Kernels::Plain));
+    EXPECT_TRUE(MatchesModel(g, PickRowRoutine(plan.cols).id, Kernels::Fastest));
+    EXPECT_TRUE(MatchesModel(g, RowRoutine::Map));
   }
 }
 
@@ -284,22 +266,22 @@ TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
   for (int iteration = 0; iteration < 3000; ++iteration) {
     const Geometry g = source.Next(iteration % 2 == 0 ? 9 : 70, 5);
     SCOPED_TRACE(Describe(g));
-    std::vector<Pixel> srcPixels(static_cast<std::size_t>(g.sw) * g.sh);
-    for (std::int32_t y = 0; y < g.sh; ++y) {
-      for (std::int32_t x = 0; x < g.sw; ++x) {
-        srcPixels[static_cast<std::size_t>(y * g.sw + x)] = Tagged(x, y);
+    std::vector<Pixel> srcPixels(static_cast<std::size_t>(g.srcW) * g.srcH);
+    for (std::int32_t y = 0; y < g.srcH; ++y) {
+      for (std::int32_t x = 0; x < g.srcW; ++x) {
+        srcPixels[static_cast<std::size_t>(y * g.srcW + x)] = Tagged(x, y);
       }
     }
-    std::vector<Pixel> want(static_cast<std::size_t>(g.dw) * g.dh);
-    const ImageView src{srcPixels.data(), g.sw, g.sh, g.sw};
-    ReferenceCopy(ImageView{want.data(), g.dw, g.dh, g.dw}, src, g.a);
+    std::vector<Pixel> want(static_cast<std::size_t>(g.dstW) * g.dstH);
+    const ImageView src{srcPixels.data(), g.srcW, g.srcH, g.srcW};
+    ReferenceCopy(ImageView{want.data(), g.dstW, g.dstH, g.dstW}, src, g.request);
     const CopyPlan plan = Plan(g);
     if (!plan.draw) continue;
     for (const RowRoutineEntry& r : RowRoutines()) {
       if (!r.fits(plan.cols)) continue;
       for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
         std::vector<Pixel> got(want.size());
-        ExecuteCopy(ImageView{got.data(), g.dw, g.dh, g.dw}, src, plan, r, kernels);
+        ExecuteCopy(ImageView{got.data(), g.dstW, g.dstH, g.dstW}, src, plan, r, kernels);
         ASSERT_TRUE(got == want) << r.name << (kernels == Kernels::Fastest ? " (fastest)" : "");
       }
     }
@@ -410,17 +392,17 @@ TEST(FastPathsTest, GatherBlocksFollowTheColumnMap) {
 }
 
 // ExecuteCopy carrying out a clear of everything around what it draws, with every routine that
-// fits and both twins: the same as a full clear followed by the plain walk.
-TEST(FastPathsTest, CopyWithClearEqualsClearThenReferenceWalk) {
+// fits and both twins: the same as a full clear followed by the model's copy.
+TEST(FastPathsTest, CopyWithClearEqualsClearThenModel) {
   GeometrySource source(6060);
   int spread = 0;
   for (int iteration = 0; iteration < 3000; ++iteration) {
     const Geometry g = source.Next(iteration % 2 == 0 ? 20 : 90, 6);
     SCOPED_TRACE(Describe(g));
-    GuardedImage src(g.sw, g.sh, false);
-    std::vector<Pixel> want(static_cast<std::size_t>(g.dw) * g.dh);
-    const ImageView wantView{want.data(), g.dw, g.dh, g.dw};
-    ReferenceCopy(wantView, src.View(), g.a);
+    GuardedImage src(g.srcW, g.srcH, false);
+    std::vector<Pixel> want(static_cast<std::size_t>(g.dstW) * g.dstH);
+    const ImageView wantView{want.data(), g.dstW, g.dstH, g.dstW};
+    ReferenceCopy(wantView, src.View(), g.request);
     const CopyPlan plan = Plan(g);
     if (!plan.draw) continue;
     const PixelRect drawn = DrawnRect(plan);
@@ -429,8 +411,8 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenReferenceWalk) {
       spread += r.clearsAlongRows ? 1 : 0;
       for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
         std::vector<Pixel> got(want.size() + 2, kDirt);
-        const ImageView gotView{got.data() + 1, g.dw, g.dh, g.dw};
-        ClearStream clear(gotView.pixels, g.dw, g.dh, drawn);
+        const ImageView gotView{got.data() + 1, g.dstW, g.dstH, g.dstW};
+        ClearStream clear(gotView.pixels, g.dstW, g.dstH, drawn);
         ExecuteCopy(gotView, src.View(), plan, r, kernels, &clear);
         ASSERT_EQ(got.front(), kDirt);
         ASSERT_EQ(got.back(), kDirt);
@@ -443,17 +425,17 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenReferenceWalk) {
 }
 
 // CopyNearest as a whole (dispatcher included) on larger random frames.
-TEST(FastPathsTest, CopyNearestMatchesReferenceOnLargerFrames) {
+TEST(FastPathsTest, CopyNearestMatchesModelOnLargerFrames) {
   GeometrySource source(404);
   for (int iteration = 0; iteration < 300; ++iteration) {
     const Geometry g = source.Next(300, 40);
     SCOPED_TRACE(Describe(g));
-    GuardedImage src(g.sw, g.sh, false), got(g.dw, g.dh, true), want(g.dw, g.dh, true);
-    CopyNearest(got.View(), src.View(), g.a);
-    ReferenceCopy(want.View(), src.View(), g.a);
+    GuardedImage src(g.srcW, g.srcH, false), got(g.dstW, g.dstH, true), want(g.dstW, g.dstH, true);
+    CopyNearest(got.View(), src.View(), g.request);
+    ReferenceCopy(want.View(), src.View(), g.request);
     ASSERT_TRUE(got.GuardsIntact());
-    for (std::int32_t y = 0; y < g.dh; ++y) {
-      for (std::int32_t x = 0; x < g.dw; ++x) {
+    for (std::int32_t y = 0; y < g.dstH; ++y) {
+      for (std::int32_t x = 0; x < g.dstW; ++x) {
         ASSERT_EQ(got.At(x, y), want.At(x, y)) << "at " << x << "," << y;
       }
     }

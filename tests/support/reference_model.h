@@ -1,91 +1,61 @@
 #pragma once
 
-// What the copy must produce, straight from the geometry, and the plain accumulator walk that
-// every fast path is measured against.
+// The model's answers in the forms the tests compare with: a copy between two images of given
+// sizes, what the copy makes of an image, and the source pixel of a destination pixel at phase 0.
+// Everything comes from SourceModel, never from the clip or the plan under test.
 
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <sstream>
 #include <string>
 
-#include "filter/clip_rectangles.h"
 #include "filter/copy_request.h"
 #include "filter/image_view.h"
+#include "source_model.h"
 #include "test_image.h"
 
 namespace tesselox::test {
 
-// "x(corner, extent, source corner, source extent, phase) y(...)", for traces.
-inline std::string Describe(const CopyRequest& r) {
+// A copy request between a dstW x dstH and a srcW x srcH image.
+struct Geometry {
+  std::int32_t dstW, dstH, srcW, srcH;
+  CopyRequest request;
+};
+
+// "dst WxH src WxH x(corner, extent, source corner, source extent, phase) y(...)", for traces.
+inline std::string Describe(const Geometry& g) {
   std::ostringstream out;
-  for (const CopyAxis* a : {&r.x, &r.y}) {
-    out << (a == &r.x ? "x(" : " y(") << a->corner << ", " << a->extent << ", " << a->sourceCorner
-        << ", " << a->sourceExtent << ", " << a->phase << ")";
+  out << "dst " << g.dstW << "x" << g.dstH << " src " << g.srcW << "x" << g.srcH;
+  for (const CopyAxis* a : {&g.request.x, &g.request.y}) {
+    out << (a == &g.request.x ? " x(" : " y(") << a->corner << ", " << a->extent << ", "
+        << a->sourceCorner << ", " << a->sourceExtent << ", " << a->phase << ")";
   }
   return out.str();
 }
 
-// With phase 0: the source pixel that destination pixel (x, y) must hold, or nothing when no
-// index of the destination rectangle lands there or its source lies outside a srcW x srcH image.
-inline std::optional<Position> ModelSource(const CopyRequest& r, std::int32_t srcW,
-                                           std::int32_t srcH, std::int32_t x, std::int32_t y) {
-  auto axis = [](const CopyAxis& a, std::int64_t size,
-                 std::int64_t at) -> std::optional<std::int64_t> {
-    const std::int64_t dc = a.extent, sc = a.sourceExtent;
-    if (dc == 0 || sc == 0) return std::nullopt;
-    const std::int64_t index = dc > 0 ? at - a.corner : a.corner - at;
-    if (index < 0 || index >= std::llabs(dc)) return std::nullopt;
-    const std::int64_t source = a.sourceCorner + index * sc / std::llabs(dc);
-    if (source < 0 || source >= size) return std::nullopt;
-    return source;
-  };
-  const auto sxPos = axis(r.x, srcW, x);
-  const auto syPos = axis(r.y, srcH, y);
-  if (!sxPos || !syPos) return std::nullopt;
-  return Position{static_cast<std::int32_t>(*sxPos), static_cast<std::int32_t>(*syPos)};
+// Writes each pixel of dst that the copy writes with its source pixel of src; leaves the rest.
+inline void ReferenceCopy(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
+  const SourceModel model(request, dst.width, dst.height, src.width, src.height);
+  for (std::int32_t y = 0; y < dst.height; ++y) {
+    for (std::int32_t x = 0; x < dst.width; ++x) {
+      if (const auto at = model.At(x, y))
+        dst.pixels[y * dst.stride + x] = src.pixels[at->y * src.stride + at->x];
+    }
+  }
 }
 
-// The straightforward walk: clip, then one accumulator per axis stepping the source index
-// whenever it reaches the destination extent. Reads beyond the far edge (which a phase can
-// cause) take the edge pixel. Small extents only: the stepping loops are per pixel.
-inline void ReferenceCopy(const ImageView& dst, const ImageView& src, const CopyRequest& r) {
-  const CopyAxis& x = r.x;
-  const CopyAxis& y = r.y;
-  if (x.extent == 0 || y.extent == 0 || x.sourceExtent == 0 || y.sourceExtent == 0) return;
-  if (dst.width <= 0 || dst.height <= 0 || src.width <= 0 || src.height <= 0) return;
-  const ClipResult c = ClipRectangles(dst, src, r);
-  if (!c.draw) return;
-  const std::int64_t adcx = std::llabs(x.extent), adcy = std::llabs(y.extent);
-  const std::int64_t ascx = std::llabs(x.sourceExtent), ascy = std::llabs(y.sourceExtent);
-  auto mod = [](std::int64_t v, std::int64_t m) { return ((v % m) + m) % m; };
-  auto clamp = [](std::int64_t v, std::int64_t size) {
-    return v < 0 ? 0 : v >= size ? size - 1 : v;
+// With phase 0 a pixel's source does not depend on the destination's size: the source pixel of
+// (x, y), or nothing when the copy does not write it.
+inline std::optional<Position> ModelSource(const CopyRequest& request, std::int32_t srcW,
+                                           std::int32_t srcH, std::int32_t x, std::int32_t y) {
+  auto axis = [](const CopyAxis& a, std::int32_t srcSize, std::int32_t at) {
+    const AxisModel m{a.corner, a.extent, a.sourceCorner, a.sourceExtent, 0, 0, srcSize};
+    const auto index = IndexOf(m, at);
+    return index ? UnphasedSource(m, *index) : std::nullopt;
   };
-  std::int64_t dstRow = y.corner + (y.extent < 0 ? -1 : 1) * c.j0;
-  std::int64_t srcRow = y.sourceCorner + c.j0 * y.sourceExtent / adcy;
-  std::int64_t accY = mod((c.j0 + mod(y.phase, adcy)) * ascy, adcy);
-  for (std::int64_t j = c.j0; j < c.j1; ++j) {
-    std::int64_t dstCol = x.corner + (x.extent < 0 ? -1 : 1) * c.i0;
-    std::int64_t srcCol = x.sourceCorner + c.i0 * x.sourceExtent / adcx;
-    std::int64_t accX = mod((c.i0 + mod(x.phase, adcx)) * ascx, adcx);
-    for (std::int64_t i = c.i0; i < c.i1; ++i) {
-      dst.pixels[dstRow * dst.stride + dstCol] =
-          src.pixels[clamp(srcRow, src.height) * src.stride + clamp(srcCol, src.width)];
-      accX += ascx;
-      while (accX >= adcx) {
-        accX -= adcx;
-        srcCol += x.sourceExtent < 0 ? -1 : 1;
-      }
-      dstCol += x.extent < 0 ? -1 : 1;
-    }
-    accY += ascy;
-    while (accY >= adcy) {
-      accY -= adcy;
-      srcRow += y.sourceExtent < 0 ? -1 : 1;
-    }
-    dstRow += y.extent < 0 ? -1 : 1;
-  }
+  const auto sx = axis(request.x, srcW, x), sy = axis(request.y, srcH, y);
+  if (!sx || !sy) return std::nullopt;
+  return Position{static_cast<std::int32_t>(*sx), static_cast<std::int32_t>(*sy)};
 }
 
 }  // namespace tesselox::test

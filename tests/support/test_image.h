@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 
 #include "filter/image_view.h"
 
@@ -41,6 +42,10 @@ struct Position {
   std::int32_t y;
   bool operator==(const Position&) const = default;
 };
+
+inline void PrintTo(const Position& p, std::ostream* out) {
+  *out << "(" << p.x << ", " << p.y << ")";
+}
 
 // The image position a pixel made by Tagged(x, y) names, if it is an image pixel.
 inline std::optional<Position> TagOf(const Pixel& p) {
