@@ -10,6 +10,7 @@
 
 #include "host/io/io_error.h"
 #include "host/io/temporary_files.h"
+#include "host/open_line.h"
 
 namespace tesselox::host {
 namespace {
@@ -64,6 +65,8 @@ void RemoveFile(const io::NativeChar* path, void*) {
     if (none != self) Sleep(10000);
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
   }
+  // On a line of its own, also when the stream's progress line is open.
+  if (LineOpen()) WriteError("\n", 1);
   WriteError(line, length);
   // The main thread may still be running (a console event arrives on a thread of its own):
   // with standard error closed, whatever it makes of the files closing under it stays unsaid.

@@ -91,13 +91,16 @@ void ApplyEdits(ModuleSession& session, const io::Options& options, io::Size cap
     const FieldRange range = session.Range(k);
     fields[k] = {session.FieldText(k), range.low, range.high};
   }
-  std::vector<std::string> notices;
+  std::vector<std::string> notices, refusals;  // --strict refuses what is not used as typed
   for (const auto& [field, typing] : typed) {
-    if (auto notice = io::FieldNotice(field, typing, fields, capacity)) notices.push_back(*notice);
+    if (auto notice = io::FieldNotice(field, typing, fields, capacity)) {
+      notices.push_back(*notice);
+      if (!io::UsedAsTyped(field, typing, fields, capacity)) refusals.push_back(*notice);
+    }
   }
-  if (options.strict && !notices.empty()) {
-    const std::size_t more = notices.size() - 1;
-    throw IoError(notices.front() + (more == 0 ? "" : " (and " + std::to_string(more) + " more)") +
+  if (options.strict && !refusals.empty()) {
+    const std::size_t more = refusals.size() - 1;
+    throw IoError(refusals.front() + (more == 0 ? "" : " (and " + std::to_string(more) + " more)") +
                   " (--strict)");
   }
   for (const std::string& notice : notices) errors << "tesselox-host: notice: " << notice << "\n";

@@ -30,7 +30,7 @@ void CheckOptions(const io::Options& options, io::InputKind kind) {
   if (options.frames != 1)
     throw IoError("--frames repeats a still input; a Y4M stream is filtered frame by frame");
   if (options.outDepth != 8)
-    throw IoError("--out-depth sets a PNG output's depth; Y4M is written with 8 bits");
+    throw IoError("--out-depth sets a PNG output's depth; a Y4M output keeps the input's depth");
   if (options.show) throw IoError("--show needs a still input (a picture or the test pattern)");
 }
 

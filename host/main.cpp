@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/crash_guard.h"
+#include "host/file_names.h"
 #include "host/io/io_error.h"
 #include "host/io/options.h"
 #include "host/run.h"
@@ -61,6 +62,7 @@ void MarkDone() {
 // name in another script arrives as '?'.
 int wmain(int argc, wchar_t** argv) {
   tesselox::host::InstallCrashGuard();
+  tesselox::host::SetUpFileNames();
   // Pictures and video pass through the standard streams untranslated; messages end in "\n"
   // alone, like the crash guard's, which it writes past the C runtime.
   _setmode(_fileno(stdin), _O_BINARY);

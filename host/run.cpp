@@ -10,9 +10,11 @@
 #include "host/field_edits.h"
 #include "host/frame_filter.h"
 #include "host/input_source.h"
+#include "host/io/file_name.h"
 #include "host/io/image_file.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
+#include "host/io/utf8_path.h"
 #include "host/module_path.h"
 #include "host/session/module_session.h"
 #include "host/still_job.h"
@@ -30,8 +32,11 @@ std::string SizeText(io::Size size) {
 
 // Loads the module, makes its windows and initialises it with the host's largest frame.
 void StartModule(ModuleSession& session, const io::Options& options) {
-  const std::string modulePath = options.module.empty() ? DefaultModulePath() : options.module;
-  if (!session.Load(modulePath)) throw IoError(session.Error());
+  const bool named = !options.module.empty();
+  const std::string path =
+      named ? io::Utf8FromPath(io::FilePath(options.module)) : DefaultModulePath();
+  if (!session.Load(path, named ? io::ShownName(options.module) : path))
+    throw IoError(session.Error());
   session.SetLargestFrame(options.max.width, options.max.height);
   if (!session.CreateWindows()) throw IoError("cannot create the configuration window");
   session.SendInit();

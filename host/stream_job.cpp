@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "host/io/io_error.h"
+#include "host/open_line.h"
 
 namespace tesselox::host {
 
@@ -21,10 +22,12 @@ io::Size StreamJob::Run(std::ostream& out, std::ostream& errors) {
   const auto start = Clock::now();
   auto lastProgress = start;
   auto progress = [&](const char* end) {
+    if (*end == '\0') SetLineOpen(true);  // before the line: a kill in between costs a blank line
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     errors << "\rframes " << reader_.FramesRead() << ", " << std::fixed << std::setprecision(1)
            << (seconds > 0 ? static_cast<double>(reader_.FramesRead()) / seconds : 0.0) << " fps"
            << end << std::flush;
+    if (*end != '\0') SetLineOpen(false);
   };
   bool progressShown = false;
   try {
@@ -43,7 +46,8 @@ io::Size StreamJob::Run(std::ostream& out, std::ostream& errors) {
     }
   } catch (...) {
     // The error's own line must not run on from the progress line.
-    if (progressShown) errors << "\n";
+    if (progressShown) errors << "\n" << std::flush;
+    SetLineOpen(false);
     throw;
   }
   progress("\n");

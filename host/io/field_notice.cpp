@@ -77,19 +77,33 @@ std::array<std::int32_t, kFieldLabels.size()> NextFrameValues(const FieldStates&
   return values;
 }
 
+namespace {
+
+// What the filter will use from the field at the next frame; a size's magnitude, capped.
+std::int32_t UsedValue(int field, const FieldStates& fields, Size capacity) {
+  const std::int32_t uses = NextFrameValues(fields)[static_cast<std::size_t>(field)];
+  const std::int32_t cap = field == kWidth ? capacity.width : capacity.height;
+  return IsSize(field) ? std::min(Magnitude(uses), cap) : uses;
+}
+
+}  // namespace
+
+bool UsedAsTyped(int field, const Typing& typing, const FieldStates& fields, Size capacity) {
+  const auto typed = FieldInteger(typing.keys);
+  return fields[static_cast<std::size_t>(field)].text == typing.keys && typed &&
+         *typed == UsedValue(field, fields, capacity);
+}
+
 std::optional<std::string> FieldNotice(int field, const Typing& typing, const FieldStates& fields,
                                        Size capacity) {
   const auto index = static_cast<std::size_t>(field);
   const FieldState& state = fields[index];
-  std::int32_t uses = NextFrameValues(fields)[index];
-  const std::int32_t cap = field == kWidth ? capacity.width : capacity.height;
-  const bool capped = IsSize(field) && Magnitude(uses) > cap;
-  if (IsSize(field)) uses = std::min(Magnitude(uses), cap);
-  const auto typed = FieldInteger(typing.keys);
+  const std::int32_t uses = UsedValue(field, fields, capacity);
+  const bool capped = IsSize(field) && Magnitude(NextFrameValues(fields)[index]) > uses;
   const auto held = FieldInteger(state.text);
   // A size outside its range is used as it stands, though the field's range says otherwise.
   const bool sizeInRange = !IsSize(field) || (held && *held >= state.low && *held <= state.high);
-  if (state.text == typing.keys && typed && *typed == uses && sizeInRange) return std::nullopt;
+  if (UsedAsTyped(field, typing, fields, capacity) && sizeInRange) return std::nullopt;
 
   std::string notice =
       "field \"" + std::string(kFieldLabels[index]) + "\" holds \"" + Printable(state.text) + "\"";

@@ -43,6 +43,10 @@ std::optional<std::int32_t> FieldInteger(std::string_view text);
 // What the frame callback will read from each field at the next frame of the same size.
 std::array<std::int32_t, kFieldLabels.size()> NextFrameValues(const FieldStates& fields);
 
+// Whether the field holds the typed integer and the filter will use it as typed, whatever the
+// field's range says (a size outside its range is used as it stands).
+bool UsedAsTyped(int field, const Typing& typing, const FieldStates& fields, Size capacity);
+
 // One line saying what the field holds, why the filter will not use what was typed, and what it
 // will use; nothing when the field holds the typed integer and the filter will use it as typed.
 // `capacity` is the frame buffers' size, which caps the output's width and height.

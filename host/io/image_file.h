@@ -17,7 +17,9 @@ namespace tesselox::io {
 Image DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& name,
                   std::vector<std::string>* notices = nullptr, const PictureLimits& limits = {});
 
-// Reads the whole stream, then decodes it.
+// Reads the stream, then decodes it. Only as much is read as the format (from the first bytes)
+// and the picture's size (from its header) allow: a large file that is no picture costs a few
+// bytes, one whose header promises a small picture a little more than that picture.
 Image ReadImage(std::istream& in, const std::string& name,
                 std::vector<std::string>* notices = nullptr);
 

@@ -5,20 +5,20 @@
 #include <system_error>
 
 #include "host/io/io_error.h"
-#include "host/io/utf8_path.h"
+#include "host/io/file_name.h"
 
 namespace tesselox::io {
 
 InputFile::InputFile(std::string path)
-    : path_(std::move(path)), name_(path_ == "-" ? "standard input" : path_) {
+    : path_(std::move(path)), name_(path_ == "-" ? "standard input" : ShownName(path_)) {
   if (path_ == "-") return;
-  const std::filesystem::path file = PathFromUtf8(path_);
+  const std::filesystem::path file = FilePath(path_);
   std::error_code ec;
-  if (std::filesystem::is_directory(file, ec)) throw IoError(path_ + ": is a folder");
+  if (std::filesystem::is_directory(file, ec)) throw IoError(name_ + ": is a folder");
   file_.open(file, std::ios::binary);
   if (!file_) {
     throw IoError(
-        path_ + (std::filesystem::exists(file, ec) ? ": cannot open the file" : ": no such file"));
+        name_ + (std::filesystem::exists(file, ec) ? ": cannot open the file" : ": no such file"));
   }
 }
 

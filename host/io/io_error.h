@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -42,6 +44,24 @@ inline std::string Printable(std::string_view text, std::size_t limit = 64) {
   }
   if (k < text.size()) out += "...";
   return out;
+}
+
+// Forgets the reason of an earlier failure, before a write whose failure WriteFailure explains.
+inline void ClearWriteFailure() {
+  errno = 0;
+}
+
+// "write error", with the reason the C runtime left when it left one ("No space left on
+// device", "Broken pipe").
+inline std::string WriteFailure() {
+  const int code = errno;
+#ifdef _WIN32
+  // Wine's runtime calls both a full disk and a pipe whose reader has gone EINVAL (the
+  // system's own codes stay out of reach by then); the host writes to no device, so it is one
+  // of the two.
+  if (code == EINVAL) return "write error (the disk is full, or the pipe's reader has gone)";
+#endif
+  return code != 0 ? std::string("write error (") + std::strerror(code) + ")" : "write error";
 }
 
 }  // namespace tesselox::io

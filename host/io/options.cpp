@@ -214,6 +214,15 @@ Options ParseOptions(const std::vector<std::string>& args) {
       once(arg);
       const Size s = size();
       if (arg == "--max") {
+        // The "width" and "height" fields start at their own smallest value; a smaller largest
+        // frame would give them an empty range.
+        const std::int32_t low = kFieldSpecs[static_cast<int>(FieldId::Width)].low;
+        const std::int32_t lowHeight = kFieldSpecs[static_cast<int>(FieldId::Height)].low;
+        if (s.width < low || s.height < lowHeight) {
+          throw IoError("option --max: " + SizeText(s) + " is below the smallest frame " +
+                        std::to_string(low) + "x" + std::to_string(lowHeight) +
+                        " the width and height fields take");
+        }
         options.max = s;
       } else if (arg == "--scale") {
         options.scale = s;

@@ -2,12 +2,15 @@
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <cstring>
 #include <system_error>
 
+#include "host/io/file_name.h"
 #include "host/io/io_error.h"
 #include "host/io/temporary_files.h"
 #include "host/io/utf8_path.h"
@@ -52,6 +55,27 @@ fs::path FolderOf(const fs::path& target) {
   return folder.empty() ? fs::path(".") : folder;
 }
 
+// The folder part of a name as typed, for messages ("." for none).
+std::string FolderName(const std::string& name) {
+#ifdef _WIN32
+  const auto slash = name.find_last_of("/\\");
+#else
+  const auto slash = name.find_last_of('/');
+#endif
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+}
+
+// A file written over keeps its permissions. Natively here; under Wine, whose emulation of
+// them is coarser, scripts/run restores the Linux mode.
+void KeepPermissions([[maybe_unused]] const fs::path& target,
+                     [[maybe_unused]] const fs::path& temporary) {
+#ifndef _WIN32
+  std::error_code ec;
+  const fs::file_status old = fs::status(target, ec);
+  if (!ec && fs::is_regular_file(old)) fs::permissions(temporary, old.permissions(), ec);
+#endif
+}
+
 // An absolute, normalised spelling; Windows file names ignore case.
 std::string Spelling(const fs::path& path) {
   std::error_code ec;
@@ -68,21 +92,27 @@ std::string Spelling(const fs::path& path) {
 
 OutputFile::OutputFile(std::string path, bool makeFolder) : path_(std::move(path)) {
   if (IsStdout()) return;
-  target_ = PathFromUtf8(path_);
   CheckOutputFolder(path_, makeFolder);
+  // Through a symbolic link to the file it names: the link stays, its file gets the output.
+  target_ = ResolveWriteTarget(FilePath(path_)).path;
   const fs::path folder = FolderOf(target_);
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
     fs::create_directories(folder, ec);
-    if (ec) throw IoError(Utf8FromPath(folder) + ": cannot make the folder (" + ec.message() + ")");
+    if (ec) {
+      throw IoError(ShownName(FolderName(path_)) + ": cannot make the folder (" + ec.message() +
+                    ")");
+    }
   }
   temporary_ = target_;
   temporary_ += PathFromUtf8(".tmp-" + UniqueSuffix());
   ListTemporaryFile(temporary_);  // before it exists: an emergency exit can remove it at once
+  errno = 0;
   file_.open(temporary_, std::ios::binary | std::ios::trunc);
   if (!file_) {
+    const std::string reason = errno != 0 ? std::string(" (") + std::strerror(errno) + ")" : "";
     UnlistTemporaryFile(temporary_);
-    throw IoError(path_ + ": cannot create the file");
+    throw IoError(ShownName(path_) + ": cannot create the file" + reason);
   }
 }
 
@@ -105,13 +135,16 @@ std::string OutputFile::TemporaryPath() const {
 
 void OutputFile::Commit() {
   if (IsStdout()) {
+    ClearWriteFailure();
     std::cout.flush();
-    if (!std::cout) throw IoError("standard output: write error");
+    if (!std::cout) throw IoError("standard output: " + WriteFailure());
     committed_ = true;
     return;
   }
+  ClearWriteFailure();
   file_.close();
-  if (file_.fail()) throw IoError(path_ + ": write error");
+  if (file_.fail()) throw IoError(ShownName(path_) + ": " + WriteFailure());
+  KeepPermissions(target_, temporary_);
   std::error_code ec;
   fs::rename(temporary_, target_, ec);
   if (ec && fs::exists(target_, ec)) {
@@ -122,7 +155,8 @@ void OutputFile::Commit() {
     fs::rename(temporary_, target_, ec);
   }
   if (ec)
-    throw IoError(path_ + ": cannot move the finished file into place (" + ec.message() + ")");
+    throw IoError(ShownName(path_) + ": cannot move the finished file into place (" + ec.message() +
+                  ")");
   committed_ = true;
   UnlistTemporaryFile(temporary_);
 }
@@ -130,28 +164,32 @@ void OutputFile::Commit() {
 void CheckOutputPath(InputKind kind, const std::string& out) {
   if (out == "-") return;
   std::error_code ec;
-  if (fs::is_directory(PathFromUtf8(out), ec))
-    throw IoError("output " + out + ": is a folder; name a file in it");
+  const std::string shown = "output " + ShownName(out);
+  if (fs::is_directory(FilePath(out), ec))
+    throw IoError(shown + ": is a folder; name a file in it");
   if (kind == InputKind::Image && !EndsWithNoCase(out, ".png"))
-    throw IoError("output " + out + ": a picture is written as PNG; name it .png or use -");
+    throw IoError(shown + ": a picture is written as PNG; name it .png or use -");
   if (kind == InputKind::Y4m && !EndsWithNoCase(out, ".y4m"))
-    throw IoError("output " + out + ": a Y4M input is written as Y4M; name it .y4m or use -");
+    throw IoError(shown + ": a Y4M input is written as Y4M; name it .y4m or use -");
 }
 
 void CheckOutputFolder(const std::string& path, bool makeFolder) {
   if (path == "-") return;
-  const fs::path target = PathFromUtf8(path);
+  const fs::path target = FilePath(path);
+  const std::string shown = ShownName(path), folderShown = ShownName(FolderName(path));
   std::error_code ec;
-  if (fs::is_directory(target, ec)) throw IoError(path + ": is a folder");
+  if (fs::is_directory(target, ec)) throw IoError(shown + ": is a folder");
+  if (ResolveWriteTarget(target).device)
+    throw IoError(shown + ": is a device, not a file; the host writes only to files");
   const fs::path folder = FolderOf(target);
   if (fs::is_directory(folder, ec)) return;
-  if (fs::exists(folder, ec)) throw IoError(path + ": " + Utf8FromPath(folder) + " is a file");
-  if (!makeFolder) throw IoError(path + ": the folder " + Utf8FromPath(folder) + " does not exist");
+  if (fs::exists(folder, ec)) throw IoError(shown + ": " + folderShown + " is a file");
+  if (!makeFolder) throw IoError(shown + ": the folder " + folderShown + " does not exist");
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
   if (a == "-" || b == "-") return false;
-  const fs::path first = PathFromUtf8(a), second = PathFromUtf8(b);
+  const fs::path first = FilePath(a), second = FilePath(b);
   std::error_code ec;
   if (fs::exists(first, ec) && fs::exists(second, ec)) return fs::equivalent(first, second, ec);
   return Spelling(first) == Spelling(second);

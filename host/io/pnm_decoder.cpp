@@ -42,9 +42,11 @@ class PnmReader {
 
   // A decimal number after optional separators; `what` names it in the refusal.
   std::uint32_t Number(const char* what) {
-    if (!SkipSeparators()) context_.Fail(std::string("the PNM header ends before the ") + what);
+    // The samples of a plain picture are numbers too, but no part of the header.
+    const std::string part = std::string_view(what) == "sample" ? "data" : "header";
+    if (!SkipSeparators()) context_.Fail("the PNM " + part + " ends before the " + what);
     if (!IsDigit(bytes_[at_])) {
-      context_.Fail(std::string("bad PNM header: expected the ") + what + ", found \"" +
+      context_.Fail("bad PNM " + part + ": expected the " + what + ", found \"" +
                     Printable(std::string_view(reinterpret_cast<const char*>(&bytes_[at_]), 1)) +
                     "\"");
     }

@@ -1,6 +1,7 @@
 #include "host/io/y4m_stream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <istream>
 #include <ostream>
@@ -29,13 +30,18 @@ std::int32_t ParseSide(const std::string& token, const std::string& name) {
   return v;
 }
 
-bool IsRatio(const std::string& v) {
+// "N:D" in digits; with `positive`, neither may be 0 (a frame rate; a pixel aspect of 0:0
+// means unknown).
+bool IsRatio(const std::string& v, bool positive = false) {
   const auto colon = v.find(':');
   if (colon == std::string::npos || colon == 0 || colon + 1 == v.size()) return false;
   for (std::size_t k = 0; k < v.size(); ++k) {
     if (k != colon && (v[k] < '0' || v[k] > '9')) return false;
   }
-  return true;
+  const auto zero = [&](std::size_t from, std::size_t to) {
+    return v.find_first_not_of('0', from) >= to;
+  };
+  return !positive || (!zero(0, colon) && !zero(colon + 1, v.size()));
 }
 
 // The depth a colour space's suffix names after its base ("p10" after "420"; "10" after
@@ -136,8 +142,12 @@ Y4mReader::Y4mReader(std::istream& in, std::string name) : in_(in), name_(std::m
   std::string token;
   if (!(tokens >> token) || token != kMagic)
     throw IoError(name_ + ": not a Y4M stream (no YUV4MPEG2 header)");
+  std::string seen;  // the tags given so far; each may stand once, X excepted
   while (tokens >> token) {
     const std::string value = token.substr(1);
+    if (token[0] != 'X' && seen.find(token[0]) != std::string::npos)
+      throw IoError(name_ + ": Y4M header gives " + Printable(token.substr(0, 1)) + " twice");
+    seen += token[0];
     switch (token[0]) {
       case 'W':
         header_.width = ParseSide(token, name_);
@@ -149,7 +159,7 @@ Y4mReader::Y4mReader(std::istream& in, std::string name) : in_(in), name_(std::m
         header_.colourSpace = value;
         break;
       case 'F':
-        if (!IsRatio(value))
+        if (!IsRatio(value, true))
           throw IoError(name_ + ": Y4M header has a bad frame rate " + Printable(token));
         header_.frameRate = value;
         break;
@@ -162,6 +172,11 @@ Y4mReader::Y4mReader(std::istream& in, std::string name) : in_(in), name_(std::m
         header_.interlace = value;
         break;
       case 'X':
+        if (value.starts_with("COLORRANGE=") && value != "COLORRANGE=FULL" &&
+            value != "COLORRANGE=LIMITED") {
+          throw IoError(name_ + ": Y4M header has a bad colour range " + Printable(token) +
+                        " (FULL or LIMITED)");
+        }
         header_.extensions.push_back(value);
         break;
       default:
@@ -226,8 +241,24 @@ bool Y4mReader::NextFrame() {
       have = next;
     }
   }
+  if (format_.depth > 8 && format_.depth < 16) CheckSamples(bytes / 2);
   ++frames_;
   return true;
+}
+
+void Y4mReader::CheckSamples(std::size_t count) const {
+  // Any bit above the depth: one pass that the compiler vectorises, then a search only on
+  // failure.
+  const auto high = static_cast<std::uint16_t>(~((1u << format_.depth) - 1));
+  const std::uint16_t* samples = samples_.data();
+  std::uint16_t any = 0;
+  for (std::size_t k = 0; k < count; ++k) any |= samples[k];
+  if ((any & high) == 0) return;
+  const std::uint16_t* bad =
+      std::find_if(samples, samples + count, [&](std::uint16_t v) { return (v & high) != 0; });
+  throw IoError(name_ + ": Y4M frame " + std::to_string(frames_ + 1) + " has a sample of " +
+                std::to_string(*bad) + ", more than " + std::to_string(format_.depth) +
+                " bits hold (" + std::to_string((1 << format_.depth) - 1) + ")");
 }
 
 void Y4mReader::ReadBytes(char* to, std::size_t count, std::size_t before, std::size_t total) {
@@ -389,9 +420,10 @@ void Y4mWriter::WriteFrame(const Pixel* pixels, std::int32_t w, std::int32_t h,
         break;
     }
   }
+  ClearWriteFailure();
   out_.write(reinterpret_cast<const char*>(frame_.data()),
              static_cast<std::streamsize>(kFrameLineBytes + FrameBytes(format_, w, h)));
-  if (!out_) throw IoError("write error after " + std::to_string(frames_) + " frames");
+  if (!out_) throw IoError(WriteFailure() + " after " + std::to_string(frames_) + " frames");
   ++frames_;
 }
 

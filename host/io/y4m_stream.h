@@ -72,6 +72,9 @@ class Y4mReader {
   std::string ReadLine(const char* what, bool* atEnd);
   // Reads `count` bytes of the frame, `before` of its `total` being read already.
   void ReadBytes(char* to, std::size_t count, std::size_t before, std::size_t total);
+  // Refuses a frame with a sample beyond its depth (1024 and up at 10 bits), which no writer
+  // of the depth makes and the pixels could not return.
+  void CheckSamples(std::size_t count) const;
 
   std::istream& in_;
   std::string name_;

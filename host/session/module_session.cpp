@@ -82,6 +82,22 @@ std::string LoadFailure(const std::wstring& path, DWORD code) {
   return words.empty() ? number : Utf8FromWide(words) + " (" + number + ")";
 }
 
+// Why a file is no module at all, in words; empty when it may be one and LoadLibraryW is to say.
+std::string NotAModule(const std::wstring& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  const bool disk = GetFileType(file) == FILE_TYPE_DISK;
+  char head[2] = {};
+  DWORD got = 0;
+  if (disk && !ReadFile(file, head, sizeof head, &got, nullptr)) got = 0;
+  CloseHandle(file);
+  if (!disk) return "it is a device, not a file";
+  if (got < 2 || head[0] != 'M' || head[1] != 'Z') return "not a Windows module (no MZ header)";
+  return {};
+}
+
 bool HasClass(HWND window, const char* name) {
   char text[64] = {};
   GetClassNameA(window, text, sizeof text);
@@ -99,17 +115,22 @@ ModuleSession::~ModuleSession() {
   DestroyWindows();
 }
 
-bool ModuleSession::Load(const std::string& path) {
+bool ModuleSession::Load(const std::string& path, const std::string& shown) {
+  const std::string& name = shown.empty() ? path : shown;
   if (module_ != nullptr) {
     error_ = "a module is already loaded";
     return false;
   }
   // The path is UTF-8; the wide call reaches names the ANSI code page cannot spell.
   const std::wstring widePath = WideFromUtf8(path);
+  if (const std::string why = NotAModule(widePath); !why.empty()) {
+    error_ = "cannot load " + name + ": " + why;
+    return false;
+  }
   HMODULE module = LoadLibraryW(widePath.c_str());
   if (module == nullptr) {
     const DWORD code = GetLastError();
-    error_ = "cannot load " + path + ": " + LoadFailure(widePath, code);
+    error_ = "cannot load " + name + ": " + LoadFailure(widePath, code);
     return false;
   }
   using GetTable = FilterTable*(__cdecl*)();
@@ -117,7 +138,7 @@ bool ModuleSession::Load(const std::string& path) {
       reinterpret_cast<GetTable>(reinterpret_cast<void*>(GetProcAddress(module, "GetFilterTable")));
   const FilterTable* table = getTable != nullptr ? getTable() : nullptr;
   if (table == nullptr) {
-    error_ = "cannot load " + path +
+    error_ = "cannot load " + name +
              (getTable == nullptr ? ": it does not export GetFilterTable, so it is no filter module"
                                   : ": its GetFilterTable returned no table");
     FreeLibrary(module);

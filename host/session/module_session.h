@@ -53,9 +53,9 @@ class ModuleSession {
   ModuleSession& operator=(const ModuleSession&) = delete;
 
   // LoadLibrary, then GetFilterTable; `path` is UTF-8. On failure returns false and Error()
-  // says why in words ("cannot load PATH: no such file").
+  // says why in words ("cannot load NAME: no such file"), NAME being `shown` if given.
   // The host's copy of the table gets hostServices and moduleInstance filled in.
-  bool Load(const std::string& path);
+  bool Load(const std::string& path, const std::string& shown = "");
   bool Loaded() const { return module_ != nullptr; }
   const std::string& Error() const { return error_; }
   HMODULE Module() const { return module_; }

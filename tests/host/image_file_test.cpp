@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -140,6 +141,55 @@ TEST(ImageFileTest, UnreadableInputNamesTheInput) {
     EXPECT_EQ(refusal.rfind("pic.png: ", 0), 0u) << refusal;
     EXPECT_NE(refusal.find(c.message), std::string::npos) << refusal;
     EXPECT_EQ(refusal.find('\n'), std::string::npos) << refusal;
+  }
+}
+
+// A file of `prefix` and then `filler` bytes up to `size`, counting what is read of it.
+class LongFile : public std::streambuf {
+ public:
+  LongFile(std::string prefix, std::uint64_t size) : prefix_(std::move(prefix)), size_(size) {}
+  std::uint64_t Served() const { return served_; }
+
+ protected:
+  std::streamsize xsgetn(char* to, std::streamsize count) override {
+    const auto n = static_cast<std::streamsize>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(count), size_ - served_));
+    for (std::streamsize k = 0; k < n; ++k, ++served_)
+      to[k] = served_ < prefix_.size() ? prefix_[static_cast<std::size_t>(served_)] : '\x07';
+    return n;
+  }
+  int_type underflow() override { return traits_type::eof(); }  // read only through xsgetn
+
+ private:
+  std::string prefix_;
+  std::uint64_t size_, served_ = 0;
+};
+
+TEST(ImageFileTest, ReadsNoMoreThanTheFormatAndHeaderAllow) {
+  constexpr std::uint64_t kHuge = std::uint64_t{1} << 28;  // far past any bound
+  const struct {
+    const char* what;
+    std::string prefix;
+    std::uint64_t mostRead;
+    const char* message;  // empty: decoded
+  } cases[] = {
+      {"another format", "GIF89a", 8, "not a PNG, JPEG, BMP or PNM picture"},
+      {"a small picture", "P5 4 4 255\n", (std::uint64_t{17} << 20), ""},
+      {"a header beyond the limits", "P5 99999 1 255\n", std::uint64_t{1} << 16, "99999 x 1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LongFile file(c.prefix, kHuge);
+    std::istream in(&file);
+    std::string refusal;
+    try {
+      ReadImage(in, "big");
+    } catch (const IoError& e) {
+      refusal = e.what();
+    }
+    EXPECT_LE(file.Served(), c.mostRead);
+    EXPECT_EQ(refusal.empty(), *c.message == '\0') << refusal;
+    EXPECT_NE(refusal.find(c.message), std::string::npos) << refusal;
   }
 }
 

@@ -180,6 +180,7 @@ TEST(OptionsTest, ProblemsGiveOneLineNamingThem) {
                   {{"--max=1920"}, "option --max: bad size \"1920\""},
                   {{"--max", "0x10"}, "bad size \"0x10\""},
                   {{"--max", "-5x10"}, "bad size"},
+                  {{"--max", "640x31"}, "option --max: 640x31 is below the smallest frame 32x32"},
                   {{"--capacity", "16385x10"}, "option --capacity: bad size"},
                   {{"--capacity", "10x10x"}, "bad size"},
                   {{"--capacity", "99999999999x1"}, "bad size"}});

@@ -105,6 +105,7 @@ TEST(PnmDecoderTest, RefusesDamagedFilesWithOneLine) {
       {"P62 2 255", "bad PNM header: no space after the magic number"},
       {"P5 1 1 255x\x00"s, "bad PNM header: no space before the image data"},
       {"P6 2 2", "the PNM header ends before the maximum value"},
+      {"P3 1 1 255 7 x 9", "bad PNM data: expected the sample, found \"x\""},
       {"P6 0 4 255\n", "the picture is 0 x 4 pixels, which is empty"},
       {"P5 16385 1 255\n",
        "the picture is 16385 x 1 pixels, more than the limit of 16384 per side"},

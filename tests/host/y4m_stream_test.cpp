@@ -344,7 +344,11 @@ TEST(Y4mStreamTest, BadHeadersAreRefusedAtOpen) {
                  {"YUV4MPEG2 W2 H2 Cmonop10\n", "Cmonop10 is not supported"},
                  {"YUV4MPEG2 W2 H2 C\n", "colour space C is not"},
                  {"YUV4MPEG2 W2 H2 C4\x1b[2J\xff\n", "colour space C4\\x1b[2J\\xff is not"}});
-  ExpectRefused("frame rates", true, {{"YUV4MPEG2 W2 H2 F25\n", "bad frame rate"}});
+  ExpectRefused("tags", true,
+                {{"YUV4MPEG2 W2 H2 F25\n", "bad frame rate"},
+                 {"YUV4MPEG2 W2 H2 F0:0\n", "bad frame rate F0:0"},
+                 {"YUV4MPEG2 W2 H2 W4\n", "gives W twice"},
+                 {"YUV4MPEG2 W2 H2 XCOLORRANGE=WEIRD\n", "bad colour range"}});
 }
 
 TEST(Y4mStreamTest, BadFramesAreRefusedWhileReading) {
@@ -358,6 +362,9 @@ TEST(Y4mStreamTest, BadFramesAreRefusedWhileReading) {
                  {"YUV4MPEG2 W1024 H1024 C444\nFRAME\n" + Planes(1572865, 1),
                   "frame 1 is truncated (1572865 of 3145728 bytes)"},  // past the first MiB
                  {one + "FRAME\n" + Planes(5, 1), "frame 2 is truncated"}});
+  ExpectRefused("samples past the depth", false,
+                {{"YUV4MPEG2 W2 H2 C444p10\nFRAME\n" + std::string(22, 0) + "\x19\x24",
+                  "frame 1 has a sample of 9241, more than 10 bits hold (1023)"}});
   ExpectRefused("FRAME lines", false,
                 {{one + "FRA", "ends inside a FRAME line (after 1 frames)"},
                  {one + "FRAMES\n" + Planes(12, 1), "frame 2 does not start with FRAME"}});

@@ -33,4 +33,4 @@ tesselox_add_test(tesselox_host_emergency_test)
 # scripts/run as people run it: runs at once, and runs stopped from outside in every way. It
 # starts its own virtual displays and Wine prefixes.
 add_test(NAME tesselox_run_script COMMAND "${PROJECT_SOURCE_DIR}/tests/scripts/run_test")
-set_tests_properties(tesselox_run_script PROPERTIES TIMEOUT 180)
+set_tests_properties(tesselox_run_script PROPERTIES TIMEOUT 300)
