@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "filter/image_view.h"
@@ -20,22 +22,49 @@ struct BenchCase {
   const char* name;
   std::int32_t frameW;
   std::int32_t frameH;
-  ParameterValues values;  // src x, y, cx, cy, dst x, y, cx, cy, width, height, phase x, y
-  bool peers;              // OpenCV and swscale can express it (no phase, no clipping)
+  ParameterValues values;
+  bool peers;  // OpenCV and swscale can express it (no phase, no clipping)
 };
 
+// A rectangle as the fields give it: corner and extent.
+struct FieldRect {
+  std::int32_t x, y, cx, cy;
+};
+
+// The field values that copy `src` into `dst` of a width x height output with the phases given.
+inline ParameterValues Values(FieldRect src, FieldRect dst, std::int32_t width, std::int32_t height,
+                              std::int32_t phaseX = 0, std::int32_t phaseY = 0) {
+  const std::pair<FieldId, std::int32_t> given[] = {
+      {FieldId::SrcX, src.x},    {FieldId::SrcY, src.y},    {FieldId::SrcCx, src.cx},
+      {FieldId::SrcCy, src.cy},  {FieldId::DstX, dst.x},    {FieldId::DstY, dst.y},
+      {FieldId::DstCx, dst.cx},  {FieldId::DstCy, dst.cy},  {FieldId::Width, width},
+      {FieldId::Height, height}, {FieldId::PhaseX, phaseX}, {FieldId::PhaseY, phaseY}};
+  ParameterValues values{};
+  for (const auto& [id, value] : given) values[Index(id)] = value;
+  return values;
+}
+
 inline const std::vector<BenchCase>& BenchCases() {
+  // clang-format off
   static const std::vector<BenchCase> cases = {
-      {"identity", 1920, 1080, {0, 0, 1920, 1080, 0, 0, 1920, 1080, 1920, 1080, 0, 0}, true},
-      {"default", 1440, 1080, {0, 0, 1440, 1080, 0, 0, 640, 360, 640, 360, 0, 0}, true},
-      {"up_2x", 1920, 1080, {0, 0, 960, 540, 0, 0, 1920, 1080, 1920, 1080, 0, 0}, true},
-      {"down_7_3", 1920, 1080, {0, 0, 1680, 1050, 0, 0, 720, 450, 720, 450, 0, 0}, true},
-      {"mirror_x", 1920, 1080, {1919, 0, -1920, 1080, 0, 0, 1920, 1080, 1920, 1080, 0, 0}, true},
-      {"mirror_y", 1920, 1080, {0, 1079, 1920, -1080, 0, 0, 1920, 1080, 1920, 1080, 0, 0}, true},
-      {"phase", 1920, 1080, {0, 0, 960, 540, 0, 0, 1920, 1080, 1920, 1080, 1, 1}, false},
-      {"clipped", 1920, 1080, {0, 0, 1920, 1080, -100, -50, 2120, 1180, 1920, 1080, 0, 0}, false},
+      {"identity", 1920, 1080, Values({0, 0, 1920, 1080}, {0, 0, 1920, 1080}, 1920, 1080), true},
+      {"default",  1440, 1080, Values({0, 0, 1440, 1080}, {0, 0, 640, 360}, 640, 360), true},
+      {"up_2x",    1920, 1080, Values({0, 0, 960, 540}, {0, 0, 1920, 1080}, 1920, 1080), true},
+      {"down_7_3", 1920, 1080, Values({0, 0, 1680, 1050}, {0, 0, 720, 450}, 720, 450), true},
+      {"mirror_x", 1920, 1080, Values({1919, 0, -1920, 1080}, {0, 0, 1920, 1080}, 1920, 1080), true},
+      {"mirror_y", 1920, 1080, Values({0, 1079, 1920, -1080}, {0, 0, 1920, 1080}, 1920, 1080), true},
+      {"phase",    1920, 1080, Values({0, 0, 960, 540}, {0, 0, 1920, 1080}, 1920, 1080, 1, 1), false},
+      {"clipped",  1920, 1080, Values({0, 0, 1920, 1080}, {-100, -50, 2120, 1180}, 1920, 1080), false},
   };
+  // clang-format on
   return cases;
+}
+
+// The pixel sizes the plane benchmark runs each case with, and its benchmarks' names.
+inline constexpr int kPlanePixelSizes[] = {1, 2, 3, 4, 6, 8};
+
+inline std::string PlaneName(const BenchCase& c, int pixelBytes) {
+  return std::string(c.name) + "/" + std::to_string(pixelBytes);
 }
 
 inline std::int32_t Value(const BenchCase& c, FieldId id) {

@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   tesselox::bench::RegisterOwnBenchmarks();
+  tesselox::bench::RegisterPlaneBenchmarks();
 #ifdef TESSELOX_BENCH_OPENCV
   tesselox::bench::RegisterOpenCvPeer();
 #endif

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench_frames.h"
+#include "filter/field_table.h"
 #include "filter/render_frame.h"
 #include "host/session/module_session.h"
 #include "ratio_reporter.h"
@@ -53,7 +54,7 @@ std::vector<ModuleCase> ModuleCases() {
     cases.push_back(m);
   }
   cases.push_back(
-      ModuleCase{"fields", 32, 32, 32, 32, 32, 32, {0, 0, 32, 32, 0, 0, 32, 32, 32, 32, 0, 0}});
+      ModuleCase{"fields", 32, 32, 32, 32, 32, 32, Values({0, 0, 32, 32}, {0, 0, 32, 32}, 32, 32)});
   return cases;
 }
 
@@ -92,13 +93,13 @@ bool Prepare(host::ModuleSession& session, FrameRecord& record, const ModuleCase
   session.SetLargestFrame(c.maxW, c.maxH);
   session.SendInit();
   Frame(session, record, c);
-  for (int k = 0; k < kFieldCount; ++k) {
-    session.SetFieldText(static_cast<std::size_t>(k), std::to_string(c.values[k]));
+  for (const FieldId id : kFieldIds) {
+    session.SetFieldText(Index(id), std::to_string(c.values[Index(id)]));
   }
   Frame(session, record, c);
   Frame(session, record, c);
-  for (int k = 0; k < kFieldCount; ++k) {
-    if (session.FieldText(static_cast<std::size_t>(k)) != std::to_string(c.values[k])) return false;
+  for (const FieldId id : kFieldIds) {
+    if (session.FieldText(Index(id)) != std::to_string(c.values[Index(id)])) return false;
   }
   return true;
 }

@@ -74,6 +74,23 @@ void RatioReporter::PrintTable(const Times& times, const char* clock) {
        << (haveCv ? Format(cv, "%.0f") : "-") << " | " << (haveSws ? Format(sws, "%.0f") : "-")
        << " | " << (haveCv || haveSws ? Format(peer / render, "%.2f") : "-") << " |\n";
   }
+  // RenderPlane per pixel size, where the plane benchmarks ran.
+  bool header = false;
+  for (const BenchCase& c : BenchCases()) {
+    for (int bytes : kPlanePixelSizes) {
+      double render = 0, floor = 0;
+      if (!time("plane/" + PlaneName(c, bytes), render) ||
+          !time("planefloor/" + PlaneName(c, bytes), floor))
+        continue;
+      if (!header) {
+        os << "\n| case | pixel bytes | plane us | plane floor us | plane / floor |\n"
+              "|---|---|---|---|---|\n";
+        header = true;
+      }
+      os << "| " << c.name << " | " << bytes << " | " << Format(render, "%.0f") << " | "
+         << Format(floor, "%.0f") << " | " << Format(render / floor, "%.2f") << " |\n";
+    }
+  }
   os.flush();
 }
 

@@ -5,6 +5,7 @@
 namespace tesselox::bench {
 
 void RegisterOwnBenchmarks();
+void RegisterPlaneBenchmarks();
 void RegisterOpenCvPeer();
 void RegisterSwscalePeer();
 

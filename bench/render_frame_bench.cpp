@@ -80,12 +80,12 @@ void ClearAndReads(benchmark::State& state, const BenchCase& c) {
   FrameBuffer a(true), b(false);
   const CopyPlan plan = PlanCopy(Destination(b, c), Source(a, c), CopyRequestFrom(c.values));
   std::vector<std::int64_t> rows;
-  for (std::int64_t k = 0; plan.draw && k < plan.rows.count; ++k) {
-    const std::int64_t row = SourceIndexAt(plan.rows, k);
+  for (std::int64_t k = 0; plan.draw && k < plan.y.count; ++k) {
+    const std::int64_t row = SourceIndexAt(plan.y, k);
     if (rows.empty() || rows.back() != row) rows.push_back(row);
   }
-  const std::int64_t first = plan.draw ? SourceIndexAt(plan.cols, 0) : 0;
-  const std::int64_t last = plan.draw ? SourceIndexAt(plan.cols, plan.cols.count - 1) : 0;
+  const std::int64_t first = plan.draw ? SourceIndexAt(plan.x, 0) : 0;
+  const std::int64_t last = plan.draw ? SourceIndexAt(plan.x, plan.x.count - 1) : 0;
   const std::size_t from = static_cast<std::size_t>(std::min(first, last)) * sizeof(Pixel);
   const std::size_t to = static_cast<std::size_t>(std::max(first, last) + 1) * sizeof(Pixel);
   for (auto _ : state) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "filter/image_view.h"
+#include "filter/plane_view.h"
 
 namespace tesselox {
 
@@ -20,44 +21,75 @@ struct PixelRect {
 // whole buffer. Each gap between kept spans is one memset.
 void ClearOutside(Pixel* buffer, std::ptrdiff_t stride, std::ptrdiff_t lines, PixelRect keep);
 
-// The same clear, handed out piecemeal so that a copy can spread it over its rows: the bytes
-// outside `keep` make up ranges in address order (up to the first kept pixel, between kept
-// spans, after the last one), and the whole 64-byte cache lines of each range are offered for
-// streaming stores, which must not share a line with bytes stored otherwise.
+// The same clear, handed out piecemeal so that a copy can spread it over its rows: every pixel
+// of a plane outside `keep` is set to the fill pixel (zero bytes unless given). The bytes to set
+// make up ranges in address order (up to the first kept pixel, between kept spans, after the
+// last one; a plane whose rows are padded has its rows' own ranges, the padding untouched), and
+// the whole 64-byte cache lines of each range are offered for streaming stores, which must not
+// share a line with bytes stored otherwise.
 class ClearStream {
  public:
   ClearStream(Pixel* buffer, std::ptrdiff_t stride, std::ptrdiff_t lines, PixelRect keep);
+  ClearStream(const PlaneView& plane, PixelRect keep, const std::uint8_t* fill);
 
-  // Whole lines of the current range still to be zeroed: [next, end), 64-byte aligned. Whoever
-  // zeroes some moves `next` on.
+  // Whole lines of the current range still to be set: [next, end), 64-byte aligned; the line at
+  // `next` starts with byte `phase` of the fill pixel. Whoever sets some moves `next` on (and
+  // `phase` by LineStep() per line, modulo the pixel size).
   struct Lines {
     std::uint8_t* next;
     std::uint8_t* end;
+    int phase;
   };
-  Lines whole{nullptr, nullptr};
+  Lines whole{nullptr, nullptr, 0};
 
-  // Moves `whole` to the next range that has whole lines, zeroing with memset the bytes of that
-  // range (and of any range skipped) that share a line with bytes outside it. False, with `whole`
-  // empty, once every range has been handed out. Call only when `whole` is empty.
+  // Moves `whole` to the next range that has whole lines, setting with ordinary stores the bytes
+  // of that range (and of any range skipped) that share a line with bytes outside it. False, with
+  // `whole` empty, once every range has been handed out. Call only when `whole` is empty.
   bool Refill();
 
-  // Zeroes whatever has not been zeroed yet: the rest of `whole` and every later range.
+  // Sets up to `bytes` bytes of whole lines with ordinary stores, refilling as needed.
+  void Take(std::ptrdiff_t bytes);
+
+  // Sets whatever has not been set yet: the rest of `whole` and every later range.
   void Finish();
+
+  // The whole clear before the copy draws anything. Where the kept rectangle covers less than
+  // half of each row, the kept pixels are set too: one long fill is faster than a short one per
+  // row, and the copy writes them afterwards.
+  void FinishBeforeCopy();
 
   // Bytes of the whole clear.
   std::ptrdiff_t Bytes() const { return bytes_; }
 
+  // The fill pixel repeated: a line with phase p holds Pattern()[p, p + 64).
+  const std::uint8_t* Pattern() const { return pattern_; }
+  int PixelBytes() const { return pixelBytes_; }
+  int LineStep() const { return 64 % pixelBytes_; }
+
  private:
-  // Range r in bytes from the buffer's start; false past the last one.
-  bool Range(std::ptrdiff_t r, std::ptrdiff_t& from, std::ptrdiff_t& to) const;
+  // The next range in bytes from the plane's start; false past the last one.
+  bool NextRange(std::ptrdiff_t& from, std::ptrdiff_t& to);
+  bool NextSegment(std::ptrdiff_t& from, std::ptrdiff_t& to);
+  // Sets `bytes` bytes at `at`, the first of them byte `phase` of the fill pixel.
+  void Fill(std::uint8_t* at, std::ptrdiff_t bytes, int phase) const;
 
   std::uint8_t* base_;
-  std::ptrdiff_t stride_;  // in bytes
-  std::ptrdiff_t total_;   // in bytes
-  PixelRect keep_;         // in bytes across, lines down
+  std::ptrdiff_t stride_;    // in bytes
+  std::ptrdiff_t rowBytes_;  // the bytes of a row's pixels
+  std::ptrdiff_t lines_;
+  PixelRect keep_;  // in bytes across, rows down
   bool empty_;
+  int pixelBytes_;
+  bool zero_;
   std::ptrdiff_t bytes_;
-  std::ptrdiff_t range_ = 0;  // the next range to hand out
+  // Where the ranges have got to: the next row and part of a row, and a segment read ahead.
+  std::ptrdiff_t row_ = 0;
+  int part_ = 0;
+  bool ahead_ = false;
+  std::ptrdiff_t aheadFrom_ = 0, aheadTo_ = 0;
+  bool started_ = false;
+  // 192 bytes, a whole number of pixels of every size, from any phase below 8.
+  std::uint8_t pattern_[200];
 };
 
 }  // namespace tesselox

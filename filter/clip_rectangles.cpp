@@ -21,14 +21,9 @@ i64 CeilMulDiv(i64 a, i64 b, i64 c) {
   return p / c + (p % c != 0 ? 1 : 0);
 }
 
-struct Range {
-  i64 begin;
-  i64 end;
-};
-
 // Destination side of one axis: corner d, signed extent dc, image size `size`.
-Range ClipDestination(i64 d, i64 dc, i64 size) {
-  Range r{0, Abs(dc)};
+IndexRange ClipDestination(i64 d, i64 dc, i64 size) {
+  IndexRange r{0, Abs(dc)};
   // A forward run skips what lies before the first column; a mirrored one what starts past the
   // last.
   if (d < 0) {
@@ -47,7 +42,7 @@ Range ClipDestination(i64 d, i64 dc, i64 size) {
 
 // Source side of one axis: moves the ends of r inward to the first and last indices whose source
 // pixel s0 + trunc(i * sc / |dc|) lies in [0, size). False when no index can.
-bool ClipSource(Range& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
+bool ClipSource(IndexRange& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
   const i64 scAbs = Abs(sc);
   i64 s = s0 + r.begin * sc / dcAbs;
   if (s < 0 || s >= size) {
@@ -79,18 +74,18 @@ bool ClipSource(Range& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
 }
 
 // Both sides of one axis: false when no index is left.
-bool ClipAxis(Range& r, const CopyAxis& a, i64 dstSize, i64 srcSize) {
-  r = ClipDestination(a.corner, a.extent, dstSize);
-  return ClipSource(r, a.sourceCorner, a.sourceExtent, Abs(a.extent), srcSize);
+bool ClipAxis(IndexRange& r, const CopyAxis& axis, i64 dstSize, i64 srcSize) {
+  r = ClipDestination(axis.corner, axis.extent, dstSize);
+  return ClipSource(r, axis.sourceCorner, axis.sourceExtent, Abs(axis.extent), srcSize);
 }
 
 }  // namespace
 
 ClipResult ClipRectangles(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
-  Range cols{}, rows{};
-  const bool draw = ClipAxis(cols, request.x, dst.width, src.width) &&
-                    ClipAxis(rows, request.y, dst.height, src.height);
-  return ClipResult{draw, cols.begin, rows.begin, cols.end, rows.end};
+  IndexRange x{}, y{};
+  const bool draw = ClipAxis(x, request.x, dst.width, src.width) &&
+                    ClipAxis(y, request.y, dst.height, src.height);
+  return ClipResult{draw, x, y};
 }
 
 }  // namespace tesselox

@@ -16,7 +16,7 @@ void CopyNearest(const ImageView& dst, std::int32_t dx, std::int32_t dy, std::in
 
 void CopyNearest(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
   const CopyPlan plan = PlanCopy(dst, src, request);
-  if (plan.draw) ExecuteCopy(dst, src, plan, PickRowRoutine(plan.cols));
+  if (plan.draw) ExecuteCopy(dst, src, plan, PickRowRoutine(plan.x));
 }
 
 }  // namespace tesselox

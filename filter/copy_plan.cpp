@@ -60,9 +60,9 @@ CopyPlan PlanCopy(const ImageView& dst, const ImageView& src, const CopyRequest&
   if (x.extent == 0 || y.extent == 0 || x.sourceExtent == 0 || y.sourceExtent == 0) return plan;
   if (dst.width <= 0 || dst.height <= 0 || src.width <= 0 || src.height <= 0) return plan;
   const ClipResult clip = ClipRectangles(dst, src, request);
-  if (!clip.draw || clip.i0 >= clip.i1 || clip.j0 >= clip.j1) return plan;
-  plan.cols = PlanAxis(clip.i0, clip.i1, x, src.width);
-  plan.rows = PlanAxis(clip.j0, clip.j1, y, src.height);
+  if (!clip.draw || clip.x.begin >= clip.x.end || clip.y.begin >= clip.y.end) return plan;
+  plan.x = PlanAxis(clip.x.begin, clip.x.end, x, src.width);
+  plan.y = PlanAxis(clip.y.begin, clip.y.end, y, src.height);
   plan.draw = true;
   return plan;
 }

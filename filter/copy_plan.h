@@ -28,8 +28,8 @@ struct AxisPlan {
 // The whole copy: nothing to draw, or a plan for each axis with count > 0.
 struct CopyPlan {
   bool draw;
-  AxisPlan cols;
-  AxisPlan rows;
+  AxisPlan x;
+  AxisPlan y;
 };
 
 // Clips and plans a copy of src into dst.

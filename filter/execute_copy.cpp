@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
@@ -18,15 +19,15 @@ constexpr i64 kMaxLinesPerBlock = 8;
 
 // Fills map[t] with the source column of destination position p0 + t (positions count from the
 // leftmost written column), for t < n.
-void BuildColumnMap(const AxisPlan& cols, i64 p0, i64 n, std::int32_t* map) {
-  const bool forward = cols.dstStep > 0;
-  const i64 k0 = forward ? p0 : cols.count - p0 - n;  // lowest walk index of the chunk
-  AxisCursor c = CursorAt(cols, k0);
+void BuildColumnMap(const AxisPlan& x, i64 p0, i64 n, std::int32_t* map) {
+  const bool forward = x.dstStep > 0;
+  const i64 k0 = forward ? p0 : x.count - p0 - n;  // lowest walk index of the chunk
+  AxisCursor c = CursorAt(x, k0);
   for (i64 t = 0; t < n; ++t) {
     const i64 k = k0 + t;
-    const auto column = static_cast<std::int32_t>(k < cols.inside ? c.index : cols.edge);
+    const auto column = static_cast<std::int32_t>(k < x.inside ? c.index : x.edge);
     map[forward ? t : n - 1 - t] = column;
-    c.Advance(cols);
+    c.Advance(x);
   }
 }
 
@@ -44,42 +45,49 @@ std::ptrdiff_t FindRuns(const std::int32_t* map, std::ptrdiff_t n, std::int32_t*
 
 PixelRect DrawnRect(const CopyPlan& plan) {
   if (!plan.draw) return PixelRect{};
-  return PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.cols)),
-                   static_cast<std::ptrdiff_t>(FirstWritten(plan.rows)),
-                   static_cast<std::ptrdiff_t>(plan.cols.count),
-                   static_cast<std::ptrdiff_t>(plan.rows.count)};
+  return PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.x)),
+                   static_cast<std::ptrdiff_t>(FirstWritten(plan.y)),
+                   static_cast<std::ptrdiff_t>(plan.x.count),
+                   static_cast<std::ptrdiff_t>(plan.y.count)};
 }
 
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
                  const RowRoutineEntry& routine, Kernels kernels, ClearStream* clear) {
-  if (!plan.draw || plan.cols.count <= 0 || plan.rows.count <= 0) {
+  ExecuteCopy(PlaneOf(dst), PlaneOf(src), plan, routine, kernels, clear);
+}
+
+void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
+                 const RowRoutineEntry& routine, Kernels kernels, ClearStream* clear) {
+  if (!plan.draw || plan.x.count <= 0 || plan.y.count <= 0) {
     if (clear != nullptr) clear->Finish();
     return;
   }
-  const AxisPlan& cols = plan.cols;
-  const AxisPlan& rows = plan.rows;
+  const AxisPlan& x = plan.x;
+  const AxisPlan& y = plan.y;
   const RowKernel kernel = kernels == Kernels::Fastest ? routine.kernel : routine.plainKernel;
-  RowWork work = RowWorkFor(cols, src.width - 1);
+  RowWork work = RowWorkFor(x, src.width - 1);
+  // The one place that shares out the clear: a routine that clears along rows takes the clear's
+  // lines evenly over the blocks it draws (what a row reused from the previous one or the cap
+  // leaves is cleared at the end); around any other routine the clear comes first.
   if (clear != nullptr && !routine.clearsAlongRows) {
-    clear->Finish();
+    clear->FinishBeforeCopy();
     clear = nullptr;
   }
-  // The clear's lines shared out evenly over the blocks the gather draws; what a row reused from
-  // the previous one or the cap leaves is cleared at the end.
   work.clear = clear;
-  if (clear != nullptr && cols.count >= 8) {
-    const i64 blockCount = rows.count * (cols.count / 8);
+  if (clear != nullptr && x.count >= 8) {
+    const i64 blockCount = y.count * (x.count / 8);
     const i64 lineCount = clear->Bytes() / 64;
     work.linesPerBlock = static_cast<int>(
         std::min<i64>(kMaxLinesPerBlock, (lineCount + blockCount - 1) / blockCount));
   }
 
   // Copying the previous destination row is only sound when rows do not share pixels.
-  const bool reuseRows = dst.stride >= dst.width;
-  const std::ptrdiff_t left = static_cast<std::ptrdiff_t>(FirstWritten(cols));
+  const std::ptrdiff_t size = dst.pixelBytes;
+  const bool reuseRows = dst.stride >= dst.width * size;
+  const std::ptrdiff_t left = static_cast<std::ptrdiff_t>(FirstWritten(x));
   const std::ptrdiff_t dstStride = dst.stride;
   const std::ptrdiff_t srcStride = src.stride;
-  const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(rows.dstStep) * dstStride;
+  const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(y.dstStep) * dstStride;
 
   std::int32_t map[kColumnMapChunk];
   GatherBlock blocks[kColumnMapChunk / 8];
@@ -89,43 +97,41 @@ void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& pla
   work.blocks = blocks;
   work.runEnds = runEnds;
   work.shapes = shapes;
-  const i64 chunk = (routine.reads & kReadsColumnMap) != 0 ? kColumnMapChunk : cols.count;
-  for (i64 p0 = 0; p0 < cols.count; p0 += chunk) {
+  const i64 chunk = (routine.reads & kReadsColumnMap) != 0 ? kColumnMapChunk : x.count;
+  for (i64 p0 = 0; p0 < x.count; p0 += chunk) {
     const std::ptrdiff_t n =
-        static_cast<std::ptrdiff_t>(cols.count - p0 < chunk ? cols.count - p0 : chunk);
+        static_cast<std::ptrdiff_t>(x.count - p0 < chunk ? x.count - p0 : chunk);
     work.count = n;
-    if (routine.reads & kReadsColumnMap) BuildColumnMap(cols, p0, n, map);
+    if (routine.reads & kReadsColumnMap) BuildColumnMap(x, p0, n, map);
     if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, runEnds);
-    if (routine.reads & kReadsGatherBlocks) BuildGatherBlocks(map, n, src.width - 1, blocks);
+    if (routine.reads & kReadsGatherBlocks)
+      BuildGatherBlocks(map, n, src.width - 1, blocks, dst.pixelBytes);
     if (routine.reads & kReadsBlockShapes) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
         shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));
     }
 
-    AxisCursor row{rows.srcStart, rows.acc};
+    AxisCursor row{y.srcStart, y.acc};
     // The gather prefetches the row it will read two rows later: a shrink reads source rows
     // too far apart for the hardware to foresee.
-    AxisCursor later = CursorAt(rows, 2);
-    i64 dstRow = rows.dstStart;
+    AxisCursor later = CursorAt(y, 2);
+    i64 dstRow = y.dstStart;
     i64 previous = -1;
-    for (i64 k = 0; k < rows.count; ++k) {
-      const i64 srcRow = k < rows.inside ? row.index : rows.edge;
-      const i64 laterRow = k + 2 >= rows.count   ? srcRow
-                           : k + 2 < rows.inside ? later.index
-                                                 : rows.edge;
-      Pixel* out = dst.pixels + static_cast<std::ptrdiff_t>(dstRow) * dstStride + left +
-                   static_cast<std::ptrdiff_t>(p0);
+    for (i64 k = 0; k < y.count; ++k) {
+      const i64 srcRow = k < y.inside ? row.index : y.edge;
+      const i64 laterRow = k + 2 >= y.count ? srcRow : k + 2 < y.inside ? later.index : y.edge;
+      std::uint8_t* out = dst.bytes + static_cast<std::ptrdiff_t>(dstRow) * dstStride +
+                          (left + static_cast<std::ptrdiff_t>(p0)) * size;
       if (k > 0 && reuseRows && srcRow == previous) {
-        CopyPixels(out, out + back, n);
+        std::memcpy(out, out + back, static_cast<std::size_t>(n * size));
       } else {
-        work.ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride *
-                     static_cast<std::ptrdiff_t>(sizeof(Pixel));
-        kernel(out, src.pixels + static_cast<std::ptrdiff_t>(srcRow) * srcStride, work);
+        work.ahead = static_cast<std::ptrdiff_t>(laterRow - srcRow) * srcStride;
+        kernel(out, src.bytes + static_cast<std::ptrdiff_t>(srcRow) * srcStride, work);
       }
       previous = srcRow;
-      row.Advance(rows);
-      later.Advance(rows);
-      dstRow += rows.dstStep;
+      row.Advance(y);
+      later.Advance(y);
+      dstRow += y.dstStep;
     }
   }
   if (clear != nullptr) clear->Finish();

@@ -3,6 +3,7 @@
 #include "filter/clear_outside.h"
 #include "filter/copy_plan.h"
 #include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "filter/row_routine.h"
 
 namespace tesselox {
@@ -10,7 +11,7 @@ namespace tesselox {
 // Columns of the column map held at once; wider rows are drawn in chunks of this many.
 inline constexpr int kColumnMapChunk = 2048;
 
-// Which of a routine's kernels draws: the fastest the processor has, or the portable one (for
+// Which of a routine's kernels draws: the fastest the processor has, or the plain one (for
 // tests that hold the two side by side).
 enum class Kernels { Fastest, Plain };
 
@@ -19,7 +20,14 @@ enum class Kernels { Fastest, Plain };
 // row. Source and destination must not overlap. No allocation.
 //
 // With a clear (which must not cover the pixels the plan writes), the copy also carries it out:
-// spread over the rows where the routine clears along rows, else before the first row.
+// spread over the rows where the routine clears along rows, else before the first row. This is
+// the only place that decides how a clear is shared out.
+//
+// On planes the routine must come from the table of their pixel size (RowRoutines(pixelBytes));
+// on images from the six-byte one.
+void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
+                 const RowRoutineEntry& routine, Kernels kernels = Kernels::Fastest,
+                 ClearStream* clear = nullptr);
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
                  const RowRoutineEntry& routine, Kernels kernels = Kernels::Fastest,
                  ClearStream* clear = nullptr);

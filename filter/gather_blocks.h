@@ -2,45 +2,79 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "filter/clear_outside.h"
 #include "filter/image_view.h"
-#include "filter/row_copy.h"
+#include "filter/processor.h"
 
 namespace tesselox {
 
-// A column map in the form the vector gather reads: block b covers destination pixels
-// [8b, 8b + 8) and reads pixel t from byte `base + delta[t]` of the source row, eight bytes at a
-// time. A negative base marks a block taken pixel by pixel from the column map instead: its
-// sources lie more than 42 columns apart, or one of them is the row's last pixel, which has no
-// two bytes after it to read.
+// A column map in the form the gather reads: block b covers destination pixels [8b, 8b + 8)
+// and reads pixel t from byte `base + delta[t]` of the source row. A negative base marks a block
+// taken pixel by pixel from the column map instead: its sources lie too far apart for a byte
+// delta, or one of them is too near the row's end for the vector kernels' loads, which read past
+// the pixel (GatherTailColumns).
 struct GatherBlock {
   std::ptrdiff_t base;
   std::uint8_t delta[8];
 };
 
-// Fills blocks[0, n / 8) from map[0, n), whose entries are columns of a row whose last pixel is
-// lastColumn.
+// Columns at the end of a row of `pixelBytes`-byte pixels that the vector gather cannot load
+// (it loads 8 bytes for a six-byte pixel, 4 for one of one, two or three).
+constexpr std::int32_t GatherTailColumns(int pixelBytes) {
+  return pixelBytes == 1 ? 3 : pixelBytes == 2 || pixelBytes == 3 || pixelBytes == 6 ? 1 : 0;
+}
+
+// Fills blocks[0, n / 8) from map[0, n), whose entries are columns of a row of pixelBytes-byte
+// pixels whose last pixel is lastColumn.
 void BuildGatherBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t lastColumn,
-                       GatherBlock* blocks);
+                       GatherBlock* blocks, int pixelBytes = sizeof(Pixel));
 
 // dst[k] = row[map[k]] for k < n, reading whole blocks through `blocks` (from BuildGatherBlocks
-// on the same map) and the rest through the map. With a clear, it also zeroes up to
+// on the same map) and the rest through the map. With a clear, it also sets up to
 // `linesPerBlock` of its 64-byte lines for each whole block, so that the clear shares the row's
 // time; the clear must not cover dst[0, n).
-void GatherBlocks(Pixel* dst, const Pixel* row, const GatherBlock* blocks, const std::int32_t* map,
-                  std::ptrdiff_t n, ClearStream* clear, int linesPerBlock);
+template <class P>
+void GatherBlocks(P* dst, const P* row, const GatherBlock* blocks, const std::int32_t* map,
+                  std::ptrdiff_t n, ClearStream* clear, int linesPerBlock) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(row);
+  std::ptrdiff_t k = 0;
+  for (std::ptrdiff_t b = 0; k + 8 <= n; ++b, k += 8) {
+    const GatherBlock& block = blocks[b];
+    for (int t = 0; t < 8; ++t) {
+      if (block.base < 0) {
+        dst[k + t] = row[map[k + t]];
+      } else {
+        std::memcpy(static_cast<void*>(dst + k + t), bytes + block.base + block.delta[t],
+                    sizeof(P));
+      }
+    }
+  }
+  for (; k < n; ++k) dst[k] = row[map[k]];
+  // The clear's share for the row in one go: a fill gains nothing from finer interleaving.
+  if (clear != nullptr) clear->Take(n / 8 * linesPerBlock * 64);
+}
 
 #ifdef TESSELOX_X86
-// Twin of GatherBlocks for processors with AVX (HaveAvx): eight pixels packed by byte shuffles
-// into three 16-byte stores and, with a clear, the clear's lines streamed past the caches 32
-// bytes at a time between the blocks, so that the memory reads of the gather overlap the clear's
-// writes; the blocks then stream too where they fill whole lines. Call FenceStreamingStores after
-// the last row. It also prefetches the bytes `ahead` away from each block's sources, where the
-// row drawn two rows later reads (0 for none).
+// Vector kernels of GatherBlocks. With a clear, they stream its lines past the caches between
+// the blocks, so that the memory reads of the gather overlap the clear's writes, and stream
+// their own blocks too where these fill whole lines. Call FenceStreamingStores after the last
+// row. Each also prefetches the bytes `ahead` away from each block's sources, where the row drawn
+// two rows later reads (0 for none).
+//
+// Six-byte pixels, for processors with AVX (HaveAvx): eight pixels packed by byte shuffles into
+// three 16-byte stores.
 void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
                      const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                      ClearStream* clear, int linesPerBlock);
+
+// Pixels of 1, 2, 3, 4 or 8 bytes, for processors with AVX2 (HaveAvx2): eight pixels by
+// hardware gathers (4 bytes for each pixel of up to 4 bytes), packed by byte shuffles.
+template <int kBytes>
+void GatherBlocksAvx2(std::uint8_t* dst, const std::uint8_t* row, const GatherBlock* blocks,
+                      const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
+                      ClearStream* clear, int linesPerBlock);
 #endif
 
 }  // namespace tesselox

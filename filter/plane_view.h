@@ -2,6 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
+
+#include "filter/image_view.h"
 
 namespace tesselox {
 
@@ -25,5 +28,23 @@ constexpr bool IsPixelSize(int pixelBytes) {
 
 // The largest pixel: a fill value is at most this long.
 inline constexpr int kMaxPixelBytes = 8;
+
+// A pixel of kBytes bytes as the kernels move it: whole, by value. Six-byte pixels are the
+// module's Pixel, so that its copy and a plane's share their code.
+template <int kBytes>
+struct PixelBytes {
+  std::uint8_t bytes[kBytes];
+};
+
+template <int kBytes>
+using PixelOfSize = std::conditional_t<kBytes == 6, Pixel, PixelBytes<kBytes>>;
+
+// An image of six-byte pixels as a plane.
+inline PlaneView PlaneOf(const ImageView& image) {
+  return PlaneView{
+      reinterpret_cast<std::uint8_t*>(image.pixels), image.width, image.height,
+      static_cast<std::ptrdiff_t>(image.stride) * static_cast<std::ptrdiff_t>(sizeof(Pixel)),
+      sizeof(Pixel)};
+}
 
 }  // namespace tesselox

@@ -39,22 +39,12 @@ void RenderFrame(FrameRecord& record, const ParameterValues& values) {
 
   const CopyPlan plan = PlanCopy(dst, src, CopyRequestFrom(values));
   // The whole buffer ends up cleared, not only the output frame (the host may look past the
-  // frame's lines). The pixels the copy will write are skipped (it writes every pixel of its
-  // rectangle). A gather shares its rows' time with the clear; around other routines the clear
-  // comes first, and around a narrow rectangle one long memset is faster than a short one per
-  // line.
-  const PixelRect drawn = DrawnRect(plan);
+  // frame's lines); the copy writes every pixel of its rectangle, so the clear skips them.
+  ClearStream clear(record.scratch, capW, capH, DrawnRect(plan));
   if (plan.draw) {
-    const RowRoutineEntry& routine = PickRowRoutine(plan.cols);
-    if (routine.clearsAlongRows) {
-      ClearStream clear(record.scratch, capW, capH, drawn);
-      ExecuteCopy(dst, src, plan, routine, Kernels::Fastest, &clear);
-    } else {
-      ClearOutside(record.scratch, capW, capH, 2 * drawn.width >= capW ? drawn : PixelRect{});
-      ExecuteCopy(dst, src, plan, routine);
-    }
+    ExecuteCopy(dst, src, plan, PickRowRoutine(plan.x), Kernels::Fastest, &clear);
   } else {
-    ClearOutside(record.scratch, capW, capH, PixelRect{});
+    clear.Finish();
   }
   std::swap(record.current, record.scratch);
 }

@@ -17,7 +17,9 @@ CopyPlan PlanPlaneCopy(const PlaneView& dst, const PlaneView& src, const CopyReq
 // Renders one plane of an output frame: the pixels the plan writes are copied from src, every
 // other pixel of dst is set to `fill` (dst.pixelBytes bytes: the plane's black or transparent).
 // src and dst have the same pixel size, must not overlap, and must be the sizes the plan was
-// made for. Nothing outside either plane is touched; nothing is allocated.
+// made for. Nothing outside either plane is touched, the padding at the end of dst's rows
+// included; nothing is allocated. Planes of another pixel size, or of two sizes, are left as
+// they are.
 void RenderPlane(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
                  const std::uint8_t* fill);
 

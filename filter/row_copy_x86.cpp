@@ -3,8 +3,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "filter/clear_lines_x86.h"
 #include "filter/gather_blocks.h"
+#include "filter/processor.h"
 #include "filter/row_copy.h"
+#include "filter/row_copy_x86.h"
+#include "filter/shuffle_masks.h"
 
 #ifdef TESSELOX_X86
 #include <immintrin.h>
@@ -15,71 +19,29 @@ namespace tesselox {
 #ifdef TESSELOX_X86
 namespace {
 
-// Byte shuffles that assemble three 16-byte output registers, eight 6-byte pixels, from source
-// registers: output byte `out` (0..47) comes from the byte where(out) names. masks[r][s] holds what
-// output register r takes from source register slotStride * r + s (-128 for none).
-struct SourceByte {
-  int reg;
-  int byte;
-};
-
-template <int kSlots>
-struct ShuffleMasks {
-  alignas(16) std::int8_t masks[3][kSlots][16];
-};
-
-template <int kSlots, typename Where>
-constexpr ShuffleMasks<kSlots> MakeShuffleMasks(Where where, int slotStride) {
-  ShuffleMasks<kSlots> m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int s = 0; s < kSlots; ++s) {
-      for (int i = 0; i < 16; ++i) {
-        const SourceByte b = where(16 * r + i);
-        m.masks[r][s][i] = b.reg == slotStride * r + s ? static_cast<std::int8_t>(b.byte) : -128;
-      }
-    }
-  }
-  return m;
-}
-
-// Byte `from` of 48 loaded as three consecutive registers.
-constexpr SourceByte Loaded(int from) {
-  return SourceByte{from / 16, from % 16};
-}
-
-// Eight consecutive source pixels in three registers, reversed.
-constexpr ShuffleMasks<3> kReverse =
-    MakeShuffleMasks<3>([](int out) { return Loaded(6 * (7 - out / 6) + out % 6); }, 0);
-
-constexpr std::ptrdiff_t kPrefetchBytes = 512;
-
 // Eight destination pixels from eight consecutive source pixels held in three registers, either
 // one to one (shape 0) or with pixel d repeating pixel d - 1 (shape d, 1 <= d <= 7; the eighth
 // source pixel is then unused).
-constexpr std::array<ShuffleMasks<3>, 8> MakeRunMasks() {
-  std::array<ShuffleMasks<3>, 8> m{};
+constexpr std::array<ShuffleMasks<3, 3>, 8> MakeRunMasks() {
+  std::array<ShuffleMasks<3, 3>, 8> m{};
   for (int shape = 0; shape < 8; ++shape) {
-    m[shape] = MakeShuffleMasks<3>(
-        [shape](int out) {
-          const int pixel = out / 6;
-          const int source = shape != 0 && pixel >= shape ? pixel - 1 : pixel;
-          return Loaded(6 * source + out % 6);
-        },
-        0);
+    m[shape] = MakeShuffleMasks<3, 3>([shape](int r, int s, int i) {
+      const int out = 16 * r + i, pixel = out / 6;
+      const int source = shape != 0 && pixel >= shape ? pixel - 1 : pixel;
+      return ByteIn(6 * source + out % 6, s);
+    });
   }
   return m;
 }
 
-constexpr std::array<ShuffleMasks<3>, 8> kRunMasks = MakeRunMasks();
+constexpr std::array<ShuffleMasks<3, 3>, 8> kRunMasks = MakeRunMasks();
 
 // Eight pixels loaded two to a register (pixel 2s at bytes 0..5 of register s, pixel 2s + 1 at
 // bytes 8..13), packed: output register r takes from registers r and r + 1.
-constexpr ShuffleMasks<2> kPack = MakeShuffleMasks<2>(
-    [](int out) {
-      const int pixel = out / 6;
-      return SourceByte{pixel / 2, 8 * (pixel % 2) + out % 6};
-    },
-    1);
+constexpr ShuffleMasks<3, 2> kPack = MakeShuffleMasks<3, 2>([](int r, int s, int i) {
+  const int out = 16 * r + i, pixel = out / 6;
+  return pixel / 2 == r + s ? 8 * (pixel % 2) + out % 6 : -128;
+});
 
 // The eight bytes at `first` in the low half, those at `second` in the high half.
 __attribute__((target("ssse3"))) inline __m128i LoadPair(const std::uint8_t* first,
@@ -89,72 +51,10 @@ __attribute__((target("ssse3"))) inline __m128i LoadPair(const std::uint8_t* fir
       _mm_loadh_pi(_mm_castsi128_ps(low), reinterpret_cast<const __m64*>(second)));
 }
 
-// Loads the 48 bytes at `in` and stores at `out` the three registers the masks make of them,
-// streamed past the caches or not.
-__attribute__((target("ssse3"))) inline void ShuffleEight(const std::uint8_t* in,
-                                                          const ShuffleMasks<3>& masks,
-                                                          __m128i* out, bool stream) {
-  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16));
-  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 32));
-  const auto* m = reinterpret_cast<const __m128i*>(masks.masks);
-  for (int r = 0; r < 3; ++r) {
-    const __m128i v = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, _mm_load_si128(m + 3 * r)),
-                                                _mm_shuffle_epi8(b, _mm_load_si128(m + 3 * r + 1))),
-                                   _mm_shuffle_epi8(c, _mm_load_si128(m + 3 * r + 2)));
-    if (stream) {
-      _mm_stream_si128(out + r, v);
-    } else {
-      _mm_storeu_si128(out + r, v);
-    }
-  }
-}
-
 }  // namespace
-
-bool HaveSsse3() {
-  // Asked once: the answer cannot change while the process runs.
-  static const bool have = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3") != 0;
-  }();
-  return have;
-}
 
 __attribute__((target("sse2"))) void FenceStreamingStores() {
   _mm_sfence();
-}
-
-bool HaveAvx() {
-  // libgcc reports AVX only when the system also saves the 256-bit registers.
-  static const bool have = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx") != 0;
-  }();
-  return have;
-}
-
-// Eight pixels at a time through byte shuffles, stored with non-temporal 16-byte stores: the
-// frame is far larger than the caches, and streaming stores skip reading the destination first.
-__attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(Pixel* dst, const Pixel* src,
-                                                              std::ptrdiff_t n) {
-  std::ptrdiff_t k = 0;
-  // Up to the first 16-byte boundary of the destination, if a whole number of pixels reaches it.
-  while (k < n && (reinterpret_cast<std::uintptr_t>(dst + k) & 15) != 0 && k < 8) {
-    dst[k] = src[-k];
-    ++k;
-  }
-  const bool aligned = (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
-  for (; aligned && k + 8 <= n; k += 8) {
-    const auto* in = reinterpret_cast<const std::uint8_t*>(src - k - 7);
-    // The source is read downwards, which hardware prefetchers follow poorly.
-    _mm_prefetch(
-        reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(in) - kPrefetchBytes),
-        _MM_HINT_T0);
-    ShuffleEight(in, kReverse, reinterpret_cast<__m128i*>(dst + k), true);
-  }
-  _mm_sfence();
-  CopyPixelsReversed(dst + k, src - k, n - k);
 }
 
 __attribute__((target("ssse3"))) void GatherNearOneSsse3(Pixel* dst, const Pixel* row,
@@ -171,8 +71,8 @@ __attribute__((target("ssse3"))) void GatherNearOneSsse3(Pixel* dst, const Pixel
       for (int t = 0; t < 8; ++t) dst[k + t] = row[map[k + t]];
       continue;
     }
-    ShuffleEight(reinterpret_cast<const std::uint8_t*>(row + map[k]), kRunMasks[shape],
-                 reinterpret_cast<__m128i*>(dst + k), aligned);
+    ShuffleRegisters<3>(reinterpret_cast<const std::uint8_t*>(row + map[k]), kRunMasks[shape],
+                        reinterpret_cast<__m128i*>(dst + k), aligned);
   }
   _mm_sfence();
   for (; k < n; ++k) dst[k] = row[map[k]];
@@ -204,9 +104,7 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
     streamTo = streamFrom + (whole - streamFrom) / 4 * 4;
   }
   int quota = clear != nullptr ? linesPerBlock : 0;
-  std::uint8_t* next = clear != nullptr ? clear->whole.next : nullptr;
-  std::uint8_t* end = clear != nullptr ? clear->whole.end : nullptr;
-  const __m256i zero = _mm256_setzero_si256();
+  ClearStream::Lines at = clear != nullptr ? clear->whole : ClearStream::Lines{nullptr, nullptr, 0};
   for (std::ptrdiff_t b = 0; b < whole; ++b) {
     const GatherBlock& block = blocks[b];
     Pixel* out = dst + 8 * b;
@@ -239,35 +137,13 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
         _mm_storeu_si128(to + 2, o2);
       }
     }
-    for (int line = 0; line < quota; ++line) {
-      if (next == end) {
-        clear->whole.next = next;
-        if (!clear->Refill()) {
-          next = end = nullptr;
-          quota = 0;
-          break;
-        }
-        next = clear->whole.next;
-        end = clear->whole.end;
-      }
-      _mm256_stream_si256(reinterpret_cast<__m256i*>(next), zero);
-      _mm256_stream_si256(reinterpret_cast<__m256i*>(next + 32), zero);
-      next += 64;
-    }
+    if (quota > 0 && !StreamClearLines(*clear, at, quota)) quota = 0;
   }
-  if (clear != nullptr) clear->whole.next = next;
+  if (clear != nullptr) clear->whole = at;
   for (std::ptrdiff_t k = 8 * whole; k < n; ++k) dst[k] = row[map[k]];
 }
 
 #else
-
-bool HaveSsse3() {
-  return false;
-}
-
-bool HaveAvx() {
-  return false;
-}
 
 void FenceStreamingStores() {}
 

@@ -51,8 +51,9 @@ struct RowWork {
   int linesPerBlock;
 };
 
-// Draws one row (or one chunk of a mapped row) at `out` from the source row `row`.
-using RowKernel = void (*)(Pixel* out, const Pixel* row, const RowWork& work);
+// Draws one row (or one chunk of a mapped row) at `out` from the source row `row`, both the
+// bytes of the pixels of the table's size.
+using RowKernel = void (*)(std::uint8_t* out, const std::uint8_t* row, const RowWork& work);
 
 // What a routine reads of the column map, built per chunk: bits of RowRoutineEntry::reads.
 inline constexpr unsigned kReadsColumnMap = 1;
@@ -63,24 +64,31 @@ inline constexpr unsigned kReadsBlockShapes = 8;
 struct RowRoutineEntry {
   RowRoutine id;
   const char* name;
-  bool (*fits)(const AxisPlan& cols);  // true when the routine produces the plan's columns exactly
-  RowKernel kernel;                    // the fastest this processor has (its vector twin, if any)
-  RowKernel plainKernel;               // the portable kernel, which the vector twin must match
-  unsigned reads;                      // kReads... bits; 0 for a routine that reads no map
-  bool clearsAlongRows;                // carries out a clear while it draws, sharing the rows' time
+  bool (*fits)(const AxisPlan& x);  // true when the routine produces the plan's columns exactly
+  RowKernel kernel;                 // the fastest this processor has (a vector kernel, if any)
+  RowKernel plainKernel;            // the plain kernel, which any vector kernel must match
+  unsigned reads;                   // kReads... bits; 0 for a routine that reads no map
+  bool clearsAlongRows;             // carries out a clear while it draws, sharing the rows' time
 };
 
-// The table of routines, most specialised first; Map, which fits anything, last. The kernels
-// are chosen for the processor on the first call, once per process.
+// The table of routines for six-byte pixels, most specialised first; Map, which fits anything,
+// last. The kernels are chosen for the processor on the first call, once per process.
 std::span<const RowRoutineEntry> RowRoutines();
 
 // The one place that picks a routine: the first in the table that fits the columns.
-const RowRoutineEntry& PickRowRoutine(const AxisPlan& cols);
+const RowRoutineEntry& PickRowRoutine(const AxisPlan& x);
 
 // The routine `id` if it fits the columns, else Map: for tests that force a routine.
-const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& cols);
+const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& x);
+
+// The same for pixels of any size the copy handles (IsPixelSize): the same routines in the same
+// order, each with the kernels of that size. These live apart from the six-byte ones, so that a
+// program that copies only six-byte pixels carries no other size's kernels.
+std::span<const RowRoutineEntry> RowRoutines(int pixelBytes);
+const RowRoutineEntry& PickRowRoutine(const AxisPlan& x, int pixelBytes);
+const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& x, int pixelBytes);
 
 // The per-frame part of the work for these columns.
-RowWork RowWorkFor(const AxisPlan& cols, std::int32_t lastColumn);
+RowWork RowWorkFor(const AxisPlan& x, std::int32_t lastColumn);
 
 }  // namespace tesselox

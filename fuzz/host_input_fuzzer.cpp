@@ -11,9 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "host/io/image_file.h"
+#include "host/io/capacity.h"
 #include "host/io/io_error.h"
 #include "host/io/options.h"
+#include "host/io/picture_file.h"
 #include "host/io/y4m_stream.h"
 
 namespace {
@@ -26,7 +27,7 @@ constexpr PictureLimits kLimits{.maxSide = kMaxFrameSide, .maxPixels = 512 * 512
 constexpr std::int64_t kMaxY4mPixels = 512 * 512;
 constexpr int kMaxY4mFrames = 4;
 
-void CheckPicture(const Image& image) {
+void CheckPicture(const Picture& image) {
   if (image.width < 1 || image.height < 1 ||
       static_cast<std::int64_t>(image.width) * image.height > kLimits.maxPixels ||
       image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
@@ -35,7 +36,7 @@ void CheckPicture(const Image& image) {
 }
 
 // The frame size a Y4M header names, read as loosely as possible; each frame is decoded whole
-// into an image, so large frames are skipped to keep runs short.
+// into a picture, so large frames are skipped to keep runs short.
 bool Y4mFrameTooLarge(std::string_view text) {
   const std::string_view line = text.substr(0, text.find('\n'));
   std::int64_t width = 0, height = 0;
@@ -54,7 +55,7 @@ void FuzzY4m(std::string_view text) {
   if (Y4mFrameTooLarge(text)) return;
   std::istringstream in{std::string(text)};
   Y4mReader reader(in, "fuzz.y4m");
-  Image frame;
+  Picture frame;
   for (int k = 0; k < kMaxY4mFrames && reader.ReadFrame(frame); ++k) CheckPicture(frame);
 }
 
@@ -68,9 +69,9 @@ bool IsOneCleanLine(std::string_view message) {
 
 void FuzzPicture(const std::vector<std::uint8_t>& bytes) {
   std::vector<std::string> notices;
-  Image image;
+  Picture image;
   try {
-    image = DecodeImage(bytes, "fuzz", &notices, kLimits);
+    image = DecodePicture(bytes, "fuzz", &notices, kLimits);
   } catch (const IoError& e) {
     if (!IsOneCleanLine(e.what())) __builtin_trap();
     return;
@@ -80,7 +81,7 @@ void FuzzPicture(const std::vector<std::uint8_t>& bytes) {
     if (!IsOneCleanLine(notice)) __builtin_trap();
   }
   // What the host writes back must read back as the same picture.
-  const Image again = DecodeImage(EncodePng(image, 16), "again", nullptr, kLimits);
+  const Picture again = DecodePicture(EncodePng(image, 16), "again", nullptr, kLimits);
   if (again.pixels.size() != image.pixels.size() ||
       std::memcmp(again.pixels.data(), image.pixels.data(),
                   image.pixels.size() * sizeof(tesselox::Pixel)) != 0) {

@@ -127,7 +127,7 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
     ClearStream clear(dst.Body(), dstStride, dstLines, DrawnRect(plan));
     const Kernels kernels = (in.flags & kPlain) != 0 ? Kernels::Plain : Kernels::Fastest;
     if (plan.draw) {
-      ExecuteCopy(dstView, srcView, plan, PickRowRoutine(plan.cols), kernels,
+      ExecuteCopy(dstView, srcView, plan, PickRowRoutine(plan.x), kernels,
                   clearing ? &clear : nullptr);
     } else if (clearing) {
       clear.Finish();

@@ -8,19 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "filter/field_table.h"
 #include "host/io/field_notice.h"
 #include "host/io/io_error.h"
+#include "host/io/scale_edits.h"
+#include "host/session/window_text.h"
 
 namespace tesselox::host {
 namespace {
 
 using io::IoError;
-
-std::string WindowText(HWND window) {
-  char text[256] = {};
-  if (window != nullptr) GetWindowTextA(window, text, sizeof text);
-  return text;
-}
 
 // Bytes in the UTF-8 character that starts with `lead`; a stray byte counts as one.
 std::size_t CharacterLength(unsigned char lead) {
@@ -30,7 +27,7 @@ std::size_t CharacterLength(unsigned char lead) {
 // The field labelled `label` among the ones the host knows.
 std::size_t FieldLabelled(const ModuleSession& session, const std::string& label) {
   const auto index = session.FieldIndex(label);
-  if (!index || *index >= io::kFieldLabels.size())
+  if (!index || *index >= kFieldSpecs.size())
     throw IoError("the module has no field labelled \"" + label + "\"");
   return *index;
 }
@@ -80,10 +77,10 @@ void TypeScale(ModuleSession& session, const io::Options& options, io::Size inpu
 
 void ApplyEdits(ModuleSession& session, const io::Options& options, io::Size capacity,
                 std::ostream& errors) {
-  std::map<int, io::Typing> typed;  // the last edit of each field counts
+  std::map<FieldId, io::Typing> typed;  // the last edit of each field counts
   for (const io::FieldEdit& edit : options.edits) {
     const std::size_t field = FieldLabelled(session, edit.label);
-    typed[static_cast<int>(field)] = TypeKeys(session, field, edit.value);
+    typed[static_cast<FieldId>(field)] = TypeKeys(session, field, edit.value);
     session.PumpMessages();
   }
   io::FieldStates fields;
@@ -107,10 +104,10 @@ void ApplyEdits(ModuleSession& session, const io::Options& options, io::Size cap
 }
 
 void PrintFields(const ModuleSession& session, std::ostream& out) {
-  const std::vector<FieldControls> found = session.Fields();
-  for (std::size_t k = 0; k < io::kFieldLabels.size(); ++k) {
+  const std::vector<SpinField> found = session.Fields();
+  for (std::size_t k = 0; k < kFieldSpecs.size(); ++k) {
     if (k >= found.size()) {
-      out << io::kFieldLabels[k] << ": (no field)\n";
+      out << kFieldSpecs[k].label << ": (no field)\n";
       continue;
     }
     const FieldRange range = session.Range(k);

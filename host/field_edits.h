@@ -9,7 +9,7 @@ namespace tesselox::host {
 
 // The user's values typed into the module's fields, key by key as a person would, and the
 // fields read back. A field is found by its label; the host knows the twelve labels of
-// io::kFieldLabels, in that order.
+// kFieldSpecs, in that order.
 
 // --scale: the whole input frame to W x H, typed before any --set. These are values the user did
 // not type, so one outside its field's range (which would read as 0) is an error.

@@ -11,10 +11,6 @@ namespace {
 
 using io::IoError;
 
-std::string SizeText(std::int32_t width, std::int32_t height) {
-  return std::to_string(width) + "x" + std::to_string(height);
-}
-
 }  // namespace
 
 FrameFilter::FrameFilter(ModuleSession& session, io::Size capacity, const std::string& origin)
@@ -22,16 +18,16 @@ FrameFilter::FrameFilter(ModuleSession& session, io::Size capacity, const std::s
   try {
     buffers_ = std::make_unique<FrameBuffers>(capacity.width, capacity.height);
   } catch (const std::bad_alloc&) {
-    throw IoError("cannot allocate two frame buffers of " +
-                  SizeText(capacity.width, capacity.height) + " (" + origin + ")");
+    throw IoError("cannot allocate two frame buffers of " + io::SizeText(capacity) + " (" + origin +
+                  ")");
   }
 }
 
 ImageView FrameFilter::Process(std::int32_t width, std::int32_t height, bool counted) {
   if (width > capacity_.width || height > capacity_.height) {
-    throw IoError("the input frame is " + SizeText(width, height) +
-                  ", larger than the buffers' capacity " +
-                  SizeText(capacity_.width, capacity_.height) + " (see --capacity)");
+    throw IoError("the input frame is " + io::SizeText({width, height}) +
+                  ", larger than the buffers' capacity " + io::SizeText(capacity_) +
+                  " (see --capacity)");
   }
   buffers_->SetFrameSize(width, height);
   const auto start = Clock::now();
@@ -45,20 +41,19 @@ ImageView FrameFilter::Process(std::int32_t width, std::int32_t height, bool cou
   const FrameRecord& record = buffers_->Record();
   if (record.width <= 0 || record.height <= 0 || record.width > capacity_.width ||
       record.height > capacity_.height) {
-    throw IoError("the module returned a frame of " + SizeText(record.width, record.height) +
-                  ", which is empty or exceeds the capacity " +
-                  SizeText(capacity_.width, capacity_.height));
+    throw IoError("the module returned a frame of " + io::SizeText({record.width, record.height}) +
+                  ", which is empty or exceeds the capacity " + io::SizeText(capacity_));
   }
   return ImageView{&buffers_->At(0, 0), record.width, record.height, capacity_.width};
 }
 
-io::Image FrameFilter::Run(const io::Image& input, bool counted) {
+io::Picture FrameFilter::Run(const io::Picture& input, bool counted) {
   if (input.width <= capacity_.width && input.height <= capacity_.height) {
     for (std::int32_t y = 0; y < input.height; ++y)
       std::copy_n(&input.At(0, y), input.width, Input() + y * Stride());
   }
   const ImageView result = Process(input.width, input.height, counted);
-  io::Image output(result.width, result.height);
+  io::Picture output(result.width, result.height);
   for (std::int32_t y = 0; y < output.height; ++y)
     std::copy_n(result.pixels + y * result.stride, output.width, &output.At(0, y));
   return output;

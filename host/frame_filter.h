@@ -7,8 +7,8 @@
 #include <string>
 
 #include "filter/image_view.h"
-#include "host/io/image.h"
 #include "host/io/options.h"
+#include "host/io/picture.h"
 #include "host/session/frame_buffers.h"
 #include "host/session/module_session.h"
 
@@ -29,7 +29,7 @@ class FrameFilter {
   // Runs the module on the width x height frame in Input() and returns its output, which stays
   // valid until the next call. `counted` false: a frame that is neither reported nor timed.
   ImageView Process(std::int32_t width, std::int32_t height, bool counted = true);
-  io::Image Run(const io::Image& input, bool counted = true);
+  io::Picture Run(const io::Picture& input, bool counted = true);
 
   // Frees both frame buffers; nothing may be run afterwards.
   void ReleaseBuffers() { buffers_.reset(); }

@@ -3,19 +3,16 @@
 #include <ostream>
 #include <vector>
 
-#include "host/io/image_file.h"
+#include "host/io/capacity.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
+#include "host/io/picture_file.h"
 #include "host/io/test_pattern.h"
 
 namespace tesselox::host {
 namespace {
 
 using io::IoError;
-
-std::string SizeText(io::Size size) {
-  return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
 
 // The options that make sense for one kind of input only, and where the output may go.
 void CheckOptions(const io::Options& options, io::InputKind kind) {
@@ -37,17 +34,17 @@ void CheckOptions(const io::Options& options, io::InputKind kind) {
 }  // namespace
 
 InputSource::InputSource(const io::Options& options, std::ostream& errors) {
-  io::InputKind kind = io::InputKind::Image;
+  io::InputKind kind = io::InputKind::Picture;
   if (!options.in.empty()) {
     file_.emplace(options.in);
     kind = file_->Kind();
   }
   CheckOptions(options, kind);
 
-  if (kind == io::InputKind::Image) {
+  if (kind == io::InputKind::Picture) {
     std::vector<std::string> notices;
     still_ =
-        file_ ? io::ReadImage(file_->Stream(), file_->Name(), &notices) : io::MakeTestPattern();
+        file_ ? io::ReadPicture(file_->Stream(), file_->Name(), &notices) : io::MakeTestPattern();
     Close();  // read whole: the output may replace it
     for (const std::string& notice : notices) errors << "tesselox-host: notice: " << notice << "\n";
     size_ = {still_.width, still_.height};
@@ -59,8 +56,8 @@ InputSource::InputSource(const io::Options& options, std::ostream& errors) {
   io::CheckCapacityArea(options, size_);
   capacity_ = io::EffectiveCapacity(options, size_);
   if (size_.width > capacity_.width || size_.height > capacity_.height) {
-    throw IoError("the input is " + SizeText(size_) + ", larger than the buffers' capacity " +
-                  SizeText(capacity_) + " (see --capacity)");
+    throw IoError("the input is " + io::SizeText(size_) + ", larger than the buffers' capacity " +
+                  io::SizeText(capacity_) + " (see --capacity)");
   }
 }
 

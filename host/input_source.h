@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "host/io/image.h"
 #include "host/io/input_file.h"
 #include "host/io/options.h"
+#include "host/io/picture.h"
 #include "host/io/y4m_stream.h"
 
 namespace tesselox::host {
@@ -24,7 +24,7 @@ class InputSource {
   bool IsStream() const { return reader_.has_value(); }
   const std::string& Name() const { return file_->Name(); }
   // The picture or the test pattern; empty for a stream.
-  io::Image& Still() { return still_; }
+  io::Picture& Still() { return still_; }
   io::Y4mReader& Reader() { return *reader_; }
   io::Size FrameSize() const { return size_; }
   // What the frame buffers are made for.
@@ -35,7 +35,7 @@ class InputSource {
 
  private:
   std::optional<io::InputFile> file_;  // absent: the test pattern
-  io::Image still_;
+  io::Picture still_;
   std::optional<io::Y4mReader> reader_;
   io::Size size_;
   io::Size capacity_;

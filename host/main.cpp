@@ -13,21 +13,14 @@
 #include "host/crash_guard.h"
 #include "host/file_names.h"
 #include "host/io/io_error.h"
+#include "host/io/option_table.h"
 #include "host/io/options.h"
 #include "host/run.h"
+#include "host/session/window_text.h"
 
 namespace {
 
 // The host keeps text as UTF-8; Windows hands the arguments over as UTF-16.
-std::string Utf8FromWide(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), size, nullptr, nullptr);
-  text.pop_back();  // the terminating zero
-  return text;
-}
-
 int Main(const std::vector<std::string>& args) {
   tesselox::io::Options options;
   try {
@@ -71,7 +64,7 @@ int wmain(int argc, wchar_t** argv) {
   std::ios::sync_with_stdio(false);
 
   std::vector<std::string> args;
-  for (int k = 1; k < argc; ++k) args.push_back(Utf8FromWide(argv[k]));
+  for (int k = 1; k < argc; ++k) args.push_back(tesselox::host::Utf8FromWide(argv[k]));
   const int status = Main(args);
   std::cout.flush();
   if (status == 0) MarkDone();

@@ -35,7 +35,7 @@ bool PreviewWindow::Create() {
   return true;
 }
 
-void PreviewWindow::Display(const io::Image& frame) {
+void PreviewWindow::Display(const io::Picture& frame) {
   const bool resized = frame.width != width_ || frame.height != height_;
   width_ = frame.width;
   height_ = frame.height;

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "host/io/image.h"
+#include "host/io/picture.h"
 
 namespace tesselox::host {
 
@@ -21,7 +21,7 @@ class PreviewWindow {
   PreviewWindow& operator=(const PreviewWindow&) = delete;
 
   bool Create();
-  void Display(const io::Image& frame);
+  void Display(const io::Picture& frame);
   void RequestRender();
   bool IsOpen() const { return window_ != nullptr; }
   HWND Handle() const { return window_; }

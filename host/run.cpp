@@ -10,10 +10,11 @@
 #include "host/field_edits.h"
 #include "host/frame_filter.h"
 #include "host/input_source.h"
+#include "host/io/capacity.h"
 #include "host/io/file_name.h"
-#include "host/io/image_file.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
+#include "host/io/picture_file.h"
 #include "host/io/utf8_path.h"
 #include "host/module_path.h"
 #include "host/session/module_session.h"
@@ -25,10 +26,6 @@ namespace tesselox::host {
 namespace {
 
 using io::IoError;
-
-std::string SizeText(io::Size size) {
-  return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
 
 // Loads the module, makes its windows and initialises it with the host's largest frame.
 void StartModule(ModuleSession& session, const io::Options& options) {
@@ -48,7 +45,7 @@ void StartModule(ModuleSession& session, const io::Options& options) {
 void TakeScreenshot(const ModuleSession& session, const io::Options& options,
                     std::optional<io::OutputFile>& screenshot) {
   if (options.screenshot.empty()) return;
-  const io::Image shot = CaptureWindow(session.ConfigWindow());
+  const io::Picture shot = CaptureWindow(session.ConfigWindow());
   if (shot.pixels.empty()) throw IoError("cannot read the configuration window from the screen");
   screenshot.emplace(options.screenshot);
   io::WritePng(screenshot->Stream(), shot);
@@ -85,9 +82,10 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
   if (screenshot) screenshot->Commit();
   out.Commit();
   if (options.printFields) PrintFields(session, report);
-  report << "input " << SizeText(input.FrameSize()) << ", output " << SizeText(outputSize) << ", "
-         << filter.Frames() << (filter.Frames() == 1 ? " frame, " : " frames, ") << std::fixed
-         << std::setprecision(3) << filter.MillisecondsPerFrame() << " ms per frame\n";
+  report << "input " << io::SizeText(input.FrameSize()) << ", output " << io::SizeText(outputSize)
+         << ", " << filter.Frames() << (filter.Frames() == 1 ? " frame, " : " frames, ")
+         << std::fixed << std::setprecision(3) << filter.MillisecondsPerFrame()
+         << " ms per frame\n";
   report.flush();
   return 0;
 }

@@ -5,8 +5,8 @@
 #include <exception>
 #include <string>
 
-#include "host/io/image_file.h"
 #include "host/io/io_error.h"
+#include "host/io/picture_file.h"
 #include "host/preview_window.h"
 
 namespace tesselox::host {
@@ -30,8 +30,8 @@ class PreviewRefresh : public SessionObserver {
 
 // Opens the configuration window and a preview; every edit re-renders the preview. Returns
 // the last frame rendered once the user closes either window.
-io::Image ShowInteractively(ModuleSession& session, FrameFilter& filter, const io::Image& input,
-                            io::Image output) {
+io::Picture ShowInteractively(ModuleSession& session, FrameFilter& filter, const io::Picture& input,
+                              io::Picture output) {
   std::string failure;
   bool rendering = false;
   PreviewWindow* previewPointer = nullptr;
@@ -69,11 +69,11 @@ io::Image ShowInteractively(ModuleSession& session, FrameFilter& filter, const i
 }  // namespace
 
 io::Size StillJob::Run(std::ostream& out) {
-  io::Image output;
+  io::Picture output;
   for (std::int32_t k = 0; k < options_.frames; ++k) output = filter_.Run(still_);
   if (options_.show) output = ShowInteractively(session_, filter_, still_, output);
   filter_.ReleaseBuffers();
-  still_ = io::Image();
+  still_ = io::Picture();
   io::WritePng(out, output, options_.outDepth);
   return io::Size{output.width, output.height};
 }

@@ -3,8 +3,8 @@
 #include <iosfwd>
 
 #include "host/frame_filter.h"
-#include "host/io/image.h"
 #include "host/io/options.h"
+#include "host/io/picture.h"
 #include "host/session/module_session.h"
 
 namespace tesselox::host {
@@ -13,7 +13,7 @@ namespace tesselox::host {
 // then with --show interactively until the user closes a window, and written as one PNG.
 class StillJob {
  public:
-  StillJob(io::Image& still, FrameFilter& filter, ModuleSession& session,
+  StillJob(io::Picture& still, FrameFilter& filter, ModuleSession& session,
            const io::Options& options)
       : still_(still), filter_(filter), session_(session), options_(options) {}
 
@@ -26,7 +26,7 @@ class StillJob {
   io::Size Run(std::ostream& out);
 
  private:
-  io::Image& still_;
+  io::Picture& still_;
   FrameFilter& filter_;
   ModuleSession& session_;
   const io::Options& options_;

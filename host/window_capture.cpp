@@ -15,7 +15,7 @@ void Pump() {
 
 }  // namespace
 
-io::Image CaptureWindow(HWND window) {
+io::Picture CaptureWindow(HWND window) {
   ShowWindow(window, SW_SHOWNORMAL);
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
   RedrawWindow(window, nullptr, nullptr,
@@ -43,12 +43,12 @@ io::Image CaptureWindow(HWND window) {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  io::Image image;
+  io::Picture image;
   if (bitmap != nullptr) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     if (BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY)) {
       GdiFlush();
-      image = io::Image(width, height);
+      image = io::Picture(width, height);
       const auto* bgrx = static_cast<const std::uint8_t*>(bits);
       for (std::size_t k = 0; k < image.pixels.size(); ++k) {
         image.pixels[k] = io::PixelFromBytes(bgrx[4 * k + 2], bgrx[4 * k + 1], bgrx[4 * k]);

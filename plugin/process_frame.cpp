@@ -1,16 +1,12 @@
 #include "plugin/process_frame.h"
 
-#include <cstdlib>
+#include <cstdint>
 
+#include "filter/field_table.h"
 #include "ui/field_operations.h"
 
 namespace tesselox {
 namespace {
-
-// |v| without overflow for INT32_MIN: the range is then 0..INT32_MAX.
-std::int32_t Magnitude(std::int32_t v) {
-  return v == INT32_MIN ? INT32_MAX : std::abs(v);
-}
 
 // -v without overflow for INT32_MIN.
 std::int32_t Negated(std::int32_t v) {
@@ -41,10 +37,10 @@ std::int32_t ProcessFrame(FilterTable* /*table*/, FrameRecord* record) {
     values[Index(id)] = ReadValue(id);
   }
 
-  RefreshRange(FieldId::PhaseX, 0, Magnitude(values[Index(FieldId::DstCx)]));
-  RefreshRange(FieldId::PhaseY, 0, Magnitude(values[Index(FieldId::DstCy)]));
-  values[Index(FieldId::PhaseX)] = ReadValue(FieldId::PhaseX);
-  values[Index(FieldId::PhaseY)] = ReadValue(FieldId::PhaseY);
+  for (FieldId phase : {FieldId::PhaseX, FieldId::PhaseY}) {
+    RefreshRange(phase, 0, PhaseLimit(phase, values));
+    values[Index(phase)] = ReadValue(phase);
+  }
 
   RenderFrame(*record, values);
   return 1;

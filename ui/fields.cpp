@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ui/control_ids.h"
 #include "ui/numeric_edit.h"
 
 namespace tesselox {
@@ -64,13 +65,13 @@ bool CreateFields(HWND parent, HINSTANCE instance) {
     return f.label != nullptr || f.edit != nullptr || f.upDown != nullptr;
   });
   if (created) return false;
-  for (int k = 0; k < kFieldCount; ++k) {
-    const FieldSpec& entry = kFieldSpecs[static_cast<std::size_t>(k)];
+  for (const FieldId id : kFieldIds) {
+    const FieldSpec& entry = kFieldSpecs[Index(id)];
+    const std::size_t k = Index(id);  // two columns: x fields on the left, y on the right
     const int x = k % 2 == 0 ? 16 : spinFields[0].width + 8;
-    const int y = 12 + 30 * (k / 2);
-    spinFields[static_cast<std::size_t>(k)] =
-        CreateSpinField(entry.label, parent, instance, EditId(static_cast<FieldId>(k)), x, y,
-                        entry.low, entry.high, entry.initial);
+    const int y = 12 + 30 * static_cast<int>(k / 2);
+    spinFields[k] = CreateSpinField(entry.label, parent, instance, EditId(id), x, y, entry.low,
+                                    entry.high, entry.initial);
   }
   return true;
 }

@@ -64,7 +64,7 @@ class BmpDecoder {
  public:
   BmpDecoder(Bytes bytes, const DecodeContext& context) : bytes_(bytes), context_(context) {}
 
-  Image Decode() {
+  Picture Decode() {
     ReadHeader();
     ReadPalette();
     if (offset_ < headerEnd_ || offset_ > bytes_.size()) {
@@ -177,12 +177,12 @@ class BmpDecoder {
     return palette_[index];
   }
 
-  Image DecodeRows() const {
+  Picture DecodeRows() const {
     const std::uint64_t stride =
         (std::uint64_t{static_cast<std::uint32_t>(width_)} * bits_ + 31) / 32 * 4;
     context_.CheckComplete(bytes_.size() - offset_, stride * static_cast<std::uint32_t>(height_),
                            "bytes");
-    Image image(width_, height_);
+    Picture image(width_, height_);
     for (std::int32_t row = 0; row < height_; ++row) {
       const std::uint8_t* p = bytes_.data() + offset_ + row * stride;
       Pixel* out = &image.At(0, topDown_ ? row : height_ - 1 - row);
@@ -209,9 +209,9 @@ class BmpDecoder {
     return image;
   }
 
-  Image DecodeRle() const {
+  Picture DecodeRle() const {
     const bool four = compression_ == kRle4;
-    Image image(width_, height_);
+    Picture image(width_, height_);
     std::size_t at = offset_;
     std::int64_t x = 0, row = 0;  // rows counted from the bottom
     auto put = [&](std::uint32_t index) {
@@ -277,7 +277,7 @@ class BmpDecoder {
 
 }  // namespace
 
-Image DecodeBmp(Bytes bytes, const DecodeContext& context) {
+Picture DecodeBmp(Bytes bytes, const DecodeContext& context) {
   return BmpDecoder(bytes, context).Decode();
 }
 

@@ -2,31 +2,16 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 
 #include "host/io/io_error.h"
 
 namespace tesselox::io {
 namespace {
 
-constexpr int kDstCx = 6, kDstCy = 7, kWidth = 8, kHeight = 9, kPhaseX = 10, kPhaseY = 11;
-
-bool IsSize(int field) {
-  return field == kWidth || field == kHeight;
-}
-
-bool IsPhase(int field) {
-  return field == kPhaseX || field == kPhaseY;
-}
-
 // What an up-down control reports for the text: the integer when it lies in the range, else 0.
 std::int32_t RangedValue(const FieldState& state) {
   const auto value = FieldInteger(state.text);
   return value && *value >= state.low && *value <= state.high ? *value : 0;
-}
-
-std::int32_t Magnitude(std::int32_t v) {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(v), INT32_MAX));
 }
 
 std::string Keys(int count, const char* what) {
@@ -65,61 +50,61 @@ std::optional<std::int32_t> FieldInteger(std::string_view text) {
   return value;
 }
 
-std::array<std::int32_t, kFieldLabels.size()> NextFrameValues(const FieldStates& fields) {
-  std::array<std::int32_t, kFieldLabels.size()> values{};
-  for (int k = 0; k < static_cast<int>(values.size()); ++k) {
-    const FieldState& state = fields[static_cast<std::size_t>(k)];
-    values[static_cast<std::size_t>(k)] =
-        IsSize(k) ? FieldInteger(state.text).value_or(0) : RangedValue(state);
+ParameterValues NextFrameValues(const FieldStates& fields) {
+  ParameterValues values{};
+  for (const FieldId id : kFieldIds) {
+    const FieldState& state = fields[Index(id)];
+    values[Index(id)] =
+        IsOutputSize(id) ? FieldInteger(state.text).value_or(0) : RangedValue(state);
   }
-  values[kPhaseX] = std::clamp(values[kPhaseX], 0, Magnitude(values[kDstCx]));
-  values[kPhaseY] = std::clamp(values[kPhaseY], 0, Magnitude(values[kDstCy]));
+  for (const FieldId phase : {FieldId::PhaseX, FieldId::PhaseY})
+    values[Index(phase)] = std::clamp(values[Index(phase)], 0, PhaseLimit(phase, values));
   return values;
 }
 
 namespace {
 
 // What the filter will use from the field at the next frame; a size's magnitude, capped.
-std::int32_t UsedValue(int field, const FieldStates& fields, Size capacity) {
-  const std::int32_t uses = NextFrameValues(fields)[static_cast<std::size_t>(field)];
-  const std::int32_t cap = field == kWidth ? capacity.width : capacity.height;
-  return IsSize(field) ? std::min(Magnitude(uses), cap) : uses;
+std::int32_t UsedValue(FieldId field, const FieldStates& fields, Size capacity) {
+  const std::int32_t uses = NextFrameValues(fields)[Index(field)];
+  const std::int32_t cap = field == FieldId::Width ? capacity.width : capacity.height;
+  return IsOutputSize(field) ? std::min(Magnitude(uses), cap) : uses;
 }
 
 }  // namespace
 
-bool UsedAsTyped(int field, const Typing& typing, const FieldStates& fields, Size capacity) {
+bool UsedAsTyped(FieldId field, const Typing& typing, const FieldStates& fields, Size capacity) {
   const auto typed = FieldInteger(typing.keys);
-  return fields[static_cast<std::size_t>(field)].text == typing.keys && typed &&
+  return fields[Index(field)].text == typing.keys && typed &&
          *typed == UsedValue(field, fields, capacity);
 }
 
-std::optional<std::string> FieldNotice(int field, const Typing& typing, const FieldStates& fields,
-                                       Size capacity) {
-  const auto index = static_cast<std::size_t>(field);
-  const FieldState& state = fields[index];
+std::optional<std::string> FieldNotice(FieldId field, const Typing& typing,
+                                       const FieldStates& fields, Size capacity) {
+  const FieldState& state = fields[Index(field)];
   const std::int32_t uses = UsedValue(field, fields, capacity);
-  const bool capped = IsSize(field) && Magnitude(NextFrameValues(fields)[index]) > uses;
+  const bool isSize = IsOutputSize(field);
+  const bool capped = isSize && Magnitude(NextFrameValues(fields)[Index(field)]) > uses;
   const auto held = FieldInteger(state.text);
   // A size outside its range is used as it stands, though the field's range says otherwise.
-  const bool sizeInRange = !IsSize(field) || (held && *held >= state.low && *held <= state.high);
+  const bool sizeInRange = !isSize || (held && *held >= state.low && *held <= state.high);
   if (UsedAsTyped(field, typing, fields, capacity) && sizeInRange) return std::nullopt;
 
   std::string notice =
-      "field \"" + std::string(kFieldLabels[index]) + "\" holds \"" + Printable(state.text) + "\"";
+      "field \"" + std::string(Label(field)) + "\" holds \"" + Printable(state.text) + "\"";
   if (state.text != typing.keys) notice += " (" + TypingText(typing) + ")";
   const std::string range = RangeText(state.low, state.high);
   if (!held) {
     notice += ", not an integer";
-  } else if (IsSize(field) && *held < state.low) {
+  } else if (isSize && *held < state.low) {
     notice += ", below its range " + range;
-  } else if (IsSize(field) && *held > state.high) {
+  } else if (isSize && *held > state.high) {
     notice += ", above its range " + range;
-  } else if (!IsSize(field) && (*held < state.low || *held > state.high)) {
+  } else if (!isSize && (*held < state.low || *held > state.high)) {
     notice += ", outside its range " + range;
   } else if (IsPhase(field) && uses != *held) {
-    const std::int32_t top = NextFrameValues(fields)[field == kPhaseX ? kDstCx : kDstCy];
-    notice += ", above its range at the next frame " + RangeText(0, Magnitude(top));
+    notice += ", above its range at the next frame " +
+              RangeText(0, PhaseLimit(field, NextFrameValues(fields)));
   }
   notice += ": the filter uses " + std::to_string(uses);
   if (capped) notice += ", the buffers' capacity";

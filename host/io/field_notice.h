@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "filter/field_table.h"
 #include "host/io/options.h"
 
 namespace tesselox::io {
@@ -27,7 +28,7 @@ struct FieldState {
   std::int32_t low = 0;
   std::int32_t high = 0;
 };
-using FieldStates = std::array<FieldState, kFieldLabels.size()>;
+using FieldStates = std::array<FieldState, kFieldCount>;  // indexed by FieldId
 
 // How one --set value went into its field, key by key (a key is one UTF-8 character).
 struct Typing {
@@ -41,16 +42,16 @@ struct Typing {
 std::optional<std::int32_t> FieldInteger(std::string_view text);
 
 // What the frame callback will read from each field at the next frame of the same size.
-std::array<std::int32_t, kFieldLabels.size()> NextFrameValues(const FieldStates& fields);
+ParameterValues NextFrameValues(const FieldStates& fields);
 
 // Whether the field holds the typed integer and the filter will use it as typed, whatever the
 // field's range says (a size outside its range is used as it stands).
-bool UsedAsTyped(int field, const Typing& typing, const FieldStates& fields, Size capacity);
+bool UsedAsTyped(FieldId field, const Typing& typing, const FieldStates& fields, Size capacity);
 
 // One line saying what the field holds, why the filter will not use what was typed, and what it
 // will use; nothing when the field holds the typed integer and the filter will use it as typed.
 // `capacity` is the frame buffers' size, which caps the output's width and height.
-std::optional<std::string> FieldNotice(int field, const Typing& typing, const FieldStates& fields,
-                                       Size capacity);
+std::optional<std::string> FieldNotice(FieldId field, const Typing& typing,
+                                       const FieldStates& fields, Size capacity);
 
 }  // namespace tesselox::io

@@ -34,7 +34,7 @@ void InputFile::Close() {
 InputKind InputFile::Kind() {
   const int first = Stream().peek();
   if (first == std::char_traits<char>::eof()) throw IoError(name_ + ": empty input");
-  return first == 'Y' ? InputKind::Y4m : InputKind::Image;
+  return first == 'Y' ? InputKind::Y4m : InputKind::Picture;
 }
 
 }  // namespace tesselox::io

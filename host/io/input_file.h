@@ -7,7 +7,7 @@
 namespace tesselox::io {
 
 // What an input holds: one picture (or the test pattern), or a Y4M stream of frames.
-enum class InputKind { Image, Y4m };
+enum class InputKind { Picture, Y4m };
 
 // An opened input: a file in binary mode, or standard input for "-" (which the caller has put
 // in binary mode). Kind() looks at the first byte only, so a stream is never read ahead: a Y4M

@@ -97,7 +97,7 @@ bool ReadPixels(Decoder& d, JSAMPLE* row, Pixel* out) {
 
 }  // namespace
 
-Image DecodeJpeg(Bytes bytes, const DecodeContext& context) {
+Picture DecodeJpeg(Bytes bytes, const DecodeContext& context) {
   Decoder d;
   auto fail = [&]() {
     context.Fail("unreadable JPEG (" + Printable(d.failure.message, 120) + ")");
@@ -122,8 +122,8 @@ Image DecodeJpeg(Bytes bytes, const DecodeContext& context) {
   // The largest picture with room for the coefficients of a progressive one, and then some.
   d.info.mem->max_memory_to_use = static_cast<long>(
       std::min<std::int64_t>(context.Limits().maxPixels * 8 + (64 << 20), 0x7fffffff));
-  Image image(static_cast<std::int32_t>(d.info.image_width),
-              static_cast<std::int32_t>(d.info.image_height));
+  Picture image(static_cast<std::int32_t>(d.info.image_width),
+                static_cast<std::int32_t>(d.info.image_height));
   std::vector<JSAMPLE> row(std::size_t{d.info.image_width} * 3);
   if (!ReadPixels(d, row.data(), image.pixels.data())) fail();
   return image;

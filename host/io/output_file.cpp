@@ -167,7 +167,7 @@ void CheckOutputPath(InputKind kind, const std::string& out) {
   const std::string shown = "output " + ShownName(out);
   if (fs::is_directory(FilePath(out), ec))
     throw IoError(shown + ": is a folder; name a file in it");
-  if (kind == InputKind::Image && !EndsWithNoCase(out, ".png"))
+  if (kind == InputKind::Picture && !EndsWithNoCase(out, ".png"))
     throw IoError(shown + ": a picture is written as PNG; name it .png or use -");
   if (kind == InputKind::Y4m && !EndsWithNoCase(out, ".y4m"))
     throw IoError(shown + ": a Y4M input is written as Y4M; name it .y4m or use -");

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/io/image.h"
+#include "host/io/picture.h"
 
 namespace tesselox::io {
 
@@ -51,10 +51,10 @@ using Bytes = std::span<const std::uint8_t>;
 // One decoder per format. Each checks the size in the header against the limits before it
 // allocates the picture, and turns grey into three equal channels and 8-bit samples into 16-bit
 // ones by multiplying by 257. Bytes after the picture are ignored.
-Image DecodePng(Bytes bytes, const DecodeContext& context);
-Image DecodeJpeg(Bytes bytes, const DecodeContext& context);
-Image DecodeBmp(Bytes bytes, const DecodeContext& context);
-Image DecodePnm(Bytes bytes, const DecodeContext& context);
+Picture DecodePng(Bytes bytes, const DecodeContext& context);
+Picture DecodeJpeg(Bytes bytes, const DecodeContext& context);
+Picture DecodeBmp(Bytes bytes, const DecodeContext& context);
+Picture DecodePnm(Bytes bytes, const DecodeContext& context);
 
 // A sample from 0 to maxValue (at least 1) scaled to 16 bits, rounded to nearest: 0 stays 0,
 // maxValue becomes 65535, and with maxValue 255 every value becomes v * 257.

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/io/image_file.h"
 #include "host/io/io_error.h"
 #include "host/io/picture_decoder.h"
+#include "host/io/picture_file.h"
 
 namespace tesselox::io {
 namespace {
@@ -141,7 +141,7 @@ bool WriteRows(Writer& w, Sink& sink, png_uint_32 width, png_uint_32 height, int
 
 }  // namespace
 
-Image DecodePng(Bytes bytes, const DecodeContext& context) {
+Picture DecodePng(Bytes bytes, const DecodeContext& context) {
   // The size is checked from the header's own bytes, before libpng allocates anything.
   if (bytes.size() >= 24 && std::memcmp(bytes.data() + 12, "IHDR", 4) == 0)
     context.CheckSize(Be32(bytes.data() + 16), Be32(bytes.data() + 20));
@@ -156,7 +156,7 @@ Image DecodePng(Bytes bytes, const DecodeContext& context) {
   context.CheckSize(header.width, header.height);
   if (!header.layoutOk) context.Fail("unreadable PNG (unexpected row layout)");
   if (header.alpha) context.Notice("the alpha channel is dropped");
-  Image image(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height));
+  Picture image(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height));
   std::vector<png_bytep> rows(header.height);
   for (std::int32_t y = 0; y < image.height; ++y)
     rows[static_cast<std::size_t>(y)] = reinterpret_cast<png_bytep>(&image.At(0, y));
@@ -164,14 +164,14 @@ Image DecodePng(Bytes bytes, const DecodeContext& context) {
   return image;
 }
 
-std::vector<std::uint8_t> EncodePng(const Image& image, int depth) {
+std::vector<std::uint8_t> EncodePng(const Picture& image, int depth) {
   if (image.width <= 0 || image.height <= 0)
     throw IoError("cannot write a PNG of " + std::to_string(image.width) + " x " +
                   std::to_string(image.height) + " pixels");
   if (depth != 8 && depth != 16)
     throw IoError("cannot write a PNG of " + std::to_string(depth) + " bits per channel");
   std::vector<std::uint8_t> samples;
-  if (depth == 8) samples = InterleavedFromImage(image);
+  if (depth == 8) samples = InterleavedFromPicture(image);
   const std::size_t rowBytes = static_cast<std::size_t>(image.width) * (depth == 8 ? 3 : 6);
   auto* base = depth == 8 ? samples.data()
                           : const_cast<std::uint8_t*>(image.pixels.data()->bytes);  // only read

@@ -81,7 +81,7 @@ class PnmReader {
 
 }  // namespace
 
-Image DecodePnm(Bytes bytes, const DecodeContext& context) {
+Picture DecodePnm(Bytes bytes, const DecodeContext& context) {
   if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] < '1' || bytes[1] > '6')
     context.Fail("not a PNM picture");
   const int kind = bytes[1] - '0';
@@ -112,7 +112,7 @@ Image DecodePnm(Bytes bytes, const DecodeContext& context) {
     context.CheckComplete(reader.Left(), need, "bytes");
   }
 
-  Image image(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  Picture image(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
   auto store = [&](std::size_t index, const std::uint16_t* v) {
     image.pixels[index] =
         channels == 3 ? PixelFromChannels(v[0], v[1], v[2]) : PixelFromChannels(v[0], v[0], v[0]);

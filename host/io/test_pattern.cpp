@@ -28,7 +28,7 @@ Pixel BarColour(std::int32_t k) {
   return PixelFromBytes(full((k & 2) == 0), full((k & 4) == 0), full((k & 1) == 0));
 }
 
-void Fill(Image& image, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+void Fill(Picture& image, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
           const Pixel& p) {
   x0 = std::max(x0, 0);
   y0 = std::max(y0, 0);
@@ -50,7 +50,7 @@ PatternLayout LayoutOfPattern(std::int32_t width, std::int32_t height) {
   return layout;
 }
 
-std::int32_t DrawNumber(Image& image, std::int32_t x, std::int32_t y, int number,
+std::int32_t DrawNumber(Picture& image, std::int32_t x, std::int32_t y, int number,
                         std::int32_t scale, const Pixel& ink) {
   const std::string digits = std::to_string(number);
   std::int32_t left = x;
@@ -70,8 +70,8 @@ std::int32_t DrawNumber(Image& image, std::int32_t x, std::int32_t y, int number
   return left - x - scale;
 }
 
-Image MakeTestPattern(std::int32_t width, std::int32_t height) {
-  Image image(width, height);
+Picture MakeTestPattern(std::int32_t width, std::int32_t height) {
+  Picture image(width, height);
   const PatternLayout layout = LayoutOfPattern(width, height);
 
   for (std::int32_t k = 0; k < 8; ++k)

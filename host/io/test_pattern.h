@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "host/io/image.h"
+#include "host/io/picture.h"
 
 namespace tesselox::io {
 
@@ -14,7 +14,7 @@ inline constexpr std::int32_t kPatternHeight = 1080;
 // left, each number drawn near its cell's top-left corner. Nothing in it is symmetric, so a
 // mirrored or scaled copy is obvious at a glance. Any size from 16 x 16 works; the default is
 // the size the module's initial parameters expect.
-Image MakeTestPattern(std::int32_t width = kPatternWidth, std::int32_t height = kPatternHeight);
+Picture MakeTestPattern(std::int32_t width = kPatternWidth, std::int32_t height = kPatternHeight);
 
 // The pattern's layout, for whoever wants to point at parts of it.
 struct PatternLayout {
@@ -26,9 +26,9 @@ struct PatternLayout {
 PatternLayout LayoutOfPattern(std::int32_t width, std::int32_t height);
 
 // Draws the decimal digits of `number` with a 3 x 5 font, each font dot a scale x scale square,
-// one dot of space between digits; returns the width drawn. Pixels outside the image are
+// one dot of space between digits; returns the width drawn. Pixels outside the picture are
 // skipped.
-std::int32_t DrawNumber(Image& image, std::int32_t x, std::int32_t y, int number,
+std::int32_t DrawNumber(Picture& image, std::int32_t x, std::int32_t y, int number,
                         std::int32_t scale, const Pixel& ink);
 
 }  // namespace tesselox::io

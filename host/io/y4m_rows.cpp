@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <bit>
 
-#if defined(__x86_64__) || defined(__i386__)
+#include "filter/processor.h"
+#include "filter/shuffle_masks.h"
+
+#ifdef TESSELOX_X86
 #include <immintrin.h>
-#define TESSELOX_ROWS_X86 1
 #endif
 
 namespace tesselox::io {
@@ -87,40 +89,19 @@ TESSELOX_INLINE void Average(Sample* out, const std::uint16_t* a, const std::uin
   }
 }
 
-#ifdef TESSELOX_ROWS_X86
-// Eight pixels are 48 bytes, three 16-byte registers; eight channels of one kind are one. Output
-// register r of a shuffle takes from input register s the bytes masks[r][s] names (-128: none).
-template <int Bytes>
-struct ShuffleMasks {
-  alignas(Bytes) std::int8_t masks[3][3][Bytes];
-};
-
-// Every mask byte from `source(r, s, i)`, the byte output register r takes at i from input
-// register s.
-template <int Bytes, class Source>
-constexpr ShuffleMasks<Bytes> MakeMasks(Source source) {
-  ShuffleMasks<Bytes> m{};
-  for (int r = 0; r < 3; ++r) {
-    for (int s = 0; s < 3; ++s) {
-      for (int i = 0; i < Bytes; ++i) m.masks[r][s][i] = static_cast<std::int8_t>(source(r, s, i));
-    }
-  }
-  return m;
-}
-
+#ifdef TESSELOX_X86
+// Eight pixels are 48 bytes, three 16-byte registers; eight channels of one kind are one.
 // Channel registers (a, b, c) to pixel registers.
-constexpr auto kInterleave = MakeMasks<16>([](int r, int s, int i) {
+constexpr auto kInterleave = MakeShuffleMasks<3, 3>([](int r, int s, int i) {
   const int at = 16 * r + i, pixel = at / 6, channel = at % 6 / 2;
   return channel == s ? 2 * pixel + at % 2 : -128;
 });
 
 // Pixel registers to channel registers.
-constexpr auto kDeinterleave = MakeMasks<16>([](int r, int s, int i) {
-  const int from = 6 * (i / 2) + 2 * r + i % 2;
-  return from / 16 == s ? from % 16 : -128;
-});
+constexpr auto kDeinterleave = MakeShuffleMasks<3, 3>(
+    [](int r, int s, int i) { return ByteIn(6 * (i / 2) + 2 * r + i % 2, s); });
 
-__attribute__((target("ssse3"))) inline void Shuffle3(const ShuffleMasks<16>& m,
+__attribute__((target("ssse3"))) inline void Shuffle3(const ShuffleMasks<3, 3>& m,
                                                       const __m128i in[3], __m128i out[3]) {
   const auto* masks = reinterpret_cast<const __m128i*>(m.masks);
   for (int r = 0; r < 3; ++r) {
@@ -172,13 +153,13 @@ constexpr int kHalves[3][2] = {{0, 1}, {2, 3}, {4, 5}};
 
 // Pixel register r, half h takes from channel register s the bytes of the 16-byte mask for
 // that half's place in its group.
-constexpr auto kWideInterleave = MakeMasks<32>(
+constexpr auto kWideInterleave = MakeShuffleMasks<3, 3, 32>(
     [](int r, int s, int i) { return kInterleave.masks[kHalves[r][i / 16] % 3][s][i % 16]; });
 
 // Channel register r takes from source register s (both groups' 16-byte register s) the bytes
 // the 16-byte mask names, in each half alike.
-constexpr auto kWideDeinterleave =
-    MakeMasks<32>([](int r, int s, int i) { return kDeinterleave.masks[r][s][i % 16]; });
+constexpr auto kWideDeinterleave = MakeShuffleMasks<3, 3, 32>(
+    [](int r, int s, int i) { return kDeinterleave.masks[r][s][i % 16]; });
 
 __attribute__((target("avx2"))) void InterleaveAvx2(Pixel* out, const std::uint16_t* a,
                                                     const std::uint16_t* b, const std::uint16_t* c,
@@ -286,7 +267,7 @@ struct Kernel;
 template <class... Args, void (*Step)(Args...)>
 struct Kernel<Step> {
   static void Portable(Args... args) { Step(args...); }
-#ifdef TESSELOX_ROWS_X86
+#ifdef TESSELOX_X86
   __attribute__((target("ssse3"))) static void Ssse3(Args... args) {
     Step(args...);
   }
@@ -295,7 +276,7 @@ struct Kernel<Step> {
   }
 #endif
   static constexpr auto For(Isa isa) {
-#ifdef TESSELOX_ROWS_X86
+#ifdef TESSELOX_X86
     if (isa == Isa::kSsse3) return &Ssse3;
     if (isa == Isa::kAvx2) return &Avx2;
 #endif
@@ -327,7 +308,7 @@ constexpr RowKernels kPortableKernels =
     KernelsFor(Isa::kPortable, Kernel<Interleave>::Portable, Kernel<Deinterleave>::Portable,
                Kernel<Average<U8>>::Portable, Kernel<Average<U16>>::Portable);
 
-#ifdef TESSELOX_ROWS_X86
+#ifdef TESSELOX_X86
 constexpr RowKernels kSsse3Kernels =
     KernelsFor(Isa::kSsse3, InterleaveSsse3, DeinterleaveSsse3, Average8Ssse3, Average16Ssse3);
 // Wider registers help the plain loops; the shuffles stay at 16 bytes, a whole number of pixels.
@@ -343,10 +324,9 @@ const RowKernels& PortableRowKernels() {
 
 std::vector<NamedRowKernels> SupportedRowKernels() {
   std::vector<NamedRowKernels> sets;
-#ifdef TESSELOX_ROWS_X86
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) sets.push_back({"avx2", &kAvx2Kernels});
-  if (__builtin_cpu_supports("ssse3")) sets.push_back({"ssse3", &kSsse3Kernels});
+#ifdef TESSELOX_X86
+  if (HaveAvx2()) sets.push_back({"avx2", &kAvx2Kernels});
+  if (HaveSsse3()) sets.push_back({"ssse3", &kSsse3Kernels});
 #endif
   sets.push_back({"portable", &kPortableKernels});
   return sets;

@@ -307,10 +307,10 @@ void Y4mReader::Decode(Pixel* dst, std::ptrdiff_t stride) {
   }
 }
 
-bool Y4mReader::ReadFrame(Image& frame) {
+bool Y4mReader::ReadFrame(Picture& frame) {
   if (!NextFrame()) return false;
   if (frame.width != header_.width || frame.height != header_.height)
-    frame = Image(header_.width, header_.height);
+    frame = Picture(header_.width, header_.height);
   Decode(frame.pixels.data(), frame.width);
   return true;
 }
@@ -427,7 +427,7 @@ void Y4mWriter::WriteFrame(const Pixel* pixels, std::int32_t w, std::int32_t h,
   ++frames_;
 }
 
-void Y4mWriter::WriteFrame(const Image& frame) {
+void Y4mWriter::WriteFrame(const Picture& frame) {
   WriteFrame(frame.pixels.data(), frame.width, frame.height, frame.width);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/io/image.h"
+#include "host/io/picture.h"
 #include "host/io/y4m_rows.h"
 
 namespace tesselox::io {
@@ -65,7 +65,7 @@ class Y4mReader {
   // The frame NextFrame read, as pixels: row y at dst + y * stride.
   void Decode(Pixel* dst, std::ptrdiff_t stride);
   // NextFrame, then Decode into `frame` (resized to the stream's size).
-  bool ReadFrame(Image& frame);
+  bool ReadFrame(Picture& frame);
   std::int64_t FramesRead() const { return frames_; }
 
  private:
@@ -96,7 +96,7 @@ class Y4mWriter {
   // Row y of the frame at pixels + y * stride.
   void WriteFrame(const Pixel* pixels, std::int32_t width, std::int32_t height,
                   std::ptrdiff_t stride);
-  void WriteFrame(const Image& frame);
+  void WriteFrame(const Picture& frame);
   const Y4mHeader& Written() const { return written_; }
   const std::string& Note() const { return note_; }
   std::int64_t FramesWritten() const { return frames_; }

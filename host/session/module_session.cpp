@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "host/session/window_text.h"
+
 namespace tesselox::host {
 namespace {
 
@@ -24,29 +26,6 @@ bool RegisterClassOnce(const char* name, WNDPROC proc) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = name;
   return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-std::string WindowText(HWND window) {
-  char text[256] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::wstring WideFromUtf8(const std::string& text) {
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Utf8FromWide(const std::wstring& wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                      nullptr, nullptr);
-  return text;
 }
 
 // Why LoadLibraryW refused the file, in words.
@@ -231,13 +210,13 @@ void ModuleSession::SendInit() {
   SendMessageA(config_, HOST_INIT_MESSAGE, 0, 0);
 }
 
-std::vector<FieldControls> ModuleSession::Fields() const {
-  std::vector<FieldControls> fields;
+std::vector<SpinField> ModuleSession::Fields() const {
+  std::vector<SpinField> fields;
   if (config_ == nullptr) return fields;
   for (HWND child = GetWindow(config_, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     if (!HasClass(child, UPDOWN_CLASSA)) continue;
-    FieldControls field;
+    SpinField field;
     field.upDown = child;
     field.edit = reinterpret_cast<HWND>(SendMessageA(child, UDM_GETBUDDY, 0, 0));
     if (field.edit == nullptr) continue;
@@ -249,13 +228,13 @@ std::vector<FieldControls> ModuleSession::Fields() const {
   return fields;
 }
 
-FieldControls ModuleSession::Field(std::size_t index) const {
-  const std::vector<FieldControls> fields = Fields();
-  return index < fields.size() ? fields[index] : FieldControls{};
+SpinField ModuleSession::Field(std::size_t index) const {
+  const std::vector<SpinField> fields = Fields();
+  return index < fields.size() ? fields[index] : SpinField{};
 }
 
 std::optional<std::size_t> ModuleSession::FieldIndex(const std::string& label) const {
-  const std::vector<FieldControls> fields = Fields();
+  const std::vector<SpinField> fields = Fields();
   for (std::size_t k = 0; k < fields.size(); ++k) {
     if (fields[k].label != nullptr && WindowText(fields[k].label) == label) return k;
   }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/io/frame_size.h"
 #include "host/session/frame_buffers.h"
 #include "plugin/host_interface.h"
 
@@ -19,7 +20,7 @@ namespace tesselox::host {
 
 // One field of the configuration window: an up-down control, the edit box it holds as its
 // buddy, and the STATIC control just before that edit box in the window's child order.
-struct FieldControls {
+struct SpinField {
   HWND label = nullptr;
   HWND edit = nullptr;
   HWND upDown = nullptr;
@@ -35,7 +36,7 @@ struct FieldRange {
 class SessionObserver {
  public:
   virtual ~SessionObserver() = default;
-  // The module called the edit-updated service; what this returns goes back to the module.
+  // The module called editUpdated; what this returns goes back to the module.
   virtual std::int32_t EditUpdated() { return 0; }
   // The module asked for the largest frame, passing this edit handle.
   virtual void FrameLimitsAsked(void* /*editHandle*/) {}
@@ -63,7 +64,7 @@ class ModuleSession {
   const FilterTable* ModuleTable() const { return moduleTable_; }
   FilterTable& HostTable() { return block_.table; }
 
-  // Service 40 answers this largest frame size (1920 x 1440 unless set).
+  // getFrameLimits answers this largest frame size (io::kDefaultLargestFrame unless set).
   void SetLargestFrame(std::int32_t width, std::int32_t height);
   // Null for none; the observer must outlive the session or be unset first.
   void SetObserver(SessionObserver* observer) { observer_ = observer; }
@@ -76,7 +77,7 @@ class ModuleSession {
   void DestroyWindows();
   HWND OwnerWindow() const { return owner_; }
   HWND ConfigWindow() const { return config_; }
-  // The edit handle the host passes to the window procedure and service 40.
+  // The edit handle the host passes to the window procedure and getFrameLimits.
   void* EditHandle() { return this; }
 
   // Sends HOST_INIT_MESSAGE to the configuration window.
@@ -84,9 +85,9 @@ class ModuleSession {
 
   // The fields as the configuration window holds them now: every up-down control with a buddy,
   // in the window's child order (the order they were made in).
-  std::vector<FieldControls> Fields() const;
+  std::vector<SpinField> Fields() const;
   // Field `index` of Fields(); no controls past the last one.
-  FieldControls Field(std::size_t index) const;
+  SpinField Field(std::size_t index) const;
   // The first field whose label reads `label`.
   std::optional<std::size_t> FieldIndex(const std::string& label) const;
   std::string FieldText(std::size_t index) const;
@@ -127,8 +128,8 @@ class ModuleSession {
   HostBlock block_{};
   HWND owner_ = nullptr;
   HWND config_ = nullptr;
-  std::int32_t largestWidth_ = 1920;
-  std::int32_t largestHeight_ = 1440;
+  std::int32_t largestWidth_ = io::kDefaultLargestFrame.width;
+  std::int32_t largestHeight_ = io::kDefaultLargestFrame.height;
   SessionObserver* observer_ = nullptr;
 };
 

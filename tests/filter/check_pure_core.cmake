@@ -1,24 +1,28 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails unless every file in DIR (the core, filter/) is host-independent: it includes only the
-# standard library, the compiler's vector intrinsics and the core's own headers, and it names
-# no field operation and nothing of the fields' table.
+# Fails unless every file in DIR is host-independent: it includes only the standard library, the
+# compiler's vector intrinsics, headers whose path matches OWN (default: the core's, filter/) and
+# the libraries named in LIBRARIES, and it names no field operation and no control id.
 file(GLOB sources "${DIR}/*.h" "${DIR}/*.cpp")
 if(NOT sources)
   message(FATAL_ERROR "no sources found in ${DIR}")
 endif()
-set(field_names RefreshRange SetClamped ReadValue FieldSpec kFieldSpecs EditId UpDownId kEditIdBase)
+if(NOT DEFINED OWN)
+  set(OWN "^filter/")
+endif()
+string(REPLACE "," ";" LIBRARIES "${LIBRARIES}")
+set(field_names RefreshRange SetClamped ReadValue EditId UpDownId kEditIdBase)
 foreach(source IN LISTS sources)
   file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
   foreach(line IN LISTS includes)
     if(line MATCHES "\"([^\"]+)\"")
       set(header "${CMAKE_MATCH_1}")
-      if(NOT header MATCHES "^filter/")
-        message(FATAL_ERROR "${source} includes \"${header}\", which is not the core's")
+      if(NOT header MATCHES "${OWN}")
+        message(FATAL_ERROR "${source} includes \"${header}\", which is not its own")
       endif()
     elseif(line MATCHES "<([^>]+)>")
       set(header "${CMAKE_MATCH_1}")
-      # Standard C++ headers have no extension; the one header with one is the intrinsics'.
-      if(header MATCHES "\\." AND NOT header STREQUAL "immintrin.h")
+      # Standard C++ headers have no extension; the intrinsics' header and LIBRARIES' have one.
+      if(header MATCHES "\\." AND NOT header STREQUAL "immintrin.h" AND NOT header IN_LIST LIBRARIES)
         message(FATAL_ERROR "${source} includes <${header}>, which is not the standard library")
       endif()
     endif()
@@ -31,4 +35,4 @@ foreach(source IN LISTS sources)
   endforeach()
 endforeach()
 list(LENGTH sources count)
-message(STATUS "${count} files of the core checked")
+message(STATUS "${count} files of ${DIR} checked")

@@ -133,7 +133,7 @@ bool MatchesModel(const Geometry& g, RowRoutine id, Kernels kernels = Kernels::F
   GuardedImage src(g.srcW, g.srcH, false), got(g.dstW, g.dstH, true), want(g.dstW, g.dstH, true);
   const CopyPlan plan = Plan(g);
   const char* name = Routine(id).name;
-  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, ForceRowRoutine(id, plan.cols), kernels);
+  if (plan.draw) ExecuteCopy(got.View(), src.View(), plan, ForceRowRoutine(id, plan.x), kernels);
   ReferenceCopy(want.View(), src.View(), g.request);
   EXPECT_TRUE(got.GuardsIntact()) << name << " wrote outside the image";
   EXPECT_TRUE(src.GuardsIntact());
@@ -154,9 +154,9 @@ TEST(FastPathsTest, EveryFittingRoutineMatchesModel) {
   std::map<RowRoutine, int> tried;
   std::map<RowRoutine, int> chosen;
   ForEachDrawnGeometry(5150, 20000, 14, 7, [&](const Geometry& g, const CopyPlan& plan) {
-    ++chosen[PickRowRoutine(plan.cols).id];
+    ++chosen[PickRowRoutine(plan.x).id];
     for (const RowRoutineEntry& r : RowRoutines()) {
-      if (!r.fits(plan.cols)) continue;
+      if (!r.fits(plan.x)) continue;
       ++tried[r.id];
       ASSERT_TRUE(MatchesModel(g, r.id, Kernels::Plain));
       ASSERT_TRUE(MatchesModel(g, r.id, Kernels::Fastest));
@@ -174,9 +174,9 @@ TEST(FastPathsTest, UnfittingRoutineFallsBackToMap) {
   int checked = 0;
   ForEachDrawnGeometry(77, 4000, 12, 6, [&](const Geometry& g, const CopyPlan& plan) {
     for (const RowRoutineEntry& r : RowRoutines()) {
-      if (r.fits(plan.cols)) continue;
+      if (r.fits(plan.x)) continue;
       ++checked;
-      ASSERT_EQ(ForceRowRoutine(r.id, plan.cols).id, RowRoutine::Map);
+      ASSERT_EQ(ForceRowRoutine(r.id, plan.x).id, RowRoutine::Map);
       ASSERT_TRUE(MatchesModel(g, r.id));
     }
   });
@@ -219,7 +219,7 @@ TEST(FastPathsTest, DispatcherPicksRoutineByShape) {
     const CopyPlan plan =
         Plan(Geometry{64, 1, 64, 1, {{c.dx, c.dcx, c.sx, c.scx, c.px}, {0, 1, 0, 1, 0}}});
     ASSERT_TRUE(plan.draw);
-    EXPECT_STREQ(PickRowRoutine(plan.cols).name, Routine(c.want).name);
+    EXPECT_STREQ(PickRowRoutine(plan.x).name, Routine(c.want).name);
   }
 }
 
@@ -252,8 +252,8 @@ TEST(FastPathsTest, WideRowsCrossColumnMapChunks) {
     const Geometry g{c.dstW, 3, c.srcW, 3, c.request};
     const CopyPlan plan = Plan(g);
     ASSERT_TRUE(plan.draw);
-    EXPECT_TRUE(MatchesModel(g, PickRowRoutine(plan.cols).id, Kernels::Plain));
-    EXPECT_TRUE(MatchesModel(g, PickRowRoutine(plan.cols).id, Kernels::Fastest));
+    EXPECT_TRUE(MatchesModel(g, PickRowRoutine(plan.x).id, Kernels::Plain));
+    EXPECT_TRUE(MatchesModel(g, PickRowRoutine(plan.x).id, Kernels::Fastest));
     EXPECT_TRUE(MatchesModel(g, RowRoutine::Map));
   }
 }
@@ -278,7 +278,7 @@ TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
     const CopyPlan plan = Plan(g);
     if (!plan.draw) continue;
     for (const RowRoutineEntry& r : RowRoutines()) {
-      if (!r.fits(plan.cols)) continue;
+      if (!r.fits(plan.x)) continue;
       for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
         std::vector<Pixel> got(want.size());
         ExecuteCopy(ImageView{got.data(), g.dstW, g.dstH, g.dstW}, src, plan, r, kernels);
@@ -407,7 +407,7 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenModel) {
     if (!plan.draw) continue;
     const PixelRect drawn = DrawnRect(plan);
     for (const RowRoutineEntry& r : RowRoutines()) {
-      if (!r.fits(plan.cols)) continue;
+      if (!r.fits(plan.x)) continue;
       spread += r.clearsAlongRows ? 1 : 0;
       for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
         std::vector<Pixel> got(want.size() + 2, kDirt);

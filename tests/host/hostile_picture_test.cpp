@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "allocation_probe.h"
-#include "host/io/image_file.h"
 #include "host/io/io_error.h"
+#include "host/io/picture_file.h"
 #include "picture_checks.h"
 
 namespace tesselox::io::test {
@@ -107,7 +107,7 @@ TEST(HostilePictureTest, EachIsRefusedWithOneLineOrDecodedExactly) {
     SCOPED_TRACE(c.what);
     std::optional<AllocationProbe> probe(std::in_place);
     try {
-      const Image image = DecodeImage(c.bytes, "in");
+      const Picture image = DecodePicture(c.bytes, "in");
       EXPECT_EQ(c.refusal, "") << "accepted";
       EXPECT_EQ(ChannelsOf(image), c.pixels);
     } catch (const IoError& e) {
@@ -136,7 +136,7 @@ TEST(HostilePictureTest, SmallerLimitsRefuseBeforeAllocating) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(RefusalOf(c.bytes, "in", limits),
               "in: the picture is 2 x 2 pixels (4), more than the limit of 3 pixels");
-    EXPECT_NO_THROW(DecodeImage(c.bytes, "in", nullptr, {.maxSide = 2, .maxPixels = 4}));
+    EXPECT_NO_THROW(DecodePicture(c.bytes, "in", nullptr, {.maxSide = 2, .maxPixels = 4}));
   }
 }
 

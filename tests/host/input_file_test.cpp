@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "host/io/image_file.h"
 #include "host/io/io_error.h"
 #include "host/io/output_file.h"
+#include "host/io/picture_file.h"
 #include "host/io/utf8_path.h"
 #include "host/io/y4m_stream.h"
 #include "scratch_folder.h"
@@ -19,19 +19,19 @@ using test::ScratchFolder;
 
 TEST(InputFileTest, KindComesFromTheFirstByteWithoutConsumingIt) {
   ScratchFolder folder;
-  const auto png = EncodePng(Image(3, 2));
+  const auto png = EncodePng(Picture(3, 2));
   ScratchFolder::Write(folder / "a.png", std::string(png.begin(), png.end()));
   ScratchFolder::Write(folder / "a.y4m", "YUV4MPEG2 W1 H1 C444\nFRAME\nabc");
   {
     InputFile in(folder / "a.png");
-    EXPECT_EQ(in.Kind(), InputKind::Image);
-    EXPECT_EQ(ReadImage(in.Stream(), in.Name()).width, 3);
+    EXPECT_EQ(in.Kind(), InputKind::Picture);
+    EXPECT_EQ(ReadPicture(in.Stream(), in.Name()).width, 3);
   }
   {
     InputFile in(folder / "a.y4m");
     EXPECT_EQ(in.Kind(), InputKind::Y4m);
     Y4mReader reader(in.Stream(), in.Name());
-    Image frame;
+    Picture frame;
     EXPECT_TRUE(reader.ReadFrame(frame));
   }
 }
@@ -66,13 +66,13 @@ TEST(InputFileTest, NamesInAnyScriptOpenAndAClosedInputMayBeReplaced) {
   for (const std::string name : {"日本.png", "café au lait.png", "ü ß/ç.png"}) {
     SCOPED_TRACE(name);
     ScratchFolder folder;
-    const auto png = EncodePng(Image(5, 4));
+    const auto png = EncodePng(Picture(5, 4));
     std::filesystem::create_directories(PathFromUtf8(folder / "ü ß"));
     ScratchFolder::Write(folder / name, std::string(png.begin(), png.end()));
     InputFile in(folder / name);
     EXPECT_EQ(in.Name(), folder / name);
-    ASSERT_EQ(in.Kind(), InputKind::Image);
-    EXPECT_EQ(ReadImage(in.Stream(), in.Name()).width, 5);
+    ASSERT_EQ(in.Kind(), InputKind::Picture);
+    EXPECT_EQ(ReadPicture(in.Stream(), in.Name()).width, 5);
     in.Close();
     OutputFile out(folder / name);
     out.Stream() << "new";

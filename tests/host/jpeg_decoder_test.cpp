@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/io/image_file.h"
+#include "host/io/picture_file.h"
 #include "picture_checks.h"
 
 namespace tesselox::io::test {
@@ -42,7 +42,7 @@ TEST(JpegDecoderTest, DecodesGreyColourAndProgressivePictures) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Image image = DecodeImage(
+    const Picture image = DecodePicture(
         JpegFile(kSide, kSide, c.components, Quadrants(c.components), 100, c.scans), "pic.jpg");
     ASSERT_EQ(image.width, kSide);
     ASSERT_EQ(image.height, kSide);

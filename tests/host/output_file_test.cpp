@@ -215,11 +215,11 @@ TEST(OutputFileTest, OutputNameMustSuitTheInput) {
     const char* out;
     bool ok;
   } cases[] = {
-      {InputKind::Image, "-", true},      {InputKind::Image, "a/b.png", true},
-      {InputKind::Image, "B.PNG", true},  {InputKind::Image, "b.y4m", false},
-      {InputKind::Image, "b.jpg", false}, {InputKind::Image, "png", false},
-      {InputKind::Y4m, "-", true},        {InputKind::Y4m, "c.y4m", true},
-      {InputKind::Y4m, "c.Y4M", true},    {InputKind::Y4m, "out/tesselox.png", false},
+      {InputKind::Picture, "-", true},      {InputKind::Picture, "a/b.png", true},
+      {InputKind::Picture, "B.PNG", true},  {InputKind::Picture, "b.y4m", false},
+      {InputKind::Picture, "b.jpg", false}, {InputKind::Picture, "png", false},
+      {InputKind::Y4m, "-", true},          {InputKind::Y4m, "c.y4m", true},
+      {InputKind::Y4m, "c.Y4M", true},      {InputKind::Y4m, "out/tesselox.png", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.out);
@@ -232,7 +232,7 @@ TEST(OutputFileTest, OutputNameMustSuitTheInput) {
   // A folder is named as such, whatever its name ends in.
   ScratchFolder folder;
   std::filesystem::create_directories(PathFromUtf8(folder / "pics.png"));
-  for (const InputKind kind : {InputKind::Image, InputKind::Y4m}) {
+  for (const InputKind kind : {InputKind::Picture, InputKind::Y4m}) {
     try {
       CheckOutputPath(kind, folder / "pics.png");
       ADD_FAILURE() << "accepted";

@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "host/io/image_file.h"
 #include "host/io/io_error.h"
+#include "host/io/picture_file.h"
 
 namespace tesselox::io::test {
 
@@ -27,7 +27,7 @@ void PrintTo(const Decoded& decoded, std::ostream* out) {
 
 Decoded DecodeWhole(const std::vector<std::uint8_t>& bytes, const std::string& name) {
   Decoded decoded;
-  const Image image = DecodeImage(bytes, name, &decoded.notices);
+  const Picture image = DecodePicture(bytes, name, &decoded.notices);
   decoded.width = image.width;
   decoded.height = image.height;
   decoded.pixels = ChannelsOf(image);
@@ -42,7 +42,7 @@ std::vector<std::string> AlphaNotice(const std::string& name, bool dropped) {
 std::string RefusalOf(const std::vector<std::uint8_t>& bytes, const std::string& name,
                       const PictureLimits& limits) {
   try {
-    DecodeImage(bytes, name, nullptr, limits);
+    DecodePicture(bytes, name, nullptr, limits);
     return "accepted";
   } catch (const IoError& e) {
     return e.what();

@@ -26,13 +26,13 @@ struct Decoded {
 };
 void PrintTo(const Decoded& decoded, std::ostream* out);
 
-// DecodeImage's result as a Decoded; a refusal throws as DecodeImage does.
+// DecodePicture's result as a Decoded; a refusal throws as DecodePicture does.
 Decoded DecodeWhole(const std::vector<std::uint8_t>& bytes, const std::string& name);
 
 // The notice a picture whose alpha channel is dropped gets, or none.
 std::vector<std::string> AlphaNotice(const std::string& name, bool dropped);
 
-// The one-line message DecodeImage refuses `bytes` with; "accepted" when it decodes them.
+// The one-line message DecodePicture refuses `bytes` with; "accepted" when it decodes them.
 std::string RefusalOf(const std::vector<std::uint8_t>& bytes, const std::string& name,
                       const PictureLimits& limits = {});
 

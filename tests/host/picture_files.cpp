@@ -21,7 +21,7 @@ void Append(png_structp png, png_bytep data, png_size_t length) {
 
 }  // namespace
 
-std::vector<Channels> ChannelsOf(const Image& image) {
+std::vector<Channels> ChannelsOf(const Picture& image) {
   std::vector<Channels> out;
   for (const Pixel& p : image.pixels) out.push_back({Channel(p, 0), Channel(p, 1), Channel(p, 2)});
   return out;

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "host/io/image.h"
+#include "host/io/picture.h"
 
 namespace tesselox::io::test {
 
 using Channels = std::array<std::uint16_t, 3>;
 
 // Every pixel's three 16-bit channels, row by row, for comparing whole pictures.
-std::vector<Channels> ChannelsOf(const Image& image);
+std::vector<Channels> ChannelsOf(const Picture& image);
 
 std::vector<std::uint8_t> BytesOf(const std::string& text);
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/io/image_file.h"
 #include "host/io/io_error.h"
+#include "host/io/picture_file.h"
 #include "picture_checks.h"
 
 namespace tesselox::io::test {
@@ -87,8 +87,8 @@ TEST(PngFileTest, DecodesEveryColourTypeAndDepthExactly) {
 }
 
 // Sixteen-bit values that differ in both bytes, per channel and per pixel.
-Image SixteenBitPicture(std::int32_t width, std::int32_t height) {
-  Image image(width, height);
+Picture SixteenBitPicture(std::int32_t width, std::int32_t height) {
+  Picture image(width, height);
   std::uint32_t v = 0x1234;
   for (Pixel& p : image.pixels) {
     for (auto& b : p.bytes) {
@@ -109,17 +109,17 @@ TEST(PngFileTest, InterlacedPicturesComeOutInPlace) {
                    .depth = 16,
                    .interlaced = true,
                    .rows = rows};
-  const Image image = DecodeImage(PngFile(layout), "interlaced.png");
+  const Picture image = DecodePicture(PngFile(layout), "interlaced.png");
   layout.interlaced = false;
-  EXPECT_EQ(ChannelsOf(image), ChannelsOf(DecodeImage(PngFile(layout), "plain.png")));
+  EXPECT_EQ(ChannelsOf(image), ChannelsOf(DecodePicture(PngFile(layout), "plain.png")));
   EXPECT_EQ(Channel(image.At(12, 10), 2), rows[rows.size() - 2] << 8 | rows.back());
 }
 
 TEST(PngFileTest, SixteenBitOutputKeepsEveryBitAndEightBitOutputRounds) {
-  const Image image = SixteenBitPicture(17, 9);
-  const Image exact = DecodeImage(EncodePng(image, 16), "16.png");
+  const Picture image = SixteenBitPicture(17, 9);
+  const Picture exact = DecodePicture(EncodePng(image, 16), "16.png");
   EXPECT_EQ(ChannelsOf(exact), ChannelsOf(image));
-  const Image rounded = DecodeImage(EncodePng(image, 8), "8.png");
+  const Picture rounded = DecodePicture(EncodePng(image, 8), "8.png");
   ASSERT_EQ(rounded.pixels.size(), image.pixels.size());
   for (std::size_t k = 0; k < image.pixels.size(); ++k) {
     for (int c = 0; c < 3; ++c) {

@@ -9,7 +9,7 @@
 namespace tesselox::io {
 namespace {
 
-std::array<int, 3> Rgb(const Image& image, int x, int y) {
+std::array<int, 3> Rgb(const Picture& image, int x, int y) {
   const Pixel& p = image.At(x, y);
   return {Channel(p, 0) / 257, Channel(p, 1) / 257, Channel(p, 2) / 257};
 }
@@ -22,7 +22,7 @@ bool Same(const Pixel& a, const Pixel& b) {
 }
 
 TEST(TestPatternTest, DefaultPatternHasBarsRampAndGrid) {
-  const Image image = MakeTestPattern();
+  const Picture image = MakeTestPattern();
   ASSERT_EQ(image.width, 1440);
   ASSERT_EQ(image.height, 1080);
   const std::array<std::array<int, 3>, 8> bars = {{{255, 255, 255},
@@ -54,7 +54,7 @@ TEST(TestPatternTest, NoSizeIsSymmetricSoMirroringShows) {
   for (const auto& [w, h] :
        std::vector<std::pair<int, int>>{{1440, 1080}, {640, 360}, {97, 61}, {16, 16}}) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-    const Image image = MakeTestPattern(w, h);
+    const Picture image = MakeTestPattern(w, h);
     bool leftRight = true, topBottom = true;
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
@@ -72,7 +72,7 @@ TEST(TestPatternTest, EveryDigitAndEveryCellLabelLooksDifferent) {
   std::set<std::vector<bool>> glyphs;
   for (int number = 0; number <= 60; ++number) {
     SCOPED_TRACE(number);
-    Image canvas(20, 6);
+    Picture canvas(20, 6);
     const int drawn = DrawNumber(canvas, 1, 1, number, 1, ink);
     EXPECT_EQ(drawn, number < 10 ? 3 : 7);
     std::vector<bool> dots;
@@ -90,7 +90,7 @@ TEST(TestPatternTest, EveryDigitAndEveryCellLabelLooksDifferent) {
 }
 
 TEST(TestPatternTest, NumbersAtTheEdgeAreClipped) {
-  Image canvas(4, 4);
+  Picture canvas(4, 4);
   const Pixel ink = PixelFromBytes(9, 9, 9);
   DrawNumber(canvas, -5, -2, 88, 3, ink);
   DrawNumber(canvas, 2, 2, 8, 3, ink);

@@ -31,18 +31,18 @@ std::string Stream(const std::string& header, const std::vector<std::string>& fr
   return s;
 }
 
-std::vector<Image> ReadAll(const std::string& bytes, Y4mHeader* header = nullptr) {
+std::vector<Picture> ReadAll(const std::string& bytes, Y4mHeader* header = nullptr) {
   std::istringstream in(bytes);
   Y4mReader reader(in, "clip.y4m");
   if (header) *header = reader.Header();
-  std::vector<Image> frames;
-  Image frame;
+  std::vector<Picture> frames;
+  Picture frame;
   while (reader.ReadFrame(frame)) frames.push_back(frame);
   EXPECT_EQ(reader.FramesRead(), static_cast<std::int64_t>(frames.size()));
   return frames;
 }
 
-std::string WriteAll(const Y4mHeader& input, const std::vector<Image>& frames,
+std::string WriteAll(const Y4mHeader& input, const std::vector<Picture>& frames,
                      std::string* note = nullptr) {
   std::ostringstream out;
   Y4mWriter writer(out, input);
@@ -232,7 +232,7 @@ TEST(Y4mStreamTest, WriterAveragesChromaOverEachBlock) {
     const auto format = FormatOf(header);
     ASSERT_TRUE(format);
     const int neutral = ChromaLevels(*format).offset;
-    Image frame(2, 2);
+    Picture frame(2, 2);
     for (int k = 0; k < 4; ++k)
       frame.pixels[k] = Yuv(k, c.cb[k] - neutral, c.cr[k] - neutral);  // luma black + k
     const std::string out = WriteAll(header, {frame});
@@ -267,7 +267,7 @@ TEST(Y4mStreamTest, OutputHeaderKeepsWhatStillApplies) {
     std::istringstream in(std::string(c.input) + "\n");
     Y4mReader reader(in, "in");
     std::string note;
-    const std::string out = WriteAll(reader.Header(), {Image(c.w, c.h)}, &note);
+    const std::string out = WriteAll(reader.Header(), {Picture(c.w, c.h)}, &note);
     EXPECT_EQ(HeaderLine(out), c.expected);
     EXPECT_EQ(!note.empty(), c.noted) << note;
     if (c.noted) {
@@ -296,7 +296,7 @@ Refusal ReadUntilRefused(const std::string& bytes) {
   try {
     Y4mReader reader(in, "clip.y4m");
     refusal.opened = true;
-    Image frame;
+    Picture frame;
     while (reader.ReadFrame(frame)) {
     }
   } catch (const IoError& e) {
@@ -373,10 +373,10 @@ TEST(Y4mStreamTest, BadFramesAreRefusedWhileReading) {
 TEST(Y4mStreamTest, WriterRefusesAFrameOfAnotherSize) {
   std::ostringstream out;
   Y4mWriter writer(out, Y4mHeader{});
-  writer.WriteFrame(Image(4, 4));
-  EXPECT_THROW(writer.WriteFrame(Image(4, 2)), IoError);
+  writer.WriteFrame(Picture(4, 4));
+  EXPECT_THROW(writer.WriteFrame(Picture(4, 2)), IoError);
   EXPECT_EQ(writer.FramesWritten(), 1);
-  EXPECT_THROW(Y4mWriter(out, Y4mHeader{}).WriteFrame(Image()), IoError);
+  EXPECT_THROW(Y4mWriter(out, Y4mHeader{}).WriteFrame(Picture()), IoError);
 }
 
 // Samples of a whole frame of the format, every value within its depth, little-endian when wide.
@@ -460,7 +460,7 @@ TEST(Y4mStreamTest, ZeroPixelsAreBlackInEveryFormatAndRange) {
       SCOPED_TRACE(header);
       std::istringstream in("YUV4MPEG2 W8 H6 " + header + "\n");
       Y4mReader reader(in, "in");
-      const std::string out = WriteAll(reader.Header(), {Image(4, 2)});
+      const std::string out = WriteAll(reader.Header(), {Picture(4, 2)});
       const SampleFormat format = reader.Format();
       const bool wide = format.depth > 8;
       const std::string planes = out.substr(out.find("FRAME\n") + 6);
@@ -479,7 +479,7 @@ TEST(Y4mStreamTest, ZeroPixelsAreBlackInEveryFormatAndRange) {
 TEST(Y4mStreamTest, MonoReadsWithNeutralChromaAndIgnoresChromaOnWriting) {
   std::istringstream in("YUV4MPEG2 W2 H1 Cmono\n");
   Y4mReader reader(in, "in");
-  Image frame(2, 1);
+  Picture frame(2, 1);
   frame.pixels = {Yuv(4, 100, -100), Yuv(-16, 5, 7)};  // 20 and 0 with chroma to drop
   const std::string out = WriteAll(reader.Header(), {frame});
   EXPECT_EQ(out, std::string("YUV4MPEG2 W2 H1 Cmono\nFRAME\n\x14\x00", 30));
@@ -508,7 +508,7 @@ TEST(Y4mStreamTest, ChannelsOutsideTheDepthAreClampedOnWriting) {
     SCOPED_TRACE(std::string(c.space) + " " + std::to_string(c.channel));
     Y4mHeader header;
     header.colourSpace = c.space;
-    Image frame(1, 1);
+    Picture frame(1, 1);
     frame.pixels[0] = Yuv(c.channel, 0, 0);
     const std::string out = WriteAll(header, {frame});
     const std::string planes = out.substr(out.find("FRAME\n") + 6);

@@ -8,12 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "filter/field_table.h"
 #include "module_test.h"
-#include "ui/field_table.h"
+#include "ui/control_ids.h"
 
 namespace tesselox::test {
 namespace {
@@ -28,7 +28,7 @@ struct FieldExpectation {
   std::int32_t high;
 };
 
-// After initialisation with a largest frame of 1920 x 1440.
+// After initialisation with the host's default largest frame, 1920 x 1080.
 const FieldExpectation kCreatedFields[] = {
     {FieldId::SrcX, "src x", "0", -32, 32},
     {FieldId::SrcY, "src y", "0", -32, 32},
@@ -39,7 +39,7 @@ const FieldExpectation kCreatedFields[] = {
     {FieldId::DstCx, "dst cx", "640", -3200, 3200},
     {FieldId::DstCy, "dst cy", "360", -1440, 1440},
     {FieldId::Width, "width", "640", 32, 1920},
-    {FieldId::Height, "height", "360", 32, 1440},
+    {FieldId::Height, "height", "360", 32, 1080},
     {FieldId::PhaseX, "phase x", "0", 0, 1920},
     {FieldId::PhaseY, "phase y", "0", 0, 1440},
 };
@@ -129,14 +129,14 @@ TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersAndClasses) {
   // Shown, the window shows every control.
   ShowWindow(GetAncestor(session->ConfigWindow(), GA_ROOT), SW_SHOWNOACTIVATE);
   ShowWindow(session->ConfigWindow(), SW_SHOWNOACTIVATE);
-  for (int k = 0; k < kFieldCount; ++k) {
-    SCOPED_TRACE(kFieldSpecs[k].label);
-    const auto controls = session->Field(static_cast<FieldId>(k));
+  for (const FieldId id : kFieldIds) {
+    SCOPED_TRACE(Label(id));
+    const auto controls = session->Field(id);
     ASSERT_NE(controls.label, nullptr);
     ASSERT_NE(controls.upDown, nullptr);
     EXPECT_EQ(GetDlgCtrlID(controls.label), kLabelId);
-    EXPECT_EQ(GetDlgCtrlID(controls.edit), EditId(static_cast<FieldId>(k)));
-    EXPECT_EQ(GetDlgCtrlID(controls.upDown), UpDownId(static_cast<FieldId>(k)));
+    EXPECT_EQ(GetDlgCtrlID(controls.edit), EditId(id));
+    EXPECT_EQ(GetDlgCtrlID(controls.upDown), UpDownId(id));
     EXPECT_STRCASEEQ(ClassOf(controls.label).c_str(), "Static");
     EXPECT_STRCASEEQ(ClassOf(controls.edit).c_str(), "Edit");
     EXPECT_STREQ(ClassOf(controls.upDown).c_str(), UPDOWN_CLASSA);
@@ -159,9 +159,9 @@ TEST_F(ConfigWindowTest, ControlsCarryTheirIdentifiersAndClasses) {
 }
 
 TEST_F(ConfigWindowTest, LabelsAreCentredAndNumbersRightAligned) {
-  for (int k = 0; k < kFieldCount; ++k) {
-    SCOPED_TRACE(kFieldSpecs[k].label);
-    const auto controls = session->Field(static_cast<FieldId>(k));
+  for (const FieldId id : kFieldIds) {
+    SCOPED_TRACE(Label(id));
+    const auto controls = session->Field(id);
     RECT label{};
     GetClientRect(controls.label, &label);
     const auto [left, right] = PaintedColumns(controls.label);
@@ -189,18 +189,16 @@ TEST_F(ConfigWindowTest, LabelsAreCentredAndNumbersRightAligned) {
 }
 
 TEST_F(ConfigWindowTest, TabMovesFromEditBoxToEditBox) {
-  for (int k = 0; k < kFieldCount; ++k) {
-    SCOPED_TRACE(kFieldSpecs[k].label);
-    const HWND next = GetNextDlgTabItem(session->ConfigWindow(),
-                                        EditOf(*session, static_cast<FieldId>(k)), FALSE);
-    EXPECT_EQ(next, EditOf(*session, static_cast<FieldId>((k + 1) % kFieldCount)));
+  for (const FieldId id : kFieldIds) {
+    SCOPED_TRACE(Label(id));
+    const HWND next = GetNextDlgTabItem(session->ConfigWindow(), EditOf(*session, id), FALSE);
+    EXPECT_EQ(next, EditOf(*session, kFieldIds[(Index(id) + 1) % kFieldCount]));
   }
 }
 
 TEST_F(ConfigWindowTest, ArrowsWritePlainNumbersIntoTheEditBox) {
-  for (int k = 0; k < kFieldCount; ++k) {
-    const auto id = static_cast<FieldId>(k);
-    SCOPED_TRACE(kFieldSpecs[k].label);
+  for (const FieldId id : kFieldIds) {
+    SCOPED_TRACE(Label(id));
     const host::FieldRange range = RangeOf(*session, id);
     // The host's position lands in the edit box, without a thousands separator.
     SendMessageA(UpDownOf(*session, id), UDM_SETPOS32, 0, range.high);
@@ -213,63 +211,64 @@ TEST_F(ConfigWindowTest, ArrowsWritePlainNumbersIntoTheEditBox) {
   }
 }
 
-TEST_F(ConfigWindowTest, TwoColumnsOfSixRows) {
+// Fields side by side in pairs (x beside y), the pairs one below the other in field order; no
+// control covers another, and each up-down control sits at its edit box's right edge.
+TEST_F(ConfigWindowTest, PairsOfFieldsInRowsWithoutOverlap) {
   const HWND config = session->ConfigWindow();
-  const RECT firstUpDown = RectIn(session->Field(FieldId::SrcX).upDown, config);
-  const int upDownWidth = firstUpDown.right - firstUpDown.left;
-  ASSERT_GT(upDownWidth, 0);
-  const int columns[2] = {16, 148 + upDownWidth};
-  for (int k = 0; k < kFieldCount; ++k) {
-    SCOPED_TRACE(kFieldSpecs[k].label);
-    const auto controls = session->Field(static_cast<FieldId>(k));
-    const int x = columns[k % 2];
-    const int y = 12 + 30 * (k / 2);
+  std::vector<std::pair<std::string, RECT>> placed;
+  for (const FieldId id : kFieldIds) {
+    SCOPED_TRACE(Label(id));
+    const auto controls = session->Field(id);
     const RECT label = RectIn(controls.label, config);
-    EXPECT_EQ(label.left, x);
-    EXPECT_EQ(label.top, y);
-    EXPECT_EQ(label.right - label.left, 60);
-    EXPECT_EQ(label.bottom - label.top, 22);
     const RECT edit = RectIn(controls.edit, config);
     const RECT upDown = RectIn(controls.upDown, config);
-    EXPECT_EQ(edit.left, x + 60);
-    EXPECT_EQ(edit.top, y);
-    EXPECT_EQ(edit.bottom - edit.top, 22);
-    // The up-down control sits at the edit box's right edge (over its border at most) and
-    // inside the 80 pixels the edit box was made with.
-    EXPECT_LE(upDown.right, x + 140);
-    EXPECT_GE(upDown.left, edit.right - 2);
-    EXPECT_LE(upDown.left, edit.right);
+    EXPECT_EQ(label.top, edit.top);
+    EXPECT_LE(label.right, edit.left);
     EXPECT_EQ(upDown.top, edit.top);
-    EXPECT_EQ(upDown.right - upDown.left, upDownWidth);
+    EXPECT_GE(upDown.left, edit.right - 2);  // over the edit box's border at most
+    EXPECT_LE(upDown.left, edit.right);
+    if (Index(id) % 2 == 1) {
+      const RECT left = RectIn(session->Field(kFieldIds[Index(id) - 1]).upDown, config);
+      EXPECT_EQ(label.top, left.top);
+      EXPECT_GE(label.left, left.right);
+    } else if (Index(id) > 0) {
+      const RECT above = RectIn(session->Field(kFieldIds[Index(id) - 2]).edit, config);
+      EXPECT_GE(label.top, above.bottom);
+    }
+    const std::string name(Label(id));
+    placed.insert(placed.end(), {{name + " label", label}, {name + " box", edit}});
+    placed.push_back(
+        {name + " arrows", {upDown.left + 2, upDown.top, upDown.right, upDown.bottom}});
+  }
+  for (std::size_t a = 0; a < placed.size(); ++a) {
+    for (std::size_t b = a + 1; b < placed.size(); ++b) {
+      RECT common{};
+      EXPECT_FALSE(IntersectRect(&common, &placed[a].second, &placed[b].second))
+          << placed[a].first << " covers " << placed[b].first;
+    }
   }
 }
 
-TEST_F(ConfigWindowTest, ReportsTheFaceTheFieldFontGot) {
+// The face the field font gets shows every five-character value whole inside its edit box.
+TEST_F(ConfigWindowTest, FiveCharactersFitTheFieldFont) {
   const HWND edit = EditOf(*session, FieldId::DstCx);
-  const HFONT font = FieldFont(*session);
-  ASSERT_NE(font, nullptr);
-  LOGFONTA requested{};
-  ASSERT_NE(GetObjectA(font, sizeof requested, &requested), 0);
-  EXPECT_EQ(requested.lfHeight, 12);
-  EXPECT_EQ(requested.lfWeight, FW_MEDIUM);
-  EXPECT_EQ(requested.lfCharSet, SHIFTJIS_CHARSET);
-  EXPECT_EQ(requested.lfQuality, PROOF_QUALITY);
-  EXPECT_EQ(requested.lfPitchAndFamily, FF_MODERN | DEFAULT_PITCH);
-  EXPECT_STREQ(requested.lfFaceName,
-               "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
-  HDC dc = GetDC(edit);
-  const HGDIOBJ old = SelectObject(dc, font);
-  char face[LF_FACESIZE] = {};
-  GetTextFaceA(dc, sizeof face, face);
-  SIZE size{};
-  GetTextExtentPoint32A(dc, "-8888", 5, &size);
-  SelectObject(dc, old);
-  ReleaseDC(edit, dc);
   RECT format{};
   SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-  std::printf("field font realised as \"%s\"; \"-8888\" is %ld px wide, the text area %ld px\n",
-              face, size.cx, format.right - format.left);
-  EXPECT_LE(size.cx, format.right - format.left);
+  for (const char* text : {"-8888", "88888", "-3200", "00000", "-1111"}) {
+    SCOPED_TRACE(text);
+    SetText(*session, FieldId::DstCx, text);
+    const LRESULT first = SendMessageA(edit, EM_POSFROMCHAR, 0, 0);
+    const LRESULT last = SendMessageA(edit, EM_POSFROMCHAR, 4, 0);
+    HDC dc = GetDC(edit);
+    const HGDIOBJ old = SelectObject(dc, FieldFont(*session));
+    SIZE lastWidth{};
+    GetTextExtentPoint32A(dc, text + 4, 1, &lastWidth);
+    SelectObject(dc, old);
+    ReleaseDC(edit, dc);
+    EXPECT_GE(static_cast<short>(LOWORD(first)), format.left);
+    EXPECT_LE(static_cast<short>(LOWORD(last)) + lastWidth.cx, format.right);
+    EXPECT_EQ(TextOf(*session, FieldId::DstCx), text);
+  }
 }
 
 }  // namespace

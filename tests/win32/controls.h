@@ -11,14 +11,11 @@
 #include <cstring>
 #include <string>
 
+#include "host/session/window_text.h"
+
 namespace tesselox::test {
 
-inline std::string WindowText(HWND window) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+using host::WindowText;
 
 struct Selection {
   DWORD start;

@@ -147,9 +147,8 @@ TEST_F(FieldControlsTest, ControlsThatCannotBeMadeLeaveTheFilterAndWidthSound) {
 }
 
 TEST_F(FieldControlsTest, FieldOperationsBeforeTheFieldsExistReadZero) {
-  for (int k = 0; k < kFieldCount; ++k) {
-    SCOPED_TRACE(k);
-    const auto id = static_cast<FieldId>(k);
+  for (const FieldId id : kFieldIds) {
+    SCOPED_TRACE(Label(id));
     RefreshRange(id, 10, 20);
     SetClamped(id, 15);
     EXPECT_EQ(ReadValue(id), 0);

@@ -22,7 +22,7 @@ namespace {
 class EditMessageCounter {
  public:
   explicit EditMessageCounter(const LoadedModule& session) {
-    for (int k = 0; k < kFieldCount; ++k) edits_[k] = EditOf(session, static_cast<FieldId>(k));
+    for (const FieldId id : kFieldIds) edits_[Index(id)] = EditOf(session, id);
     active_ = this;
     hook_ = SetWindowsHookExA(WH_CALLWNDPROC, Count, nullptr, GetCurrentThreadId());
     EXPECT_NE(hook_, nullptr);
@@ -34,10 +34,10 @@ class EditMessageCounter {
   EditMessageCounter(const EditMessageCounter&) = delete;
   EditMessageCounter& operator=(const EditMessageCounter&) = delete;
 
-  std::set<int> Touched() const {
-    std::set<int> touched;
-    for (int k = 0; k < kFieldCount; ++k) {
-      if (counts_[k] > 0) touched.insert(k);
+  std::set<FieldId> Touched() const {
+    std::set<FieldId> touched;
+    for (const FieldId id : kFieldIds) {
+      if (counts_[Index(id)] > 0) touched.insert(id);
     }
     return touched;
   }
@@ -82,20 +82,20 @@ struct MessageCase {
   std::vector<Typed> typed;  // after two frames of kUsual
   FrameSize frame;
   bool otherThread;
-  std::set<int> touched;  // the fields whose edit boxes the next frame sends messages to
-  int edits;              // the host's service 25 calls during that frame
+  std::set<FieldId> touched;  // the fields whose edit boxes the next frame sends messages to
+  int edits;                  // the host's editUpdated calls during that frame
 };
 
-constexpr int kSrcCx = 2, kDstX = 4, kDstCx = 6, kWidth = 8;
-const std::set<int> kEveryField = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+using F = FieldId;
+const std::set<FieldId> kEveryField(kFieldIds.begin(), kFieldIds.end());
 
 const MessageCase kMessageCases[] = {
     {"nothing edited", {}, kUsual, false, {}, 0},
-    {"a value typed inside the range", {{FieldId::DstX, "12"}}, kUsual, false, {kDstX}, 0},
-    {"a value typed outside the range", {{FieldId::DstX, "2000"}}, kUsual, false, {kDstX}, 1},
-    {"a narrower frame pulls src cx in", {}, {320, 360, 1280, 720}, false, {kSrcCx}, 1},
-    {"a narrower capacity pulls dst cx in", {}, {640, 360, 320, 720}, false, {kDstCx}, 1},
-    {"width typed", {{FieldId::Width, "800"}}, kUsual, false, {kWidth}, 0},
+    {"a value typed inside the range", {{F::DstX, "12"}}, kUsual, false, {F::DstX}, 0},
+    {"a value typed outside the range", {{F::DstX, "2000"}}, kUsual, false, {F::DstX}, 1},
+    {"a narrower frame pulls src cx in", {}, {320, 360, 1280, 720}, false, {F::SrcCx}, 1},
+    {"a narrower capacity pulls dst cx in", {}, {640, 360, 320, 720}, false, {F::DstCx}, 1},
+    {"width typed", {{F::Width, "800"}}, kUsual, false, {F::Width}, 0},
     {"a frame from another thread asks every control", {}, kUsual, true, kEveryField, 0},
 };
 

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "filter/field_table.h"
 #include "module_test.h"
-#include "ui/field_table.h"
 #include "thread_frame.h"
 
 namespace tesselox::test {
@@ -227,11 +227,10 @@ class SideBySide {
     EXPECT_EQ(mirror_.rendered(mirrorValues.data()), frames_);
     EXPECT_EQ(literal_.rendered(literalValues.data()), frames_);
     EXPECT_EQ(mirrorValues, literalValues) << "values handed to the renderer";
-    for (int k = 0; k < kFieldCount; ++k) {
-      const auto id = static_cast<FieldId>(k);
+    for (const FieldId id : kFieldIds) {
       const FieldState mine = StateOf(*mirror_.session, id);
       const FieldState reference = StateOf(*literal_.session, id);
-      EXPECT_EQ(mine, reference) << kFieldSpecs[k].label << ": " << Describe(mine) << ", reference "
+      EXPECT_EQ(mine, reference) << Label(id) << ": " << Describe(mine) << ", reference "
                                  << Describe(reference);
     }
     EXPECT_EQ(mirror_.session->EditUpdatedCalls(), literal_.session->EditUpdatedCalls())

@@ -70,7 +70,7 @@ TEST(FieldRangesTest, RangesAreRefreshedFromTheFrame) {
       {{{FieldId::Width, "3"}}, FieldId::Width, 32, 1920, "3"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(kFieldSpecs[Index(c.field)].label) + " <- " + c.typed.front().text);
+    SCOPED_TRACE(std::string(Label(c.field)) + " <- " + c.typed.front().text);
     auto session = StartModule();
     ASSERT_TRUE(session->Loaded());
     host::FrameBuffers frame(3200, 700);
@@ -85,51 +85,16 @@ TEST(FieldRangesTest, RangesAreRefreshedFromTheFrame) {
   }
 }
 
-const std::vector<std::string> kHostileTexts = {"",
-                                                "-",
-                                                "+",
-                                                ".",
-                                                "-0",
-                                                "+0",
-                                                "+-1",
-                                                "-+1",
-                                                "--1",
-                                                "1e3",
-                                                " 5",
-                                                "5 ",
-                                                "\t5",
-                                                "+5",
-                                                "+12",
-                                                "1,440",
-                                                ",,,,5",
-                                                "1,4,4,0",
-                                                "12,345",
-                                                "1.5",
-                                                "12-",
-                                                "0x10",
-                                                "00012",
-                                                "-0012",
-                                                "2147483648",
-                                                "-2147483648",
-                                                "2147483647",
-                                                "99999",
-                                                "-9999",
-                                                "123456",
-                                                "12345678901234567890",
-                                                std::string(300, '9'),
-                                                std::string(3000, '7'),
-                                                "\xA9",
-                                                "\xE9\xE9",
-                                                "5\xB1",
-                                                "\x81\x40",
-                                                "\x82\x4F",
-                                                "\x82\x50\x82\x51",  // code page 932
-                                                "\x93\xFA\x96\x7B",
-                                                "1\x82\x4F",
-                                                "12345\x82\x4F",
-                                                "\xFF\xFF\xFF\xFF\xFF\xFF",
-                                                "5\r\n6",
-                                                "\r\n"};
+// clang-format off
+const std::vector<std::string> kHostileTexts = {
+    "", "-", "+", ".", "-0", "+0", "+-1", "-+1", "--1", "1e3", " 5", "5 ", "\t5", "+5", "+12",
+    "1,440", ",,,,5", "1,4,4,0", "12,345", "1.5", "12-", "0x10", "00012", "-0012",
+    "2147483648", "-2147483648", "2147483647", "99999", "-9999", "123456", "12345678901234567890",
+    std::string(300, '9'), std::string(3000, '7'),
+    "\xA9", "\xE9\xE9", "5\xB1", "\x81\x40", "\x82\x4F",
+    "\x82\x50\x82\x51",  // code page 932
+    "\x93\xFA\x96\x7B", "1\x82\x4F", "12345\x82\x4F", "\xFF\xFF\xFF\xFF\xFF\xFF", "5\r\n6", "\r\n"};
+// clang-format on
 
 // The text a field shows after the frame's refresh: the decimal form of a value inside the range.
 void ExpectCanonicalWithin(LoadedModule& session, FieldId field, std::int32_t low,
@@ -154,11 +119,8 @@ TEST_F(FieldTextsTest, HostileTextsBySetTextAndPaste) {
         SCOPED_TRACE(std::string(paste ? "paste" : "settext") + " into field " +
                      std::to_string(Index(field)) + ": \"" + text.substr(0, 24) + "\"");
         // Start each from the initial texts, so one text's leftovers do not hide another's.
-        for (int k = 0; k < kFieldCount; ++k) {
-          static const char* const kInitial[] = {"0",   "0",   "1440", "1080", "0", "0",
-                                                 "640", "360", "640",  "360",  "0", "0"};
-          SetText(*session, static_cast<FieldId>(k), kInitial[k]);
-        }
+        for (const FieldId id : kFieldIds)
+          SetText(*session, id, std::to_string(kFieldSpecs[Index(id)].initial));
         if (paste) {
           ASSERT_TRUE(PutOnClipboard(session->OwnerWindow(), text)) << "clipboard unavailable";
           SendMessageA(EditOf(*session, field), EM_SETSEL, 0, -1);

@@ -12,13 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "host/io/image_file.h"
+#include "filter/field_table.h"
+#include "host/io/picture_file.h"
 #include "host/io/test_pattern.h"
 #include "host/io/utf8_path.h"
 #include "host_process.h"
-#include "model_image.h"
+#include "model_picture.h"
 #include "scratch_folder.h"
-#include "ui/field_table.h"
+#include "ui/control_ids.h"
 
 namespace tesselox::test {
 namespace {
@@ -26,8 +27,8 @@ namespace {
 using io::test::ScratchFolder;
 
 // Every pixel different from its neighbours, in 8-bit steps so that PNG keeps it exactly.
-io::Image MakePicture(std::int32_t width, std::int32_t height) {
-  io::Image image(width, height);
+io::Picture MakePicture(std::int32_t width, std::int32_t height) {
+  io::Picture image(width, height);
   for (std::int32_t y = 0; y < height; ++y) {
     for (std::int32_t x = 0; x < width; ++x) {
       image.At(x, y) = io::PixelFromBytes(static_cast<std::uint8_t>(x * 7 + y),
@@ -38,18 +39,18 @@ io::Image MakePicture(std::int32_t width, std::int32_t height) {
   return image;
 }
 
-void WritePng(const std::string& path, const io::Image& image) {
+void WritePng(const std::string& path, const io::Picture& image) {
   const auto png = io::EncodePng(image);
   ScratchFolder::Write(path, std::string(png.begin(), png.end()));
 }
 
-io::Image ReadPng(const std::string& path) {
+io::Picture ReadPng(const std::string& path) {
   const std::string bytes = ReadFile(path);
-  return io::DecodeImage(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path);
+  return io::DecodePicture(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), path);
 }
 
 // The number of pixels that differ; images of different sizes differ everywhere.
-std::size_t Mismatches(const io::Image& a, const io::Image& b) {
+std::size_t Mismatches(const io::Picture& a, const io::Picture& b) {
   if (a.width != b.width || a.height != b.height) return a.pixels.size() + b.pixels.size() + 1;
   std::size_t count = 0;
   for (std::size_t k = 0; k < a.pixels.size(); ++k) count += !(a.pixels[k] == b.pixels[k]);
@@ -76,11 +77,11 @@ TEST(HostEndToEndTest, NoOptionsWritesTheScaledTestPattern) {
   ScratchFolder folder;
   const HostResult run = RunHostProgram({}, folder / "");
   ASSERT_EQ(run.exitCode, 0u) << run.err;
-  const io::Image output = ReadPng(folder / "out/tesselox.png");
+  const io::Picture output = ReadPng(folder / "out/tesselox.png");
   ASSERT_EQ(output.width, 640);
   ASSERT_EQ(output.height, 360);
   // The initial parameters: the whole 1440 x 1080 frame into 640 x 360.
-  const io::Image expected = ModelImage(
+  const io::Picture expected = ModelPicture(
       io::MakeTestPattern(), CopyRequest{{0, 640, 0, 1440, 0}, {0, 360, 0, 1080, 0}}, 640, 360);
   EXPECT_EQ(Mismatches(output, expected), 0u);
   EXPECT_NE(ClosingLine(run.out).find("input 1440x1080, output 640x360, 1 frame, "),
@@ -93,12 +94,10 @@ TEST(HostEndToEndTest, NoOptionsWritesTheScaledTestPattern) {
 // over the module's initial values.
 ParameterValues TypedValues(const std::vector<std::string>& sets) {
   ParameterValues values{};
-  for (std::size_t k = 0; k < values.size(); ++k) values[k] = kFieldSpecs[k].initial;
+  for (const FieldId id : kFieldIds) values[Index(id)] = kFieldSpecs[Index(id)].initial;
   for (const std::string& set : sets) {
     const std::size_t eq = set.find('=');
-    for (std::size_t k = 0; k < values.size(); ++k) {
-      if (set.compare(0, eq, kFieldSpecs[k].label) == 0) values[k] = std::stoi(set.substr(eq + 1));
-    }
+    values[Index(*FieldNamed(set.substr(0, eq)))] = std::stoi(set.substr(eq + 1));
   }
   return values;
 }
@@ -123,7 +122,7 @@ TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
        {"src cx=150", "src cy=100", "dst cx=333", "dst cy=77", "width=340", "height=80",
         "phase x=100", "phase y=40"}},
   };
-  const io::Image input = MakePicture(200, 150);
+  const io::Picture input = MakePicture(200, 150);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScratchFolder folder;
@@ -132,10 +131,10 @@ TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
     for (const auto& a : Sets(c.sets)) args.push_back(a);
     const HostResult run = RunHostProgram(args, folder / "");
     ASSERT_EQ(run.exitCode, 0u) << run.err;
-    const io::Image output = ReadPng(folder / "result.png");
+    const io::Picture output = ReadPng(folder / "result.png");
     const ParameterValues v = TypedValues(c.sets);
-    EXPECT_EQ(Mismatches(output, ModelImage(input, CopyRequestFrom(v), v[Index(FieldId::Width)],
-                                            v[Index(FieldId::Height)])),
+    EXPECT_EQ(Mismatches(output, ModelPicture(input, CopyRequestFrom(v), v[Index(FieldId::Width)],
+                                              v[Index(FieldId::Height)])),
               0u);
     if (std::string(c.what) == "one to one") {
       EXPECT_EQ(Mismatches(output, input), 0u);
@@ -144,8 +143,8 @@ TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
 }
 
 // 16-bit channels whose two bytes differ, so that any rounding to 8 bits shows.
-io::Image MakeDeepPicture(std::int32_t width, std::int32_t height) {
-  io::Image image(width, height);
+io::Picture MakeDeepPicture(std::int32_t width, std::int32_t height) {
+  io::Picture image(width, height);
   std::uint32_t v = 12345;
   for (Pixel& p : image.pixels) {
     for (auto& b : p.bytes) b = static_cast<std::uint8_t>((v = v * 1103515245u + 12345u) >> 16);
@@ -171,7 +170,7 @@ std::string BitmapWithAlpha() {
 TEST(HostEndToEndTest, PictureDepthAndAlphaNotice) {
   const std::vector<std::string> oneToOne =
       Sets({"src cx=40", "src cy=32", "dst cx=40", "dst cy=32", "width=40", "height=32"});
-  const io::Image deep = MakeDeepPicture(40, 32);  // within the fields' ranges: no notice
+  const io::Picture deep = MakeDeepPicture(40, 32);  // within the fields' ranges: no notice
   ScratchFolder folder;
   const std::string png = [&] {
     const auto bytes = io::EncodePng(deep, 16);
@@ -187,12 +186,12 @@ TEST(HostEndToEndTest, PictureDepthAndAlphaNotice) {
     const HostResult run = RunHostProgram(args, folder / "");
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     EXPECT_EQ(run.err, "");
-    const io::Image output = ReadPng(folder / "out.png");
+    const io::Picture output = ReadPng(folder / "out.png");
     if (std::string(depth) == "16") {
       EXPECT_EQ(ReadFile(folder / "out.png"), png);  // bit for bit, and written alike
       EXPECT_EQ(Mismatches(output, deep), 0u);
     } else {
-      io::Image rounded = deep;
+      io::Picture rounded = deep;
       for (Pixel& p : rounded.pixels) {
         p = io::PixelFromBytes(io::ChannelToByte(io::Channel(p, 0)),
                                io::ChannelToByte(io::Channel(p, 1)),
@@ -345,7 +344,7 @@ TEST(HostEndToEndTest, ScreenshotShowsTheConfigurationWindow) {
       folder / "");
   ASSERT_EQ(run.exitCode, 0u) << run.err;
   EXPECT_NE(ClosingLine(run.out).find(", 3 frames, "), std::string::npos) << run.out;
-  const io::Image shot = ReadPng(folder / "window.png");
+  const io::Picture shot = ReadPng(folder / "window.png");
   // The client area the module's table asks for.
   EXPECT_EQ(shot.width, 320);
   EXPECT_EQ(shot.height, 240);
@@ -407,8 +406,8 @@ TEST(HostEndToEndTest, ShowRendersEachEditAndWritesTheLastRender) {
       });
   EXPECT_TRUE(sawWindows);
   ASSERT_EQ(run.exitCode, 0u) << run.err;
-  const io::Image output = ReadPng(folder / "shown.png");
-  const io::Image expected = ModelImage(
+  const io::Picture output = ReadPng(folder / "shown.png");
+  const io::Picture expected = ModelPicture(
       io::MakeTestPattern(), CopyRequest{{639, -640, 0, 1440, 0}, {0, 360, 0, 1080, 0}}, 640, 360);
   EXPECT_EQ(Mismatches(output, expected), 0u) << run.out << run.err;
   EXPECT_NE(ClosingLine(run.out), "") << run.out;
@@ -468,7 +467,7 @@ TEST(HostEndToEndTest, NamesInAnyScriptGoInAndOut) {
       {"ü/写真 1.png", "ü/写真 2.png", "", false},
       {"plain.png", "出力/Ergebnis ß.png", "モジュール é/Tesselox.auf", true},
   };
-  const io::Image input = MakePicture(200, 150);
+  const io::Picture input = MakePicture(200, 150);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);
     ScratchFolder folder;

@@ -1,6 +1,6 @@
-// What the configuration window tells the host: one call of the edit-updated service (number
-// 25) for each EN_UPDATE an edit box sends, its answer returned from the window procedure, and
-// keys and wheel turns handed to the owner window as they came.
+// What the configuration window tells the host: one call of editUpdated for each EN_UPDATE an
+// edit box sends, its answer returned from the window procedure, and keys and wheel turns handed
+// to the owner window as they came.
 
 #include <windows.h>
 
@@ -17,7 +17,7 @@ namespace {
 
 using HostMessagesTest = ModuleTest;
 
-TEST_F(HostMessagesTest, EachAcceptedKeystrokeCallsServiceTwentyFiveOnce) {
+TEST_F(HostMessagesTest, EachAcceptedKeystrokeCallsEditUpdatedOnce) {
   const struct {
     FieldId field;
     const char* keys;
@@ -45,7 +45,7 @@ TEST_F(HostMessagesTest, EachAcceptedKeystrokeCallsServiceTwentyFiveOnce) {
 
 TEST_F(HostMessagesTest, EveryEditUpdateNotificationIsOneServiceCall) {
   // However many notifications the edit box sends (a keystroke refused at the length limit
-  // may still send one), each is answered by one call of the service.
+  // may still send one), each is answered by one call of editUpdated.
   const char* typed[] = {"123456", "99999", "-", "", "1.2.3"};
   for (const char* keys : typed) {
     SCOPED_TRACE(keys);

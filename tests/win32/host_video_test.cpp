@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "host/io/frame_size.h"
 #include "host/io/y4m_stream.h"
 #include "host_process.h"
-#include "model_image.h"
+#include "model_picture.h"
 #include "scratch_folder.h"
 
 namespace tesselox::test {
@@ -57,25 +58,26 @@ std::string Stream(const Video& v, int frames, unsigned seed) {
   return s;
 }
 
-std::vector<io::Image> Decode(const std::string& stream, io::Y4mHeader* header = nullptr) {
+std::vector<io::Picture> Decode(const std::string& stream, io::Y4mHeader* header = nullptr) {
   std::istringstream in(stream);
   io::Y4mReader reader(in, "decoded");
   if (header != nullptr) *header = reader.Header();
-  std::vector<io::Image> frames;
-  io::Image frame;
+  std::vector<io::Picture> frames;
+  io::Picture frame;
   while (reader.ReadFrame(frame)) frames.push_back(frame);
   return frames;
 }
 
 // The stream the host must write: each input frame through the model, written as the host
 // writes, colour space fallback included.
-std::string ExpectedStream(const std::string& input, const CopyRequest& args, std::int32_t width,
+std::string ExpectedStream(const std::string& input, const CopyRequest& request, std::int32_t width,
                            std::int32_t height) {
   io::Y4mHeader header;
   const auto frames = Decode(input, &header);
   std::ostringstream out;
   io::Y4mWriter writer(out, header);
-  for (const io::Image& frame : frames) writer.WriteFrame(ModelImage(frame, args, width, height));
+  for (const io::Picture& frame : frames)
+    writer.WriteFrame(ModelPicture(frame, request, width, height));
   return out.str();
 }
 
@@ -104,10 +106,6 @@ class Runs {
   int count_ = 0;
 };
 
-std::string SizeArg(std::int32_t width, std::int32_t height) {
-  return std::to_string(width) + "x" + std::to_string(height);
-}
-
 TEST(HostVideoTest, EveryFormatCopiesOneToOneBitForBit) {
   Runs runs;
   const struct {
@@ -123,7 +121,7 @@ TEST(HostVideoTest, EveryFormatCopiesOneToOneBitForBit) {
     SCOPED_TRACE(c.space);
     const Video v = MakeVideo(c.space, c.width, c.height, " XCOLORRANGE=LIMITED");
     const std::string input = Stream(v, 2, 11);
-    const HostResult run = runs.Run(input, {"--scale", SizeArg(c.width, c.height)});
+    const HostResult run = runs.Run(input, {"--scale", io::SizeText({c.width, c.height})});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const std::string output = ReadFile(runs.Output());
     // The writer drops nothing here but the tags that would contradict a changed size.
@@ -156,7 +154,7 @@ TEST(HostVideoTest, ScaledHighDepthStreamsMatchTheModel) {
   const struct {
     const char* space;
     std::vector<std::string> options;
-    CopyRequest args;
+    CopyRequest request;
     std::int32_t width, height;
   } cases[] = {
       {"420p10", {"--scale", "50x40"}, {{0, 50, 0, 96, 0}, {0, 40, 0, 64, 0}}, 50, 40},
@@ -180,7 +178,7 @@ TEST(HostVideoTest, ScaledHighDepthStreamsMatchTheModel) {
     const HostResult run = runs.Run(input, c.options);
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const std::string output = ReadFile(runs.Output());
-    const std::string expected = ExpectedStream(input, c.args, c.width, c.height);
+    const std::string expected = ExpectedStream(input, c.request, c.width, c.height);
     EXPECT_EQ(HeaderLine(output), HeaderLine(expected));
     EXPECT_TRUE(output == expected) << "the frames differ from the model's";
   }
@@ -257,10 +255,11 @@ TEST(HostVideoTest, ScaleTakesTheWholeFrameOfAnySize) {
       {3840, 2160, 3840, 2160},  // past the default --max, which --scale raises
   };
   for (const auto& c : cases) {
-    const std::string size = SizeArg(c.inWidth, c.inHeight) + " to " + SizeArg(c.width, c.height);
+    const std::string size =
+        io::SizeText({c.inWidth, c.inHeight}) + " to " + io::SizeText({c.width, c.height});
     SCOPED_TRACE(size);
     const std::string input = Stream(MakeVideo("420jpeg", c.inWidth, c.inHeight), 1, 8);
-    const HostResult run = runs.Run(input, {"--scale", SizeArg(c.width, c.height)});
+    const HostResult run = runs.Run(input, {"--scale", io::SizeText({c.width, c.height})});
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const std::string output = ReadFile(runs.Output());
     const std::string expected = ExpectedStream(

@@ -59,17 +59,14 @@ TEST(SecondInitialisationTest, KeepsTheFirstFields) {
     ASSERT_TRUE(session->Loaded());
     ASSERT_EQ(ChildCount(session->ConfigWindow()), 3 * kFieldCount);
     std::vector<HWND> edits;
-    for (int k = 0; k < kFieldCount; ++k) {
-      edits.push_back(EditOf(*session, static_cast<FieldId>(k)));
-    }
+    for (const FieldId id : kFieldIds) edits.push_back(EditOf(*session, id));
     session->TypeIntoField(FieldId::SrcX, "12");
     SetText(*session, FieldId::DstCx, "-33");
     session->SetLargestFrame(c.maxW, c.maxH);
     session->SendInit();
     EXPECT_EQ(ChildCount(session->ConfigWindow()), 3 * kFieldCount);
-    for (int k = 0; k < kFieldCount; ++k) {
-      EXPECT_EQ(EditOf(*session, static_cast<FieldId>(k)), edits[k]) << "field " << k;
-    }
+    for (const FieldId id : kFieldIds)
+      EXPECT_EQ(EditOf(*session, id), edits[Index(id)]) << Label(id);
     EXPECT_EQ(TextOf(*session, FieldId::SrcX), "12");
     EXPECT_EQ(TextOf(*session, FieldId::DstCx), "-33");
     CheckedFrame(*session, FrameShape{64, 48, 60, 40});

@@ -18,8 +18,8 @@ namespace {
 
 std::vector<HWND> AllControls(const LoadedModule& session) {
   std::vector<HWND> controls;
-  for (int k = 0; k < kFieldCount; ++k) {
-    const auto f = session.Field(static_cast<FieldId>(k));
+  for (const FieldId id : kFieldIds) {
+    const auto f = session.Field(id);
     controls.insert(controls.end(), {f.label, f.edit, f.upDown});
   }
   return controls;
@@ -32,7 +32,7 @@ HMODULE LoadedModuleHandle() {
 }
 
 void ExpectAllZero(const ParameterValues& values) {
-  for (int k = 0; k < kFieldCount; ++k) EXPECT_EQ(values[k], 0) << "field " << k;
+  for (const FieldId id : kFieldIds) EXPECT_EQ(values[Index(id)], 0) << Label(id);
 }
 
 // Unloading takes the fields and the font with it, while the host's windows remain.

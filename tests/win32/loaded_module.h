@@ -36,13 +36,13 @@ class LoadedModule : public host::ModuleSession, private host::SessionObserver {
   using host::ModuleSession::Range;
   using host::ModuleSession::SetFieldText;
   using host::ModuleSession::TypeIntoField;
-  host::FieldControls Field(FieldId id) const { return Field(Index(id)); }
+  host::SpinField Field(FieldId id) const { return Field(Index(id)); }
   std::string FieldText(FieldId id) const { return FieldText(Index(id)); }
   host::FieldRange Range(FieldId id) const { return Range(Index(id)); }
   void SetFieldText(FieldId id, const std::string& text) { SetFieldText(Index(id), text); }
   void TypeIntoField(FieldId id, const std::string& keys) { TypeIntoField(Index(id), keys); }
 
-  // The edit-updated service answers this value (0 unless set).
+  // editUpdated answers this value (0 unless set).
   void SetEditUpdatedAnswer(std::int32_t answer) { editUpdatedAnswer_ = answer; }
   int EditUpdatedCalls() const { return editUpdatedCalls_; }
   int FrameLimitsCalls() const { return frameLimitsCalls_; }
@@ -92,8 +92,9 @@ class LoadedModule : public host::ModuleSession, private host::SessionObserver {
 
 // Loads the module and makes its windows; with init, also sends the initialisation message
 // with the given largest frame. Fails the test (and returns what it has) on a load failure.
-inline std::unique_ptr<LoadedModule> StartModule(bool init = true, std::int32_t largestWidth = 1920,
-                                                 std::int32_t largestHeight = 1440) {
+inline std::unique_ptr<LoadedModule> StartModule(
+    bool init = true, std::int32_t largestWidth = io::kDefaultLargestFrame.width,
+    std::int32_t largestHeight = io::kDefaultLargestFrame.height) {
   auto session = std::make_unique<LoadedModule>();
   if (!session->Load(ModulePath())) {
     ADD_FAILURE() << session->Error();

@@ -20,14 +20,15 @@
 
 #include "controls.h"
 #include "expected_frame.h"
+#include "filter/field_table.h"
 #include "host/session/frame_buffers.h"
 #include "loaded_module.h"
 #include "test_image.h"
-#include "ui/field_table.h"
+#include "ui/control_ids.h"
 
 namespace tesselox::test {
 
-// The module loaded, its windows made and initialised with a largest frame of 1920 x 1440.
+// The module loaded, its windows made and initialised with the host's default largest frame.
 class ModuleTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -93,7 +94,7 @@ inline host::FieldRange RangeOf(const LoadedModule& session, FieldId id) {
 
 inline std::array<std::string, kFieldCount> FieldTexts(const LoadedModule& session) {
   std::array<std::string, kFieldCount> texts;
-  for (int k = 0; k < kFieldCount; ++k) texts[k] = TextOf(session, static_cast<FieldId>(k));
+  for (const FieldId id : kFieldIds) texts[Index(id)] = TextOf(session, id);
   return texts;
 }
 
@@ -122,7 +123,7 @@ inline ParameterValues CheckedFrame(LoadedModule& session, const FrameShape& sha
 
   ParameterValues values{};
   const auto texts = FieldTexts(session);
-  for (int k = 0; k < kFieldCount; ++k) values[k] = ExpectedRead(texts[k]);
+  for (const FieldId id : kFieldIds) values[Index(id)] = ExpectedRead(texts[Index(id)]);
   EXPECT_EQ(texts[Index(FieldId::Width)], widthText) << "the frame changed \"width\"";
   EXPECT_EQ(texts[Index(FieldId::Height)], heightText) << "the frame changed \"height\"";
   values[Index(FieldId::Width)] = ExpectedRead(widthText);

@@ -24,13 +24,13 @@ inline constexpr std::int64_t kMaxFramePixels = std::int64_t{8192} * 8192;
 
 // A frame as the host hands it to a module: 6-byte pixels holding three 16-bit little-endian
 // channels (R, G, B for pictures; Y, Cb, Cr for video). Rows are packed, stride == width.
-struct Image {
+struct Picture {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::vector<Pixel> pixels;
 
-  Image() = default;
-  Image(std::int32_t w, std::int32_t h)
+  Picture() = default;
+  Picture(std::int32_t w, std::int32_t h)
       : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
 
   Pixel& At(std::int32_t x, std::int32_t y) {
@@ -58,8 +58,9 @@ inline std::uint8_t ChannelToByte(std::uint16_t v) {
   return static_cast<std::uint8_t>((static_cast<std::uint32_t>(v) + 128u) / 257u);
 }
 
-// Interleaved 8-bit samples, three per pixel, to an Image and back.
-Image ImageFromInterleaved(const std::uint8_t* samples, std::int32_t width, std::int32_t height);
-std::vector<std::uint8_t> InterleavedFromImage(const Image& image);
+// Interleaved 8-bit samples, three per pixel, to an Picture and back.
+Picture PictureFromInterleaved(const std::uint8_t* samples, std::int32_t width,
+                               std::int32_t height);
+std::vector<std::uint8_t> InterleavedFromPicture(const Picture& image);
 
 }  // namespace tesselox::io

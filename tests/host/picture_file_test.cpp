@@ -1,4 +1,4 @@
-#include "host/io/image_file.h"
+#include "host/io/picture_file.h"
 
 #include <gtest/gtest.h>
 
@@ -52,13 +52,13 @@ struct FormatCase {
   int tolerance;  // 0: lossless
 };
 
-TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
+TEST(PictureFileTest, DecodesEachFormatToSixteenBitChannels) {
   const int w = 13, h = 7;
   const auto rgb = Samples(w, h);
   const FormatCase cases[] = {
       {"png",
        [](int cw, int ch, const auto& s) {
-         return EncodePng(ImageFromInterleaved(s.data(), cw, ch));
+         return EncodePng(PictureFromInterleaved(s.data(), cw, ch));
        },
        0},
       {"bmp", [](int cw, int ch, const auto& s) { return Bmp(cw, ch, s); }, 0},
@@ -73,7 +73,7 @@ TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Image image = DecodeImage(c.encode(w, h, rgb), c.name);
+    const Picture image = DecodePicture(c.encode(w, h, rgb), c.name);
     ASSERT_EQ(image.width, w);
     ASSERT_EQ(image.height, h);
     for (std::size_t k = 0; k < image.pixels.size(); ++k) {
@@ -87,22 +87,22 @@ TEST(ImageFileTest, DecodesEachFormatToSixteenBitChannels) {
   }
 }
 
-TEST(ImageFileTest, EveryByteValueSurvivesTheTripToSixteenBitsAndBack) {
+TEST(PictureFileTest, EveryByteValueSurvivesTheTripToSixteenBitsAndBack) {
   std::vector<std::uint8_t> rgb;
   for (int v = 0; v < 256; ++v)
     rgb.insert(rgb.end(), {std::uint8_t(v), std::uint8_t(255 - v), std::uint8_t(v ^ 0x5A)});
-  const Image image = ImageFromInterleaved(rgb.data(), 256, 1);
+  const Picture image = PictureFromInterleaved(rgb.data(), 256, 1);
   EXPECT_EQ(Channel(image.pixels[255], 0), 65535);
   EXPECT_EQ(Channel(image.pixels[1], 0), 257);
-  EXPECT_EQ(InterleavedFromImage(image), rgb);
+  EXPECT_EQ(InterleavedFromPicture(image), rgb);
 }
 
-TEST(ImageFileTest, PngOfAnImageDecodesToTheSamePixels) {
+TEST(PictureFileTest, PngOfAPictureDecodesToTheSamePixels) {
   const auto rgb = Samples(31, 17);
-  const Image image = ImageFromInterleaved(rgb.data(), 31, 17);
+  const Picture image = PictureFromInterleaved(rgb.data(), 31, 17);
   const auto png = EncodePng(image);
   std::istringstream stream(std::string(png.begin(), png.end()));
-  const Image back = ReadImage(stream, "round trip");
+  const Picture back = ReadPicture(stream, "round trip");
   ASSERT_EQ(back.width, 31);
   ASSERT_EQ(back.height, 17);
   for (std::size_t k = 0; k < image.pixels.size(); ++k) {
@@ -110,8 +110,8 @@ TEST(ImageFileTest, PngOfAnImageDecodesToTheSamePixels) {
   }
 }
 
-TEST(ImageFileTest, UnreadableInputNamesTheInput) {
-  const auto png = EncodePng(ImageFromInterleaved(Samples(8, 8).data(), 8, 8));
+TEST(PictureFileTest, UnreadableInputNamesTheInput) {
+  const auto png = EncodePng(PictureFromInterleaved(Samples(8, 8).data(), 8, 8));
   std::vector<std::uint8_t> wide = {'P', '5', ' ', '2', '0', '0', '0', '0',
                                     ' ', '1', ' ', '2', '5', '5', '\n'};
   wide.resize(wide.size() + 20000, 7);
@@ -165,7 +165,7 @@ class LongFile : public std::streambuf {
   std::uint64_t size_, served_ = 0;
 };
 
-TEST(ImageFileTest, ReadsNoMoreThanTheFormatAndHeaderAllow) {
+TEST(PictureFileTest, ReadsNoMoreThanTheFormatAndHeaderAllow) {
   constexpr std::uint64_t kHuge = std::uint64_t{1} << 28;  // far past any bound
   const struct {
     const char* what;
@@ -183,7 +183,7 @@ TEST(ImageFileTest, ReadsNoMoreThanTheFormatAndHeaderAllow) {
     std::istream in(&file);
     std::string refusal;
     try {
-      ReadImage(in, "big");
+      ReadPicture(in, "big");
     } catch (const IoError& e) {
       refusal = e.what();
     }
@@ -193,9 +193,9 @@ TEST(ImageFileTest, ReadsNoMoreThanTheFormatAndHeaderAllow) {
   }
 }
 
-TEST(ImageFileTest, RefusesToEncodeAnEmptyImage) {
-  EXPECT_THROW(EncodePng(Image(0, 5)), IoError);
-  EXPECT_THROW(EncodePng(Image(5, 0)), IoError);
+TEST(PictureFileTest, RefusesToEncodeAnEmptyPicture) {
+  EXPECT_THROW(EncodePng(Picture(0, 5)), IoError);
+  EXPECT_THROW(EncodePng(Picture(5, 0)), IoError);
 }
 
 }  // namespace

@@ -5,14 +5,14 @@
 #include <cstdint>
 
 #include "filter/copy_request.h"
-#include "host/io/image.h"
+#include "host/io/picture.h"
 #include "reference_model.h"
 
 namespace tesselox::test {
 
-inline io::Image ModelImage(const io::Image& input, const CopyRequest& request, std::int32_t width,
-                            std::int32_t height) {
-  io::Image expected(width, height);
+inline io::Picture ModelPicture(const io::Picture& input, const CopyRequest& request,
+                                std::int32_t width, std::int32_t height) {
+  io::Picture expected(width, height);
   const ImageView src{const_cast<Pixel*>(input.pixels.data()), input.width, input.height,
                       input.width};
   ReferenceCopy(ImageView{expected.pixels.data(), width, height, width}, src, request);

@@ -1,4 +1,4 @@
-#include "host/io/image_file.h"
+#include "host/io/picture_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,8 +21,8 @@ bool StartsWith(const std::vector<std::uint8_t>& bytes, std::string_view prefix)
 
 }  // namespace
 
-Image DecodeImage(const std::vector<std::uint8_t>& bytes, const std::string& name,
-                  std::vector<std::string>* notices, const PictureLimits& limits) {
+Picture DecodePicture(const std::vector<std::uint8_t>& bytes, const std::string& name,
+                      std::vector<std::string>* notices, const PictureLimits& limits) {
   if (bytes.empty()) throw IoError(name + ": empty input");
   const DecodeContext context(name, limits, notices);
   if (StartsWith(bytes, "\x89PNG\r\n\x1a\n")) return DecodePng(bytes, context);
@@ -119,7 +119,7 @@ void ReadUpTo(std::istream& in, std::vector<std::uint8_t>& bytes, std::uint64_t 
 
 }  // namespace
 
-Image ReadImage(std::istream& in, const std::string& name, std::vector<std::string>* notices) {
+Picture ReadPicture(std::istream& in, const std::string& name, std::vector<std::string>* notices) {
   // The first bytes decide the format before anything large is read; then the header decides
   // how much a picture of its size can take, and the rest (bytes after the picture, or a
   // picture that lies about its size) is never read.
@@ -139,10 +139,10 @@ Image ReadImage(std::istream& in, const std::string& name, std::vector<std::stri
       ReadUpTo(in, bytes, 2 * 8 * size->first * size->second + kEncodingSlack, name);
     }
   }
-  return DecodeImage(bytes, name, notices);
+  return DecodePicture(bytes, name, notices);
 }
 
-void WritePng(std::ostream& out, const Image& image, int depth) {
+void WritePng(std::ostream& out, const Picture& image, int depth) {
   const std::vector<std::uint8_t> png = EncodePng(image, depth);
   out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
 }

@@ -1,0 +1,157 @@
+#pragma once
+
+// The vector kernels that serve every pixel size, as templates over the pixel type P
+// (PixelOfSize). x86 only.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "filter/processor.h"
+#include "filter/row_copy.h"
+#include "filter/shuffle_masks.h"
+
+#ifdef TESSELOX_X86
+#include <immintrin.h>
+
+namespace tesselox {
+
+// How far ahead a kernel that reads its source downwards prefetches it.
+inline constexpr std::ptrdiff_t kPrefetchBytes = 512;
+
+// Loads kRegs 16-byte registers at `in` and stores at `out` the kRegs registers the masks make
+// of them, streamed past the caches or not.
+template <int kRegs>
+__attribute__((target("ssse3"))) inline void ShuffleRegisters(const std::uint8_t* in,
+                                                              const ShuffleMasks<kRegs, kRegs>& m,
+                                                              __m128i* out, bool stream) {
+  __m128i v[kRegs];
+  for (int s = 0; s < kRegs; ++s) v[s] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in) + s);
+  const auto* masks = reinterpret_cast<const __m128i*>(m.masks);
+  for (int r = 0; r < kRegs; ++r) {
+    __m128i o = _mm_shuffle_epi8(v[0], _mm_load_si128(masks + kRegs * r));
+    for (int s = 1; s < kRegs; ++s) {
+      o = _mm_or_si128(o, _mm_shuffle_epi8(v[s], _mm_load_si128(masks + kRegs * r + s)));
+    }
+    if (stream) {
+      _mm_stream_si128(out + r, o);
+    } else {
+      _mm_storeu_si128(out + r, o);
+    }
+  }
+}
+
+// A step of the reversed copy: the fewest whole registers that hold a whole number of pixels,
+// and the masks that reverse the order of those pixels.
+template <class P>
+struct ReverseStep {
+  static constexpr int kBytes = sizeof(P);
+  static constexpr int kRegs = 16 % kBytes == 0 ? 1 : 3;
+  static constexpr int kPixels = 16 * kRegs / kBytes;
+  static constexpr ShuffleMasks<kRegs, kRegs> kMasks =
+      MakeShuffleMasks<kRegs, kRegs>([](int r, int s, int i) {
+        const int out = 16 * r + i;
+        return ByteIn(kBytes * (kPixels - 1 - out / kBytes) + out % kBytes, s);
+      });
+};
+
+// Vector kernel of CopyPixelsReversed for processors with SSSE3 (HaveSsse3): a step of pixels
+// at a time through byte shuffles.
+template <class P>
+__attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(P* dst, const P* src,
+                                                              std::ptrdiff_t n) {
+  using Step = ReverseStep<P>;
+  std::ptrdiff_t k = 0;
+  // Up to the first 16-byte boundary of the destination, if a whole number of pixels reaches it.
+  while (k < n && k < Step::kPixels && (reinterpret_cast<std::uintptr_t>(dst + k) & 15) != 0) {
+    dst[k] = src[-k];
+    ++k;
+  }
+  // Streaming pays only for six-byte pixels here, as measured on the machines of BENCHMARKS.md;
+  // for the other sizes, whose planes stay in the last-level cache, it was slower on every one.
+  const bool stream = sizeof(P) == 6 && (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
+  for (; k + Step::kPixels <= n; k += Step::kPixels) {
+    const auto* in = reinterpret_cast<const std::uint8_t*>(src - k - (Step::kPixels - 1));
+    // The source is read downwards, which hardware prefetchers follow poorly.
+    _mm_prefetch(
+        reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(in) - kPrefetchBytes),
+        _MM_HINT_T0);
+    ShuffleRegisters<Step::kRegs>(in, Step::kMasks, reinterpret_cast<__m128i*>(dst + k), stream);
+  }
+  _mm_sfence();
+  CopyPixelsReversed(dst + k, src - k, n - k);
+}
+
+// Vector kernel of RepeatPixelsTwice for pixels of 1, 2, 4 or 8 bytes and processors with SSE2:
+// a register of source pixels interleaved with itself gives two registers of the run, for a
+// source read rightwards; a source read leftwards takes the plain kernel.
+template <class P>
+__attribute__((target("sse2"))) void RepeatPixelsTwiceSse2(P* dst, const P* src,
+                                                           std::ptrdiff_t step,
+                                                           std::ptrdiff_t first, std::ptrdiff_t n) {
+  constexpr std::ptrdiff_t kPixels = 16 / sizeof(P);  // source pixels per register
+  if (step != 1 || n < 2 * kPixels + 1) {
+    RepeatPixelsTwice(dst, src, step, first, n);
+    return;
+  }
+  if (first == 1) {
+    *dst++ = *src++;
+    --n;
+  }
+  for (; n >= 2 * kPixels; n -= 2 * kPixels, src += kPixels, dst += 2 * kPixels) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+    __m128i low, high;
+    if constexpr (sizeof(P) == 1) {
+      low = _mm_unpacklo_epi8(v, v), high = _mm_unpackhi_epi8(v, v);
+    } else if constexpr (sizeof(P) == 2) {
+      low = _mm_unpacklo_epi16(v, v), high = _mm_unpackhi_epi16(v, v);
+    } else if constexpr (sizeof(P) == 4) {
+      low = _mm_unpacklo_epi32(v, v), high = _mm_unpackhi_epi32(v, v);
+    } else {
+      static_assert(sizeof(P) == 8);
+      low = _mm_unpacklo_epi64(v, v), high = _mm_unpackhi_epi64(v, v);
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst) + 1, high);
+  }
+  RepeatPixelsTwice(dst, src, 1, 2, n);
+}
+
+// Vector kernel of RepeatPixelsTwice for three-byte pixels and processors with SSSE3: sixteen
+// source pixels, three registers, shuffled into the six registers of their run, for a source
+// read rightwards; a source read leftwards takes the plain kernel.
+template <class P>
+__attribute__((target("ssse3"))) void RepeatPixelsTwiceSsse3(P* dst, const P* src,
+                                                             std::ptrdiff_t step,
+                                                             std::ptrdiff_t first,
+                                                             std::ptrdiff_t n) {
+  static_assert(sizeof(P) == 3);
+  static constexpr auto kMasks = MakeShuffleMasks<6, 3>([](int r, int s, int i) {
+    const int out = 16 * r + i;
+    return ByteIn(3 * (out / 3 / 2) + out % 3, s);
+  });
+  if (step != 1 || n < 33) {
+    RepeatPixelsTwice(dst, src, step, first, n);
+    return;
+  }
+  if (first == 1) {
+    *dst++ = *src++;
+    --n;
+  }
+  const auto* masks = reinterpret_cast<const __m128i*>(kMasks.masks);
+  for (; n >= 32; n -= 32, src += 16, dst += 32) {
+    const auto* in = reinterpret_cast<const __m128i*>(src);
+    const __m128i v[3] = {_mm_loadu_si128(in), _mm_loadu_si128(in + 1), _mm_loadu_si128(in + 2)};
+    auto* out = reinterpret_cast<__m128i*>(dst);
+    for (int r = 0; r < 6; ++r) {
+      __m128i o = _mm_shuffle_epi8(v[0], _mm_load_si128(masks + 3 * r));
+      o = _mm_or_si128(o, _mm_shuffle_epi8(v[1], _mm_load_si128(masks + 3 * r + 1)));
+      o = _mm_or_si128(o, _mm_shuffle_epi8(v[2], _mm_load_si128(masks + 3 * r + 2)));
+      _mm_storeu_si128(out + r, o);
+    }
+  }
+  RepeatPixelsTwice(dst, src, 1, 2, n);
+}
+
+}  // namespace tesselox
+
+#endif

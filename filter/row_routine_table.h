@@ -1,0 +1,195 @@
+#pragma once
+
+// The routine table for pixels of type P (PixelOfSize), built by RowRoutineTable<P>(): the
+// six-byte table in row_routine.cpp, the other sizes' in row_routine_sizes.cpp.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "filter/gather_blocks.h"
+#include "filter/plane_view.h"
+#include "filter/processor.h"
+#include "filter/row_copy.h"
+#include "filter/row_copy_x86.h"
+#include "filter/row_routine.h"
+
+namespace tesselox::routine_table {
+
+// Without a fraction the accumulator never moves and no pixel overshoots the edge.
+inline bool ExactSteps(const AxisPlan& x) {
+  return x.frac == 0 && x.inside == x.count;
+}
+
+// An enlargement by an integer factor whose phase lands on a run boundary: runs of equal length
+// after a shorter first one.
+inline bool EvenRuns(const AxisPlan& x) {
+  return x.whole == 0 && x.dstStep > 0 && x.dcAbs % x.frac == 0 && x.acc % x.frac == 0;
+}
+
+inline bool FitsCopy(const AxisPlan& x) {
+  return ExactSteps(x) && x.whole == 1 && x.srcStep == x.dstStep;
+}
+
+inline bool FitsReverse(const AxisPlan& x) {
+  return ExactSteps(x) && x.whole == 1 && x.srcStep != x.dstStep;
+}
+
+inline bool FitsRepeatTwice(const AxisPlan& x) {
+  return EvenRuns(x) && x.dcAbs / x.frac == 2;
+}
+
+// Close to 1:1 the source column steps by exactly one for runs of at least four pixels on
+// average, between single skips (shrinking) or repeats (enlarging).
+inline bool FitsRuns(const AxisPlan& x) {
+  const std::uint64_t dc = x.dcAbs, frac = x.frac;
+  return x.srcStep == x.dstStep && frac != 0 &&
+         ((x.whole == 1 && 4 * frac <= dc) || (x.whole == 0 && 4 * (dc - frac) <= dc));
+}
+
+inline bool FitsAnything(const AxisPlan&) {
+  return true;
+}
+
+template <class P>
+P* Out(std::uint8_t* out) {
+  return reinterpret_cast<P*>(out);
+}
+
+template <class P>
+const P* In(const std::uint8_t* row) {
+  return reinterpret_cast<const P*>(row);
+}
+
+template <class P>
+void DrawCopy(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  CopyPixels(Out<P>(out), In<P>(row) + w.leftmost, w.count);
+}
+
+template <class P>
+void DrawReverse(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  CopyPixelsReversed(Out<P>(out), In<P>(row) + w.leftmost, w.count);
+}
+
+template <class P>
+void DrawStrided(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  CopyPixelsStrided(Out<P>(out), In<P>(row) + w.leftmost, w.step, w.count);
+}
+
+template <class P>
+void DrawRepeatTwice(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  RepeatPixelsTwice(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
+  FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
+}
+
+template <class P>
+void DrawRepeat(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  RepeatPixels(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.factor, w.firstRun, w.inside);
+  FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
+}
+
+template <class P>
+void DrawRuns(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  CopyRuns(Out<P>(out), In<P>(row), w.map, w.runEnds, w.runs, w.lastColumn);
+}
+
+template <class P>
+void DrawMap(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  GatherBlocks(Out<P>(out), In<P>(row), w.blocks, w.map, w.count, w.clear, w.linesPerBlock);
+}
+
+#ifdef TESSELOX_X86
+template <class P>
+void DrawRepeatTwiceSse2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  RepeatPixelsTwiceSse2(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
+  FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
+}
+
+template <class P>
+void DrawRepeatTwiceSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  RepeatPixelsTwiceSsse3(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
+  FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
+}
+
+template <class P>
+void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count);
+}
+
+// The block shuffles pay only where nearly every block is one of their shapes.
+inline void DrawRunsSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  if (w.nearOne) {
+    GatherNearOneSsse3(Out<Pixel>(out), In<Pixel>(row), w.map, w.shapes, w.lastColumn, w.count);
+  } else {
+    DrawRuns<Pixel>(out, row, w);
+  }
+}
+
+inline void DrawMapAvx(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  GatherBlocksAvx(Out<Pixel>(out), In<Pixel>(row), w.blocks, w.map, w.count, w.ahead, w.clear,
+                  w.linesPerBlock);
+}
+
+template <int kBytes>
+void DrawMapAvx2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  GatherBlocksAvx2<kBytes>(out, row, w.blocks, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
+}
+#endif
+
+// The routines with their plain kernels, in RowRoutine's order (checked below); Map, which fits
+// anything, last.
+template <class P>
+constexpr auto PlainTable() {
+  constexpr unsigned kRuns = kReadsColumnMap | kReadsRunEnds | kReadsBlockShapes;
+  constexpr unsigned kMap = kReadsColumnMap | kReadsGatherBlocks;
+  return std::to_array<RowRoutineEntry>({
+      // clang-format off
+      {RowRoutine::Copy,        "Copy",        FitsCopy,        DrawCopy<P>,        DrawCopy<P>,        0,     false},
+      {RowRoutine::Reverse,     "Reverse",     FitsReverse,     DrawReverse<P>,     DrawReverse<P>,     0,     false},
+      {RowRoutine::Strided,     "Strided",     ExactSteps,      DrawStrided<P>,     DrawStrided<P>,     0,     false},
+      {RowRoutine::RepeatTwice, "RepeatTwice", FitsRepeatTwice, DrawRepeatTwice<P>, DrawRepeatTwice<P>, 0,     false},
+      {RowRoutine::Repeat,      "Repeat",      EvenRuns,        DrawRepeat<P>,      DrawRepeat<P>,      0,     false},
+      {RowRoutine::Runs,        "Runs",        FitsRuns,        DrawRuns<P>,        DrawRuns<P>,        kRuns, false},
+      {RowRoutine::Map,         "Map",         FitsAnything,    DrawMap<P>,         DrawMap<P>,         kMap,  true},
+      // clang-format on
+  });
+}
+
+constexpr std::size_t Position(RowRoutine id) {
+  return static_cast<std::size_t>(id);
+}
+
+constexpr bool InEnumOrder() {
+  constexpr auto table = PlainTable<Pixel>();
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    if (Position(table[k].id) != k) return false;
+  }
+  return table.back().id == RowRoutine::Map;
+}
+static_assert(InEnumOrder(), "the table lists every routine in RowRoutine's order, Map last");
+
+using Table = decltype(PlainTable<Pixel>());
+
+// The table for P with each vector kernel in its place where the processor has the unit.
+template <class P>
+Table MakeTable() {
+  Table table = PlainTable<P>();
+#ifdef TESSELOX_X86
+  auto entry = [&table](RowRoutine id) -> RowRoutineEntry& { return table[Position(id)]; };
+  constexpr int kBytes = sizeof(P);
+  if (HaveSsse3()) entry(RowRoutine::Reverse).kernel = DrawReverseSsse3<P>;
+  if constexpr (kBytes == 6) {
+    if (HaveSsse3()) entry(RowRoutine::Runs).kernel = DrawRunsSsse3;
+    if (HaveAvx()) entry(RowRoutine::Map).kernel = DrawMapAvx;
+  } else {
+    if (HaveAvx2()) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
+    if constexpr (16 % kBytes == 0) entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceSse2<P>;
+    if constexpr (kBytes == 3) {
+      if (HaveSsse3()) entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceSsse3<P>;
+    }
+  }
+#endif
+  return table;
+}
+
+}  // namespace tesselox::routine_table

@@ -1,0 +1,132 @@
+#include "filter/render_plane.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "filter/execute_copy.h"
+#include "filter/row_routine.h"
+#include "source_model.h"
+
+namespace tesselox::test {
+namespace {
+
+constexpr std::uint8_t kDirt = 0xA5;
+constexpr std::ptrdiff_t kGuard = 72;
+
+// A plane inside a dirty buffer: dirt before and after it and in the padding of its rows. A
+// source ends with its last pixel, so that the address sanitizer sees a read past it; its bytes
+// differ from pixel to pixel and within a pixel.
+struct TestPlane {
+  TestPlane(std::int32_t w, std::int32_t h, int bytes, int padding, bool source)
+      : buffer(static_cast<std::size_t>(kGuard + (h - 1) * (w * bytes + padding) + w * bytes +
+                                        (source ? 0 : kGuard)),
+               kDirt),
+        view{buffer.data() + kGuard, w, h, w * bytes + padding, bytes} {
+    for (std::int32_t y = 0; source && y < h; ++y) {
+      for (std::int32_t at = 0; at < w * bytes; ++at) {
+        view.bytes[y * view.stride + at] = static_cast<std::uint8_t>(at * 29 + y * 71 + 3);
+      }
+    }
+  }
+  // Whether dst holds `want` (packed rows) and nothing outside its pixels has changed.
+  ::testing::AssertionResult Holds(const std::vector<std::uint8_t>& want) const {
+    const std::ptrdiff_t rowBytes = view.width * view.pixelBytes;
+    for (std::ptrdiff_t k = 0; k < static_cast<std::ptrdiff_t>(buffer.size()); ++k) {
+      const std::ptrdiff_t at = k - kGuard, y = at / view.stride, x = at % view.stride;
+      const bool inside =
+          at >= 0 && at < (view.height - 1) * view.stride + rowBytes && x < rowBytes;
+      const std::uint8_t expected =
+          inside ? want[static_cast<std::size_t>(y * rowBytes + x)] : kDirt;
+      if (buffer[static_cast<std::size_t>(k)] != expected) {
+        return ::testing::AssertionFailure()
+               << (inside ? "pixel byte " : "outside the plane, byte ") << x << " of row " << y;
+      }
+    }
+    return ::testing::AssertionSuccess();
+  }
+  std::vector<std::uint8_t> buffer;
+  PlaneView view;
+};
+
+// Extents in the ratios the routines look for, and any other, with random signs; corners mostly
+// inside; phases small or extreme.
+CopyAxis RandomAxis(std::mt19937& rng, int dstSize, int srcSize) {
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  // 1:1, an integer shrink, 2x, 3x or 4x, near 1:1 (in one direction, as runs are), anything.
+  const int kind = pick(0, 5);
+  int s = pick(1, srcSize);
+  int d = kind == 2   ? 2 * s
+          : kind == 3 ? s * pick(3, 4)
+          : kind == 4 ? s + pick(-s / 4, s / 4 + 1)
+          : kind == 5 ? pick(1, 3 * dstSize)
+                      : s;
+  if (kind == 1) d = pick(1, std::max(1, srcSize / 2)), s = d * pick(2, 4);
+  const int dstSign = pick(0, 1) ? -1 : 1, srcSign = kind == 4 || pick(0, 1) ? dstSign : -dstSign;
+  auto corner = [&](int size) { return pick(0, 3) ? pick(0, size - 1) : pick(-size, 2 * size); };
+  const int phase = pick(0, 7) == 0 ? (pick(0, 1) ? INT32_MIN : INT32_MAX) : pick(-40, 40);
+  return CopyAxis{corner(dstSize), dstSign * d, corner(srcSize), srcSign * s, phase};
+}
+
+// Every routine of every pixel size, with its plain and its fastest kernels and the clear it
+// carries out, and RenderPlane as a whole: the plane the model expects, the fill in the pixel's
+// byte order, rows padded to any byte count left as they were.
+TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
+  struct Size {
+    int bytes, padding;
+    bool zeroFill;
+  };
+  // clang-format off
+  const Size sizes[] = {{1, 0, false}, {1, 3, true}, {2, 0, false}, {2, 6, false}, {3, 0, false},
+                        {3, 1, false}, {4, 0, false}, {4, 4, false}, {6, 2, false}, {8, 0, false},
+                        {8, 5, false}};
+  // clang-format on
+  for (const Size& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.bytes) + "-byte pixels, padding " +
+                 std::to_string(size.padding));
+    std::uint8_t fill[kMaxPixelBytes] = {};
+    for (int b = 0; b < size.bytes && !size.zeroFill; ++b)
+      fill[b] = static_cast<std::uint8_t>(16 + 37 * b);
+    std::mt19937 rng(1000 + size.bytes * 10 + size.padding);
+    std::map<RowRoutine, int> tried;
+    for (int iteration = 0; iteration < 1000; ++iteration) {
+      const int maxW = iteration % 3 == 0 ? 150 : 20, maxH = 5;
+      const std::int32_t dw = std::uniform_int_distribution<int>(1, maxW)(rng);
+      const std::int32_t sw = std::uniform_int_distribution<int>(1, maxW)(rng);
+      const std::int32_t dh = std::uniform_int_distribution<int>(1, maxH)(rng);
+      const std::int32_t sh = std::uniform_int_distribution<int>(1, maxH)(rng);
+      const CopyRequest request{RandomAxis(rng, dw, sw), RandomAxis(rng, dh, sh)};
+      SCOPED_TRACE(::testing::Message() << "iteration " << iteration << ": " << dw << "x" << dh
+                                        << " from " << sw << "x" << sh);
+      const TestPlane src(sw, sh, size.bytes, size.padding, true);
+      const std::vector<std::uint8_t> want = ExpectedPlane(src.view, request, dw, dh, fill);
+      TestPlane whole(dw, dh, size.bytes, size.padding, false);
+      const CopyPlan plan = PlanPlaneCopy(whole.view, src.view, request);
+      RenderPlane(whole.view, src.view, plan, fill);
+      ASSERT_TRUE(whole.Holds(want)) << "RenderPlane";
+      if (!plan.draw) continue;
+      for (const RowRoutineEntry& routine : RowRoutines(size.bytes)) {
+        if (!routine.fits(plan.x)) continue;
+        ++tried[routine.id];
+        for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
+          TestPlane dst(dw, dh, size.bytes, size.padding, false);
+          ClearStream clear(dst.view, DrawnRect(plan), fill);
+          ExecuteCopy(dst.view, src.view, plan, routine, kernels, &clear);
+          ASSERT_TRUE(dst.Holds(want))
+              << routine.name << (kernels == Kernels::Plain ? ", plain" : ", fastest");
+        }
+      }
+    }
+    for (const RowRoutineEntry& routine : RowRoutines(size.bytes)) {
+      EXPECT_GE(tried[routine.id], 20) << routine.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tesselox::test
