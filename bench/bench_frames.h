@@ -7,11 +7,11 @@
 #include <cstring>
 #include <new>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "filter/image_view.h"
 #include "filter/parameters.h"
+#include "field_values.h"
 
 namespace tesselox::bench {
 
@@ -26,23 +26,7 @@ struct BenchCase {
   bool peers;  // OpenCV and swscale can express it (no phase, no clipping)
 };
 
-// A rectangle as the fields give it: corner and extent.
-struct FieldRect {
-  std::int32_t x, y, cx, cy;
-};
-
-// The field values that copy `src` into `dst` of a width x height output with the phases given.
-inline ParameterValues Values(FieldRect src, FieldRect dst, std::int32_t width, std::int32_t height,
-                              std::int32_t phaseX = 0, std::int32_t phaseY = 0) {
-  const std::pair<FieldId, std::int32_t> given[] = {
-      {FieldId::SrcX, src.x},    {FieldId::SrcY, src.y},    {FieldId::SrcCx, src.cx},
-      {FieldId::SrcCy, src.cy},  {FieldId::DstX, dst.x},    {FieldId::DstY, dst.y},
-      {FieldId::DstCx, dst.cx},  {FieldId::DstCy, dst.cy},  {FieldId::Width, width},
-      {FieldId::Height, height}, {FieldId::PhaseX, phaseX}, {FieldId::PhaseY, phaseY}};
-  ParameterValues values{};
-  for (const auto& [id, value] : given) values[Index(id)] = value;
-  return values;
-}
+using test::Values;
 
 inline const std::vector<BenchCase>& BenchCases() {
   // clang-format off

@@ -76,11 +76,15 @@ void DrawStrided(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   CopyPixelsStrided(Out<P>(out), In<P>(row) + w.leftmost, w.step, w.count);
 }
 
-template <class P>
-void DrawRepeatTwice(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
-  RepeatPixelsTwice(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
+// The 2x enlargement with any of its kernels (plain or vector), then the edge repeat.
+template <class P, void (*Kernel)(P*, const P*, std::ptrdiff_t, std::ptrdiff_t, std::ptrdiff_t)>
+void DrawRepeatTwiceWith(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  Kernel(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
   FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
 }
+
+template <class P>
+constexpr RowKernel DrawRepeatTwice = DrawRepeatTwiceWith<P, RepeatPixelsTwice<P>>;
 
 template <class P>
 void DrawRepeat(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
@@ -99,18 +103,6 @@ void DrawMap(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
 }
 
 #ifdef TESSELOX_X86
-template <class P>
-void DrawRepeatTwiceSse2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
-  RepeatPixelsTwiceSse2(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
-  FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
-}
-
-template <class P>
-void DrawRepeatTwiceSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
-  RepeatPixelsTwiceSsse3(Out<P>(out), In<P>(row) + w.walkFirst, w.walkStep, w.firstRun, w.inside);
-  FillPixels(Out<P>(out) + w.inside, In<P>(row)[w.edge], w.count - w.inside);
-}
-
 template <class P>
 void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count);
@@ -183,9 +175,11 @@ Table MakeTable() {
     if (HaveAvx()) entry(RowRoutine::Map).kernel = DrawMapAvx;
   } else {
     if (HaveAvx2()) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
-    if constexpr (16 % kBytes == 0) entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceSse2<P>;
+    if constexpr (16 % kBytes == 0)
+      entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSse2<P>>;
     if constexpr (kBytes == 3) {
-      if (HaveSsse3()) entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceSsse3<P>;
+      if (HaveSsse3())
+        entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSsse3<P>>;
     }
   }
 #endif

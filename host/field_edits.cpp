@@ -84,9 +84,9 @@ void ApplyEdits(ModuleSession& session, const io::Options& options, io::Size cap
     session.PumpMessages();
   }
   io::FieldStates fields;
-  for (std::size_t k = 0; k < fields.size(); ++k) {
-    const FieldRange range = session.Range(k);
-    fields[k] = {session.FieldText(k), range.low, range.high};
+  for (const FieldId id : kFieldIds) {
+    const FieldRange range = session.Range(Index(id));
+    fields[Index(id)] = {session.FieldText(Index(id)), range.low, range.high};
   }
   std::vector<std::string> notices, refusals;  // --strict refuses what is not used as typed
   for (const auto& [field, typing] : typed) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ranges>
 
 #include "ui/control_ids.h"
 #include "ui/numeric_edit.h"
@@ -68,7 +69,7 @@ bool CreateFields(HWND parent, HINSTANCE instance) {
   for (const FieldId id : kFieldIds) {
     const FieldSpec& entry = kFieldSpecs[Index(id)];
     const std::size_t k = Index(id);  // two columns: x fields on the left, y on the right
-    const int x = k % 2 == 0 ? 16 : spinFields[0].width + 8;
+    const int x = k % 2 == 0 ? 16 : spinFields[Index(FieldId::SrcX)].width + 8;
     const int y = 12 + 30 * static_cast<int>(k / 2);
     spinFields[k] = CreateSpinField(entry.label, parent, instance, EditId(id), x, y, entry.low,
                                     entry.high, entry.initial);
@@ -79,8 +80,8 @@ bool CreateFields(HWND parent, HINSTANCE instance) {
 void DestroyFields() {
   DeleteObject(FieldFont);
   FieldFont = nullptr;
-  for (int k = kFieldCount - 1; k >= 0; --k) {
-    SpinField& field = spinFields[static_cast<std::size_t>(k)];
+  for (const FieldId id : kFieldIds | std::views::reverse) {
+    SpinField& field = spinFields[Index(id)];
     RemoveNumericFilter(field.edit);
     DestroyWindow(field.upDown);
     DestroyWindow(field.edit);

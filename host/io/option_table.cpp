@@ -37,12 +37,13 @@ std::string HelpText() {
   std::string text = "usage: tesselox-host [options]\n";
   for (const OptionSpec& option : kOptions) {
     std::string line = std::string(option.name);
-    if (!option.value.empty()) line += " " + std::string(option.value);
+    // Appended piece by piece: GCC 12 misreads string concatenation here under -Wrestrict.
+    if (!option.value.empty()) line.append(" ").append(option.value);
     line.resize(std::max(line.size() + 1, kHelpColumn), ' ');
     line += option.help;
     if (const std::string value = DefaultText(option); !value.empty())
-      line += " (default: " + value + ")";
-    text += "  " + line + "\n";
+      line.append(" (default: ").append(value).append(")");
+    text.append("  ").append(line).append("\n");
   }
   return text;
 }

@@ -16,6 +16,7 @@
 
 #include "filter/render_frame.h"
 #include "expected_frame.h"
+#include "field_values.h"
 #include "guarded_buffer.h"
 #include "source_model.h"
 #include "test_image.h"
@@ -32,7 +33,7 @@ struct RecordCase {
 
 struct GeometryCase {
   const char* name;
-  ParameterValues values;  // src x, y, cx, cy, dst x, y, cx, cy, width, height, phase x, y
+  ParameterValues values;
 };
 
 const std::vector<RecordCase> kRecords = {
@@ -56,17 +57,17 @@ const std::vector<RecordCase> kRecords = {
 
 // clang-format off
 const std::vector<GeometryCase> kGeometries = {
-    {"whole frame at capacity",                 {0, 0, 24, 16, 0, 0, 24, 16, 24, 16, 0, 0}},
-    {"scaled down, output far beyond capacity", {0, 0, 24, 16, 0, 0, 10, 7, 640, 360, 0, 0}},
-    {"mirrored, negative output size",          {23, 15, -24, -16, 0, 0, 24, 16, -24, -16, 0, 0}},
-    {"INT_MIN output size",                     {0, 0, 24, 16, 0, 0, 24, 16, INT_MIN, INT_MIN, 0, 0}},
-    {"zero output size",                        {0, 0, 24, 16, 0, 0, 24, 16, 0, 0, 0, 0}},
-    {"rectangles far past every edge",          {-100, -100, 1000, 1000, -50, -50, 1000, 1000, 24, 16, 0, 0}},
-    {"mirrored destination from far corner",    {0, 0, 24, 16, 40, 30, -48, -32, 24, 16, 0, 0}},
-    {"extreme values",                          {INT_MIN, INT_MAX, INT_MIN, INT_MAX, INT_MAX, INT_MIN, INT_MIN, INT_MIN, INT_MIN, INT_MAX, 0, 0}},
-    {"extreme extents from the origin",         {0, 0, INT_MAX, INT_MIN, 0, 23, INT_MAX, INT_MIN, 24, 16, 0, 0}},
-    {"phase pushing past the source edge",      {0, 0, 3, 3, 0, 0, 7, 7, 24, 16, 3, 5}},
-    {"phase on a mirrored, clipped run",        {2, 11, -3, 3, 23, -2, -9, 9, 24, 16, 4, 7}},
+    {"whole frame at capacity",                 Values({0, 0, 24, 16}, {0, 0, 24, 16}, 24, 16)},
+    {"scaled down, output far beyond capacity", Values({0, 0, 24, 16}, {0, 0, 10, 7}, 640, 360)},
+    {"mirrored, negative output size",          Values({23, 15, -24, -16}, {0, 0, 24, 16}, -24, -16)},
+    {"INT_MIN output size",                     Values({0, 0, 24, 16}, {0, 0, 24, 16}, INT_MIN, INT_MIN)},
+    {"zero output size",                        Values({0, 0, 24, 16}, {0, 0, 24, 16}, 0, 0)},
+    {"rectangles far past every edge",          Values({-100, -100, 1000, 1000}, {-50, -50, 1000, 1000}, 24, 16)},
+    {"mirrored destination from far corner",    Values({0, 0, 24, 16}, {40, 30, -48, -32}, 24, 16)},
+    {"extreme values",                          Values({INT_MIN, INT_MAX, INT_MIN, INT_MAX}, {INT_MAX, INT_MIN, INT_MIN, INT_MIN}, INT_MIN, INT_MAX)},
+    {"extreme extents from the origin",         Values({0, 0, INT_MAX, INT_MIN}, {0, 23, INT_MAX, INT_MIN}, 24, 16)},
+    {"phase pushing past the source edge",      Values({0, 0, 3, 3}, {0, 0, 7, 7}, 24, 16, 3, 5)},
+    {"phase on a mirrored, clipped run",        Values({2, 11, -3, 3}, {23, -2, -9, 9}, 24, 16, 4, 7)},
 };
 // clang-format on
 
@@ -116,12 +117,12 @@ TEST(HostileRecordTest, RendersWithinTheBuffersAndMatchesTheGeometry) {
 // record, not the capacity, is what the host passes back, and it must stay within the buffers.
 TEST(HostileRecordTest, FramesChainedThroughTheRecordStayWithinTheBuffers) {
   const std::vector<ParameterValues> frames = {
-      {0, 0, 24, 16, 0, 0, 12, 8, 12, 8, 0, 0},
-      {0, 0, 12, 8, 0, 0, 24, 16, 640, 360, 0, 0},
-      {0, 0, INT_MIN, INT_MIN, 23, 15, -24, -16, INT_MIN, INT_MIN, 0, 0},
-      {11, 7, -12, -8, 0, 0, 24, 16, -24, -16, 5, 3},
-      {0, 0, 24, 16, 0, 0, 24, 16, 0, 0, 0, 0},
-      {0, 0, 24, 16, 0, 0, 24, 16, 24, 16, 0, 0},
+      Values({0, 0, 24, 16}, {0, 0, 12, 8}, 12, 8),
+      Values({0, 0, 12, 8}, {0, 0, 24, 16}, 640, 360),
+      Values({0, 0, INT_MIN, INT_MIN}, {23, 15, -24, -16}, INT_MIN, INT_MIN),
+      Values({11, 7, -12, -8}, {0, 0, 24, 16}, -24, -16, 5, 3),
+      Values({0, 0, 24, 16}, {0, 0, 24, 16}, 0, 0),
+      Values({0, 0, 24, 16}, {0, 0, 24, 16}, 24, 16),
   };
   constexpr std::int32_t kCapW = 24, kCapH = 16;
   GuardedBuffer a(kCapW * kCapH, 0), b(kCapW * kCapH, 0);

@@ -7,18 +7,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "field_values.h"
 #include "guarded_buffer.h"
 #include "test_image.h"
 
 namespace tesselox::test {
 namespace {
-
-ParameterValues Values(std::int32_t sx, std::int32_t sy, std::int32_t scx, std::int32_t scy,
-                       std::int32_t dx, std::int32_t dy, std::int32_t dcx, std::int32_t dcy,
-                       std::int32_t width, std::int32_t height, std::int32_t px = 0,
-                       std::int32_t py = 0) {
-  return {sx, sy, scx, scy, dx, dy, dcx, dcy, width, height, px, py};
-}
 
 // Two buffers of capW x capH behind guard pixels, the frame tagged, the scratch filled with
 // junk that rendering must clear.
@@ -50,7 +44,7 @@ class Frame {
 
 TEST(RenderFrameTest, InitialValuesScaleNineFourthsAndThree) {
   Frame f(1440, 1080, 1440, 1088);
-  RenderFrame(f.record, Values(0, 0, 1440, 1080, 0, 0, 640, 360, 640, 360));
+  RenderFrame(f.record, Values({0, 0, 1440, 1080}, {0, 0, 640, 360}, 640, 360));
   ASSERT_EQ(f.record.width, 640);
   ASSERT_EQ(f.record.height, 360);
   EXPECT_EQ(TagOf(f.Out(3, 2)), (Position{6, 6}));
@@ -68,7 +62,7 @@ TEST(RenderFrameTest, ExchangesBuffersAndClearsEverythingOutsideTheRectangle) {
   Pixel* const oldCurrent = f.record.current;
   Pixel* const oldScratch = f.record.scratch;
   // A 4x3 rectangle at (2, 1) inside a 9x7 output frame.
-  RenderFrame(f.record, Values(0, 0, 4, 3, 2, 1, 4, 3, 9, 7));
+  RenderFrame(f.record, Values({0, 0, 4, 3}, {2, 1, 4, 3}, 9, 7));
   EXPECT_EQ(f.record.current, oldScratch);
   EXPECT_EQ(f.record.scratch, oldCurrent);
   EXPECT_EQ(f.record.width, 9);
@@ -111,7 +105,7 @@ TEST(RenderFrameTest, OutputAndSourceSizesStayWithinTheBuffers) {
     f.record.capacityWidth = c.capW;
     f.record.capacityHeight = c.capH;
     // A source rectangle reaching far past every edge, copied 1:1.
-    RenderFrame(f.record, Values(0, 0, 4000, 4000, 0, 0, 4000, 4000, c.width, c.height));
+    RenderFrame(f.record, Values({0, 0, 4000, 4000}, {0, 0, 4000, 4000}, c.width, c.height));
     EXPECT_EQ(f.record.width, c.wantW);
     EXPECT_EQ(f.record.height, c.wantH);
     EXPECT_TRUE(f.GuardsIntact());
@@ -132,7 +126,7 @@ TEST(RenderFrameTest, OutputAndSourceSizesStayWithinTheBuffers) {
 TEST(RenderFrameTest, ZeroExtentGivesClearedFrameOfTheChosenSize) {
   for (FieldId zero : {FieldId::SrcCx, FieldId::SrcCy, FieldId::DstCx, FieldId::DstCy}) {
     Frame f(16, 8, 16, 8);
-    ParameterValues v = Values(0, 0, 16, 8, 0, 0, 16, 8, 12, 6);
+    ParameterValues v = Values({0, 0, 16, 8}, {0, 0, 16, 8}, 12, 6);
     v[Index(zero)] = 0;
     RenderFrame(f.record, v);
     EXPECT_EQ(f.record.width, 12);
@@ -145,7 +139,7 @@ TEST(RenderFrameTest, ZeroExtentGivesClearedFrameOfTheChosenSize) {
 
 TEST(RenderFrameTest, NullBuffersWithZeroCapacityAreNotTouched) {
   FrameRecord record{0, nullptr, nullptr, 640, 480, 0, 0};
-  RenderFrame(record, Values(0, 0, 640, 480, 0, 0, 640, 480, 640, 480));
+  RenderFrame(record, Values({0, 0, 640, 480}, {0, 0, 640, 480}, 640, 480));
   EXPECT_EQ(record.width, 0);
   EXPECT_EQ(record.height, 0);
 }

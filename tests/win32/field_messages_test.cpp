@@ -46,8 +46,8 @@ class EditMessageCounter {
   static LRESULT CALLBACK Count(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && active_ != nullptr) {
       const HWND window = reinterpret_cast<const CWPSTRUCT*>(lParam)->hwnd;
-      for (int k = 0; k < kFieldCount; ++k) {
-        if (active_->edits_[k] == window) ++active_->counts_[k];
+      for (const FieldId id : kFieldIds) {
+        if (active_->edits_[Index(id)] == window) ++active_->counts_[Index(id)];
       }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
