@@ -42,8 +42,8 @@ void f0r_get_plugin_info(f0r_plugin_info_t* info) {
   info->plugin_type = F0R_PLUGIN_TYPE_FILTER;
   info->color_model = F0R_COLOR_MODEL_RGBA8888;
   info->frei0r_version = FREI0R_MAJOR_VERSION;
-  info->major_version = 1;
-  info->minor_version = 0;
+  info->major_version = TESSELOX_VERSION_MAJOR;
+  info->minor_version = TESSELOX_VERSION_MINOR;
   info->num_params = kParamCount;
   info->explanation =
       "Crops a rectangle of the frame and scales it, nearest-neighbour and optionally mirrored, "
