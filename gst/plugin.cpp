@@ -18,4 +18,4 @@ gboolean InitPlugin(GstPlugin* plugin) {
 
 GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, tesselox,
                   "Tesselox: exact crop, mirror, phase and canvas in one element", InitPlugin,
-                  "1.0", "Proprietary", "Tesselox", "https://tesselox.invalid")
+                  TESSELOX_VERSION, "MIT/X11", "Tesselox", "https://tesselox.invalid")

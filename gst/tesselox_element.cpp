@@ -49,9 +49,9 @@ FieldId FieldOf(guint id) {
   return static_cast<FieldId>(id - 1);
 }
 
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
   if (id < 1 || id > kFieldCount) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
     return;
   }
   TesseloxElement* self = Self(object);
@@ -68,9 +68,9 @@ void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
   if (resized) gst_base_transform_reconfigure_src(GST_BASE_TRANSFORM(self));
 }
 
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
   if (id < 1 || id > kFieldCount) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
     return;
   }
   TesseloxElement* self = Self(object);
@@ -212,10 +212,11 @@ void InitClass(gpointer klass, gpointer /*data*/) {
   const auto flags = static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
                                               GST_PARAM_CONTROLLABLE | GST_PARAM_MUTABLE_PLAYING);
   for (guint k = 0; k < kFieldCount; ++k) {
-    const PropertySpec& spec = kPropertySpecs[k];
-    g_object_class_install_property(object, k + 1,
-                                    g_param_spec_int(spec.name, spec.name, spec.blurb, spec.minimum,
-                                                     spec.maximum, spec.initial, flags));
+    const PropertySpec& property = kPropertySpecs[k];
+    g_object_class_install_property(
+        object, k + 1,
+        g_param_spec_int(property.name, property.name, property.blurb, property.minimum,
+                         property.maximum, property.initial, flags));
   }
 
   GstElementClass* element = GST_ELEMENT_CLASS(klass);

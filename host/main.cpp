@@ -33,6 +33,10 @@ int Main(const std::vector<std::string>& args) {
     std::cout << tesselox::io::HelpText();
     return 0;
   }
+  if (options.version) {
+    std::cout << "tesselox-host " TESSELOX_VERSION "\n";
+    return 0;
+  }
   std::ostream& report = options.out == "-" ? std::cerr : std::cout;
   return tesselox::host::RunHost(options, report, std::cerr);
 }

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <cstring>
-#include <locale>
 #include <utility>
 
 #include "ui/field_operations.h"
@@ -17,12 +16,9 @@ void OnCreate() {
   classes.dwSize = sizeof classes;
   classes.dwICC = ICC_UPDOWN_CLASS;
   InitCommonControlsEx(&classes);
-  // The streams that read the fields use the global locale. A runtime without the "ja" locale
-  // keeps the one it has: nothing may escape into the host.
-  try {
-    std::locale::global(std::locale("ja"));
-  } catch (...) {
-  }
+  // The global locale stays as it is. The C++ runtime linked into the module knows no locale
+  // but "C": installing "ja" could only throw, and naming a locale at all would link in every
+  // facet of std::locale.
 }
 
 std::int32_t ReadInt32(const unsigned char* bytes) {

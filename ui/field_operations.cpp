@@ -11,6 +11,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+// The module's C++ runtime knows only the "C" locale, so lexical_cast need not ask the global
+// locale for digit grouping; asking would link in every facet of std::locale (some 700 KB).
+#define BOOST_LEXICAL_CAST_ASSUME_C_LOCALE
 #include <boost/lexical_cast.hpp>
 #include <string_view>
 

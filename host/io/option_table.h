@@ -43,7 +43,7 @@ struct OptionSpec {
 
 // In the help's order. "-h" is "--help".
 // clang-format off
-inline const std::array<OptionSpec, 14> kOptions = {{
+inline const std::array<OptionSpec, 15> kOptions = {{
     {"--module", OptionKind::Path, &Options::module, "PATH", "module to load (default: the built Tesselox.auf)"},
     {"--in", OptionKind::Path, &Options::in, "PATH", "input picture (PNG, JPEG, BMP, PNM) or Y4M stream, - for stdin (default: a built-in 1440x1080 test pattern)"},
     {"--out", OptionKind::Path, &Options::out, "PATH", "output PNG for a picture, Y4M for a Y4M stream, - for stdout"},
@@ -58,6 +58,7 @@ inline const std::array<OptionSpec, 14> kOptions = {{
     {"--show", OptionKind::Flag, &Options::show, "", "open the configuration window and a live preview of the output"},
     {"--strict", OptionKind::Flag, &Options::strict, "", "refuse to run when a typed value is not what the filter will use"},
     {"--help", OptionKind::Flag, &Options::help, "", "print this help"},
+    {"--version", OptionKind::Flag, &Options::version, "", "print the host's version"},
 }};
 // clang-format on
 

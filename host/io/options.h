@@ -35,6 +35,7 @@ struct Options {
   bool show = false;
   bool strict = false;  // a --set notice is an error
   bool help = false;
+  bool version = false;
 };
 
 // Parses the arguments after the program name; "--name=value" is the same as "--name value".

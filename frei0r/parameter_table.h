@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+namespace tesselox::frei0r {
+
+// The plug-in's parameters, in the order hosts number them (ffmpeg passes them by position).
+enum class Param : int {
+  SrcLeft,
+  SrcTop,
+  SrcWidth,
+  SrcHeight,
+  DstLeft,
+  DstTop,
+  DstWidth,
+  DstHeight,
+  MirrorX,
+  MirrorY,
+  PhaseX,
+  PhaseY
+};
+
+inline constexpr int kParamCount = 12;
+
+constexpr std::size_t Index(Param p) {
+  return static_cast<std::size_t>(p);
+}
+
+// Every parameter is a double on the wire; a bool is one that reads true from 0.5 up.
+enum class ParamKind { Fraction, Switch };
+
+struct ParamInfo {
+  const char* name;  // GStreamer makes "src left" the property "src-left"
+  ParamKind kind;
+  double initial;
+  const char* explanation;
+};
+
+// The defaults pass the frame through unchanged.
+inline constexpr std::array<ParamInfo, kParamCount> kParams{{
+    {"src left", ParamKind::Fraction, 0.0, "Source rectangle's left edge, in frame widths"},
+    {"src top", ParamKind::Fraction, 0.0, "Source rectangle's top edge, in frame heights"},
+    {"src width", ParamKind::Fraction, 1.0, "Source rectangle's width, in frame widths"},
+    {"src height", ParamKind::Fraction, 1.0, "Source rectangle's height, in frame heights"},
+    {"dst left", ParamKind::Fraction, 0.0, "Destination rectangle's left edge, in frame widths"},
+    {"dst top", ParamKind::Fraction, 0.0, "Destination rectangle's top edge, in frame heights"},
+    {"dst width", ParamKind::Fraction, 1.0, "Destination rectangle's width, in frame widths"},
+    {"dst height", ParamKind::Fraction, 1.0, "Destination rectangle's height, in frame heights"},
+    {"mirror x", ParamKind::Switch, 0.0, "Copy mirrored left to right within the destination"},
+    {"mirror y", ParamKind::Switch, 0.0, "Copy mirrored top to bottom within the destination"},
+    {"phase x", ParamKind::Fraction, 0.0,
+     "Where repeated columns step, in destination widths (0 to 1)"},
+    {"phase y", ParamKind::Fraction, 0.0,
+     "Where repeated rows step, in destination heights (0 to 1)"},
+}};
+
+using ParamValues = std::array<double, kParamCount>;  // indexed by Param
+
+constexpr ParamValues InitialValues() {
+  ParamValues values{};
+  for (std::size_t k = 0; k < values.size(); ++k) values[k] = kParams[k].initial;
+  return values;
+}
+
+}  // namespace tesselox::frei0r
