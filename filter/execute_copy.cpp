@@ -99,7 +99,9 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   std::int32_t shuffleBases[ShuffleBlockCapacity(kColumnMapChunk)];
   alignas(16) std::int8_t shuffleMasks[ShuffleMaskCapacity(kColumnMapChunk)];
   ShuffleBlocks shuffled{shuffleBases, shuffleMasks, 0, 0};
-  const bool shuffles = (routine.reads & kReadsShuffleBlocks) != 0 && size <= 4;
+  // The plain kernels read the gather blocks; the shuffles need them only where no block fits.
+  const bool shuffles =
+      (routine.reads & kReadsShuffleBlocks) != 0 && size <= 4 && kernel != routine.plainKernel;
   work.shuffled = &shuffled;
   work.map = map;
   work.blocks = blocks;
@@ -112,9 +114,9 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
     work.count = n;
     if (routine.reads & kReadsColumnMap) BuildColumnMap(x, p0, n, map);
     if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, runEnds);
-    if (routine.reads & kReadsGatherBlocks)
-      BuildGatherBlocks(map, n, src.width - 1, blocks, dst.pixelBytes);
     if (shuffles) BuildShuffleBlocks(map, n, src.width - 1, dst.pixelBytes, shuffled);
+    if ((routine.reads & kReadsGatherBlocks) && !(shuffles && shuffled.regs > 0))
+      BuildGatherBlocks(map, n, src.width - 1, blocks, dst.pixelBytes);
     if (routine.reads & kReadsBlockShapes) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
         shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-
-#include "filter/shuffle_masks.h"
+#include <cstring>
 
 namespace tesselox {
 
@@ -56,12 +55,13 @@ void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t 
       continue;
     }
     blocks.bases[b] = static_cast<std::int32_t>(base);
+    // Each output byte takes from the one register that holds its source byte.
     std::int8_t* masks = blocks.masks + 16 * regs * b;
-    for (int s = 0; s < regs; ++s) {
-      for (int i = 0; i < 16; ++i) {
-        const int t = i / pixelBytes;
-        const int from = t < g ? (m[t] - *low) * pixelBytes + i % pixelBytes : -1;
-        masks[16 * s + i] = static_cast<std::int8_t>(from >= 0 ? ByteIn(from, s) : -128);
+    std::memset(masks, -128, static_cast<std::size_t>(16 * regs));
+    for (int t = 0, i = 0; t < g; ++t) {
+      for (int c = 0; c < pixelBytes; ++c, ++i) {
+        const int from = (m[t] - *low) * pixelBytes + c;
+        masks[16 * (from / 16) + i] = static_cast<std::int8_t>(from % 16);
       }
     }
   }
