@@ -101,7 +101,7 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   ShuffleBlocks shuffled{shuffleBases, shuffleMasks, 0, 0};
   // The plain kernels read the gather blocks; the shuffles need them only where no block fits.
   const bool shuffles =
-      (routine.reads & kReadsShuffleBlocks) != 0 && size <= 4 && kernel != routine.plainKernel;
+      (routine.reads & kReadsShuffleBlocks) != 0 && size <= 2 && kernel != routine.plainKernel;
   work.shuffled = &shuffled;
   work.map = map;
   work.blocks = blocks;

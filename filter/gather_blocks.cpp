@@ -32,8 +32,7 @@ void BuildGatherBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t l
 void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t lastColumn,
                         int pixelBytes, ShuffleBlocks& blocks) {
   const int g = ShuffleBlockPixels(pixelBytes);
-  // Three-byte pixels leave a 16th byte, which lands on the next block's first pixel.
-  const std::ptrdiff_t count = 16 % pixelBytes == 0 ? n / g : n > 0 ? (n - 1) / g : 0;
+  const std::ptrdiff_t count = n / g;
   const std::int64_t rowBytes = (static_cast<std::int64_t>(lastColumn) + 1) * pixelBytes;
   // The registers: the fewest that hold the widest block that fits at all.
   int regs = 0;

@@ -56,15 +56,13 @@ void GatherBlocks(P* dst, const P* row, const GatherBlock* blocks, const std::in
   if (clear != nullptr) clear->Take(n / 8 * linesPerBlock * 64);
 }
 
-// The same column map as byte shuffles, for pixels of 1 to 4 bytes (the table uses them for 1
-// and 2): block b covers the
-// ShuffleBlockPixels destination pixels from ShuffleBlockPixels * b on (the whole pixels of 16
-// bytes), whose sources lie in the `regs` 16-byte registers loaded from byte bases[b] of the
-// source row; byte i of the block's 16 takes byte masks[16 * (regs * b + s) + i] of register s
-// (negative: none; each byte takes from one register). A negative base marks a block taken pixel
-// by pixel: its sources span more than the registers, or the loads would pass the row's end. For
-// three-byte pixels the 16th byte is the next block's: `count` leaves out a block whose 16 bytes
-// would pass the chunk's end.
+// The same column map as byte shuffles, for pixels of 1 or 2 bytes (for 3 and 4 they measured
+// no faster than the hardware gathers): block b covers the 16 bytes of destination pixels from
+// ShuffleBlockPixels * b on, whose sources lie in the `regs` 16-byte registers loaded from byte
+// bases[b] of the source row; byte i of the block takes byte masks[16 * (regs * b + s) + i] of
+// register s (negative: none; each byte takes from one register). A negative base marks a block
+// taken pixel by pixel: its sources span more than the registers, or the loads would pass the
+// row's end.
 struct ShuffleBlocks {
   std::int32_t* bases;
   std::int8_t* masks;
@@ -80,20 +78,20 @@ constexpr int ShuffleBlockPixels(int pixelBytes) {
 
 // Room for the shuffle blocks of n destination pixels: bases, then mask bytes.
 constexpr std::ptrdiff_t ShuffleBlockCapacity(std::ptrdiff_t n) {
-  return n / ShuffleBlockPixels(4);
+  return n / ShuffleBlockPixels(2);
 }
 constexpr std::ptrdiff_t ShuffleMaskCapacity(std::ptrdiff_t n) {
   return ShuffleBlockCapacity(n) * kMaxShuffleRegs * 16;
 }
 
 // Fills `blocks` (bases and masks with the room above) from map[0, n), whose entries are
-// columns of a row of pixelBytes-byte pixels (1 to 4) whose last pixel is lastColumn. The
+// columns of a row of pixelBytes-byte pixels (1 or 2) whose last pixel is lastColumn. The
 // registers are the fewest that hold the widest block's sources, at most kMaxShuffleRegs.
 void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t lastColumn,
                         int pixelBytes, ShuffleBlocks& blocks);
 
 #ifdef TESSELOX_X86
-// dst[k] = row[map[k]] for k < n, for pixels of 1 to 4 bytes and processors with SSSE3
+// dst[k] = row[map[k]] for k < n, for pixels of 1 or 2 bytes and processors with SSSE3
 // (HaveSsse3), through `blocks` (from BuildShuffleBlocks on the same map, regs > 0): one load and
 // one byte shuffle per register and block. With a clear, it sets the row's share of it
 // (linesPerBlock lines per eight pixels) after the row, with ordinary stores.

@@ -70,12 +70,6 @@ template void GatherShuffled<1>(std::uint8_t*, const std::uint8_t*, const Shuffl
 template void GatherShuffled<2>(std::uint8_t*, const std::uint8_t*, const ShuffleBlocks&,
                                 const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*,
                                 int);
-template void GatherShuffled<3>(std::uint8_t*, const std::uint8_t*, const ShuffleBlocks&,
-                                const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*,
-                                int);
-template void GatherShuffled<4>(std::uint8_t*, const std::uint8_t*, const ShuffleBlocks&,
-                                const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*,
-                                int);
 
 }  // namespace tesselox
 

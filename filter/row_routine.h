@@ -62,7 +62,7 @@ inline constexpr unsigned kReadsColumnMap = 1;
 inline constexpr unsigned kReadsRunEnds = 2;
 inline constexpr unsigned kReadsGatherBlocks = 4;
 inline constexpr unsigned kReadsBlockShapes = 8;
-inline constexpr unsigned kReadsShuffleBlocks = 16;  // pixels of 1 to 4 bytes only
+inline constexpr unsigned kReadsShuffleBlocks = 16;  // pixels of 1 or 2 bytes only
 
 struct RowRoutineEntry {
   RowRoutine id;

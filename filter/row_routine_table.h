@@ -128,7 +128,7 @@ void DrawMapAvx2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   GatherBlocksAvx2<kBytes>(out, row, w.blocks, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
 }
 
-// Any column map of pixels of 1 to 4 bytes whose blocks fit the shuffle registers (shrinks up
+// Any column map of pixels of 1 or 2 bytes whose blocks fit the shuffle registers (shrinks up
 // to about 3, all enlargements, mirrored or not); `Otherwise` where none does.
 template <int kBytes, RowKernel Otherwise>
 void DrawShuffled(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
