@@ -4,10 +4,6 @@
 #include <cstddef>
 #include <initializer_list>
 
-#ifdef TESSELOX_X86
-#include <cpuid.h>
-#endif
-
 namespace tesselox {
 
 #ifdef TESSELOX_X86
@@ -48,15 +44,24 @@ bool HaveAvx2() {
 
 namespace {
 
+struct CpuidRegisters {
+  unsigned a, b, c, d;
+};
+
+CpuidRegisters Cpuid(unsigned leaf, unsigned sub) {
+  CpuidRegisters r{};
+  asm volatile("cpuid" : "=a"(r.a), "=b"(r.b), "=c"(r.c), "=d"(r.d) : "a"(leaf), "c"(sub));
+  return r;
+}
+
 // The largest data or unified cache the processor describes in its deterministic cache
 // parameters (leaf 4 on Intel, 0x8000001D on AMD); 0 when it describes none.
 std::size_t LargestCacheBytes() {
   std::size_t largest = 0;
   for (const unsigned leaf : {4u, 0x8000001Du}) {
-    if (__get_cpuid_max(leaf & 0x80000000u, nullptr) < leaf) continue;
+    if (Cpuid(leaf & 0x80000000u, 0).a < leaf) continue;
     for (unsigned sub = 0; sub < 16; ++sub) {
-      unsigned a = 0, b = 0, c = 0, d = 0;
-      __cpuid_count(leaf, sub, a, b, c, d);
+      const auto [a, b, c, d] = Cpuid(leaf, sub);
       const unsigned type = a & 31;  // 0: no more caches, 2: instructions only
       if (type == 0) break;
       if (type == 2) continue;
