@@ -74,21 +74,26 @@ void RatioReporter::PrintTable(const Times& times, const char* clock) {
        << (haveCv ? Format(cv, "%.0f") : "-") << " | " << (haveSws ? Format(sws, "%.0f") : "-")
        << " | " << (haveCv || haveSws ? Format(peer / render, "%.2f") : "-") << " |\n";
   }
-  // RenderPlane per pixel size, where the plane benchmarks ran.
+  // RenderPlane per case and pixel size, where the plane benchmarks ran.
   bool header = false;
   for (const BenchCase& c : BenchCases()) {
     for (int bytes : kPlanePixelSizes) {
-      double render = 0, floor = 0;
-      if (!time("plane/" + PlaneName(c, bytes), render) ||
-          !time("planefloor/" + PlaneName(c, bytes), floor))
-        continue;
+      const std::string name = PlaneName(c, bytes);
+      double render = 0, floor = 0, reads = 0, cv = 0;
+      if (!time("plane/" + name, render) || !time("planefloor/" + name, floor)) continue;
+      const bool haveReads = time("planereads/" + name, reads);
+      const bool haveCv = time("planeopencv/" + name, cv);
       if (!header) {
-        os << "\n| case | pixel bytes | plane us | plane floor us | plane / floor |\n"
-              "|---|---|---|---|---|\n";
+        os << "\n| case | pixel bytes | plane us | plane floor us | plane / floor "
+              "| clear + reads / floor | OpenCV us | OpenCV / plane |\n"
+              "|---|---|---|---|---|---|---|---|\n";
         header = true;
       }
       os << "| " << c.name << " | " << bytes << " | " << Format(render, "%.0f") << " | "
-         << Format(floor, "%.0f") << " | " << Format(render / floor, "%.2f") << " |\n";
+         << Format(floor, "%.0f") << " | " << Format(render / floor, "%.2f") << " | "
+         << (haveReads ? Format(reads / floor, "%.2f") : "-") << " | "
+         << (haveCv ? Format(cv, "%.0f") : "-") << " | "
+         << (haveCv ? Format(cv / render, "%.2f") : "-") << " |\n";
     }
   }
   os.flush();

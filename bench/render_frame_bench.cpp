@@ -18,6 +18,7 @@
 #include "filter/render_frame.h"
 #include "expected_frame.h"
 #include "register.h"
+#include "source_reads.h"
 
 namespace tesselox::bench {
 namespace {
@@ -73,36 +74,14 @@ void Floor(benchmark::State& state, const BenchCase& c) {
   }
 }
 
-// The memset, then every cache line of the source rows the copy reads, between the first and the
-// last column it takes, loaded once (rows the copy repeats are not read again), with the
-// prefetch two rows ahead that the gather uses.
+// The memset, then the source reads the copy cannot avoid (SourceReads).
 void ClearAndReads(benchmark::State& state, const BenchCase& c) {
   FrameBuffer a(true), b(false);
-  const CopyPlan plan = PlanCopy(Destination(b, c), Source(a, c), CopyRequestFrom(c.values));
-  std::vector<std::int64_t> rows;
-  for (std::int64_t k = 0; plan.draw && k < plan.y.count; ++k) {
-    const std::int64_t row = SourceIndexAt(plan.y, k);
-    if (rows.empty() || rows.back() != row) rows.push_back(row);
-  }
-  const std::int64_t first = plan.draw ? SourceIndexAt(plan.x, 0) : 0;
-  const std::int64_t last = plan.draw ? SourceIndexAt(plan.x, plan.x.count - 1) : 0;
-  const std::size_t from = static_cast<std::size_t>(std::min(first, last)) * sizeof(Pixel);
-  const std::size_t to = static_cast<std::size_t>(std::max(first, last) + 1) * sizeof(Pixel);
+  const SourceReads reads(PlanCopy(Destination(b, c), Source(a, c), CopyRequestFrom(c.values)),
+                          sizeof(Pixel));
   for (auto _ : state) {
     std::memset(b.Bytes(), 0, b.Size());
-    std::uint64_t sum = 0;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      const std::uint8_t* line = a.Bytes() + rows[r] * FrameBuffer::kRowBytes;
-      const std::uint8_t* later =
-          a.Bytes() + rows[std::min(r + 2, rows.size() - 1)] * FrameBuffer::kRowBytes;
-      for (std::size_t o = from; o < to; o += 64) {
-        __builtin_prefetch(later + o);
-        std::uint64_t v;
-        std::memcpy(&v, line + o, sizeof v);
-        sum += v;
-      }
-    }
-    benchmark::DoNotOptimize(sum);
+    benchmark::DoNotOptimize(reads.Read(a.Bytes(), FrameBuffer::kRowBytes));
     benchmark::ClobberMemory();
   }
 }

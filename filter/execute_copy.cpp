@@ -64,8 +64,11 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   }
   const AxisPlan& x = plan.x;
   const AxisPlan& y = plan.y;
-  const RowKernel kernel = kernels == Kernels::Fastest ? routine.kernel : routine.plainKernel;
+  const RowKernel kernel = kernels == Kernels::Plain ? routine.plainKernel : routine.kernel;
   RowWork work = RowWorkFor(x, src.width - 1);
+  const auto frameBytes =
+      static_cast<std::size_t>(dst.stride * dst.height + src.stride * src.height);
+  work.stream = kernels == Kernels::Streamed || StreamingStoresPay(frameBytes);
   // The one place that shares out the clear: a routine that clears along rows takes the clear's
   // lines evenly over the blocks it draws (what a row reused from the previous one or the cap
   // leaves is cleared at the end); around any other routine the clear comes first.
@@ -93,6 +96,13 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   GatherBlock blocks[kColumnMapChunk / 8];
   std::int32_t runEnds[kColumnMapChunk];
   std::int8_t shapes[kColumnMapChunk / 8];
+  std::int32_t shuffleBases[ShuffleBlockCapacity(kColumnMapChunk)];
+  alignas(16) std::int8_t shuffleMasks[ShuffleMaskCapacity(kColumnMapChunk)];
+  ShuffleBlocks shuffled{shuffleBases, shuffleMasks, 0, 0};
+  // The plain kernels read the gather blocks; the shuffles need them only where no block fits.
+  const bool shuffles =
+      (routine.reads & kReadsShuffleBlocks) != 0 && size <= 2 && kernel != routine.plainKernel;
+  work.shuffled = &shuffled;
   work.map = map;
   work.blocks = blocks;
   work.runEnds = runEnds;
@@ -104,7 +114,8 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
     work.count = n;
     if (routine.reads & kReadsColumnMap) BuildColumnMap(x, p0, n, map);
     if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, runEnds);
-    if (routine.reads & kReadsGatherBlocks)
+    if (shuffles) BuildShuffleBlocks(map, n, src.width - 1, dst.pixelBytes, shuffled);
+    if ((routine.reads & kReadsGatherBlocks) && !(shuffles && shuffled.regs > 0))
       BuildGatherBlocks(map, n, src.width - 1, blocks, dst.pixelBytes);
     if (routine.reads & kReadsBlockShapes) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)

@@ -11,9 +11,11 @@ namespace tesselox {
 // Columns of the column map held at once; wider rows are drawn in chunks of this many.
 inline constexpr int kColumnMapChunk = 2048;
 
-// Which of a routine's kernels draws: the fastest the processor has, or the plain one (for
-// tests that hold the two side by side).
-enum class Kernels { Fastest, Plain };
+// Which of a routine's kernels draws: the fastest the processor has, storing past the caches
+// where StreamingStoresPay says so; the same, streaming wherever it can (for tests, which copy
+// frames far smaller than any cache); or the plain one (for tests that hold the two side by
+// side).
+enum class Kernels { Fastest, Plain, Streamed };
 
 // Draws a planned copy with `routine`, which must fit the plan's columns (PickRowRoutine picks
 // one). Rows whose source row equals the previous one are copied from the previous destination

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace tesselox {
 
@@ -24,6 +25,43 @@ void BuildGatherBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t l
     block.base = static_cast<std::ptrdiff_t>(*low) * pixelBytes;
     for (int t = 0; t < 8; ++t) {
       block.delta[t] = static_cast<std::uint8_t>((m[t] - *low) * pixelBytes);
+    }
+  }
+}
+
+void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t lastColumn,
+                        int pixelBytes, ShuffleBlocks& blocks) {
+  const int g = ShuffleBlockPixels(pixelBytes);
+  const std::ptrdiff_t count = n / g;
+  const std::int64_t rowBytes = (static_cast<std::int64_t>(lastColumn) + 1) * pixelBytes;
+  // The registers: the fewest that hold the widest block that fits at all.
+  int regs = 0;
+  for (std::ptrdiff_t b = 0; b < count; ++b) {
+    const auto [low, high] = std::minmax_element(map + g * b, map + g * b + g);
+    const std::int64_t span = (static_cast<std::int64_t>(*high) - *low + 1) * pixelBytes;
+    if (span <= 16 * kMaxShuffleRegs) regs = std::max(regs, static_cast<int>((span + 15) / 16));
+  }
+  blocks.count = count;
+  blocks.regs = regs;
+  if (regs == 0) return;
+  for (std::ptrdiff_t b = 0; b < count; ++b) {
+    const std::int32_t* m = map + g * b;
+    const auto [low, high] = std::minmax_element(m, m + g);
+    const std::int64_t base = static_cast<std::int64_t>(*low) * pixelBytes;
+    const std::int64_t span = (static_cast<std::int64_t>(*high) - *low + 1) * pixelBytes;
+    if (span > 16 * regs || base + 16 * regs > rowBytes) {
+      blocks.bases[b] = -1;
+      continue;
+    }
+    blocks.bases[b] = static_cast<std::int32_t>(base);
+    // Each output byte takes from the one register that holds its source byte.
+    std::int8_t* masks = blocks.masks + 16 * regs * b;
+    std::memset(masks, -128, static_cast<std::size_t>(16 * regs));
+    for (int t = 0, i = 0; t < g; ++t) {
+      for (int c = 0; c < pixelBytes; ++c, ++i) {
+        const int from = (m[t] - *low) * pixelBytes + c;
+        masks[16 * (from / 16) + i] = static_cast<std::int8_t>(from % 16);
+      }
     }
   }
 }

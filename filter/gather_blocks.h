@@ -56,18 +56,63 @@ void GatherBlocks(P* dst, const P* row, const GatherBlock* blocks, const std::in
   if (clear != nullptr) clear->Take(n / 8 * linesPerBlock * 64);
 }
 
+// The same column map as byte shuffles, for pixels of 1 or 2 bytes (for 3 and 4 they measured
+// no faster than the hardware gathers): block b covers the 16 bytes of destination pixels from
+// ShuffleBlockPixels * b on, whose sources lie in the `regs` 16-byte registers loaded from byte
+// bases[b] of the source row; byte i of the block takes byte masks[16 * (regs * b + s) + i] of
+// register s (negative: none; each byte takes from one register). A negative base marks a block
+// taken pixel by pixel: its sources span more than the registers, or the loads would pass the
+// row's end.
+struct ShuffleBlocks {
+  std::int32_t* bases;
+  std::int8_t* masks;
+  std::ptrdiff_t count;
+  int regs;  // 1 to kMaxShuffleRegs, or 0 when no block fits
+};
+
+inline constexpr int kMaxShuffleRegs = 3;
+
+constexpr int ShuffleBlockPixels(int pixelBytes) {
+  return 16 / pixelBytes;
+}
+
+// Room for the shuffle blocks of n destination pixels: bases, then mask bytes.
+constexpr std::ptrdiff_t ShuffleBlockCapacity(std::ptrdiff_t n) {
+  return n / ShuffleBlockPixels(2);
+}
+constexpr std::ptrdiff_t ShuffleMaskCapacity(std::ptrdiff_t n) {
+  return ShuffleBlockCapacity(n) * kMaxShuffleRegs * 16;
+}
+
+// Fills `blocks` (bases and masks with the room above) from map[0, n), whose entries are
+// columns of a row of pixelBytes-byte pixels (1 or 2) whose last pixel is lastColumn. The
+// registers are the fewest that hold the widest block's sources, at most kMaxShuffleRegs.
+void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t lastColumn,
+                        int pixelBytes, ShuffleBlocks& blocks);
+
 #ifdef TESSELOX_X86
-// Vector kernels of GatherBlocks. With a clear, they stream its lines past the caches between
-// the blocks, so that the memory reads of the gather overlap the clear's writes, and stream
-// their own blocks too where these fill whole lines. Call FenceStreamingStores after the last
-// row. Each also prefetches the bytes `ahead` away from each block's sources, where the row drawn
-// two rows later reads (0 for none).
+// dst[k] = row[map[k]] for k < n, for pixels of 1 or 2 bytes and processors with SSSE3
+// (HaveSsse3), through `blocks` (from BuildShuffleBlocks on the same map, regs > 0): one load and
+// one byte shuffle per register and block. With a clear, it sets the row's share of it
+// (linesPerBlock lines per eight pixels) after the row, with ordinary stores.
+template <int kBytes>
+void GatherShuffled(std::uint8_t* dst, const std::uint8_t* row, const ShuffleBlocks& blocks,
+                    const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
+                    ClearStream* clear, int linesPerBlock);
+
+// Vector kernels of GatherBlocks. With a clear they set its lines between the blocks, so that
+// the memory reads of the gather overlap the clear's writes, streamed past the caches with
+// their own blocks where these fill whole lines: the six-byte kernel where `stream` says so
+// (StreamingStoresPay), the others always (kept in the cache, the four- and eight-byte gathers
+// were 7 to 34 % slower on planes that fit it). Call FenceStreamingStores after the last row. Each
+// also prefetches the bytes `ahead` away from each block's sources, where the row drawn two rows
+// later reads (0 for none).
 //
 // Six-byte pixels, for processors with AVX (HaveAvx): eight pixels packed by byte shuffles into
 // three 16-byte stores.
 void GatherBlocksAvx(Pixel* dst, const Pixel* row, const GatherBlock* blocks,
                      const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
-                     ClearStream* clear, int linesPerBlock);
+                     ClearStream* clear, int linesPerBlock, bool stream);
 
 // Pixels of 1, 2, 3, 4 or 8 bytes, for processors with AVX2 (HaveAvx2): eight pixels by
 // hardware gathers (4 bytes for each pixel of up to 4 bytes), packed by byte shuffles.

@@ -1,5 +1,9 @@
 #include "filter/processor.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <initializer_list>
+
 namespace tesselox {
 
 #ifdef TESSELOX_X86
@@ -38,7 +42,50 @@ bool HaveAvx2() {
   return have;
 }
 
+namespace {
+
+struct CpuidRegisters {
+  unsigned a, b, c, d;
+};
+
+CpuidRegisters Cpuid(unsigned leaf, unsigned sub) {
+  CpuidRegisters r{};
+  asm volatile("cpuid" : "=a"(r.a), "=b"(r.b), "=c"(r.c), "=d"(r.d) : "a"(leaf), "c"(sub));
+  return r;
+}
+
+// The largest data or unified cache the processor describes in its deterministic cache
+// parameters (leaf 4 on Intel, 0x8000001D on AMD); 0 when it describes none.
+std::size_t LargestCacheBytes() {
+  std::size_t largest = 0;
+  for (const unsigned leaf : {4u, 0x8000001Du}) {
+    if (Cpuid(leaf & 0x80000000u, 0).a < leaf) continue;
+    for (unsigned sub = 0; sub < 16; ++sub) {
+      const auto [a, b, c, d] = Cpuid(leaf, sub);
+      const unsigned type = a & 31;  // 0: no more caches, 2: instructions only
+      if (type == 0) break;
+      if (type == 2) continue;
+      const std::size_t ways = (b >> 22) + 1, partitions = ((b >> 12) & 0x3FF) + 1;
+      const std::size_t lineBytes = (b & 0xFFF) + 1, sets = std::size_t{c} + 1;
+      largest = std::max(largest, ways * partitions * lineBytes * sets);
+    }
+    if (largest != 0) break;
+  }
+  return largest;
+}
+
+}  // namespace
+
+bool StreamingStoresPay(std::size_t bytes) {
+  static const std::size_t cache = LargestCacheBytes();
+  return bytes > cache;
+}
+
 #else
+
+bool StreamingStoresPay(std::size_t) {
+  return false;
+}
 
 bool HaveSsse3() {
   return false;

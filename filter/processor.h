@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 // The vector kernels exist on x86 processors only; elsewhere the plain kernels are all.
 #if defined(__x86_64__) || defined(__i386__)
 #define TESSELOX_X86 1
@@ -12,5 +14,12 @@ namespace tesselox {
 bool HaveSsse3();
 bool HaveAvx();
 bool HaveAvx2();
+
+// Whether stores that bypass the caches pay for a frame that reads and writes `bytes` bytes:
+// where both frames fit the last-level cache, stores that stay in it are faster (the next step,
+// or the next frame, finds them there); where they do not, streaming saves reading each line
+// before writing it. The one place that decides it; the processor's largest data cache is asked
+// once per process (none known: streaming).
+bool StreamingStoresPay(std::size_t bytes);
 
 }  // namespace tesselox

@@ -188,7 +188,8 @@ void FenceStreamingStores();
 // blocks of eight destination pixels whose shape (shapes[k / 8], from BlockShape) is not -1: an
 // enlargement by less than 8/7 makes nothing else. Other blocks are gathered pixel by pixel.
 void GatherNearOneSsse3(Pixel* dst, const Pixel* row, const std::int32_t* map,
-                        const std::int8_t* shapes, std::int32_t lastColumn, std::ptrdiff_t n);
+                        const std::int8_t* shapes, std::int32_t lastColumn, std::ptrdiff_t n,
+                        bool stream);
 #endif
 
 }  // namespace tesselox

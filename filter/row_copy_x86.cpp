@@ -60,9 +60,9 @@ __attribute__((target("sse2"))) void FenceStreamingStores() {
 __attribute__((target("ssse3"))) void GatherNearOneSsse3(Pixel* dst, const Pixel* row,
                                                          const std::int32_t* map,
                                                          const std::int8_t* shapes,
-                                                         std::int32_t lastColumn,
-                                                         std::ptrdiff_t n) {
-  const bool aligned = (reinterpret_cast<std::uintptr_t>(dst) & 15) == 0;
+                                                         std::int32_t lastColumn, std::ptrdiff_t n,
+                                                         bool stream) {
+  const bool aligned = stream && (reinterpret_cast<std::uintptr_t>(dst) & 15) == 0;
   std::ptrdiff_t k = 0;
   for (std::ptrdiff_t block = 0; k + 8 <= n; ++block, k += 8) {
     const int shape = shapes[block];
@@ -88,7 +88,7 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
                                                     const GatherBlock* blocks,
                                                     const std::int32_t* map, std::ptrdiff_t n,
                                                     std::ptrdiff_t ahead, ClearStream* clear,
-                                                    int linesPerBlock) {
+                                                    int linesPerBlock, bool stream) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(row);
   const auto* masks = reinterpret_cast<const __m128i*>(kPack.masks);
   const __m128i m00 = _mm_load_si128(masks), m01 = _mm_load_si128(masks + 1);
@@ -97,7 +97,7 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
   const std::ptrdiff_t whole = n / 8;
   std::ptrdiff_t streamFrom = whole, streamTo = whole;
   const auto address = reinterpret_cast<std::uintptr_t>(dst);
-  if (clear != nullptr && (address & 15) == 0) {
+  if (clear != nullptr && stream && (address & 15) == 0) {
     streamFrom = 0;
     while (((address + 48 * static_cast<std::uintptr_t>(streamFrom)) & 63) != 0) ++streamFrom;
     if (streamFrom > whole) streamFrom = whole;
@@ -137,7 +137,9 @@ __attribute__((target("avx"))) void GatherBlocksAvx(Pixel* dst, const Pixel* row
         _mm_storeu_si128(to + 2, o2);
       }
     }
-    if (quota > 0 && !StreamClearLines(*clear, at, quota)) quota = 0;
+    if (quota > 0 && !(stream ? StreamClearLines<true>(*clear, at, quota)
+                              : StreamClearLines<false>(*clear, at, quota)))
+      quota = 0;
   }
   if (clear != nullptr) clear->whole = at;
   for (std::ptrdiff_t k = 8 * whole; k < n; ++k) dst[k] = row[map[k]];

@@ -55,10 +55,10 @@ struct ReverseStep {
 };
 
 // Vector kernel of CopyPixelsReversed for processors with SSSE3 (HaveSsse3): a step of pixels
-// at a time through byte shuffles.
+// at a time through byte shuffles, stored past the caches if `stream` (StreamingStoresPay).
 template <class P>
 __attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(P* dst, const P* src,
-                                                              std::ptrdiff_t n) {
+                                                              std::ptrdiff_t n, bool stream) {
   using Step = ReverseStep<P>;
   std::ptrdiff_t k = 0;
   // Up to the first 16-byte boundary of the destination, if a whole number of pixels reaches it.
@@ -66,9 +66,7 @@ __attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(P* dst, const P* s
     dst[k] = src[-k];
     ++k;
   }
-  // Streaming pays only for six-byte pixels here, as measured on the machines of BENCHMARKS.md;
-  // for the other sizes, whose planes stay in the last-level cache, it was slower on every one.
-  const bool stream = sizeof(P) == 6 && (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
+  stream = stream && (reinterpret_cast<std::uintptr_t>(dst + k) & 15) == 0;
   for (; k + Step::kPixels <= n; k += Step::kPixels) {
     const auto* in = reinterpret_cast<const std::uint8_t*>(src - k - (Step::kPixels - 1));
     // The source is read downwards, which hardware prefetchers follow poorly.

@@ -37,6 +37,7 @@ struct RowWork {
   std::ptrdiff_t edge;       // the repeated edge column
   std::int32_t lastColumn;   // the source row's last pixel
   bool nearOne;              // an enlargement by less than 8/7
+  bool stream;               // the vector kernels stream their stores past the caches
   // Once per chunk: pixels to draw, and the column map's forms the routine asked for.
   std::ptrdiff_t count;
   const std::int32_t* map;
@@ -44,6 +45,7 @@ struct RowWork {
   std::ptrdiff_t runs;
   const GatherBlock* blocks;
   const std::int8_t* shapes;
+  const ShuffleBlocks* shuffled;
   // Once per row: how far away the row drawn two rows later lies, in bytes, and the clear that
   // shares the row's time (only for a routine that clears along rows).
   std::ptrdiff_t ahead;
@@ -60,6 +62,7 @@ inline constexpr unsigned kReadsColumnMap = 1;
 inline constexpr unsigned kReadsRunEnds = 2;
 inline constexpr unsigned kReadsGatherBlocks = 4;
 inline constexpr unsigned kReadsBlockShapes = 8;
+inline constexpr unsigned kReadsShuffleBlocks = 16;  // pixels of 1 or 2 bytes only
 
 struct RowRoutineEntry {
   RowRoutine id;

@@ -105,13 +105,14 @@ void DrawMap(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
 #ifdef TESSELOX_X86
 template <class P>
 void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
-  CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count);
+  CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count, w.stream);
 }
 
 // The block shuffles pay only where nearly every block is one of their shapes.
 inline void DrawRunsSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   if (w.nearOne) {
-    GatherNearOneSsse3(Out<Pixel>(out), In<Pixel>(row), w.map, w.shapes, w.lastColumn, w.count);
+    GatherNearOneSsse3(Out<Pixel>(out), In<Pixel>(row), w.map, w.shapes, w.lastColumn, w.count,
+                       w.stream);
   } else {
     DrawRuns<Pixel>(out, row, w);
   }
@@ -119,12 +120,20 @@ inline void DrawRunsSsse3(std::uint8_t* out, const std::uint8_t* row, const RowW
 
 inline void DrawMapAvx(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   GatherBlocksAvx(Out<Pixel>(out), In<Pixel>(row), w.blocks, w.map, w.count, w.ahead, w.clear,
-                  w.linesPerBlock);
+                  w.linesPerBlock, w.stream);
 }
 
 template <int kBytes>
 void DrawMapAvx2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   GatherBlocksAvx2<kBytes>(out, row, w.blocks, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
+}
+
+// Any column map of pixels of 1 or 2 bytes whose blocks fit the shuffle registers (shrinks up
+// to about 3, all enlargements, mirrored or not); `Otherwise` where none does.
+template <int kBytes, RowKernel Otherwise>
+void DrawShuffled(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  if (w.shuffled->regs == 0) return Otherwise(out, row, w);
+  GatherShuffled<kBytes>(out, row, *w.shuffled, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
 }
 #endif
 
@@ -175,6 +184,18 @@ Table MakeTable() {
     if (HaveAvx()) entry(RowRoutine::Map).kernel = DrawMapAvx;
   } else {
     if (HaveAvx2()) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
+    // Shuffles beat the hardware gathers and the runs' 16-byte moves for one and two bytes only
+    // (three and four measured the same or slower).
+    if constexpr (kBytes <= 2) {
+      if (HaveSsse3()) {
+        RowRoutineEntry& map = entry(RowRoutine::Map);
+        map.kernel = HaveAvx2() ? DrawShuffled<kBytes, DrawMapAvx2<kBytes>>
+                                : DrawShuffled<kBytes, DrawMap<P>>;
+        map.reads |= kReadsShuffleBlocks;
+        entry(RowRoutine::Runs).kernel = DrawShuffled<kBytes, DrawRuns<P>>;
+        entry(RowRoutine::Runs).reads |= kReadsShuffleBlocks;
+      }
+    }
     if constexpr (16 % kBytes == 0)
       entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSse2<P>>;
     if constexpr (kBytes == 3) {

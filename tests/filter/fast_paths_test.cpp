@@ -279,10 +279,10 @@ TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
     if (!plan.draw) continue;
     for (const RowRoutineEntry& r : RowRoutines()) {
       if (!r.fits(plan.x)) continue;
-      for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
+      for (Kernels kernels : {Kernels::Plain, Kernels::Fastest, Kernels::Streamed}) {
         std::vector<Pixel> got(want.size());
         ExecuteCopy(ImageView{got.data(), g.dstW, g.dstH, g.dstW}, src, plan, r, kernels);
-        ASSERT_TRUE(got == want) << r.name << (kernels == Kernels::Fastest ? " (fastest)" : "");
+        ASSERT_TRUE(got == want) << r.name << ", kernels " << static_cast<int>(kernels);
       }
     }
   }
@@ -356,10 +356,13 @@ TEST(FastPathsTest, GatherBlocksFollowTheColumnMap) {
     // The run in the middle line of a dirty three-line buffer that a clear of everything else
     // shares with the gather, at offsets that move it across 16-byte and 64-byte boundaries.
     for (std::ptrdiff_t left : {0, 1, 3, 8, 11}) {
-      for (int twin = 0; twin < (HaveAvx() ? 2 : 1); ++twin) {
+      for (int twin = 0; twin < (HaveAvx() ? 3 : 1); ++twin) {
         for (int linesPerBlock : {0, 1, 8}) {
-          SCOPED_TRACE(std::string(twin ? "vector" : "plain") + ", left " + std::to_string(left) +
-                       ", lines per block " + std::to_string(linesPerBlock));
+          SCOPED_TRACE(std::string(twin == 0   ? "plain"
+                                   : twin == 1 ? "streamed"
+                                               : "cached") +
+                       ", left " + std::to_string(left) + ", lines per block " +
+                       std::to_string(linesPerBlock));
           const std::ptrdiff_t stride = n + 19;
           std::vector<Pixel> buffer(static_cast<std::size_t>(3 * stride + 2), kDirt);
           Pixel* frame = buffer.data() + 1;
@@ -371,7 +374,7 @@ TEST(FastPathsTest, GatherBlocksFollowTheColumnMap) {
 #ifdef TESSELOX_X86
             // The prefetch distance may point anywhere, even outside the row.
             GatherBlocksAvx(out, row.data(), blocks.data(), c.map.data(), n, -(1 << 20), &clear,
-                            linesPerBlock);
+                            linesPerBlock, twin == 1);
 #endif
           }
           clear.Finish();
@@ -409,7 +412,7 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenModel) {
     for (const RowRoutineEntry& r : RowRoutines()) {
       if (!r.fits(plan.x)) continue;
       spread += r.clearsAlongRows ? 1 : 0;
-      for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
+      for (Kernels kernels : {Kernels::Plain, Kernels::Fastest, Kernels::Streamed}) {
         std::vector<Pixel> got(want.size() + 2, kDirt);
         const ImageView gotView{got.data() + 1, g.dstW, g.dstH, g.dstW};
         ClearStream clear(gotView.pixels, g.dstW, g.dstH, drawn);
@@ -417,7 +420,7 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenModel) {
         ASSERT_EQ(got.front(), kDirt);
         ASSERT_EQ(got.back(), kDirt);
         ASSERT_TRUE(std::equal(want.begin(), want.end(), got.begin() + 1))
-            << r.name << (kernels == Kernels::Fastest ? " (fastest)" : "");
+            << r.name << ", kernels " << static_cast<int>(kernels);
       }
     }
   }

@@ -113,12 +113,11 @@ TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
       for (const RowRoutineEntry& routine : RowRoutines(size.bytes)) {
         if (!routine.fits(plan.x)) continue;
         ++tried[routine.id];
-        for (Kernels kernels : {Kernels::Plain, Kernels::Fastest}) {
+        for (Kernels kernels : {Kernels::Plain, Kernels::Fastest, Kernels::Streamed}) {
           TestPlane dst(dw, dh, size.bytes, size.padding, false);
           ClearStream clear(dst.view, DrawnRect(plan), fill);
           ExecuteCopy(dst.view, src.view, plan, routine, kernels, &clear);
-          ASSERT_TRUE(dst.Holds(want))
-              << routine.name << (kernels == Kernels::Plain ? ", plain" : ", fastest");
+          ASSERT_TRUE(dst.Holds(want)) << routine.name << ", kernels " << static_cast<int>(kernels);
         }
       }
     }
