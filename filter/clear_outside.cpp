@@ -37,8 +37,10 @@ ClearStream::ClearStream(const PlaneView& plane, PixelRect keep, const std::uint
             std::all_of(fill, fill + plane.pixelBytes, [](std::uint8_t b) { return b == 0; })) {
   if (plane.width <= 0 || plane.height <= 0) rowBytes_ = lines_ = 0;
   bytes_ = rowBytes_ * lines_ - (empty_ ? 0 : keep_.width * keep_.height);
-  for (std::size_t k = 0; k < sizeof pattern_; ++k) {
-    pattern_[k] = zero_ ? 0 : fill[k % static_cast<std::size_t>(pixelBytes_)];
+  // Counted rather than divided: small planes feel a division per byte.
+  for (std::size_t k = 0, c = 0; k < sizeof pattern_;
+       ++k, c = c + 1 == static_cast<std::size_t>(pixelBytes_) ? 0 : c + 1) {
+    pattern_[k] = zero_ ? 0 : fill[c];
   }
 }
 
@@ -66,6 +68,10 @@ bool ClearStream::NextSegment(std::ptrdiff_t& from, std::ptrdiff_t& to) {
       from = start;
       to = start + rowBytes_;
       return true;
+    }
+    if (keep_.left == 0 && keep_.width == rowBytes_) {
+      row_ = keep_.top + keep_.height;  // kept rows whole: nothing to set in any of them
+      continue;
     }
     if (part_ == 0) {
       part_ = 1;

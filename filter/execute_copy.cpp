@@ -97,7 +97,7 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   std::int32_t runEnds[kColumnMapChunk];
   std::int8_t shapes[kColumnMapChunk / 8];
   std::int32_t shuffleBases[ShuffleBlockCapacity(kColumnMapChunk)];
-  alignas(16) std::int8_t shuffleMasks[ShuffleMaskCapacity(kColumnMapChunk)];
+  alignas(32) std::int8_t shuffleMasks[ShuffleMaskCapacity(kColumnMapChunk)];
   ShuffleBlocks shuffled{shuffleBases, shuffleMasks, 0, 0};
   // The plain kernels read the gather blocks; the shuffles need them only where no block fits.
   const bool shuffles =

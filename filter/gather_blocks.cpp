@@ -55,12 +55,13 @@ void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t 
     }
     blocks.bases[b] = static_cast<std::int32_t>(base);
     // Each output byte takes from the one register that holds its source byte.
-    std::int8_t* masks = blocks.masks + 16 * regs * b;
-    std::memset(masks, -128, static_cast<std::size_t>(16 * regs));
+    for (int s = 0; s < regs; ++s)
+      std::memset(blocks.masks + ShuffleMaskOffset(regs, b, s), -128, 16);
     for (int t = 0, i = 0; t < g; ++t) {
       for (int c = 0; c < pixelBytes; ++c, ++i) {
         const int from = (m[t] - *low) * pixelBytes + c;
-        masks[16 * (from / 16) + i] = static_cast<std::int8_t>(from % 16);
+        blocks.masks[ShuffleMaskOffset(regs, b, from / 16) + i] =
+            static_cast<std::int8_t>(from % 16);
       }
     }
   }

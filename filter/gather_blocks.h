@@ -59,13 +59,14 @@ void GatherBlocks(P* dst, const P* row, const GatherBlock* blocks, const std::in
 // The same column map as byte shuffles, for pixels of 1 or 2 bytes (for 3 and 4 they measured
 // no faster than the hardware gathers): block b covers the 16 bytes of destination pixels from
 // ShuffleBlockPixels * b on, whose sources lie in the `regs` 16-byte registers loaded from byte
-// bases[b] of the source row; byte i of the block takes byte masks[16 * (regs * b + s) + i] of
-// register s (negative: none; each byte takes from one register). A negative base marks a block
-// taken pixel by pixel: its sources span more than the registers, or the loads would pass the
-// row's end.
+// bases[b] of the source row; byte i of the block takes byte i of its mask for register s
+// (negative: none; each byte takes from one register). A negative base marks a block taken
+// pixel by pixel: its sources span more than the registers, or the loads would pass the row's
+// end. The masks of blocks 2q and 2q + 1 lie side by side, register by register, so that one
+// 32-byte shuffle serves both (ShuffleMaskOffset).
 struct ShuffleBlocks {
   std::int32_t* bases;
-  std::int8_t* masks;
+  std::int8_t* masks;  // 32-byte aligned
   std::ptrdiff_t count;
   int regs;  // 1 to kMaxShuffleRegs, or 0 when no block fits
 };
@@ -76,9 +77,14 @@ constexpr int ShuffleBlockPixels(int pixelBytes) {
   return 16 / pixelBytes;
 }
 
-// Room for the shuffle blocks of n destination pixels: bases, then mask bytes.
+// Where block b's mask for register s starts.
+constexpr std::ptrdiff_t ShuffleMaskOffset(int regs, std::ptrdiff_t b, int s) {
+  return 32 * (regs * (b / 2) + s) + 16 * (b % 2);
+}
+
+// Room for the shuffle blocks of n destination pixels: bases, then mask bytes (whole pairs).
 constexpr std::ptrdiff_t ShuffleBlockCapacity(std::ptrdiff_t n) {
-  return n / ShuffleBlockPixels(2);
+  return (n / ShuffleBlockPixels(2) + 1) / 2 * 2;
 }
 constexpr std::ptrdiff_t ShuffleMaskCapacity(std::ptrdiff_t n) {
   return ShuffleBlockCapacity(n) * kMaxShuffleRegs * 16;
@@ -99,6 +105,12 @@ template <int kBytes>
 void GatherShuffled(std::uint8_t* dst, const std::uint8_t* row, const ShuffleBlocks& blocks,
                     const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                     ClearStream* clear, int linesPerBlock);
+
+// The same for processors with AVX2 (HaveAvx2): two blocks per 32-byte shuffle.
+template <int kBytes>
+void GatherShuffledAvx2(std::uint8_t* dst, const std::uint8_t* row, const ShuffleBlocks& blocks,
+                        const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
+                        ClearStream* clear, int linesPerBlock);
 
 // Vector kernels of GatherBlocks. With a clear they set its lines between the blocks, so that
 // the memory reads of the gather overlap the clear's writes, streamed past the caches with

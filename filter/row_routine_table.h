@@ -130,10 +130,14 @@ void DrawMapAvx2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
 
 // Any column map of pixels of 1 or 2 bytes whose blocks fit the shuffle registers (shrinks up
 // to about 3, all enlargements, mirrored or not); `Otherwise` where none does.
-template <int kBytes, RowKernel Otherwise>
+using ShuffleGather = void (*)(std::uint8_t*, const std::uint8_t*, const ShuffleBlocks&,
+                               const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*,
+                               int);
+
+template <ShuffleGather Gather, RowKernel Otherwise>
 void DrawShuffled(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   if (w.shuffled->regs == 0) return Otherwise(out, row, w);
-  GatherShuffled<kBytes>(out, row, *w.shuffled, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
+  Gather(out, row, *w.shuffled, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
 }
 #endif
 
@@ -189,11 +193,16 @@ Table MakeTable() {
     if constexpr (kBytes <= 2) {
       if (HaveSsse3()) {
         RowRoutineEntry& map = entry(RowRoutine::Map);
-        map.kernel = HaveAvx2() ? DrawShuffled<kBytes, DrawMapAvx2<kBytes>>
-                                : DrawShuffled<kBytes, DrawMap<P>>;
+        RowRoutineEntry& runs = entry(RowRoutine::Runs);
+        if (HaveAvx2()) {
+          map.kernel = DrawShuffled<GatherShuffledAvx2<kBytes>, DrawMapAvx2<kBytes>>;
+          runs.kernel = DrawShuffled<GatherShuffledAvx2<kBytes>, DrawRuns<P>>;
+        } else {
+          map.kernel = DrawShuffled<GatherShuffled<kBytes>, DrawMap<P>>;
+          runs.kernel = DrawShuffled<GatherShuffled<kBytes>, DrawRuns<P>>;
+        }
         map.reads |= kReadsShuffleBlocks;
-        entry(RowRoutine::Runs).kernel = DrawShuffled<kBytes, DrawRuns<P>>;
-        entry(RowRoutine::Runs).reads |= kReadsShuffleBlocks;
+        runs.reads |= kReadsShuffleBlocks;
       }
     }
     if constexpr (16 % kBytes == 0)

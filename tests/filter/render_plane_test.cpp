@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "filter/execute_copy.h"
+#include "filter/gather_blocks.h"
+#include "filter/processor.h"
 #include "filter/row_routine.h"
 #include "source_model.h"
 
@@ -126,6 +128,62 @@ TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
     }
   }
 }
+
+#ifdef TESSELOX_X86
+// The shuffle gathers of each processor level, as only one of them is in the table: every
+// destination byte from its mapped source pixel, nothing written past the row, nothing read past
+// the source (which ends at its last pixel).
+TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
+  using Gather = void (*)(std::uint8_t*, const std::uint8_t*, const ShuffleBlocks&,
+                          const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*, int);
+  struct Level {
+    const char* name;
+    bool present;
+    Gather one, two;  // for pixels of 1 and 2 bytes
+  };
+  const Level levels[] = {{"SSSE3", HaveSsse3(), GatherShuffled<1>, GatherShuffled<2>},
+                          {"AVX2", HaveAvx2(), GatherShuffledAvx2<1>, GatherShuffledAvx2<2>}};
+  // Source width and column k's source column as first + k * num / den (den < 0: mirrored).
+  struct Map {
+    std::int32_t n, width, first, num, den;
+  };
+  // clang-format off
+  const Map maps[] = {{640, 1440, 0, 9, 4}, {720, 1680, 0, 7, 3}, {101, 240, 3, 7, 3},
+                      {48, 150, 149, 3, -1}, {200, 140, 0, 2, 3}, {33, 33, 32, 1, -1},
+                      {40, 130, 40, 9, 4}};
+  // clang-format on
+  for (const Level& level : levels) {
+    if (!level.present) continue;
+    for (int bytes : {1, 2}) {
+      for (const Map& m : maps) {
+        SCOPED_TRACE(::testing::Message()
+                     << level.name << ", " << bytes << " bytes, " << m.n << " of " << m.width);
+        std::vector<std::int32_t> map(static_cast<std::size_t>(m.n));
+        for (std::int32_t k = 0; k < m.n; ++k)
+          map[static_cast<std::size_t>(k)] = m.first + k * m.num / m.den;
+        std::vector<std::uint8_t> row(static_cast<std::size_t>(m.width * bytes));
+        for (std::size_t k = 0; k < row.size(); ++k)
+          row[k] = static_cast<std::uint8_t>(k * 7 + k / 251);
+        std::vector<std::int32_t> bases(ShuffleBlockCapacity(m.n));
+        alignas(32) static std::int8_t masks[ShuffleMaskCapacity(kColumnMapChunk)];
+        ShuffleBlocks blocks{bases.data(), masks, 0, 0};
+        BuildShuffleBlocks(map.data(), m.n, m.width - 1, bytes, blocks);
+        ASSERT_GT(blocks.regs, 0);
+        std::vector<std::uint8_t> got(static_cast<std::size_t>(m.n * bytes + 32), kDirt);
+        (bytes == 1 ? level.one : level.two)(got.data(), row.data(), blocks, map.data(), m.n, 0,
+                                             nullptr, 0);
+        for (std::int32_t k = 0; k < m.n * bytes + 32; ++k) {
+          const std::size_t at = static_cast<std::size_t>(k);
+          const std::uint8_t want =
+              k < m.n * bytes ? row[static_cast<std::size_t>(map[at / bytes] * bytes) + at % bytes]
+                              : kDirt;
+          ASSERT_EQ(got[at], want) << "byte " << k;
+        }
+      }
+    }
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tesselox::test
