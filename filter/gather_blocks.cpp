@@ -54,15 +54,15 @@ void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t 
       continue;
     }
     blocks.bases[b] = static_cast<std::int32_t>(base);
-    // Each output byte takes from the one register that holds its source byte.
-    for (int s = 0; s < regs; ++s)
-      std::memset(blocks.masks + ShuffleMaskOffset(regs, b, s), -128, 16);
-    for (int t = 0, i = 0; t < g; ++t) {
-      for (int c = 0; c < pixelBytes; ++c, ++i) {
-        const int from = (m[t] - *low) * pixelBytes + c;
-        blocks.masks[ShuffleMaskOffset(regs, b, from / 16) + i] =
+    // Each output byte takes from the one register that holds its source byte (unsigned
+    // arithmetic: this runs for every frame, and the bytes are never negative).
+    std::int8_t* own = blocks.masks + ShuffleMaskOffset(regs, b, 0);
+    for (int s = 0; s < regs; ++s) std::memset(own + ShuffleMaskOffset(regs, 0, s), -128, 16);
+    for (unsigned t = 0, i = 0; t < static_cast<unsigned>(g); ++t) {
+      const auto first = static_cast<unsigned>(m[t] - *low) * static_cast<unsigned>(pixelBytes);
+      for (unsigned from = first; from < first + static_cast<unsigned>(pixelBytes); ++from, ++i)
+        own[ShuffleMaskOffset(regs, 0, static_cast<int>(from / 16)) + i] =
             static_cast<std::int8_t>(from % 16);
-      }
     }
   }
 }
