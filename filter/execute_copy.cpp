@@ -96,13 +96,20 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   GatherBlock blocks[kColumnMapChunk / 8];
   std::int32_t runEnds[kColumnMapChunk];
   std::int8_t shapes[kColumnMapChunk / 8];
-  std::int32_t shuffleBases[ShuffleBlockCapacity(kColumnMapChunk)];
-  alignas(32) std::int8_t shuffleMasks[ShuffleMaskCapacity(kColumnMapChunk)];
-  ShuffleBlocks shuffled{shuffleBases, shuffleMasks, 0, 0};
-  // The plain kernels read the gather blocks; the shuffles need them only where no block fits.
-  const bool shuffles =
-      (routine.reads & kReadsShuffleBlocks) != 0 && size <= 2 && kernel != routine.plainKernel;
+  // The shuffle and the permute blocks share their room: a routine reads one form or neither.
+  static_assert(ShuffleBlockCapacity(kColumnMapChunk) >= PermuteBlockCapacity(kColumnMapChunk) &&
+                ShuffleMaskCapacity(kColumnMapChunk) >= PermuteIndexCapacity(kColumnMapChunk));
+  std::int32_t blockBases[ShuffleBlockCapacity(kColumnMapChunk)];
+  alignas(64) std::int8_t blockBytes[ShuffleMaskCapacity(kColumnMapChunk)];
+  ShuffleBlocks shuffled{blockBases, blockBytes, 0, 0};
+  PermuteBlocks permuted{blockBases, reinterpret_cast<std::uint8_t*>(blockBytes), 0, 0};
+  // The plain kernels read the gather blocks; the shuffles and permutes need them only where no
+  // block fits.
+  const bool vector = size <= 2 && kernel != routine.plainKernel;
+  const bool shuffles = vector && (routine.reads & kReadsShuffleBlocks) != 0;
+  const bool permutes = vector && (routine.reads & kReadsPermuteBlocks) != 0;
   work.shuffled = &shuffled;
+  work.permuted = &permuted;
   work.map = map;
   work.blocks = blocks;
   work.runEnds = runEnds;
@@ -115,7 +122,9 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
     if (routine.reads & kReadsColumnMap) BuildColumnMap(x, p0, n, map);
     if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, runEnds);
     if (shuffles) BuildShuffleBlocks(map, n, src.width - 1, dst.pixelBytes, shuffled);
-    if ((routine.reads & kReadsGatherBlocks) && !(shuffles && shuffled.regs > 0))
+    if (permutes) BuildPermuteBlocks(map, n, dst.pixelBytes, permuted);
+    if ((routine.reads & kReadsGatherBlocks) && !(shuffles && shuffled.regs > 0) &&
+        !(permutes && permuted.regs > 0))
       BuildGatherBlocks(map, n, src.width - 1, blocks, dst.pixelBytes);
     if (routine.reads & kReadsBlockShapes) {
       for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)

@@ -26,6 +26,12 @@ constexpr std::int32_t GatherTailColumns(int pixelBytes) {
   return pixelBytes == 1 ? 3 : pixelBytes == 2 || pixelBytes == 3 || pixelBytes == 6 ? 1 : 0;
 }
 
+// The bytes of the clear a row of n pixels sets beside its blocks (linesPerBlock lines per eight
+// pixels).
+constexpr std::ptrdiff_t RowClearShare(std::ptrdiff_t n, int linesPerBlock) {
+  return n / 8 * linesPerBlock * 64;
+}
+
 // Fills blocks[0, n / 8) from map[0, n), whose entries are columns of a row of pixelBytes-byte
 // pixels whose last pixel is lastColumn.
 void BuildGatherBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t lastColumn,
@@ -53,7 +59,7 @@ void GatherBlocks(P* dst, const P* row, const GatherBlock* blocks, const std::in
   }
   for (; k < n; ++k) dst[k] = row[map[k]];
   // The clear's share for the row in one go: a fill gains nothing from finer interleaving.
-  if (clear != nullptr) clear->Take(n / 8 * linesPerBlock * 64);
+  if (clear != nullptr) clear->Take(RowClearShare(n, linesPerBlock));
 }
 
 // The same column map as byte shuffles, for pixels of 1 or 2 bytes (for 3 and 4 they measured
@@ -90,6 +96,34 @@ constexpr std::ptrdiff_t ShuffleMaskCapacity(std::ptrdiff_t n) {
   return ShuffleBlockCapacity(n) * kMaxShuffleRegs * 16;
 }
 
+// The same column map for processors with AVX-512 byte permutes, in 64-byte blocks: block b
+// covers the 64 bytes of destination pixels from 64 / pixelBytes * b on (the last block those up
+// to the end of the row), whose sources lie in the `regs` 64-byte registers from byte bases[b]
+// of the source row, loaded no further than the row's end; byte i of the block takes byte
+// indices[64 * b + i] of the registers read as one. A negative base marks a block taken pixel by
+// pixel: its sources span more than the registers.
+struct PermuteBlocks {
+  std::int32_t* bases;
+  std::uint8_t* indices;
+  std::ptrdiff_t count;
+  int regs;  // 1 to kMaxPermuteRegs, or 0 when no block fits
+};
+
+inline constexpr int kMaxPermuteRegs = 3;
+
+// Room for the permute blocks of n destination pixels of up to 2 bytes.
+constexpr std::ptrdiff_t PermuteBlockCapacity(std::ptrdiff_t n) {
+  return (2 * n + 63) / 64;
+}
+constexpr std::ptrdiff_t PermuteIndexCapacity(std::ptrdiff_t n) {
+  return PermuteBlockCapacity(n) * 64;
+}
+
+// Fills `blocks` from map[0, n) as BuildShuffleBlocks does, in the 64-byte form (the kernel's
+// loads stop at the row's end by themselves).
+void BuildPermuteBlocks(const std::int32_t* map, std::ptrdiff_t n, int pixelBytes,
+                        PermuteBlocks& blocks);
+
 // Fills `blocks` (bases and masks with the room above) from map[0, n), whose entries are
 // columns of a row of pixelBytes-byte pixels (1 or 2) whose last pixel is lastColumn. The
 // registers are the fewest that hold the widest block's sources, at most kMaxShuffleRegs.
@@ -111,6 +145,15 @@ template <int kBytes>
 void GatherShuffledAvx2(std::uint8_t* dst, const std::uint8_t* row, const ShuffleBlocks& blocks,
                         const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                         ClearStream* clear, int linesPerBlock);
+
+#ifdef TESSELOX_X86_64
+// The same for processors with AVX-512 byte permutes (HaveAvx512Vbmi), through `blocks` (from
+// BuildPermuteBlocks, regs > 0): one permute per 64 bytes, two for three registers.
+template <int kBytes>
+void GatherPermuted(std::uint8_t* dst, const std::uint8_t* row, const PermuteBlocks& blocks,
+                    const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
+                    std::int32_t lastColumn, ClearStream* clear, int linesPerBlock);
+#endif
 
 // Vector kernels of GatherBlocks. With a clear they set its lines between the blocks, so that
 // the memory reads of the gather overlap the clear's writes, streamed past the caches with

@@ -51,7 +51,7 @@ inline void FinishRow(std::uint8_t* dst, const std::uint8_t* row, const ShuffleB
                       int linesPerBlock) {
   const std::ptrdiff_t done = ShuffleBlockPixels(kBytes) * blocks.count;
   CopyPixels<kBytes>(dst + kBytes * done, row, map, done, n);
-  if (clear != nullptr) clear->Take(n / 8 * linesPerBlock * 64);
+  if (clear != nullptr) clear->Take(RowClearShare(n, linesPerBlock));
 }
 
 }  // namespace tesselox::shuffled

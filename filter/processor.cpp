@@ -9,8 +9,9 @@ namespace tesselox {
 #ifdef TESSELOX_X86
 namespace {
 
-// libgcc reports AVX and AVX2 only when the system also saves the 256-bit registers.
-enum Feature { kSsse3, kAvx, kAvx2 };
+// libgcc reports AVX and AVX2 only when the system also saves the 256-bit registers, and the
+// AVX-512 features only when it saves the 512-bit ones.
+enum Feature { kSsse3, kAvx, kAvx2, kAvx512Vbmi };
 
 bool Supports(Feature feature) {
   __builtin_cpu_init();
@@ -21,6 +22,9 @@ bool Supports(Feature feature) {
       return __builtin_cpu_supports("avx") != 0;
     case kAvx2:
       return __builtin_cpu_supports("avx2") != 0;
+    case kAvx512Vbmi:
+      return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+             __builtin_cpu_supports("avx512vbmi") != 0;
   }
   return false;
 }
@@ -40,6 +44,15 @@ bool HaveAvx() {
 bool HaveAvx2() {
   static const bool have = Supports(kAvx2);
   return have;
+}
+
+bool HaveAvx512Vbmi() {
+#ifdef TESSELOX_X86_64
+  static const bool have = Supports(kAvx512Vbmi);
+  return have;
+#else
+  return false;
+#endif
 }
 
 namespace {
@@ -96,6 +109,10 @@ bool HaveAvx() {
 }
 
 bool HaveAvx2() {
+  return false;
+}
+
+bool HaveAvx512Vbmi() {
   return false;
 }
 

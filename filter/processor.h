@@ -6,6 +6,10 @@
 #if defined(__x86_64__) || defined(__i386__)
 #define TESSELOX_X86 1
 #endif
+// The 64-byte kernels move 64-bit masks, which needs 64-bit mode.
+#if defined(__x86_64__)
+#define TESSELOX_X86_64 1
+#endif
 
 namespace tesselox {
 
@@ -14,6 +18,9 @@ namespace tesselox {
 bool HaveSsse3();
 bool HaveAvx();
 bool HaveAvx2();
+// AVX-512 with byte permutes (F, BW and VBMI, and the system saving the 512-bit registers); false
+// outside 64-bit mode.
+bool HaveAvx512Vbmi();
 
 // Whether stores that bypass the caches pay for a frame that reads and writes `bytes` bytes:
 // where both frames fit the last-level cache, stores that stay in it are faster (the next step,

@@ -46,6 +46,7 @@ struct RowWork {
   const GatherBlock* blocks;
   const std::int8_t* shapes;
   const ShuffleBlocks* shuffled;
+  const PermuteBlocks* permuted;
   // Once per row: how far away the row drawn two rows later lies, in bytes, and the clear that
   // shares the row's time (only for a routine that clears along rows).
   std::ptrdiff_t ahead;
@@ -63,6 +64,7 @@ inline constexpr unsigned kReadsRunEnds = 2;
 inline constexpr unsigned kReadsGatherBlocks = 4;
 inline constexpr unsigned kReadsBlockShapes = 8;
 inline constexpr unsigned kReadsShuffleBlocks = 16;  // pixels of 1 or 2 bytes only
+inline constexpr unsigned kReadsPermuteBlocks = 32;  // the same
 
 struct RowRoutineEntry {
   RowRoutine id;

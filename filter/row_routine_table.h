@@ -139,6 +139,15 @@ void DrawShuffled(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) 
   if (w.shuffled->regs == 0) return Otherwise(out, row, w);
   Gather(out, row, *w.shuffled, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
 }
+
+#ifdef TESSELOX_X86_64
+template <int kBytes, RowKernel Otherwise>
+void DrawPermuted(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  if (w.permuted->regs == 0) return Otherwise(out, row, w);
+  GatherPermuted<kBytes>(out, row, *w.permuted, w.map, w.count, w.ahead, w.lastColumn, w.clear,
+                         w.linesPerBlock);
+}
+#endif
 #endif
 
 // The routines with their plain kernels, in RowRoutine's order (checked below); Map, which fits
@@ -201,8 +210,16 @@ Table MakeTable() {
           map.kernel = DrawShuffled<GatherShuffled<kBytes>, DrawMap<P>>;
           runs.kernel = DrawShuffled<GatherShuffled<kBytes>, DrawRuns<P>>;
         }
-        map.reads |= kReadsShuffleBlocks;
-        runs.reads |= kReadsShuffleBlocks;
+        unsigned blocks = kReadsShuffleBlocks;
+#ifdef TESSELOX_X86_64
+        if (HaveAvx512Vbmi()) {
+          map.kernel = DrawPermuted<kBytes, DrawMapAvx2<kBytes>>;
+          runs.kernel = DrawPermuted<kBytes, DrawRuns<P>>;
+          blocks = kReadsPermuteBlocks;
+        }
+#endif
+        map.reads |= blocks;
+        runs.reads |= blocks;
       }
     }
     if constexpr (16 % kBytes == 0)

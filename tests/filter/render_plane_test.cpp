@@ -130,27 +130,68 @@ TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
 }
 
 #ifdef TESSELOX_X86
-// The shuffle gathers of each processor level, as only one of them is in the table: every
+// The byte-shuffle gathers of each processor level, as only one of them is in the table: every
 // destination byte from its mapped source pixel, nothing written past the row, nothing read past
 // the source (which ends at its last pixel).
 TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
-  using Gather = void (*)(std::uint8_t*, const std::uint8_t*, const ShuffleBlocks&,
-                          const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*, int);
+  struct Row {
+    const std::int32_t* map;
+    std::ptrdiff_t n;
+    const std::uint8_t* source;
+    std::int32_t width;
+    int bytes;
+    std::uint8_t* out;
+  };
+  alignas(64) static std::int8_t room[ShuffleMaskCapacity(kColumnMapChunk)];
+  static std::int32_t bases[ShuffleBlockCapacity(kColumnMapChunk)];
+  // Builds its blocks and draws the row; returns how many registers the blocks use.
+  using Draw = int (*)(const Row&);
   struct Level {
     const char* name;
     bool present;
-    Gather one, two;  // for pixels of 1 and 2 bytes
+    Draw draw;
   };
-  const Level levels[] = {{"SSSE3", HaveSsse3(), GatherShuffled<1>, GatherShuffled<2>},
-                          {"AVX2", HaveAvx2(), GatherShuffledAvx2<1>, GatherShuffledAvx2<2>}};
-  // Source width and column k's source column as first + k * num / den (den < 0: mirrored).
+  const Level levels[] = {
+      {"SSSE3", HaveSsse3(),
+       [](const Row& r) {
+         ShuffleBlocks b{bases, room, 0, 0};
+         BuildShuffleBlocks(r.map, r.n, r.width - 1, r.bytes, b);
+         if (b.regs > 0)
+           (r.bytes == 1 ? GatherShuffled<1> : GatherShuffled<2>)(r.out, r.source, b, r.map, r.n, 0,
+                                                                  nullptr, 0);
+         return b.regs;
+       }},
+      {"AVX2", HaveAvx2(),
+       [](const Row& r) {
+         ShuffleBlocks b{bases, room, 0, 0};
+         BuildShuffleBlocks(r.map, r.n, r.width - 1, r.bytes, b);
+         if (b.regs > 0)
+           (r.bytes == 1 ? GatherShuffledAvx2<1> : GatherShuffledAvx2<2>)(r.out, r.source, b, r.map,
+                                                                          r.n, 0, nullptr, 0);
+         return b.regs;
+       }},
+#ifdef TESSELOX_X86_64
+      {"AVX-512", HaveAvx512Vbmi(),
+       [](const Row& r) {
+         PermuteBlocks b{bases, reinterpret_cast<std::uint8_t*>(room), 0, 0};
+         BuildPermuteBlocks(r.map, r.n, r.bytes, b);
+         if (b.regs > 0)
+           (r.bytes == 1 ? GatherPermuted<1> : GatherPermuted<2>)(r.out, r.source, b, r.map, r.n, 0,
+                                                                  r.width - 1, nullptr, 0);
+         return b.regs;
+       }},
+#endif
+  };
+  // Source width and column k's source column as first + k * num / den (den < 0: mirrored),
+  // `jump` columns further from k = jumpAt on.
   struct Map {
-    std::int32_t n, width, first, num, den;
+    std::int32_t n, width, first, num, den, jumpAt, jump;
   };
   // clang-format off
-  const Map maps[] = {{640, 1440, 0, 9, 4}, {720, 1680, 0, 7, 3}, {101, 240, 3, 7, 3},
-                      {48, 150, 149, 3, -1}, {200, 140, 0, 2, 3}, {33, 33, 32, 1, -1},
-                      {40, 130, 40, 9, 4}};
+  const Map maps[] = {{640, 1440, 0, 9, 4, 0, 0}, {720, 1680, 0, 7, 3, 0, 0},
+                      {101, 240, 3, 7, 3, 0, 0},  {48, 150, 149, 3, -1, 0, 0},
+                      {200, 140, 0, 2, 3, 0, 0},  {33, 33, 32, 1, -1, 0, 0},
+                      {40, 130, 40, 9, 4, 0, 0},  {150, 420, 0, 1, 1, 70, 260}};
   // clang-format on
   for (const Level& level : levels) {
     if (!level.present) continue;
@@ -160,19 +201,14 @@ TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
                      << level.name << ", " << bytes << " bytes, " << m.n << " of " << m.width);
         std::vector<std::int32_t> map(static_cast<std::size_t>(m.n));
         for (std::int32_t k = 0; k < m.n; ++k)
-          map[static_cast<std::size_t>(k)] = m.first + k * m.num / m.den;
+          map[static_cast<std::size_t>(k)] =
+              m.first + k * m.num / m.den + (m.jump != 0 && k >= m.jumpAt ? m.jump : 0);
         std::vector<std::uint8_t> row(static_cast<std::size_t>(m.width * bytes));
         for (std::size_t k = 0; k < row.size(); ++k)
           row[k] = static_cast<std::uint8_t>(k * 7 + k / 251);
-        std::vector<std::int32_t> bases(ShuffleBlockCapacity(m.n));
-        alignas(32) static std::int8_t masks[ShuffleMaskCapacity(kColumnMapChunk)];
-        ShuffleBlocks blocks{bases.data(), masks, 0, 0};
-        BuildShuffleBlocks(map.data(), m.n, m.width - 1, bytes, blocks);
-        ASSERT_GT(blocks.regs, 0);
-        std::vector<std::uint8_t> got(static_cast<std::size_t>(m.n * bytes + 32), kDirt);
-        (bytes == 1 ? level.one : level.two)(got.data(), row.data(), blocks, map.data(), m.n, 0,
-                                             nullptr, 0);
-        for (std::int32_t k = 0; k < m.n * bytes + 32; ++k) {
+        std::vector<std::uint8_t> got(static_cast<std::size_t>(m.n * bytes + 64), kDirt);
+        ASSERT_GT(level.draw(Row{map.data(), m.n, row.data(), m.width, bytes, got.data()}), 0);
+        for (std::int32_t k = 0; k < m.n * bytes + 64; ++k) {
           const std::size_t at = static_cast<std::size_t>(k);
           const std::uint8_t want =
               k < m.n * bytes ? row[static_cast<std::size_t>(map[at / bytes] * bytes) + at % bytes]
