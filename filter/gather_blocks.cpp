@@ -70,36 +70,36 @@ void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t 
 void BuildPermuteBlocks(const std::int32_t* map, std::ptrdiff_t n, int pixelBytes,
                         PermuteBlocks& blocks) {
   const std::ptrdiff_t g = 64 / pixelBytes;
-  const std::ptrdiff_t count = (n + g - 1) / g;
-  // The span of block b's sources in bytes, and its lowest column.
-  auto block = [&](std::ptrdiff_t b) {
+  blocks.count = (n + g - 1) / g;
+  // One pass: the indices do not depend on the register count, and every block that fits the
+  // most registers fits the count of the widest of them.
+  blocks.regs = 0;
+  for (std::ptrdiff_t b = 0; b < blocks.count; ++b) {
     const std::int32_t* m = map + g * b;
-    const auto [low, high] = std::minmax_element(m, m + std::min(g, n - g * b));
-    return std::pair{(static_cast<std::int64_t>(*high) - *low + 1) * pixelBytes, *low};
-  };
-  int regs = 0;
-  for (std::ptrdiff_t b = 0; b < count; ++b) {
-    const std::int64_t span = block(b).first;
-    if (span <= 64 * kMaxPermuteRegs) regs = std::max(regs, static_cast<int>((span + 63) / 64));
-  }
-  blocks.count = count;
-  blocks.regs = regs;
-  if (regs == 0) return;
-  for (std::ptrdiff_t b = 0; b < count; ++b) {
-    const auto [span, low] = block(b);
-    if (span > 64 * regs) {
+    const std::ptrdiff_t pixels = std::min(g, n - g * b);
+    // Plain loops rather than minmax_element, for the compiler to vectorise: this runs for
+    // every frame.
+    std::int32_t low = m[0], high = m[0];
+    for (std::ptrdiff_t t = 1; t < pixels; ++t) {
+      low = std::min(low, m[t]);
+      high = std::max(high, m[t]);
+    }
+    const std::int64_t span = (static_cast<std::int64_t>(high) - low + 1) * pixelBytes;
+    if (span > 64 * kMaxPermuteRegs) {
       blocks.bases[b] = -1;
       continue;
     }
+    blocks.regs = std::max(blocks.regs, static_cast<int>((span + 63) / 64));
     blocks.bases[b] = low * pixelBytes;
     std::uint8_t* own = blocks.indices + 64 * b;
     std::memset(own, 0, 64);
-    const std::ptrdiff_t pixels = std::min(g, n - g * b);
-    for (std::ptrdiff_t t = 0, i = 0; t < pixels; ++t) {
-      const auto first =
-          static_cast<unsigned>(map[g * b + t] - low) * static_cast<unsigned>(pixelBytes);
-      for (unsigned c = 0; c < static_cast<unsigned>(pixelBytes); ++c, ++i)
-        own[i] = static_cast<std::uint8_t>(first + c);
+    if (pixelBytes == 1) {
+      for (std::ptrdiff_t t = 0; t < pixels; ++t) own[t] = static_cast<std::uint8_t>(m[t] - low);
+    } else {
+      for (std::ptrdiff_t t = 0; t < pixels; ++t) {
+        own[2 * t] = static_cast<std::uint8_t>(2 * (m[t] - low));
+        own[2 * t + 1] = static_cast<std::uint8_t>(2 * (m[t] - low) + 1);
+      }
     }
   }
 }
