@@ -105,9 +105,9 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   PermuteBlocks permuted{blockBases, reinterpret_cast<std::uint8_t*>(blockBytes), 0, 0};
   // The plain kernels read the gather blocks; the shuffles and permutes need them only where no
   // block fits.
-  const bool vector = size <= 2 && kernel != routine.plainKernel;
-  const bool shuffles = vector && (routine.reads & kReadsShuffleBlocks) != 0;
-  const bool permutes = vector && (routine.reads & kReadsPermuteBlocks) != 0;
+  const bool vector = kernel != routine.plainKernel;
+  const bool shuffles = vector && size <= 2 && (routine.reads & kReadsShuffleBlocks) != 0;
+  const bool permutes = vector && size <= 3 && (routine.reads & kReadsPermuteBlocks) != 0;
   work.shuffled = &shuffled;
   work.permuted = &permuted;
   work.map = map;

@@ -69,7 +69,7 @@ void BuildShuffleBlocks(const std::int32_t* map, std::ptrdiff_t n, std::int32_t 
 
 void BuildPermuteBlocks(const std::int32_t* map, std::ptrdiff_t n, int pixelBytes,
                         PermuteBlocks& blocks) {
-  const std::ptrdiff_t g = 64 / pixelBytes;
+  const std::ptrdiff_t g = PermuteBlockPixels(pixelBytes);
   blocks.count = (n + g - 1) / g;
   // One pass: the indices do not depend on the register count, and every block that fits the
   // most registers fits the count of the widest of them.
@@ -96,9 +96,9 @@ void BuildPermuteBlocks(const std::int32_t* map, std::ptrdiff_t n, int pixelByte
     if (pixelBytes == 1) {
       for (std::ptrdiff_t t = 0; t < pixels; ++t) own[t] = static_cast<std::uint8_t>(m[t] - low);
     } else {
-      for (std::ptrdiff_t t = 0; t < pixels; ++t) {
-        own[2 * t] = static_cast<std::uint8_t>(2 * (m[t] - low));
-        own[2 * t + 1] = static_cast<std::uint8_t>(2 * (m[t] - low) + 1);
+      for (std::ptrdiff_t t = 0, i = 0; t < pixels; ++t) {
+        for (int c = 0; c < pixelBytes; ++c, ++i)
+          own[i] = static_cast<std::uint8_t>(pixelBytes * (m[t] - low) + c);
       }
     }
   }

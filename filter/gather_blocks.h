@@ -96,12 +96,13 @@ constexpr std::ptrdiff_t ShuffleMaskCapacity(std::ptrdiff_t n) {
   return ShuffleBlockCapacity(n) * kMaxShuffleRegs * 16;
 }
 
-// The same column map for processors with AVX-512 byte permutes, in 64-byte blocks: block b
-// covers the 64 bytes of destination pixels from 64 / pixelBytes * b on (the last block those up
-// to the end of the row), whose sources lie in the `regs` 64-byte registers from byte bases[b]
-// of the source row, loaded no further than the row's end; byte i of the block takes byte
-// indices[64 * b + i] of the registers read as one. A negative base marks a block taken pixel by
-// pixel: its sources span more than the registers.
+// The same column map for processors with AVX-512 byte permutes, for pixels of 1, 2 or 3 bytes,
+// in blocks of the PermuteBlockPixels pixels that fit 64 bytes: block b covers the destination
+// pixels from PermuteBlockPixels * b on (the last block those up to the end of the row), whose
+// sources lie in the `regs` 64-byte registers from byte bases[b] of the source row, loaded no
+// further than the row's end; byte i of the block takes byte indices[64 * b + i] of the
+// registers read as one. A negative base marks a block taken pixel by pixel: its sources span
+// more than the registers.
 struct PermuteBlocks {
   std::int32_t* bases;
   std::uint8_t* indices;
@@ -111,9 +112,13 @@ struct PermuteBlocks {
 
 inline constexpr int kMaxPermuteRegs = 3;
 
-// Room for the permute blocks of n destination pixels of up to 2 bytes.
+constexpr int PermuteBlockPixels(int pixelBytes) {
+  return 64 / pixelBytes;
+}
+
+// Room for the permute blocks of n destination pixels of up to 3 bytes.
 constexpr std::ptrdiff_t PermuteBlockCapacity(std::ptrdiff_t n) {
-  return (2 * n + 63) / 64;
+  return (n + PermuteBlockPixels(3) - 1) / PermuteBlockPixels(3);
 }
 constexpr std::ptrdiff_t PermuteIndexCapacity(std::ptrdiff_t n) {
   return PermuteBlockCapacity(n) * 64;

@@ -22,9 +22,9 @@ template <int kBytes, int kRegs>
 TESSELOX_AVX512 void PermuteRow(std::uint8_t* dst, const std::uint8_t* row, PermuteBlocks blocks,
                                 const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                                 std::ptrdiff_t rowBytes) {
-  constexpr std::ptrdiff_t kPixels = 64 / kBytes;
+  constexpr std::ptrdiff_t kPixels = PermuteBlockPixels(kBytes);
   for (std::ptrdiff_t b = 0; b < blocks.count; ++b) {
-    std::uint8_t* out = dst + 64 * b;
+    std::uint8_t* out = dst + kPixels * kBytes * b;
     const std::ptrdiff_t first = kPixels * b;
     const std::ptrdiff_t pixels = n - first < kPixels ? n - first : kPixels;
     const std::int32_t base = blocks.bases[b];
@@ -53,7 +53,7 @@ TESSELOX_AVX512 void PermuteRow(std::uint8_t* dst, const std::uint8_t* row, Perm
     // Indices from 128 on (their top bit set) take the third register.
     if constexpr (kRegs == 3)
       o = _mm512_mask_permutexvar_epi8(o, _mm512_movepi8_mask(index), index, v[2]);
-    if (pixels == kPixels) {
+    if (pixels * kBytes == 64) {
       _mm512_storeu_si512(out, o);
     } else {
       _mm512_mask_storeu_epi8(out, BytesBefore(0, pixels * kBytes), o);
@@ -90,6 +90,9 @@ template void GatherPermuted<1>(std::uint8_t*, const std::uint8_t*, const Permut
                                 const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, std::int32_t,
                                 ClearStream*, int);
 template void GatherPermuted<2>(std::uint8_t*, const std::uint8_t*, const PermuteBlocks&,
+                                const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, std::int32_t,
+                                ClearStream*, int);
+template void GatherPermuted<3>(std::uint8_t*, const std::uint8_t*, const PermuteBlocks&,
                                 const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, std::int32_t,
                                 ClearStream*, int);
 

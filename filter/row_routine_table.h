@@ -227,6 +227,13 @@ Table MakeTable() {
     if constexpr (kBytes == 3) {
       if (HaveSsse3())
         entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSsse3<P>>;
+#ifdef TESSELOX_X86_64
+      // For three bytes the permutes beat the hardware gathers; the runs stay memcpy.
+      if (HaveAvx512Vbmi()) {
+        entry(RowRoutine::Map).kernel = DrawPermuted<3, DrawMapAvx2<3>>;
+        entry(RowRoutine::Map).reads |= kReadsPermuteBlocks;
+      }
+#endif
     }
   }
 #endif

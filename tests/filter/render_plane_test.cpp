@@ -149,10 +149,11 @@ TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
   struct Level {
     const char* name;
     bool present;
+    int maxBytes;
     Draw draw;
   };
   const Level levels[] = {
-      {"SSSE3", HaveSsse3(),
+      {"SSSE3", HaveSsse3(), 2,
        [](const Row& r) {
          ShuffleBlocks b{bases, room, 0, 0};
          BuildShuffleBlocks(r.map, r.n, r.width - 1, r.bytes, b);
@@ -161,7 +162,7 @@ TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
                                                                   nullptr, 0);
          return b.regs;
        }},
-      {"AVX2", HaveAvx2(),
+      {"AVX2", HaveAvx2(), 2,
        [](const Row& r) {
          ShuffleBlocks b{bases, room, 0, 0};
          BuildShuffleBlocks(r.map, r.n, r.width - 1, r.bytes, b);
@@ -171,13 +172,14 @@ TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
          return b.regs;
        }},
 #ifdef TESSELOX_X86_64
-      {"AVX-512", HaveAvx512Vbmi(),
+      {"AVX-512", HaveAvx512Vbmi(), 3,
        [](const Row& r) {
          PermuteBlocks b{bases, reinterpret_cast<std::uint8_t*>(room), 0, 0};
          BuildPermuteBlocks(r.map, r.n, r.bytes, b);
-         if (b.regs > 0)
-           (r.bytes == 1 ? GatherPermuted<1> : GatherPermuted<2>)(r.out, r.source, b, r.map, r.n, 0,
-                                                                  r.width - 1, nullptr, 0);
+         const auto gather = r.bytes == 1   ? GatherPermuted<1>
+                             : r.bytes == 2 ? GatherPermuted<2>
+                                            : GatherPermuted<3>;
+         if (b.regs > 0) gather(r.out, r.source, b, r.map, r.n, 0, r.width - 1, nullptr, 0);
          return b.regs;
        }},
 #endif
@@ -195,7 +197,7 @@ TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
   // clang-format on
   for (const Level& level : levels) {
     if (!level.present) continue;
-    for (int bytes : {1, 2}) {
+    for (int bytes = 1; bytes <= level.maxBytes; ++bytes) {
       for (const Map& m : maps) {
         SCOPED_TRACE(::testing::Message()
                      << level.name << ", " << bytes << " bytes, " << m.n << " of " << m.width);
