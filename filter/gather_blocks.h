@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "filter/clear_outside.h"
 #include "filter/image_view.h"
@@ -30,6 +31,15 @@ constexpr std::int32_t GatherTailColumns(int pixelBytes) {
 // pixels).
 constexpr std::ptrdiff_t RowClearShare(std::ptrdiff_t n, int linesPerBlock) {
   return n / 8 * linesPerBlock * 64;
+}
+
+// Calls run(std::integral_constant<int, R>{}) with R = regs, 1 to 3: the shuffle and permute
+// kernels take their register count as a template argument.
+template <class Run>
+void WithRegisters(int regs, Run run) {
+  if (regs == 1) return run(std::integral_constant<int, 1>{});
+  if (regs == 2) return run(std::integral_constant<int, 2>{});
+  run(std::integral_constant<int, 3>{});
 }
 
 // Fills blocks[0, n / 8) from map[0, n), whose entries are columns of a row of pixelBytes-byte
@@ -111,6 +121,7 @@ struct PermuteBlocks {
 };
 
 inline constexpr int kMaxPermuteRegs = 3;
+static_assert(kMaxShuffleRegs == 3 && kMaxPermuteRegs == 3, "WithRegisters covers 1 to 3");
 
 constexpr int PermuteBlockPixels(int pixelBytes) {
   return 64 / pixelBytes;

@@ -25,18 +25,9 @@ void GatherShuffled(std::uint8_t* dst, const std::uint8_t* row, const ShuffleBlo
                     const std::int32_t* map, std::ptrdiff_t n, std::ptrdiff_t ahead,
                     ClearStream* clear, int linesPerBlock) {
   // The blocks by value: the stores could otherwise alias them, reloaded every block.
-  static_assert(kMaxShuffleRegs == 3);
-  switch (blocks.regs) {
-    case 1:
-      GatherRow<kBytes, 1>(dst, row, blocks, map, ahead);
-      break;
-    case 2:
-      GatherRow<kBytes, 2>(dst, row, blocks, map, ahead);
-      break;
-    default:
-      GatherRow<kBytes, 3>(dst, row, blocks, map, ahead);
-      break;
-  }
+  WithRegisters(blocks.regs, [&](auto regs) {
+    GatherRow<kBytes, decltype(regs)::value>(dst, row, blocks, map, ahead);
+  });
   shuffled::FinishRow<kBytes>(dst, row, blocks, map, n, clear, linesPerBlock);
 }
 

@@ -71,18 +71,9 @@ void GatherPermuted(std::uint8_t* dst, const std::uint8_t* row, const PermuteBlo
                     std::int32_t lastColumn, ClearStream* clear, int linesPerBlock) {
   // The blocks by value: the stores could otherwise alias them, reloaded every block.
   const std::ptrdiff_t rowBytes = (static_cast<std::ptrdiff_t>(lastColumn) + 1) * kBytes;
-  static_assert(kMaxPermuteRegs == 3);
-  switch (blocks.regs) {
-    case 1:
-      PermuteRow<kBytes, 1>(dst, row, blocks, map, n, ahead, rowBytes);
-      break;
-    case 2:
-      PermuteRow<kBytes, 2>(dst, row, blocks, map, n, ahead, rowBytes);
-      break;
-    default:
-      PermuteRow<kBytes, 3>(dst, row, blocks, map, n, ahead, rowBytes);
-      break;
-  }
+  WithRegisters(blocks.regs, [&](auto regs) {
+    PermuteRow<kBytes, decltype(regs)::value>(dst, row, blocks, map, n, ahead, rowBytes);
+  });
   if (clear != nullptr) clear->Take(RowClearShare(n, linesPerBlock));
 }
 
