@@ -128,11 +128,12 @@ void DrawMapAvx2(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   GatherBlocksAvx2<kBytes>(out, row, w.blocks, w.map, w.count, w.ahead, w.clear, w.linesPerBlock);
 }
 
-// Any column map of pixels of 1 or 2 bytes whose blocks fit the shuffle registers (shrinks up
-// to about 3, all enlargements, mirrored or not); `Otherwise` where none does.
 using ShuffleGather = void (*)(std::uint8_t*, const std::uint8_t*, const ShuffleBlocks&,
                                const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, ClearStream*,
                                int);
+
+// Any column map of pixels of 1 or 2 bytes whose blocks fit the shuffle registers (shrinks up
+// to about 3, all enlargements, mirrored or not); `Otherwise` where none does.
 
 template <ShuffleGather Gather, RowKernel Otherwise>
 void DrawShuffled(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
@@ -212,7 +213,7 @@ Table MakeTable() {
         }
         unsigned blocks = kReadsShuffleBlocks;
 #ifdef TESSELOX_X86_64
-        if (HaveAvx512Vbmi()) {
+        if (HaveAvx512Vbmi() && HaveAvx2()) {
           map.kernel = DrawPermuted<kBytes, DrawMapAvx2<kBytes>>;
           runs.kernel = DrawPermuted<kBytes, DrawRuns<P>>;
           blocks = kReadsPermuteBlocks;
@@ -229,7 +230,7 @@ Table MakeTable() {
         entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSsse3<P>>;
 #ifdef TESSELOX_X86_64
       // For three bytes the permutes beat the hardware gathers; the runs stay memcpy.
-      if (HaveAvx512Vbmi()) {
+      if (HaveAvx512Vbmi() && HaveAvx2()) {
         entry(RowRoutine::Map).kernel = DrawPermuted<3, DrawMapAvx2<3>>;
         entry(RowRoutine::Map).reads |= kReadsPermuteBlocks;
       }
