@@ -1,6 +1,7 @@
 #include "frei0r/filter_instance.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -30,6 +31,18 @@ bool Overlap(const std::uint8_t* a, const std::uint8_t* b, std::size_t bytes) {
   return before(a, b + bytes) && before(b, a + bytes);
 }
 
+// Said once per process, on standard error: the only channel a frei0r filter has to a user.
+void WarnSliced() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    std::fputs(
+        "tesselox: the host hands this filter horizontal bands of each frame as whole frames "
+        "(MLT's \"threads\" property on the filter), so pixels cannot move between bands and "
+        "the output is wrong; leave \"threads\" unset on this filter\n",
+        stderr);
+  });
+}
+
 }  // namespace
 
 FilterInstance::FilterInstance(unsigned width, unsigned height) {
@@ -56,8 +69,26 @@ PlaneView FilterInstance::Plane(const std::uint8_t* bytes) const {
                    static_cast<std::ptrdiff_t>(width_) * kPixelBytes, kPixelBytes};
 }
 
+bool FilterInstance::LooksSliced(const std::uint8_t* in, const std::uint8_t* out,
+                                 bool concurrent) {
+  // Neighbouring bands of one frame lie exactly one band apart in one buffer, in and out alike;
+  // frames that hosts allocate one by one never do, since every allocation carries a header.
+  const auto inAt = reinterpret_cast<std::uintptr_t>(in);
+  const auto outAt = reinterpret_cast<std::uintptr_t>(out);
+  const std::uintptr_t band = static_cast<std::uintptr_t>(width_) * height_ * kPixelBytes;
+  const bool adjacent = lastIn_ != 0 && (inAt - lastIn_ == band || lastIn_ - inAt == band) &&
+                        outAt - lastOut_ == inAt - lastIn_;
+  lastIn_ = inAt;
+  lastOut_ = outAt;
+  return concurrent || adjacent;
+}
+
 void FilterInstance::Update(const std::uint8_t* in, std::uint8_t* out) {
   if (in == nullptr || out == nullptr || width_ == 0 || height_ == 0) return;
+  std::unique_lock lock(updating_, std::try_to_lock);
+  const bool concurrent = !lock.owns_lock();
+  if (concurrent) lock.lock();
+  if (LooksSliced(in, out, concurrent)) WarnSliced();
   const std::size_t bytes = static_cast<std::size_t>(width_) * height_ * kPixelBytes;
   if (Overlap(in, out, bytes)) {
     try {

@@ -47,7 +47,9 @@ void f0r_get_plugin_info(f0r_plugin_info_t* info) {
   info->num_params = kParamCount;
   info->explanation =
       "Crops a rectangle of the frame and scales it, nearest-neighbour and optionally mirrored, "
-      "into a rectangle of a frame of the same size; the rest is transparent black";
+      "into a rectangle of a frame of the same size; the rest is transparent black. In MLT leave "
+      "the filter's \"threads\" property unset: sliced, each band would be filtered as a whole "
+      "frame";
 }
 
 void f0r_get_param_info(f0r_param_info_t* info, int index) {

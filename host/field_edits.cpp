@@ -75,7 +75,7 @@ void TypeScale(ModuleSession& session, const io::Options& options, io::Size inpu
   }
 }
 
-void ApplyEdits(ModuleSession& session, const io::Options& options, io::Size capacity,
+ParameterValues ApplyEdits(ModuleSession& session, const io::Options& options, io::Size capacity,
                 std::ostream& errors) {
   std::map<FieldId, io::Typing> typed;  // the last edit of each field counts
   for (const io::FieldEdit& edit : options.edits) {
@@ -101,6 +101,7 @@ void ApplyEdits(ModuleSession& session, const io::Options& options, io::Size cap
                   " (--strict)");
   }
   for (const std::string& notice : notices) errors << "tesselox-host: notice: " << notice << "\n";
+  return io::NextFrameValues(fields);
 }
 
 void PrintFields(const ModuleSession& session, std::ostream& out) {

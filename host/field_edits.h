@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 
+#include "filter/parameters.h"
 #include "host/io/options.h"
 #include "host/session/module_session.h"
 
@@ -17,7 +18,8 @@ void TypeScale(ModuleSession& session, const io::Options& options, io::Size inpu
 
 // Types the --set values, then says, one line per field, where a field holds or the filter will
 // use something other than the integer typed; with --strict the first such line is the error.
-void ApplyEdits(ModuleSession& session, const io::Options& options, io::Size capacity,
+// Returns the values the filter will use at the next frame.
+ParameterValues ApplyEdits(ModuleSession& session, const io::Options& options, io::Size capacity,
                 std::ostream& errors);
 
 // --print-fields: each field's label, text and range, one line each.

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "filter/field_table.h"
 #include "host/field_edits.h"
 #include "host/frame_filter.h"
 #include "host/input_source.h"
@@ -51,6 +52,12 @@ void TakeScreenshot(const ModuleSession& session, const io::Options& options,
   io::WritePng(screenshot->Stream(), shot);
 }
 
+io::CopyExtents CopyExtentsOf(const ParameterValues& values) {
+  const auto extent = [&values](FieldId id) { return Magnitude(values[Index(id)]); };
+  return {extent(FieldId::SrcCx), extent(FieldId::SrcCy), extent(FieldId::DstCx),
+          extent(FieldId::DstCy)};
+}
+
 int Run(const io::Options& options, std::ostream& report, std::ostream& errors) {
   InputSource input(options, errors);
   ModuleSession session;
@@ -70,12 +77,13 @@ int Run(const io::Options& options, std::ostream& report, std::ostream& errors) 
     still->ShowFirstFrame();
   }
   TypeScale(session, options, input.FrameSize());
-  ApplyEdits(session, options, input.Capacity(), errors);
+  const ParameterValues used = ApplyEdits(session, options, input.Capacity(), errors);
   std::optional<io::OutputFile> screenshot;
   TakeScreenshot(session, options, screenshot);
 
   io::OutputFile out(options.out, options.out == io::kDefaultOutput);
-  const io::Size outputSize = stream ? stream->Run(out.Stream(), errors) : still->Run(out.Stream());
+  const io::Size outputSize =
+      stream ? stream->Run(out.Stream(), errors, CopyExtentsOf(used)) : still->Run(out.Stream());
 
   // A stream read to its end is let go of too, so that the output may replace it.
   input.Close();

@@ -16,9 +16,9 @@ void StreamJob::ShowFirstFrame() {
   filter_.Process(reader_.Header().width, reader_.Header().height, false);
 }
 
-io::Size StreamJob::Run(std::ostream& out, std::ostream& errors) {
+io::Size StreamJob::Run(std::ostream& out, std::ostream& errors, const io::CopyExtents& extents) {
   using Clock = std::chrono::steady_clock;
-  io::Y4mWriter writer(out, reader_.Header());
+  io::Y4mWriter writer(out, reader_.Header(), extents);
   const auto start = Clock::now();
   auto lastProgress = start;
   auto progress = [&](const char* end) {

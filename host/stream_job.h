@@ -22,7 +22,8 @@ class StreamJob {
   void ShowFirstFrame();
 
   // Filters every frame to `out`, with a progress line on `errors`; returns the output's size.
-  io::Size Run(std::ostream& out, std::ostream& errors);
+  // `extents` are the copy's, for the output's pixel aspect.
+  io::Size Run(std::ostream& out, std::ostream& errors, const io::CopyExtents& extents);
 
  private:
   io::Y4mReader& reader_;

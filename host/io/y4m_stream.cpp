@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <istream>
+#include <numeric>
 #include <ostream>
 #include <sstream>
 #include <utility>
@@ -315,7 +316,35 @@ bool Y4mReader::ReadFrame(Picture& frame) {
   return true;
 }
 
-Y4mWriter::Y4mWriter(std::ostream& out, Y4mHeader input) : out_(out), input_(std::move(input)) {}
+std::string ScaledAspect(const std::string& aspect, const CopyExtents& extents) {
+  const auto colon = aspect.find(':');
+  if (!IsRatio(aspect, true)) return aspect;  // unknown, or absent
+  std::uint64_t n = 0, d = 0;
+  const char* text = aspect.data();
+  const auto nEnd = std::from_chars(text, text + colon, n);
+  const auto dEnd = std::from_chars(text + colon + 1, text + aspect.size(), d);
+  if (nEnd.ec != std::errc() || dEnd.ec != std::errc()) return "";
+  const std::uint64_t across = static_cast<std::uint64_t>(extents.srcCx * extents.dstCy);
+  const std::uint64_t down = static_cast<std::uint64_t>(extents.dstCx * extents.srcCy);
+  if (across == 0 || down == 0) return "";
+  // Reduce each factor against the others first, so that the products stay small.
+  const auto reduce = [](std::uint64_t& a, std::uint64_t& b) {
+    const std::uint64_t g = std::gcd(a, b);
+    a /= g;
+    b /= g;
+  };
+  std::uint64_t a = across, b = down;
+  reduce(a, b);
+  reduce(n, d);
+  reduce(n, b);
+  reduce(a, d);
+  constexpr std::uint64_t kMax = INT32_MAX;
+  if (n > kMax || a > kMax || d > kMax || b > kMax || n * a > kMax || d * b > kMax) return "";
+  return std::to_string(n * a) + ":" + std::to_string(d * b);
+}
+
+Y4mWriter::Y4mWriter(std::ostream& out, Y4mHeader input, CopyExtents extents)
+    : out_(out), input_(std::move(input)), extents_(extents) {}
 
 void Y4mWriter::WriteHeader(std::int32_t width, std::int32_t height) {
   const auto format = FormatOf(input_);
@@ -336,10 +365,8 @@ void Y4mWriter::WriteHeader(std::int32_t width, std::int32_t height) {
     note_ = std::string(needs) + ": wrote C" + written_.colourSpace + " for the " +
             std::to_string(width) + " x " + std::to_string(height) + " output";
   }
-  if (width != input_.width || height != input_.height) {
-    written_.interlace.clear();
-    written_.aspect.clear();
-  }
+  if (width != input_.width || height != input_.height) written_.interlace.clear();
+  written_.aspect = ScaledAspect(input_.aspect, extents_);
   // Some writers name the subsampling again in an X tag; it would contradict a changed C.
   std::erase_if(written_.extensions,
                 [](const std::string& x) { return x.rfind("YSCSS=", 0) == 0; });

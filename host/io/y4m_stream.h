@@ -85,14 +85,28 @@ class Y4mReader {
   std::int64_t frames_ = 0;
 };
 
+// The magnitudes of the copy's source and destination extents: how much it stretches each axis.
+struct CopyExtents {
+  std::int64_t srcCx = 1;
+  std::int64_t srcCy = 1;
+  std::int64_t dstCx = 1;
+  std::int64_t dstCy = 1;
+};
+
+// The pixel aspect "N:D" that keeps the copied picture's display shape: the input's times
+// (srcCx / dstCx) / (srcCy / dstCy), reduced. An unknown aspect (absent or 0:0) stays as it is;
+// nothing (no tag) when an extent is 0 or the ratio does not fit the tag's 32-bit terms.
+std::string ScaledAspect(const std::string& aspect, const CopyExtents& extents);
+
 // Writes the header with the first frame, whose size it takes. The input's colour space is kept
 // when the size allows it (4:2:0 needs an even width and height, 4:2:2 an even width), otherwise
 // the 4:4:4 form of the same depth is written and Note() says so. Frame rate and colour range
-// are kept; interlacing and pixel aspect are kept only while the frame size is the input's,
-// since scaling changes both. Each frame goes out in one write.
+// are kept; interlacing only while the frame size is the input's (rows scaled across fields
+// mix them); the pixel aspect follows the copy's extents (ScaledAspect). Each frame goes out in
+// one write.
 class Y4mWriter {
  public:
-  Y4mWriter(std::ostream& out, Y4mHeader input);
+  Y4mWriter(std::ostream& out, Y4mHeader input, CopyExtents extents = {});
   // Row y of the frame at pixels + y * stride.
   void WriteFrame(const Pixel* pixels, std::int32_t width, std::int32_t height,
                   std::ptrdiff_t stride);
@@ -106,6 +120,7 @@ class Y4mWriter {
 
   std::ostream& out_;
   Y4mHeader input_;
+  CopyExtents extents_;
   Y4mHeader written_;
   SampleFormat format_;
   std::string note_;

@@ -43,9 +43,9 @@ std::vector<Picture> ReadAll(const std::string& bytes, Y4mHeader* header = nullp
 }
 
 std::string WriteAll(const Y4mHeader& input, const std::vector<Picture>& frames,
-                     std::string* note = nullptr) {
+                     std::string* note = nullptr, CopyExtents extents = {}) {
   std::ostringstream out;
-  Y4mWriter writer(out, input);
+  Y4mWriter writer(out, input, extents);
   for (const auto& f : frames) writer.WriteFrame(f);
   if (note) *note = writer.Note();
   return out.str();
@@ -246,11 +246,21 @@ TEST(Y4mStreamTest, OutputHeaderKeepsWhatStillApplies) {
     int w, h;
     const char* expected;
     bool noted;
+    CopyExtents extents{};
   } cases[] = {
       {"YUV4MPEG2 W8 H6 F25:1 It A1:1 C420paldv", 8, 6, "YUV4MPEG2 W8 H6 F25:1 It A1:1 C420paldv",
        false},
-      {"YUV4MPEG2 W8 H6 F25:1 It A1:1 C420paldv", 4, 6, "YUV4MPEG2 W4 H6 F25:1 C420paldv", false},
-      {"YUV4MPEG2 W8 H6 F25:1 It A1:1 C420paldv", 5, 6, "YUV4MPEG2 W5 H6 F25:1 C444", true},
+      // The pixel aspect keeps the copied picture's display shape.
+      {"YUV4MPEG2 W8 H6 F25:1 It A1:1 C420paldv", 4, 6, "YUV4MPEG2 W4 H6 F25:1 A2:1 C420paldv",
+       false, {8, 6, 4, 6}},
+      {"YUV4MPEG2 W8 H6 F25:1 It A1:1 C420paldv", 5, 6, "YUV4MPEG2 W5 H6 F25:1 A8:5 C444", true,
+       {8, 6, 5, 6}},
+      {"YUV4MPEG2 W720 H576 A16:15 C444", 360, 576, "YUV4MPEG2 W360 H576 A32:15 C444", false,
+       {720, 576, 360, 576}},
+      {"YUV4MPEG2 W8 H6 A4:3 C444", 6, 3, "YUV4MPEG2 W6 H3 A8:9 C444", false, {8, 6, 6, 3}},
+      {"YUV4MPEG2 W8 H6 A0:0 C444", 4, 6, "YUV4MPEG2 W4 H6 A0:0 C444", false, {8, 6, 4, 6}},
+      {"YUV4MPEG2 W8 H6 A1:1 C444", 8, 6, "YUV4MPEG2 W8 H6 C444", false, {8, 6, 0, 6}},
+      {"YUV4MPEG2 W8 H6 A2147483647:1 C444", 8, 6, "YUV4MPEG2 W8 H6 C444", false, {2, 1, 1, 1}},
       {"YUV4MPEG2 W8 H6 F25:1 C420", 8, 7, "YUV4MPEG2 W8 H7 F25:1 C444", true},
       {"YUV4MPEG2 W8 H6 C444 XYSCSS=444 XCOLORRANGE=FULL", 5, 7,
        "YUV4MPEG2 W5 H7 C444 XCOLORRANGE=FULL", false},
@@ -267,7 +277,7 @@ TEST(Y4mStreamTest, OutputHeaderKeepsWhatStillApplies) {
     std::istringstream in(std::string(c.input) + "\n");
     Y4mReader reader(in, "in");
     std::string note;
-    const std::string out = WriteAll(reader.Header(), {Picture(c.w, c.h)}, &note);
+    const std::string out = WriteAll(reader.Header(), {Picture(c.w, c.h)}, &note, c.extents);
     EXPECT_EQ(HeaderLine(out), c.expected);
     EXPECT_EQ(!note.empty(), c.noted) << note;
     if (c.noted) {
