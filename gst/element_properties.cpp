@@ -124,8 +124,8 @@ Fraction OutputPixelAspect(Fraction in, const CopyRequest& request) {
       gst_util_fraction_multiply(n, d, dstCy, srcCy, &n, &d)) {
     return {n, d};
   }
-  const double ratio = static_cast<double>(in.numerator) / in.denominator * srcCx / dstCx *
-                       dstCy / srcCy;
+  const double ratio =
+      static_cast<double>(in.numerator) / in.denominator * srcCx / dstCx * dstCy / srcCy;
   gst_util_double_to_fraction(std::clamp(ratio, 1.0 / G_MAXINT, double{G_MAXINT}), &n, &d);
   return {n, d};
 }

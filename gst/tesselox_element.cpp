@@ -75,8 +75,8 @@ struct _GstTesselox {
 G_DEFINE_TYPE(GstTesselox, gst_tesselox, GST_TYPE_VIDEO_FILTER)
 GST_ELEMENT_REGISTER_DEFINE(tesselox, "tesselox", GST_RANK_NONE, GST_TYPE_TESSELOX)
 
-static GstStaticPadTemplate sink_template =
-    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(TESSELOX_GST_CAPS));
+static GstStaticPadTemplate sink_template = GST_STATIC_PAD_TEMPLATE(
+    "sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(TESSELOX_GST_CAPS));
 static GstStaticPadTemplate src_template =
     GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(TESSELOX_GST_CAPS));
 
@@ -201,20 +201,22 @@ void ReportNegotiationFailure(GstTesselox* self, GstCaps* incaps) {
                !gst_caps_can_intersect(wanted, peer) && !gst_caps_is_empty(peer)) {
       const GstStructure* accepted = gst_caps_get_structure(peer, 0);
       reason = "downstream accepts width " + FieldText(accepted, "width") + ", height " +
-               FieldText(accepted, "height") + " and pixel aspect ratio " +
-               FieldText(accepted, "pixel-aspect-ratio");
+               FieldText(accepted, "height");
+      if (gst_structure_has_field(accepted, "pixel-aspect-ratio")) {
+        reason += ", pixel aspect ratio " + FieldText(accepted, "pixel-aspect-ratio");
+      }
     } else if (peer != nullptr && gst_caps_is_empty(peer)) {
       reason = "downstream accepts no raw video";
     } else {
       reason = "the output caps were refused";
     }
-    GST_ELEMENT_ERROR(self, CORE, NEGOTIATION,
-                      ("tesselox cannot output %dx%d frames: %s.", size.width, size.height,
-                       reason.c_str()),
-                      ("input %" GST_PTR_FORMAT "; output wanted %" GST_PTR_FORMAT
-                       "; downstream accepts %" GST_PTR_FORMAT,
-                       static_cast<gpointer>(incaps), static_cast<gpointer>(wanted),
-                       static_cast<gpointer>(peer)));
+    GST_ELEMENT_ERROR(
+        self, CORE, NEGOTIATION,
+        ("tesselox cannot output %dx%d frames: %s.", size.width, size.height, reason.c_str()),
+        ("input %" GST_PTR_FORMAT "; output wanted %" GST_PTR_FORMAT
+         "; downstream accepts %" GST_PTR_FORMAT,
+         static_cast<gpointer>(incaps), static_cast<gpointer>(wanted),
+         static_cast<gpointer>(peer)));
   }
   if (peer != nullptr) gst_caps_unref(peer);
   gst_caps_unref(wanted);
@@ -272,8 +274,7 @@ static void gst_tesselox_set_property(GObject* object, guint id, const GValue* v
   if (resized) gst_base_transform_reconfigure_src(GST_BASE_TRANSFORM(self));
 }
 
-static void gst_tesselox_get_property(GObject* object, guint id, GValue* value,
-                                      GParamSpec* pspec) {
+static void gst_tesselox_get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
   GstTesselox* self = GST_TESSELOX(object);
   GST_OBJECT_LOCK(self);
   if (const auto* spec = tesselox::gst::IntProperty(id)) {
@@ -289,8 +290,7 @@ static void gst_tesselox_get_property(GObject* object, guint id, GValue* value,
 // Each structure of `caps` as the other pad may have it: the same but for the size and, when
 // the pixel aspect is kept, the pixel aspect ratio (fixation sets it). Towards the source pad
 // the size is what width and height ask for, or any when they follow the input (fixation then
-// prefers the input's); towards the sink pad any input size will do. An output size no frame
-// can have is left out, and reported.
+// prefers the input's); towards the sink pad any input size will do.
 static GstCaps* gst_tesselox_transform_caps(GstBaseTransform* trans, GstPadDirection direction,
                                             GstCaps* caps, GstCaps* filter) {
   GstTesselox* self = GST_TESSELOX(trans);
@@ -300,16 +300,9 @@ static GstCaps* gst_tesselox_transform_caps(GstBaseTransform* trans, GstPadDirec
   const bool keepPixelAspect = self->keepPixelAspect;
   GST_OBJECT_UNLOCK(self);
   const bool towardsSource = direction == GST_PAD_SINK;
-  const bool sized = towardsSource && width > 0 && height > 0;
   GstCaps* result = gst_caps_new_empty();
-  bool unfit = false;
   for (guint k = 0; k < gst_caps_get_size(caps); ++k) {
-    const GstStructure* from = gst_caps_get_structure(caps, k);
-    if (sized && !SomeFormatFits(gst_structure_get_value(from, "format"), width, height)) {
-      unfit = true;
-      continue;
-    }
-    GstStructure* s = gst_structure_copy(from);
+    GstStructure* s = gst_structure_copy(gst_caps_get_structure(caps, k));
     SetSize(s, "width", towardsSource ? width : 0);
     SetSize(s, "height", towardsSource ? height : 0);
     if (keepPixelAspect && gst_structure_has_field(s, "pixel-aspect-ratio")) {
@@ -318,13 +311,6 @@ static GstCaps* gst_tesselox_transform_caps(GstBaseTransform* trans, GstPadDirec
     }
     result = gst_caps_merge_structure_full(result, s,
                                            gst_caps_features_copy(gst_caps_get_features(caps, k)));
-  }
-  if (unfit && gst_caps_is_empty(result) && FirstReport(self)) {
-    GST_ELEMENT_ERROR(self, CORE, NEGOTIATION,
-                      ("tesselox cannot output %dx%d frames: a frame of that size is too large "
-                       "for GStreamer to describe in any of the formats offered.",
-                       width, height),
-                      ("input %" GST_PTR_FORMAT, static_cast<gpointer>(caps)));
   }
   if (filter != nullptr) {
     GstCaps* both = gst_caps_intersect_full(filter, result, GST_CAPS_INTERSECT_FIRST);
@@ -358,14 +344,13 @@ static GstCaps* gst_tesselox_fixate_caps(GstBaseTransform* trans, GstPadDirectio
         gst_structure_get_int(out, "width", &outWidth) &&
         gst_structure_get_int(out, "height", &outHeight)) {
       tesselox::gst::Fraction par{1, 1};
-      if (!gst_structure_get_fraction(in, "pixel-aspect-ratio", &par.numerator,
-                                      &par.denominator) ||
+      if (!gst_structure_get_fraction(in, "pixel-aspect-ratio", &par.numerator, &par.denominator) ||
           par.numerator <= 0 || par.denominator <= 0) {
         par = {1, 1};
       }
       par = tesselox::gst::OutputPixelAspect(
-          par, tesselox::gst::ResolveRequest(properties, {inWidth, inHeight},
-                                             {outWidth, outHeight}));
+          par,
+          tesselox::gst::ResolveRequest(properties, {inWidth, inHeight}, {outWidth, outHeight}));
       if (gst_structure_has_field(out, "pixel-aspect-ratio")) {
         gst_structure_fixate_field_nearest_fraction(out, "pixel-aspect-ratio", par.numerator,
                                                     par.denominator);
@@ -379,8 +364,8 @@ static GstCaps* gst_tesselox_fixate_caps(GstBaseTransform* trans, GstPadDirectio
       ->fixate_caps(trans, direction, caps, others);
 }
 
-static gboolean gst_tesselox_set_info(GstVideoFilter* filter, GstCaps* /*incaps*/,
-                                      GstVideoInfo* in, GstCaps* /*outcaps*/, GstVideoInfo* out) {
+static gboolean gst_tesselox_set_info(GstVideoFilter* filter, GstCaps* /*incaps*/, GstVideoInfo* in,
+                                      GstCaps* /*outcaps*/, GstVideoInfo* out) {
   GstTesselox* self = GST_TESSELOX(filter);
   if (GST_VIDEO_INFO_FORMAT(in) != GST_VIDEO_INFO_FORMAT(out) ||
       GST_VIDEO_INFO_INTERLACE_MODE(in) != GST_VIDEO_INFO_INTERLACE_MODE(out)) {
@@ -418,8 +403,8 @@ static gboolean gst_tesselox_sink_event(GstBaseTransform* trans, GstEvent* event
 
 // A renegotiation that fails mid-stream (an output size downstream does not take) is reported
 // with the reason.
-static GstFlowReturn gst_tesselox_submit_input_buffer(GstBaseTransform* trans,
-                                                      gboolean discont, GstBuffer* input) {
+static GstFlowReturn gst_tesselox_submit_input_buffer(GstBaseTransform* trans, gboolean discont,
+                                                      GstBuffer* input) {
   const GstFlowReturn flow = GST_BASE_TRANSFORM_CLASS(gst_tesselox_parent_class)
                                  ->submit_input_buffer(trans, discont, input);
   if (flow == GST_FLOW_NOT_NEGOTIATED) {
@@ -442,11 +427,11 @@ static GstFlowReturn gst_tesselox_prepare_output_buffer(GstBaseTransform* trans,
     if (caps != nullptr) gst_caps_unref(caps);
   } else if (flow == GST_FLOW_ERROR && FirstReport(self)) {
     const GstVideoInfo& info = GST_VIDEO_FILTER(trans)->out_info;
-    GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT,
-                      ("tesselox cannot allocate an output frame of %dx%d (%" G_GSIZE_FORMAT
-                       " bytes).",
-                       GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info), info.size),
-                      (nullptr));
+    GST_ELEMENT_ERROR(
+        self, RESOURCE, NO_SPACE_LEFT,
+        ("tesselox cannot allocate an output frame of %dx%d (%" G_GSIZE_FORMAT " bytes).",
+         GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info), info.size),
+        (nullptr));
   }
   return flow;
 }
@@ -488,6 +473,31 @@ static GstFlowReturn gst_tesselox_transform_frame(GstVideoFilter* filter, GstVid
   return GST_FLOW_OK;
 }
 
+// An output size that no frame of any offered format can have is refused before streaming:
+// otherwise upstream, preferring to pass frames through, may pick that size too and fail on
+// its own with no reason given.
+static gboolean gst_tesselox_start(GstBaseTransform* trans) {
+  GstTesselox* self = GST_TESSELOX(trans);
+  GST_OBJECT_LOCK(self);
+  const std::int32_t width = Magnitude(self->properties.width);
+  const std::int32_t height = Magnitude(self->properties.height);
+  self->reported = FALSE;
+  GST_OBJECT_UNLOCK(self);
+  if (width == 0 || height == 0) return TRUE;
+  GstCaps* offered = gst_static_pad_template_get_caps(&src_template);
+  const bool fits = SomeFormatFits(
+      gst_structure_get_value(gst_caps_get_structure(offered, 0), "format"), width, height);
+  gst_caps_unref(offered);
+  if (!fits && FirstReport(self)) {
+    GST_ELEMENT_ERROR(self, CORE, NEGOTIATION,
+                      ("tesselox cannot output %dx%d frames: a frame of that size is too large "
+                       "for GStreamer to describe in any format.",
+                       width, height),
+                      (nullptr));
+  }
+  return fits;
+}
+
 static gboolean gst_tesselox_stop(GstBaseTransform* trans) {
   GstTesselox* self = GST_TESSELOX(trans);
   self->configured = FALSE;
@@ -514,10 +524,9 @@ static void gst_tesselox_class_init(GstTesseloxClass* klass) {
   const auto flags = static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
                                               GST_PARAM_CONTROLLABLE | GST_PARAM_MUTABLE_PLAYING);
   for (const tesselox::gst::IntPropertySpec& spec : tesselox::gst::kIntProperties) {
-    g_object_class_install_property(
-        object, static_cast<guint>(spec.id),
-        g_param_spec_int(spec.name, spec.name, spec.blurb, spec.minimum, spec.maximum,
-                         spec.initial, flags));
+    g_object_class_install_property(object, static_cast<guint>(spec.id),
+                                    g_param_spec_int(spec.name, spec.name, spec.blurb, spec.minimum,
+                                                     spec.maximum, spec.initial, flags));
   }
   g_object_class_install_property(
       object, static_cast<guint>(PropertyId::KeepPixelAspect),
@@ -544,6 +553,7 @@ static void gst_tesselox_class_init(GstTesseloxClass* klass) {
   transform->submit_input_buffer = GST_DEBUG_FUNCPTR(gst_tesselox_submit_input_buffer);
   transform->prepare_output_buffer = GST_DEBUG_FUNCPTR(gst_tesselox_prepare_output_buffer);
   transform->before_transform = GST_DEBUG_FUNCPTR(gst_tesselox_before_transform);
+  transform->start = GST_DEBUG_FUNCPTR(gst_tesselox_start);
   transform->stop = GST_DEBUG_FUNCPTR(gst_tesselox_stop);
   GstVideoFilterClass* video = GST_VIDEO_FILTER_CLASS(klass);
   video->set_info = GST_DEBUG_FUNCPTR(gst_tesselox_set_info);

@@ -229,10 +229,12 @@ struct InterlacedCase {
   std::vector<std::pair<const char*, int>> set;
 };
 
+// clang-format off
 const InterlacedCase kInterlacedCases[] = {
     {"576 to 288", 576, 288, {{"height", 288}, {"src-y", 2}}},
     {"576 to 1152", 576, 1152, {{"height", 1152}}},
 };
+// clang-format on
 
 TEST_F(TesseloxElement, CopiesInterlacedFramesFieldByFieldAsVideoscaleScalesEachField) {
   // videoscale from GStreamer's own folder (the registry here holds this plug-in alone).
@@ -253,7 +255,8 @@ TEST_F(TesseloxElement, CopiesInterlacedFramesFieldByFieldAsVideoscaleScalesEach
     for (const auto& [name, value] : c.set) g_object_set(ours.h->element, name, value, nullptr);
     gst_harness_set_src_caps_str(
         ours.h, ("video/x-raw,format=RGBA,framerate=25/1,interlace-mode=interleaved,"
-                 "field-order=top-field-first,width=16,height=" + std::to_string(c.inHeight))
+                 "field-order=top-field-first,width=16,height=" +
+                 std::to_string(c.inHeight))
                     .c_str());
     GstBuffer* in = RowTaggedBuffer(ours.h);
     const GstVideoInfo inInfo = InfoOf(ours.h->srcpad);
@@ -275,7 +278,8 @@ TEST_F(TesseloxElement, CopiesInterlacedFramesFieldByFieldAsVideoscaleScalesEach
       ASSERT_NE(scale.h, nullptr);
       gst_util_set_object_arg(G_OBJECT(scale.h->element), "method", "nearest-neighbour");
       gst_harness_set_src_caps_str(scale.h, ("video/x-raw,format=RGBA,framerate=25/1,width=16,"
-                                             "height=" + std::to_string(inRows))
+                                             "height=" +
+                                             std::to_string(inRows))
                                                 .c_str());
       gst_harness_set_sink_caps_str(
           scale.h, ("video/x-raw,width=16,height=" + std::to_string(outRows)).c_str());
@@ -301,8 +305,8 @@ TEST_F(TesseloxElement, CopiesInterlacedFramesFieldByFieldAsVideoscaleScalesEach
 // frame row 2r + field), and checked against the reference model on that field.
 
 struct FieldCopy {
-  int field;              // the field's first row in an interleaved frame, or -1: the buffer
-  int inRows, outRows;    // the field's rows (or the buffer's)
+  int field;            // the field's first row in an interleaved frame, or -1: the buffer
+  int inRows, outRows;  // the field's rows (or the buffer's)
   CopyRequest copy;
 };
 
@@ -347,10 +351,10 @@ TEST_F(TesseloxElement, CopiesEachFieldFromItsOwnRows) {
     SCOPED_TRACE(c.name);
     Harnessed ours("tesselox");
     for (const auto& [name, value] : c.set) g_object_set(ours.h->element, name, value, nullptr);
-    gst_harness_set_src_caps_str(ours.h, (std::string("video/x-raw") + c.caps +
-                                          ",format=RGBA,framerate=25/1,width=6,height=" +
-                                          std::to_string(c.inHeight))
-                                             .c_str());
+    gst_harness_set_src_caps_str(
+        ours.h, (std::string("video/x-raw") + c.caps +
+                 ",format=RGBA,framerate=25/1,width=6,height=" + std::to_string(c.inHeight))
+                    .c_str());
     GstBuffer* in = RowTaggedBuffer(ours.h, c.flags);
     const GstVideoInfo inInfo = InfoOf(ours.h->srcpad);
     gst_buffer_ref(in);
@@ -382,6 +386,7 @@ struct AspectCase {
   int numerator, denominator;
 };
 
+// clang-format off
 const AspectCase kAspectCases[] = {
     {"2:1 horizontal shrink", {{"width", 360}}, 32, 15},
     {"2:1 horizontal shrink, keep-pixel-aspect off", {{"width", 360}, {"keep-pixel-aspect", 0}},
@@ -389,20 +394,22 @@ const AspectCase kAspectCases[] = {
     {"a 180 x 288 crop into 360 x 144 of the canvas: the copy's own scale", {{"src-cx", 180},
      {"src-cy", 288}, {"dst-cx", 360}, {"dst-cy", 144}}, 4, 15},
 };
+// clang-format on
 
 TEST_F(TesseloxElement, OutputPixelAspectKeepsTheDisplayShape) {
   for (const AspectCase& c : kAspectCases) {
     SCOPED_TRACE(c.name);
     Harnessed ours("tesselox");
     for (const auto& [name, value] : c.set) g_object_set(ours.h->element, name, value, nullptr);
-    gst_harness_set_src_caps_str(ours.h, "video/x-raw,format=RGBA,framerate=25/1,width=720,"
-                                         "height=576,pixel-aspect-ratio=16/15");
+    gst_harness_set_src_caps_str(ours.h,
+                                 "video/x-raw,format=RGBA,framerate=25/1,width=720,"
+                                 "height=576,pixel-aspect-ratio=16/15");
     ASSERT_EQ(gst_harness_push(ours.h, RowTaggedBuffer(ours.h)), GST_FLOW_OK);
     gst_buffer_unref(gst_harness_pull(ours.h));
     GstCaps* caps = gst_pad_get_current_caps(ours.h->sinkpad);
     gint n = 0, d = 0;
-    EXPECT_TRUE(gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "pixel-aspect-ratio",
-                                           &n, &d));
+    EXPECT_TRUE(
+        gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "pixel-aspect-ratio", &n, &d));
     EXPECT_EQ(std::to_string(n) + "/" + std::to_string(d),
               std::to_string(c.numerator) + "/" + std::to_string(c.denominator));
     gst_caps_unref(caps);
@@ -414,17 +421,19 @@ TEST_F(TesseloxElement, OutputPixelAspectKeepsTheDisplayShape) {
 
 struct RefusalCase {
   const char* name;
-  const char* sinkCaps;  // nullptr: anything
+  const char* sinkCaps;                                         // nullptr: anything
   std::vector<std::vector<std::pair<const char*, int>>> steps;  // set, then push a frame
-  std::vector<const char*> said;  // in the error's text
+  std::vector<const char*> said;                                // in the error's text
 };
 
+// clang-format off
 const RefusalCase kRefusalCases[] = {
     {"a frame too large to describe", nullptr, {{{"width", 100000}, {"height", 100000}}, {}},
      {"100000x100000", "too large"}},
     {"a new size while playing into fixed caps", "video/x-raw,width=8,height=8",
      {{}, {{"width", 16}}, {}}, {"16x8", "downstream accepts width 8, height 8"}},
 };
+// clang-format on
 
 TEST_F(TesseloxElement, ReportsASizeItCannotNegotiateOnceWithTheReason) {
   for (const RefusalCase& c : kRefusalCases) {
