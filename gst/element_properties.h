@@ -3,43 +3,95 @@
 #include <array>
 #include <cstdint>
 
-#include "filter/parameters.h"
+#include "filter/copy_request.h"
 
 namespace tesselox::gst {
 
-// The element's twelve properties, one per field and indexed by FieldId. Once set, each means
-// what its field means to the module's frame callback; at its default an extent follows the
-// frames and the output size follows the input (or what downstream fixes).
+// The element's properties, numbered as GObject numbers them (from 1): the twelve integers of
+// the copy's geometry, then the switch for the output's pixel aspect ratio.
+enum class PropertyId : unsigned {
+  SrcX = 1,
+  SrcY,
+  SrcCx,
+  SrcCy,
+  DstX,
+  DstY,
+  DstCx,
+  DstCy,
+  Width,
+  Height,
+  PhaseX,
+  PhaseY,
+  KeepPixelAspect
+};
+
+// The twelve integer properties as set. Once set, each means what the field of the same name
+// means to the module's frame callback; at its default an extent follows the frames and the
+// output size follows the input (or what downstream fixes).
+struct Geometry {
+  std::int32_t srcX, srcY, srcCx, srcCy;
+  std::int32_t dstX, dstY, dstCx, dstCy;
+  std::int32_t width, height;
+  std::int32_t phaseX, phaseY;
+};
 
 // An extent's default: the whole input frame (source) or the whole output frame (destination).
 inline constexpr std::int32_t kWholeFrame = INT32_MIN;
 // The output size's default on either axis (the output is |width| x |height| otherwise).
 inline constexpr std::int32_t kFollowInput = 0;
 
-struct PropertySpec {
+struct IntPropertySpec {
+  PropertyId id;
   const char* name;
   const char* blurb;
   std::int32_t minimum;
   std::int32_t maximum;
   std::int32_t initial;
+  std::int32_t Geometry::*value;
 };
 
-extern const std::array<PropertySpec, kFieldCount> kPropertySpecs;
+// The integer properties, in PropertyId order.
+extern const std::array<IntPropertySpec, 12> kIntProperties;
 
-// The properties' values at their defaults.
-ParameterValues DefaultProperties();
+// The property's spec, or nullptr when `id` is not an integer property.
+const IntPropertySpec* IntProperty(unsigned id);
+
+// The geometry with every property at its default.
+Geometry DefaultGeometry();
+
+// |v| without overflow: INT32_MIN gives INT32_MAX.
+constexpr std::int32_t Magnitude(std::int32_t v) {
+  return v == INT32_MIN ? INT32_MAX : v < 0 ? -v : v;
+}
 
 struct FrameSize {
   std::int32_t width;
   std::int32_t height;
 };
 
-// The twelve values the copy uses for frames of these sizes: defaults filled in, the output
-// size as negotiated, each phase held within 0..|destination extent|.
-ParameterValues ResolveValues(const ParameterValues& properties, FrameSize in, FrameSize out);
+// The copy the properties ask for between frames of these sizes: defaults filled in, each phase
+// held within 0..|destination extent|.
+CopyRequest ResolveRequest(const Geometry& properties, FrameSize in, FrameSize out);
 
-// True when the resolved values copy every input pixel to the same place of a same-sized
-// output, so that the frame may pass through untouched.
-bool CopiesUnchanged(const ParameterValues& resolved, FrameSize in);
+// True when the request copies every input pixel to the same place of a same-sized output, so
+// that the frame may pass through untouched.
+bool CopiesUnchanged(const CopyRequest& request, FrameSize in, FrameSize out);
+
+// The rows of one field of an interleaved frame (0: the top field, the frame's even rows; 1: the
+// bottom field, its odd rows) as a picture of their own: the rows axis of a frame's copy mapped
+// into that field. Each rectangle keeps the frame rows of its own that belong to the field (for
+// even corners and extents the same half of it in either field; for odd ones one field gets a
+// row more at that edge), in the same direction, and the phase is halved (rounded down) and held
+// within 0..|the field's destination extent|.
+CopyAxis FieldRows(const CopyAxis& rows, int field);
+
+// The output's pixel aspect ratio that keeps the picture's display shape: the input's times
+// (|src cx| / |dst cx|) / (|src cy| / |dst cy|), reduced. The input's when an extent is 0; the
+// nearest fraction GStreamer can hold when the exact one does not fit.
+struct Fraction {
+  int numerator;
+  int denominator;
+};
+Fraction OutputPixelAspect(Fraction in, const CopyRequest& request);
 
 }  // namespace tesselox::gst

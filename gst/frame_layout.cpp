@@ -1,7 +1,5 @@
 #include "gst/frame_layout.h"
 
-#include <vector>
-
 namespace tesselox::gst {
 namespace {
 
@@ -27,16 +25,6 @@ bool IsOffered(const GstVideoFormatInfo& format) {
     if (component < 0 || !IsPixelSize(format.pixel_stride[component])) return false;
   }
   return format.n_planes > 0;
-}
-
-GstCaps* OfferedCaps() {
-  guint count = 0;
-  const GstVideoFormat* all = gst_video_formats_raw(&count);
-  std::vector<GstVideoFormat> offered;
-  for (guint k = 0; k < count; ++k) {
-    if (IsOffered(*gst_video_format_get_info(all[k]))) offered.push_back(all[k]);
-  }
-  return gst_video_make_raw_caps(offered.data(), static_cast<guint>(offered.size()));
 }
 
 FrameLayout LayoutOf(const GstVideoInfo& info) {

@@ -1,4 +1,5 @@
-// The plug-in library libgsttesselox.so: registers the element "tesselox".
+// The plug-in library libgsttesselox.so: registers the element "tesselox". Its only exported
+// symbols are the two entry points GST_PLUGIN_DEFINE makes (exports.map).
 
 // GST_PLUGIN_DEFINE names the package it belongs to by this macro.
 #define PACKAGE "tesselox"
@@ -7,15 +8,10 @@
 
 #include "gst/tesselox_element.h"
 
-namespace {
-
-gboolean InitPlugin(GstPlugin* plugin) {
-  return gst_element_register(plugin, "tesselox", GST_RANK_NONE,
-                              tesselox::gst::TesseloxElementType());
+static gboolean plugin_init(GstPlugin* plugin) {
+  return GST_ELEMENT_REGISTER(tesselox, plugin);
 }
 
-}  // namespace
-
 GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, tesselox,
-                  "Tesselox: exact crop, mirror, phase and canvas in one element", InitPlugin,
+                  "Tesselox: exact crop, mirror, phase and canvas in one element", plugin_init,
                   TESSELOX_VERSION, "MIT/X11", "Tesselox", "https://tesselox.invalid")

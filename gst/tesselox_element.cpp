@@ -1,103 +1,129 @@
+/**
+ * SECTION:element-tesselox
+ * @title: tesselox
+ * @see_also: videocrop, videoflip, videoscale, videobox
+ *
+ * Copies a rectangle of each frame, nearest-neighbour, into a rectangle of an output frame of
+ * any size, and clears the rest: a crop, a mirror (negative extents), an exact whole-pixel
+ * scale, a phase that moves where source pixels repeat, and a canvas, in one pass. Cleared
+ * pixels are black in the format's own terms and transparent where the format has alpha.
+ *
+ * Interleaved and mixed interlaced frames are copied field by field, alternate ones one field
+ * per buffer: the vertical geometry applies within each field, and the output keeps the
+ * stream's interlace mode. With #GstTesselox:keep-pixel-aspect (the default) the output's
+ * pixel aspect ratio keeps the picture's display shape.
+ *
+ * ## Example launch line
+ * |[
+ * gst-launch-1.0 videotestsrc ! video/x-raw,format=RGBx,width=640,height=360 ! \
+ *   tesselox src-x=479 src-y=200 src-cx=-160 src-cy=90 dst-x=80 dst-y=45 dst-cx=480 dst-cy=270 ! \
+ *   videoconvert ! autovideosink
+ * ]| A mirrored 160 x 90 crop of the test pattern, enlarged 3 times onto a black canvas.
+ */
+
 #include "gst/tesselox_element.h"
 
-#include <gst/video/gstvideofilter.h>
 #include <gst/video/video.h>
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 #include "filter/copy_plan.h"
 #include "filter/copy_request.h"
-#include "filter/field_table.h"
 #include "filter/render_plane.h"
 #include "gst/element_properties.h"
 #include "gst/frame_layout.h"
 
-namespace tesselox::gst {
-namespace {
+using tesselox::CopyAxis;
+using tesselox::CopyPlan;
+using tesselox::CopyRequest;
+using tesselox::PlaneView;
+using tesselox::gst::FrameLayout;
+using tesselox::gst::FrameSize;
+using tesselox::gst::Geometry;
+using tesselox::gst::Magnitude;
+using tesselox::gst::PropertyId;
 
-GST_DEBUG_CATEGORY_STATIC(category);
-#define GST_CAT_DEFAULT category
+GST_DEBUG_CATEGORY_STATIC(gst_tesselox_debug);
+#define GST_CAT_DEFAULT gst_tesselox_debug
 
-struct TesseloxElement {
+struct _GstTesselox {
   GstVideoFilter parent;
 
-  // Under the object lock: the properties as set, and how many times any was set.
-  ParameterValues properties;
-  std::uint64_t changes;
+  // Under the object lock: the properties as set, how many times any was set, and whether a
+  // failure to negotiate or allocate has been reported since the last success.
+  Geometry properties;
+  gboolean keepPixelAspect;
+  guint64 changes;
+  gboolean reported;
 
   // The streaming thread's own, from the negotiated formats and the properties last applied.
-  bool configured;
-  std::uint64_t applied;
+  gboolean configured;
+  guint64 applied;
   FrameSize in;
   FrameSize out;
+  GstVideoInterlaceMode interlace;
+  // The rows of each field (top, bottom) of interlaced frames, input and output.
+  std::array<FrameSize, 2> inFields;
+  std::array<FrameSize, 2> outFields;
   FrameLayout layout;
-  CopyPlan plan;
+  CopyPlan framePlan;
+  std::array<CopyPlan, 2> fieldPlans;
 };
 
-struct TesseloxElementClass {
-  GstVideoFilterClass parent;
-};
+G_DEFINE_TYPE(GstTesselox, gst_tesselox, GST_TYPE_VIDEO_FILTER)
+GST_ELEMENT_REGISTER_DEFINE(tesselox, "tesselox", GST_RANK_NONE, GST_TYPE_TESSELOX)
 
-GstElementClass* parentClass = nullptr;
+static GstStaticPadTemplate sink_template = GST_STATIC_PAD_TEMPLATE(
+    "sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS(TESSELOX_GST_CAPS));
+static GstStaticPadTemplate src_template =
+    GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS(TESSELOX_GST_CAPS));
 
-TesseloxElement* Self(gpointer object) {
-  return reinterpret_cast<TesseloxElement*>(object);
-}
+static GstCaps* gst_tesselox_transform_caps(GstBaseTransform* trans, GstPadDirection direction,
+                                            GstCaps* caps, GstCaps* filter);
 
-// GObject numbers properties from 1; property k + 1 is field k.
-FieldId FieldOf(guint id) {
-  return static_cast<FieldId>(id - 1);
-}
+namespace {
 
-void SetProperty(GObject* object, guint id, const GValue* value, GParamSpec* pspec) {
-  if (id < 1 || id > kFieldCount) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  TesseloxElement* self = Self(object);
-  const FieldId field = FieldOf(id);
-  const std::int32_t v = g_value_get_int(value);
-  GST_OBJECT_LOCK(self);
-  std::int32_t& slot = self->properties[Index(field)];
-  const bool resized =
-      (field == FieldId::Width || field == FieldId::Height) && Magnitude(slot) != Magnitude(v);
-  slot = v;
-  ++self->changes;
-  GST_OBJECT_UNLOCK(self);
-  // A new output size takes new caps: renegotiate before the next frame.
-  if (resized) gst_base_transform_reconfigure_src(GST_BASE_TRANSFORM(self));
-}
-
-void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
-  if (id < 1 || id > kFieldCount) {
-    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
-    return;
-  }
-  TesseloxElement* self = Self(object);
-  GST_OBJECT_LOCK(self);
-  g_value_set_int(value, self->properties[Index(FieldOf(id))]);
-  GST_OBJECT_UNLOCK(self);
-}
+constexpr gboolean kKeepPixelAspectDefault = TRUE;
 
 PlaneView SizeOnly(FrameSize size) {
   return PlaneView{nullptr, size.width, size.height, 0, 1};
 }
 
+// The rows of each field of a frame `height` rows high: in one buffer, the even rows and the odd
+// rows; in alternate mode, one buffer per field, each as high as GStreamer makes it.
+std::array<FrameSize, 2> FieldSizes(const GstVideoInfo& info) {
+  const gint width = GST_VIDEO_INFO_WIDTH(&info), height = GST_VIDEO_INFO_HEIGHT(&info);
+  if (GST_VIDEO_INFO_INTERLACE_MODE(&info) == GST_VIDEO_INTERLACE_MODE_ALTERNATE) {
+    const gint rows = GST_VIDEO_INFO_FIELD_HEIGHT(&info);
+    return {{{width, rows}, {width, rows}}};
+  }
+  return {{{width, (height + 1) / 2}, {width, height / 2}}};
+}
+
 // Plans the copy from the present properties when they changed since the last plan (or always
 // when `force`), and passes frames through when the copy would change nothing.
-void Apply(TesseloxElement* self, bool force) {
+void Apply(GstTesselox* self, bool force) {
   GST_OBJECT_LOCK(self);
   const bool stale = force || self->applied != self->changes;
-  const ParameterValues properties = self->properties;
+  const Geometry properties = self->properties;
   self->applied = self->changes;
   GST_OBJECT_UNLOCK(self);
   if (!stale) return;
-  const ParameterValues values = ResolveValues(properties, self->in, self->out);
-  self->plan = PlanPlaneCopy(SizeOnly(self->out), SizeOnly(self->in), CopyRequestFrom(values));
-  const bool unchanged = self->in.width == self->out.width && self->in.height == self->out.height &&
-                         CopiesUnchanged(values, self->in);
-  GST_DEBUG_OBJECT(self, "%dx%d -> %dx%d%s", self->in.width, self->in.height, self->out.width,
-                   self->out.height, unchanged ? ", passing through" : "");
+  const CopyRequest request = tesselox::gst::ResolveRequest(properties, self->in, self->out);
+  self->framePlan = tesselox::PlanPlaneCopy(SizeOnly(self->out), SizeOnly(self->in), request);
+  if (self->interlace != GST_VIDEO_INTERLACE_MODE_PROGRESSIVE) {
+    for (int field = 0; field < 2; ++field) {
+      const CopyRequest inField{request.x, tesselox::gst::FieldRows(request.y, field)};
+      self->fieldPlans[field] = tesselox::PlanPlaneCopy(SizeOnly(self->outFields[field]),
+                                                        SizeOnly(self->inFields[field]), inField);
+    }
+  }
+  const bool unchanged = tesselox::gst::CopiesUnchanged(request, self->in, self->out);
+  GST_DEBUG_OBJECT(self, "%dx%d -> %dx%d, %s%s", self->in.width, self->in.height, self->out.width,
+                   self->out.height, gst_video_interlace_mode_to_string(self->interlace),
+                   unchanged ? ", passing through" : "");
   gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(self), unchanged);
 }
 
@@ -109,15 +135,169 @@ void SetSize(GstStructure* s, const char* field, std::int32_t requested) {
   }
 }
 
-// Each structure of `caps` as the other pad may have it: the same but for the size. Towards
-// the source pad the size is what width and height ask for, or any when they follow the input
-// (fixation then prefers the input's); towards the sink pad any input size will do.
-GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps,
-                       GstCaps* filter) {
-  TesseloxElement* self = Self(trans);
+// True when a frame of width x height can be described in the format named by `format` (a
+// string or a list of them): GStreamer refuses frames whose size in bytes overflows.
+bool SomeFormatFits(const GValue* format, gint width, gint height) {
+  if (format == nullptr) return true;
+  if (GST_VALUE_HOLDS_LIST(format)) {
+    for (guint k = 0; k < gst_value_list_get_size(format); ++k) {
+      if (SomeFormatFits(gst_value_list_get_value(format, k), width, height)) return true;
+    }
+    return false;
+  }
+  if (!G_VALUE_HOLDS_STRING(format)) return true;
+  GstVideoInfo info;
+  gst_video_info_init(&info);
+  const GstVideoFormat id = gst_video_format_from_string(g_value_get_string(format));
+  return id == GST_VIDEO_FORMAT_UNKNOWN || gst_video_info_set_format(&info, id, width, height);
+}
+
+// True the first time since the last successful negotiation: a failure is reported once.
+bool FirstReport(GstTesselox* self) {
   GST_OBJECT_LOCK(self);
-  const std::int32_t width = Magnitude(self->properties[Index(FieldId::Width)]);
-  const std::int32_t height = Magnitude(self->properties[Index(FieldId::Height)]);
+  const bool first = !self->reported;
+  self->reported = TRUE;
+  GST_OBJECT_UNLOCK(self);
+  return first;
+}
+
+// The output size the properties ask for with this input.
+FrameSize RequestedSize(GstTesselox* self, const GstStructure* in) {
+  FrameSize size{0, 0};
+  gst_structure_get_int(in, "width", &size.width);
+  gst_structure_get_int(in, "height", &size.height);
+  GST_OBJECT_LOCK(self);
+  if (self->properties.width != 0) size.width = Magnitude(self->properties.width);
+  if (self->properties.height != 0) size.height = Magnitude(self->properties.height);
+  GST_OBJECT_UNLOCK(self);
+  return size;
+}
+
+// A caps field as GStreamer writes it ("320", "[ 1, 2147483647 ]"), or "any" when absent.
+std::string FieldText(const GstStructure* s, const char* field) {
+  const GValue* value = gst_structure_get_value(s, field);
+  if (value == nullptr) return "any";
+  gchar* text = gst_value_serialize(value);
+  std::string result = text != nullptr ? text : "?";
+  g_free(text);
+  return result;
+}
+
+// Posts, once, an element error that names the output size the element could not negotiate for
+// input `incaps` (fixed) and the reason.
+void ReportNegotiationFailure(GstTesselox* self, GstCaps* incaps) {
+  if (incaps == nullptr || gst_caps_is_empty(incaps)) return;
+  GstBaseTransform* trans = GST_BASE_TRANSFORM(self);
+  GstCaps* wanted = gst_tesselox_transform_caps(trans, GST_PAD_SINK, incaps, nullptr);
+  GstCaps* peer = gst_pad_peer_query_caps(trans->srcpad, nullptr);
+  if (FirstReport(self)) {
+    const GstStructure* in = gst_caps_get_structure(incaps, 0);
+    const FrameSize size = RequestedSize(self, in);
+    std::string reason;
+    if (!SomeFormatFits(gst_structure_get_value(in, "format"), size.width, size.height)) {
+      reason = std::string("a ") + FieldText(in, "format") +
+               " frame of that size is too large for GStreamer to describe";
+    } else if (peer != nullptr && !gst_caps_is_empty(wanted) &&
+               !gst_caps_can_intersect(wanted, peer) && !gst_caps_is_empty(peer)) {
+      const GstStructure* accepted = gst_caps_get_structure(peer, 0);
+      reason = "downstream accepts width " + FieldText(accepted, "width") + ", height " +
+               FieldText(accepted, "height");
+      if (gst_structure_has_field(accepted, "pixel-aspect-ratio")) {
+        reason += ", pixel aspect ratio " + FieldText(accepted, "pixel-aspect-ratio");
+      }
+    } else if (peer != nullptr && gst_caps_is_empty(peer)) {
+      reason = "downstream accepts no raw video";
+    } else {
+      reason = "the output caps were refused";
+    }
+    GST_ELEMENT_ERROR(
+        self, CORE, NEGOTIATION,
+        ("tesselox cannot output %dx%d frames: %s.", size.width, size.height, reason.c_str()),
+        ("input %" GST_PTR_FORMAT "; output wanted %" GST_PTR_FORMAT
+         "; downstream accepts %" GST_PTR_FORMAT,
+         static_cast<gpointer>(incaps), static_cast<gpointer>(wanted),
+         static_cast<gpointer>(peer)));
+  }
+  if (peer != nullptr) gst_caps_unref(peer);
+  gst_caps_unref(wanted);
+}
+
+bool PropertyResizes(PropertyId id, bool keepPixelAspect) {
+  switch (id) {
+    case PropertyId::Width:
+    case PropertyId::Height:
+      return true;
+    case PropertyId::SrcCx:
+    case PropertyId::SrcCy:
+    case PropertyId::DstCx:
+    case PropertyId::DstCy:
+      return keepPixelAspect;  // the extents set the pixel aspect ratio
+    default:
+      return false;
+  }
+}
+
+// A plane of `frame`, or one field of it: every other row from row `field`, or in alternate
+// mode the buffer's one field.
+PlaneView Plane(GstVideoFrame* frame, int plane, int pixelBytes, int field, FrameSize rows) {
+  auto* bytes = static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, plane));
+  const gint stride = GST_VIDEO_FRAME_PLANE_STRIDE(frame, plane);
+  if (field < 0) return PlaneView{bytes, rows.width, rows.height, stride, pixelBytes};
+  return PlaneView{bytes + field * stride, rows.width, rows.height, std::ptrdiff_t{stride} * 2,
+                   pixelBytes};
+}
+
+}  // namespace
+
+static void gst_tesselox_set_property(GObject* object, guint id, const GValue* value,
+                                      GParamSpec* pspec) {
+  GstTesselox* self = GST_TESSELOX(object);
+  bool resized = false;
+  GST_OBJECT_LOCK(self);
+  if (const auto* spec = tesselox::gst::IntProperty(id)) {
+    std::int32_t& slot = self->properties.*spec->value;
+    const std::int32_t v = g_value_get_int(value);
+    resized = PropertyResizes(spec->id, self->keepPixelAspect) && Magnitude(slot) != Magnitude(v);
+    slot = v;
+  } else if (id == static_cast<guint>(PropertyId::KeepPixelAspect)) {
+    const gboolean keep = g_value_get_boolean(value);
+    resized = keep != self->keepPixelAspect;
+    self->keepPixelAspect = keep;
+  } else {
+    GST_OBJECT_UNLOCK(self);
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+    return;
+  }
+  ++self->changes;
+  GST_OBJECT_UNLOCK(self);
+  // New output caps (size or pixel aspect ratio): renegotiate before the next frame.
+  if (resized) gst_base_transform_reconfigure_src(GST_BASE_TRANSFORM(self));
+}
+
+static void gst_tesselox_get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
+  GstTesselox* self = GST_TESSELOX(object);
+  GST_OBJECT_LOCK(self);
+  if (const auto* spec = tesselox::gst::IntProperty(id)) {
+    g_value_set_int(value, self->properties.*spec->value);
+  } else if (id == static_cast<guint>(PropertyId::KeepPixelAspect)) {
+    g_value_set_boolean(value, self->keepPixelAspect);
+  } else {
+    G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
+  }
+  GST_OBJECT_UNLOCK(self);
+}
+
+// Each structure of `caps` as the other pad may have it: the same but for the size and, when
+// the pixel aspect is kept, the pixel aspect ratio (fixation sets it). Towards the source pad
+// the size is what width and height ask for, or any when they follow the input (fixation then
+// prefers the input's); towards the sink pad any input size will do.
+static GstCaps* gst_tesselox_transform_caps(GstBaseTransform* trans, GstPadDirection direction,
+                                            GstCaps* caps, GstCaps* filter) {
+  GstTesselox* self = GST_TESSELOX(trans);
+  GST_OBJECT_LOCK(self);
+  const std::int32_t width = Magnitude(self->properties.width);
+  const std::int32_t height = Magnitude(self->properties.height);
+  const bool keepPixelAspect = self->keepPixelAspect;
   GST_OBJECT_UNLOCK(self);
   const bool towardsSource = direction == GST_PAD_SINK;
   GstCaps* result = gst_caps_new_empty();
@@ -125,6 +305,10 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCa
     GstStructure* s = gst_structure_copy(gst_caps_get_structure(caps, k));
     SetSize(s, "width", towardsSource ? width : 0);
     SetSize(s, "height", towardsSource ? height : 0);
+    if (keepPixelAspect && gst_structure_has_field(s, "pixel-aspect-ratio")) {
+      gst_structure_set(s, "pixel-aspect-ratio", GST_TYPE_FRACTION_RANGE, 1, G_MAXINT, G_MAXINT, 1,
+                        nullptr);
+    }
     result = gst_caps_merge_structure_full(result, s,
                                            gst_caps_features_copy(gst_caps_get_features(caps, k)));
   }
@@ -136,88 +320,222 @@ GstCaps* TransformCaps(GstBaseTransform* trans, GstPadDirection direction, GstCa
   return result;
 }
 
-// An output size still open is the input's size where downstream allows it.
-GstCaps* FixateCaps(GstBaseTransform* trans, GstPadDirection direction, GstCaps* caps,
-                    GstCaps* others) {
+// An output size still open is the input's size where downstream allows it; the pixel aspect
+// ratio, when kept, is the one that keeps the picture's display shape where downstream allows.
+static GstCaps* gst_tesselox_fixate_caps(GstBaseTransform* trans, GstPadDirection direction,
+                                         GstCaps* caps, GstCaps* others) {
+  GstTesselox* self = GST_TESSELOX(trans);
   others = gst_caps_make_writable(gst_caps_truncate(others));
   if (direction == GST_PAD_SINK) {
     const GstStructure* in = gst_caps_get_structure(caps, 0);
     GstStructure* out = gst_caps_get_structure(others, 0);
-    gint width = 0, height = 0;
-    if (gst_structure_get_int(in, "width", &width)) {
-      gst_structure_fixate_field_nearest_int(out, "width", width);
+    gint inWidth = 0, inHeight = 0, outWidth = 0, outHeight = 0;
+    if (gst_structure_get_int(in, "width", &inWidth)) {
+      gst_structure_fixate_field_nearest_int(out, "width", inWidth);
     }
-    if (gst_structure_get_int(in, "height", &height)) {
-      gst_structure_fixate_field_nearest_int(out, "height", height);
+    if (gst_structure_get_int(in, "height", &inHeight)) {
+      gst_structure_fixate_field_nearest_int(out, "height", inHeight);
+    }
+    GST_OBJECT_LOCK(self);
+    const Geometry properties = self->properties;
+    const bool keepPixelAspect = self->keepPixelAspect;
+    GST_OBJECT_UNLOCK(self);
+    if (keepPixelAspect && inWidth > 0 && inHeight > 0 &&
+        gst_structure_get_int(out, "width", &outWidth) &&
+        gst_structure_get_int(out, "height", &outHeight)) {
+      tesselox::gst::Fraction par{1, 1};
+      if (!gst_structure_get_fraction(in, "pixel-aspect-ratio", &par.numerator, &par.denominator) ||
+          par.numerator <= 0 || par.denominator <= 0) {
+        par = {1, 1};
+      }
+      par = tesselox::gst::OutputPixelAspect(
+          par,
+          tesselox::gst::ResolveRequest(properties, {inWidth, inHeight}, {outWidth, outHeight}));
+      if (gst_structure_has_field(out, "pixel-aspect-ratio")) {
+        gst_structure_fixate_field_nearest_fraction(out, "pixel-aspect-ratio", par.numerator,
+                                                    par.denominator);
+      } else {
+        gst_structure_set(out, "pixel-aspect-ratio", GST_TYPE_FRACTION, par.numerator,
+                          par.denominator, nullptr);
+      }
     }
   }
-  return GST_BASE_TRANSFORM_CLASS(parentClass)->fixate_caps(trans, direction, caps, others);
+  return GST_BASE_TRANSFORM_CLASS(gst_tesselox_parent_class)
+      ->fixate_caps(trans, direction, caps, others);
 }
 
-gboolean SetInfo(GstVideoFilter* filter, GstCaps* /*incaps*/, GstVideoInfo* in,
-                 GstCaps* /*outcaps*/, GstVideoInfo* out) {
-  TesseloxElement* self = Self(filter);
-  if (GST_VIDEO_INFO_FORMAT(in) != GST_VIDEO_INFO_FORMAT(out)) return FALSE;
+static gboolean gst_tesselox_set_info(GstVideoFilter* filter, GstCaps* /*incaps*/, GstVideoInfo* in,
+                                      GstCaps* /*outcaps*/, GstVideoInfo* out) {
+  GstTesselox* self = GST_TESSELOX(filter);
+  if (GST_VIDEO_INFO_FORMAT(in) != GST_VIDEO_INFO_FORMAT(out) ||
+      GST_VIDEO_INFO_INTERLACE_MODE(in) != GST_VIDEO_INFO_INTERLACE_MODE(out)) {
+    return FALSE;
+  }
   self->in = FrameSize{GST_VIDEO_INFO_WIDTH(in), GST_VIDEO_INFO_HEIGHT(in)};
   self->out = FrameSize{GST_VIDEO_INFO_WIDTH(out), GST_VIDEO_INFO_HEIGHT(out)};
-  self->layout = LayoutOf(*out);
-  self->configured = true;
+  self->interlace = GST_VIDEO_INFO_INTERLACE_MODE(in);
+  self->inFields = FieldSizes(*in);
+  self->outFields = FieldSizes(*out);
+  self->layout = tesselox::gst::LayoutOf(*out);
+  self->configured = TRUE;
+  GST_OBJECT_LOCK(self);
+  self->reported = FALSE;
+  GST_OBJECT_UNLOCK(self);
   Apply(self, true);
   return TRUE;
 }
 
+// A caps event the element cannot take is reported with the reason.
+static gboolean gst_tesselox_sink_event(GstBaseTransform* trans, GstEvent* event) {
+  GstCaps* caps = nullptr;
+  if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+    gst_event_parse_caps(event, &caps);
+    gst_caps_ref(caps);
+  }
+  const gboolean handled =
+      GST_BASE_TRANSFORM_CLASS(gst_tesselox_parent_class)->sink_event(trans, event);
+  if (caps != nullptr) {
+    if (!handled) ReportNegotiationFailure(GST_TESSELOX(trans), caps);
+    gst_caps_unref(caps);
+  }
+  return handled;
+}
+
+// A renegotiation that fails mid-stream (an output size downstream does not take) is reported
+// with the reason.
+static GstFlowReturn gst_tesselox_submit_input_buffer(GstBaseTransform* trans, gboolean discont,
+                                                      GstBuffer* input) {
+  const GstFlowReturn flow = GST_BASE_TRANSFORM_CLASS(gst_tesselox_parent_class)
+                                 ->submit_input_buffer(trans, discont, input);
+  if (flow == GST_FLOW_NOT_NEGOTIATED) {
+    GstCaps* caps = gst_pad_get_current_caps(trans->sinkpad);
+    ReportNegotiationFailure(GST_TESSELOX(trans), caps);
+    if (caps != nullptr) gst_caps_unref(caps);
+  }
+  return flow;
+}
+
+// An output frame that cannot be allocated is reported with its size.
+static GstFlowReturn gst_tesselox_prepare_output_buffer(GstBaseTransform* trans, GstBuffer* input,
+                                                        GstBuffer** output) {
+  const GstFlowReturn flow = GST_BASE_TRANSFORM_CLASS(gst_tesselox_parent_class)
+                                 ->prepare_output_buffer(trans, input, output);
+  GstTesselox* self = GST_TESSELOX(trans);
+  if (flow == GST_FLOW_NOT_NEGOTIATED) {
+    GstCaps* caps = gst_pad_get_current_caps(trans->sinkpad);
+    ReportNegotiationFailure(self, caps);
+    if (caps != nullptr) gst_caps_unref(caps);
+  } else if (flow == GST_FLOW_ERROR && FirstReport(self)) {
+    const GstVideoInfo& info = GST_VIDEO_FILTER(trans)->out_info;
+    GST_ELEMENT_ERROR(
+        self, RESOURCE, NO_SPACE_LEFT,
+        ("tesselox cannot allocate an output frame of %dx%d (%" G_GSIZE_FORMAT " bytes).",
+         GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info), info.size),
+        (nullptr));
+  }
+  return flow;
+}
+
 // Runs for every frame, passed through or not: controlled properties take their values for
 // the frame's time, and property changes take effect from this frame on.
-void BeforeTransform(GstBaseTransform* trans, GstBuffer* buffer) {
-  TesseloxElement* self = Self(trans);
+static void gst_tesselox_before_transform(GstBaseTransform* trans, GstBuffer* buffer) {
+  GstTesselox* self = GST_TESSELOX(trans);
   const GstClockTime time =
       gst_segment_to_stream_time(&trans->segment, GST_FORMAT_TIME, GST_BUFFER_TIMESTAMP(buffer));
   if (GST_CLOCK_TIME_IS_VALID(time)) gst_object_sync_values(GST_OBJECT(trans), time);
   if (self->configured) Apply(self, false);
 }
 
-PlaneView Plane(GstVideoFrame* frame, int plane, int pixelBytes) {
-  return PlaneView{static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, plane)),
-                   GST_VIDEO_FRAME_WIDTH(frame), GST_VIDEO_FRAME_HEIGHT(frame),
-                   GST_VIDEO_FRAME_PLANE_STRIDE(frame, plane), pixelBytes};
-}
-
-GstFlowReturn TransformFrame(GstVideoFilter* filter, GstVideoFrame* in, GstVideoFrame* out) {
-  TesseloxElement* self = Self(filter);
+// Progressive frames in one pass; interlaced ones field by field, each field a picture of its
+// own rows with the rows axis mapped into it.
+static GstFlowReturn gst_tesselox_transform_frame(GstVideoFilter* filter, GstVideoFrame* in,
+                                                  GstVideoFrame* out) {
+  GstTesselox* self = GST_TESSELOX(filter);
   const FrameLayout& layout = self->layout;
-  for (int p = 0; p < layout.planes; ++p) {
-    RenderPlane(Plane(out, p, layout.pixelBytes[p]), Plane(in, p, layout.pixelBytes[p]), self->plan,
-                layout.fill[p].data());
+  auto render = [&](const CopyPlan& plan, int field, FrameSize inRows, FrameSize outRows) {
+    for (int p = 0; p < layout.planes; ++p) {
+      tesselox::RenderPlane(Plane(out, p, layout.pixelBytes[p], field, outRows),
+                            Plane(in, p, layout.pixelBytes[p], field, inRows), plan,
+                            layout.fill[p].data());
+    }
+  };
+  if (self->interlace == GST_VIDEO_INTERLACE_MODE_ALTERNATE) {
+    // The buffer holds one field.
+    const int field = GST_VIDEO_FRAME_IS_BOTTOM_FIELD(in) ? 1 : 0;
+    render(self->fieldPlans[field], -1, self->inFields[field], self->outFields[field]);
+  } else if (GST_VIDEO_FRAME_IS_INTERLACED(in)) {
+    for (int field = 0; field < 2; ++field) {
+      render(self->fieldPlans[field], field, self->inFields[field], self->outFields[field]);
+    }
+  } else {
+    render(self->framePlan, -1, self->in, self->out);
   }
   return GST_FLOW_OK;
 }
 
-gboolean Stop(GstBaseTransform* trans) {
-  Self(trans)->configured = false;
+// An output size that no frame of any offered format can have is refused before streaming:
+// otherwise upstream, preferring to pass frames through, may pick that size too and fail on
+// its own with no reason given.
+static gboolean gst_tesselox_start(GstBaseTransform* trans) {
+  GstTesselox* self = GST_TESSELOX(trans);
+  GST_OBJECT_LOCK(self);
+  const std::int32_t width = Magnitude(self->properties.width);
+  const std::int32_t height = Magnitude(self->properties.height);
+  self->reported = FALSE;
+  GST_OBJECT_UNLOCK(self);
+  if (width == 0 || height == 0) return TRUE;
+  GstCaps* offered = gst_static_pad_template_get_caps(&src_template);
+  const bool fits = SomeFormatFits(
+      gst_structure_get_value(gst_caps_get_structure(offered, 0), "format"), width, height);
+  gst_caps_unref(offered);
+  if (!fits && FirstReport(self)) {
+    GST_ELEMENT_ERROR(self, CORE, NEGOTIATION,
+                      ("tesselox cannot output %dx%d frames: a frame of that size is too large "
+                       "for GStreamer to describe in any format.",
+                       width, height),
+                      (nullptr));
+  }
+  return fits;
+}
+
+static gboolean gst_tesselox_stop(GstBaseTransform* trans) {
+  GstTesselox* self = GST_TESSELOX(trans);
+  self->configured = FALSE;
+  GST_OBJECT_LOCK(self);
+  self->reported = FALSE;
+  GST_OBJECT_UNLOCK(self);
   return TRUE;
 }
 
-void InitInstance(GTypeInstance* instance, gpointer /*klass*/) {
-  TesseloxElement* self = Self(instance);
-  self->properties = DefaultProperties();
+static void gst_tesselox_init(GstTesselox* self) {
+  self->properties = tesselox::gst::DefaultGeometry();
+  self->keepPixelAspect = kKeepPixelAspectDefault;
   self->changes = 0;
-  self->configured = false;
+  self->reported = FALSE;
+  self->configured = FALSE;
 }
 
-void InitClass(gpointer klass, gpointer /*data*/) {
-  parentClass = GST_ELEMENT_CLASS(g_type_class_peek_parent(klass));
+static void gst_tesselox_class_init(GstTesseloxClass* klass) {
+  GST_DEBUG_CATEGORY_INIT(gst_tesselox_debug, "tesselox", 0, "Tesselox crop and scale");
+
   GObjectClass* object = G_OBJECT_CLASS(klass);
-  object->set_property = SetProperty;
-  object->get_property = GetProperty;
+  object->set_property = gst_tesselox_set_property;
+  object->get_property = gst_tesselox_get_property;
   const auto flags = static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
                                               GST_PARAM_CONTROLLABLE | GST_PARAM_MUTABLE_PLAYING);
-  for (guint k = 0; k < kFieldCount; ++k) {
-    const PropertySpec& property = kPropertySpecs[k];
-    g_object_class_install_property(
-        object, k + 1,
-        g_param_spec_int(property.name, property.name, property.blurb, property.minimum,
-                         property.maximum, property.initial, flags));
+  for (const tesselox::gst::IntPropertySpec& spec : tesselox::gst::kIntProperties) {
+    g_object_class_install_property(object, static_cast<guint>(spec.id),
+                                    g_param_spec_int(spec.name, spec.name, spec.blurb, spec.minimum,
+                                                     spec.maximum, spec.initial, flags));
   }
+  g_object_class_install_property(
+      object, static_cast<guint>(PropertyId::KeepPixelAspect),
+      g_param_spec_boolean(
+          "keep-pixel-aspect", "keep-pixel-aspect",
+          "Gives the output the pixel aspect ratio that keeps the copied picture's display "
+          "shape: the input's times (|src-cx| / |dst-cx|) / (|src-cy| / |dst-cy|); false passes "
+          "the input's through",
+          kKeepPixelAspectDefault, flags));
 
   GstElementClass* element = GST_ELEMENT_CLASS(klass);
   gst_element_class_set_static_metadata(
@@ -225,36 +543,19 @@ void InitClass(gpointer klass, gpointer /*data*/) {
       "Copies a rectangle of each frame, nearest-neighbour and optionally mirrored, into a "
       "rectangle of an output frame of any size, and clears the rest",
       "Tesselox developers");
-  for (GstPadDirection direction : {GST_PAD_SINK, GST_PAD_SRC}) {
-    GstCaps* caps = OfferedCaps();
-    gst_element_class_add_pad_template(
-        element, gst_pad_template_new(direction == GST_PAD_SINK ? "sink" : "src", direction,
-                                      GST_PAD_ALWAYS, caps));
-    gst_caps_unref(caps);
-  }
+  gst_element_class_add_static_pad_template(element, &sink_template);
+  gst_element_class_add_static_pad_template(element, &src_template);
 
   GstBaseTransformClass* transform = GST_BASE_TRANSFORM_CLASS(klass);
-  transform->transform_caps = TransformCaps;
-  transform->fixate_caps = FixateCaps;
-  transform->before_transform = BeforeTransform;
-  transform->stop = Stop;
+  transform->transform_caps = GST_DEBUG_FUNCPTR(gst_tesselox_transform_caps);
+  transform->fixate_caps = GST_DEBUG_FUNCPTR(gst_tesselox_fixate_caps);
+  transform->sink_event = GST_DEBUG_FUNCPTR(gst_tesselox_sink_event);
+  transform->submit_input_buffer = GST_DEBUG_FUNCPTR(gst_tesselox_submit_input_buffer);
+  transform->prepare_output_buffer = GST_DEBUG_FUNCPTR(gst_tesselox_prepare_output_buffer);
+  transform->before_transform = GST_DEBUG_FUNCPTR(gst_tesselox_before_transform);
+  transform->start = GST_DEBUG_FUNCPTR(gst_tesselox_start);
+  transform->stop = GST_DEBUG_FUNCPTR(gst_tesselox_stop);
   GstVideoFilterClass* video = GST_VIDEO_FILTER_CLASS(klass);
-  video->set_info = SetInfo;
-  video->transform_frame = TransformFrame;
+  video->set_info = GST_DEBUG_FUNCPTR(gst_tesselox_set_info);
+  video->transform_frame = GST_DEBUG_FUNCPTR(gst_tesselox_transform_frame);
 }
-
-}  // namespace
-
-GType TesseloxElementType() {
-  static gsize type = 0;
-  if (g_once_init_enter(&type)) {
-    GST_DEBUG_CATEGORY_INIT(category, "tesselox", 0, "Tesselox crop and scale");
-    const GType registered = g_type_register_static_simple(
-        GST_TYPE_VIDEO_FILTER, "GstTesselox", sizeof(TesseloxElementClass), InitClass,
-        sizeof(TesseloxElement), InitInstance, static_cast<GTypeFlags>(0));
-    g_once_init_leave(&type, registered);
-  }
-  return type;
-}
-
-}  // namespace tesselox::gst

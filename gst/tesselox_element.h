@@ -1,11 +1,14 @@
 #pragma once
 
-#include <gst/gst.h>
+#include <gst/video/gstvideofilter.h>
 
-namespace tesselox::gst {
+G_BEGIN_DECLS
 
-// The GType of the element "tesselox", a GstVideoFilter that copies a rectangle of each frame,
+// The element "tesselox", a GstVideoFilter that copies a rectangle of each frame,
 // nearest-neighbour, into a rectangle of an output frame and clears the rest.
-GType TesseloxElementType();
+#define GST_TYPE_TESSELOX (gst_tesselox_get_type())
+G_DECLARE_FINAL_TYPE(GstTesselox, gst_tesselox, GST, TESSELOX, GstVideoFilter)
 
-}  // namespace tesselox::gst
+GST_ELEMENT_REGISTER_DECLARE(tesselox);
+
+G_END_DECLS

@@ -1,6 +1,8 @@
-// The element in GStreamer's test harness: each case streams frames through it, one step at a
-// time, and checks the negotiated size, passthrough, and every output byte against the
-// reference model with the copy and the fill the case states.
+// The element in GStreamer's test harness: each case of the first table streams frames through
+// it, one step at a time, and checks the negotiated size, passthrough, and every output byte
+// against the reference model with the copy and the fill the case states. Then interlaced
+// frames (against videoscale, and field by field against the model), the pixel aspect ratio,
+// the error a size it cannot negotiate posts, and the pad templates' formats.
 
 #include <gst/check/gstharness.h>
 #include <gst/video/video.h>
@@ -13,6 +15,7 @@
 
 #include "filter/copy_request.h"
 #include "filter/plane_view.h"
+#include "gst/frame_layout.h"
 #include "source_model.h"
 
 namespace tesselox {
@@ -148,6 +151,353 @@ TEST_F(TesseloxElement, StreamsEveryCaseExactly) {
     }
     gst_harness_teardown(h);
   }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shared by the cases below.
+
+// A harness around `factory` with caps "video/x-raw,<caps>" on its input and a bus of its own.
+struct Harnessed {
+  GstHarness* h;
+  GstBus* bus;
+  explicit Harnessed(const char* factory) : h(gst_harness_new(factory)), bus(gst_bus_new()) {
+    if (h != nullptr) gst_element_set_bus(h->element, bus);
+  }
+  ~Harnessed() {
+    if (h != nullptr) gst_harness_teardown(h);
+    gst_object_unref(bus);
+  }
+};
+
+// A buffer for the harness's input caps whose pixel (x, y) of each plane holds x, y and the
+// plane: every row of every plane differs from every other.
+GstBuffer* RowTaggedBuffer(GstHarness* h, GstVideoBufferFlags flags = GST_VIDEO_BUFFER_FLAG_LAST) {
+  GstVideoInfo info = InfoOf(h->srcpad);
+  GstBuffer* buffer = gst_harness_create_buffer(h, GST_VIDEO_INFO_SIZE(&info));
+  if (flags != GST_VIDEO_BUFFER_FLAG_LAST) GST_BUFFER_FLAG_SET(buffer, flags);
+  GstMapInfo map;
+  gst_buffer_map(buffer, &map, GST_MAP_WRITE);
+  const int rows = GST_VIDEO_INFO_FIELD_HEIGHT(&info);
+  for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&info); ++p) {
+    const gsize stride = static_cast<gsize>(GST_VIDEO_INFO_PLANE_STRIDE(&info, p));
+    for (int y = 0; y < rows; ++y) {
+      std::uint8_t* row = map.data + GST_VIDEO_INFO_PLANE_OFFSET(&info, p) + y * stride;
+      for (gsize k = 0; k < stride; ++k) {
+        const std::uint8_t tags[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(y),
+                                      static_cast<std::uint8_t>(y >> 8),
+                                      static_cast<std::uint8_t>(p)};
+        row[k] = tags[k % 4];
+      }
+    }
+  }
+  gst_buffer_unmap(buffer, &map);
+  return buffer;
+}
+
+// The rows of a plane, `first` and every `step`-th after it, packed.
+Bytes Rows(GstBuffer* buffer, const GstVideoInfo& info, int plane, int rowBytes, int first,
+           int step, int count) {
+  GstMapInfo map;
+  gst_buffer_map(buffer, &map, GST_MAP_READ);
+  Bytes rows;
+  for (int k = 0; k < count; ++k) {
+    const std::uint8_t* row = map.data + GST_VIDEO_INFO_PLANE_OFFSET(&info, plane) +
+                              static_cast<gsize>(first + k * step) *
+                                  static_cast<gsize>(GST_VIDEO_INFO_PLANE_STRIDE(&info, plane));
+    rows.insert(rows.end(), row, row + rowBytes);
+  }
+  gst_buffer_unmap(buffer, &map);
+  return rows;
+}
+
+std::string StringOf(const GstStructure* s, const char* field) {
+  const char* value = gst_structure_get_string(s, field);
+  return value != nullptr ? value : "";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Interlaced frames against videoscale: each output field must be what videoscale's
+// nearest-neighbour makes of the same input field as a picture of its own. For the 2:1 shrink
+// the source rectangle starts one field row down (src-y=2): videoscale samples the second row
+// of each pair, tesselox the first row of its source rectangle. (videoscale's own interlaced
+// mode also shifts its two fields half a field row apart, the top one down and the bottom one
+// up, which no per-field copy does; the README says so.)
+
+struct InterlacedCase {
+  const char* name;
+  int inHeight, outHeight;
+  std::vector<std::pair<const char*, int>> set;
+};
+
+// clang-format off
+const InterlacedCase kInterlacedCases[] = {
+    {"576 to 288", 576, 288, {{"height", 288}, {"src-y", 2}}},
+    {"576 to 1152", 576, 1152, {{"height", 1152}}},
+};
+// clang-format on
+
+TEST_F(TesseloxElement, CopiesInterlacedFramesFieldByFieldAsVideoscaleScalesEachField) {
+  // videoscale from GStreamer's own folder (the registry here holds this plug-in alone).
+  bool loaded = false;
+  for (const char* name : {"libgstvideoconvertscale.so", "libgstvideoscale.so"}) {
+    const std::string path = std::string(TESSELOX_GST_SYSTEM_PLUGIN_DIR) + "/" + name;
+    if (GstPlugin* plugin = gst_plugin_load_file(path.c_str(), nullptr)) {
+      gst_object_unref(plugin);
+      loaded = true;
+      break;
+    }
+  }
+  ASSERT_TRUE(loaded) << "videoscale not found in " << TESSELOX_GST_SYSTEM_PLUGIN_DIR;
+  constexpr int kWidth = 16, kRowBytes = kWidth * 4;
+  for (const InterlacedCase& c : kInterlacedCases) {
+    SCOPED_TRACE(c.name);
+    Harnessed ours("tesselox");
+    for (const auto& [name, value] : c.set) g_object_set(ours.h->element, name, value, nullptr);
+    gst_harness_set_src_caps_str(
+        ours.h, ("video/x-raw,format=RGBA,framerate=25/1,interlace-mode=interleaved,"
+                 "field-order=top-field-first,width=16,height=" +
+                 std::to_string(c.inHeight))
+                    .c_str());
+    GstBuffer* in = RowTaggedBuffer(ours.h);
+    const GstVideoInfo inInfo = InfoOf(ours.h->srcpad);
+    gst_buffer_ref(in);
+    ASSERT_EQ(gst_harness_push(ours.h, in), GST_FLOW_OK);
+    GstBuffer* out = gst_harness_pull(ours.h);
+    GstCaps* outCaps = gst_pad_get_current_caps(ours.h->sinkpad);
+    const GstStructure* s = gst_caps_get_structure(outCaps, 0);
+    EXPECT_EQ(StringOf(s, "interlace-mode"), "interleaved");
+    EXPECT_EQ(StringOf(s, "field-order"), "top-field-first");
+    const GstVideoInfo outInfo = InfoOf(ours.h->sinkpad);
+    EXPECT_EQ(GST_VIDEO_INFO_HEIGHT(&outInfo), c.outHeight);
+    gst_caps_unref(outCaps);
+
+    const int inRows = c.inHeight / 2, outRows = c.outHeight / 2;
+    for (int field = 0; field < 2; ++field) {
+      SCOPED_TRACE(field == 0 ? "top field" : "bottom field");
+      Harnessed scale("videoscale");
+      ASSERT_NE(scale.h, nullptr);
+      gst_util_set_object_arg(G_OBJECT(scale.h->element), "method", "nearest-neighbour");
+      gst_harness_set_src_caps_str(scale.h, ("video/x-raw,format=RGBA,framerate=25/1,width=16,"
+                                             "height=" +
+                                             std::to_string(inRows))
+                                                .c_str());
+      gst_harness_set_sink_caps_str(
+          scale.h, ("video/x-raw,width=16,height=" + std::to_string(outRows)).c_str());
+      const Bytes picture = Rows(in, inInfo, 0, kRowBytes, field, 2, inRows);
+      GstBuffer* fieldBuffer = gst_harness_create_buffer(scale.h, picture.size());
+      gst_buffer_fill(fieldBuffer, 0, picture.data(), picture.size());
+      ASSERT_EQ(gst_harness_push(scale.h, fieldBuffer), GST_FLOW_OK);
+      GstBuffer* scaled = gst_harness_pull(scale.h);
+      const GstVideoInfo scaledInfo = InfoOf(scale.h->sinkpad);
+      EXPECT_EQ(Rows(out, outInfo, 0, kRowBytes, field, 2, outRows),
+                Rows(scaled, scaledInfo, 0, kRowBytes, 0, 1, outRows));
+      gst_buffer_unref(scaled);
+    }
+    gst_buffer_unref(out);
+    gst_buffer_unref(in);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Each field takes its own rows of both rectangles, in every interlace mode, odd values
+// included: the expected copy of each field is written out by hand from the frame rows each
+// rectangle covers (top field: the even rows, bottom field: the odd rows, row r of a field being
+// frame row 2r + field), and checked against the reference model on that field.
+
+struct FieldCopy {
+  int field;            // the field's first row in an interleaved frame, or -1: the buffer
+  int inRows, outRows;  // the field's rows (or the buffer's)
+  CopyRequest copy;
+};
+
+struct FieldCase {
+  const char* name;
+  const char* caps;  // after "video/x-raw", width 6
+  int inHeight;
+  std::vector<std::pair<const char*, int>> set;
+  GstVideoBufferFlags flags;  // GST_VIDEO_BUFFER_FLAG_LAST: none
+  int outHeight;
+  std::vector<FieldCopy> fields;
+};
+
+constexpr CopyAxis kColumns{0, 6, 0, 6, 0};
+
+// clang-format off
+const FieldCase kFieldCases[] = {
+    // Frame rows: destination 1..9, source 1..5, phase 3.
+    {"interleaved, odd corners and extents: top rows 2..8 from 2..4, bottom 1..9 from 1..5",
+     ",interlace-mode=interleaved", 10,
+     {{"src-y", 1}, {"src-cy", 5}, {"dst-y", 1}, {"dst-cy", 9}, {"height", 12}, {"phase-y", 3}},
+     GST_VIDEO_BUFFER_FLAG_LAST, 12,
+     {{0, 5, 6, {kColumns, {1, 4, 1, 2, 1}}}, {1, 5, 6, {kColumns, {0, 5, 0, 3, 1}}}}},
+    // Frame rows: source 8 up to 2 (mirrored), destination the whole frame.
+    {"mixed, an interlaced frame: mirrored, top rows from 8..2, bottom from 7..3",
+     ",interlace-mode=mixed", 10, {{"src-y", 8}, {"src-cy", -7}},
+     GST_VIDEO_BUFFER_FLAG_INTERLACED, 10,
+     {{0, 5, 5, {kColumns, {0, 5, 4, -4, 0}}}, {1, 5, 5, {kColumns, {0, 5, 3, -3, 0}}}}},
+    {"mixed, a progressive frame: the frame's own rows", ",interlace-mode=mixed", 10,
+     {{"src-y", 8}, {"src-cy", -7}}, GST_VIDEO_BUFFER_FLAG_LAST, 10,
+     {{-1, 10, 10, {kColumns, {0, 10, 8, -7, 0}}}}},
+    {"alternate, a bottom field: its own rows", "(format:Interlaced),interlace-mode=alternate",
+     10, {{"src-y", 1}, {"src-cy", 5}, {"dst-y", 1}, {"dst-cy", 9}, {"height", 12},
+     {"phase-y", 3}}, GST_VIDEO_BUFFER_FLAG_BOTTOM_FIELD, 12,
+     {{-1, 5, 6, {kColumns, {0, 5, 0, 3, 1}}}}},
+};
+// clang-format on
+
+TEST_F(TesseloxElement, CopiesEachFieldFromItsOwnRows) {
+  const std::uint8_t fill[4] = {0, 0, 0, 0};  // RGBA: transparent black
+  for (const FieldCase& c : kFieldCases) {
+    SCOPED_TRACE(c.name);
+    Harnessed ours("tesselox");
+    for (const auto& [name, value] : c.set) g_object_set(ours.h->element, name, value, nullptr);
+    gst_harness_set_src_caps_str(
+        ours.h, (std::string("video/x-raw") + c.caps +
+                 ",format=RGBA,framerate=25/1,width=6,height=" + std::to_string(c.inHeight))
+                    .c_str());
+    GstBuffer* in = RowTaggedBuffer(ours.h, c.flags);
+    const GstVideoInfo inInfo = InfoOf(ours.h->srcpad);
+    gst_buffer_ref(in);
+    ASSERT_EQ(gst_harness_push(ours.h, in), GST_FLOW_OK);
+    GstBuffer* out = gst_harness_pull(ours.h);
+    const GstVideoInfo outInfo = InfoOf(ours.h->sinkpad);
+    EXPECT_EQ(GST_VIDEO_INFO_HEIGHT(&outInfo), c.outHeight);
+    EXPECT_EQ(GST_VIDEO_INFO_INTERLACE_MODE(&outInfo), GST_VIDEO_INFO_INTERLACE_MODE(&inInfo));
+    for (const FieldCopy& f : c.fields) {
+      SCOPED_TRACE("field " + std::to_string(f.field));
+      const int first = f.field < 0 ? 0 : f.field, step = f.field < 0 ? 1 : 2;
+      Bytes source = Rows(in, inInfo, 0, 24, first, step, f.inRows);
+      const PlaneView picture{source.data(), 6, f.inRows, 24, 4};
+      EXPECT_EQ(Rows(out, outInfo, 0, 24, first, step, f.outRows),
+                test::ExpectedPlane(picture, f.copy, 6, f.outRows, fill));
+    }
+    gst_buffer_unref(out);
+    gst_buffer_unref(in);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The output's pixel aspect ratio keeps the display shape: 720 x 576 at 16/15 shrunk to 360
+// wide gives 32/15, as videoscale gives; with keep-pixel-aspect off it passes through.
+
+struct AspectCase {
+  const char* name;
+  std::vector<std::pair<const char*, int>> set;
+  int numerator, denominator;
+};
+
+// clang-format off
+const AspectCase kAspectCases[] = {
+    {"2:1 horizontal shrink", {{"width", 360}}, 32, 15},
+    {"2:1 horizontal shrink, keep-pixel-aspect off", {{"width", 360}, {"keep-pixel-aspect", 0}},
+     16, 15},
+    {"a 180 x 288 crop into 360 x 144 of the canvas: the copy's own scale", {{"src-cx", 180},
+     {"src-cy", 288}, {"dst-cx", 360}, {"dst-cy", 144}}, 4, 15},
+};
+// clang-format on
+
+TEST_F(TesseloxElement, OutputPixelAspectKeepsTheDisplayShape) {
+  for (const AspectCase& c : kAspectCases) {
+    SCOPED_TRACE(c.name);
+    Harnessed ours("tesselox");
+    for (const auto& [name, value] : c.set) g_object_set(ours.h->element, name, value, nullptr);
+    gst_harness_set_src_caps_str(ours.h,
+                                 "video/x-raw,format=RGBA,framerate=25/1,width=720,"
+                                 "height=576,pixel-aspect-ratio=16/15");
+    ASSERT_EQ(gst_harness_push(ours.h, RowTaggedBuffer(ours.h)), GST_FLOW_OK);
+    gst_buffer_unref(gst_harness_pull(ours.h));
+    GstCaps* caps = gst_pad_get_current_caps(ours.h->sinkpad);
+    gint n = 0, d = 0;
+    EXPECT_TRUE(
+        gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "pixel-aspect-ratio", &n, &d));
+    EXPECT_EQ(std::to_string(n) + "/" + std::to_string(d),
+              std::to_string(c.numerator) + "/" + std::to_string(c.denominator));
+    gst_caps_unref(caps);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// A size the element cannot negotiate posts one element error that names the size and why.
+
+struct RefusalCase {
+  const char* name;
+  const char* sinkCaps;                                         // nullptr: anything
+  std::vector<std::vector<std::pair<const char*, int>>> steps;  // set, then push a frame
+  std::vector<const char*> said;                                // in the error's text
+};
+
+// clang-format off
+const RefusalCase kRefusalCases[] = {
+    {"a frame too large to describe", nullptr, {{{"width", 100000}, {"height", 100000}}, {}},
+     {"100000x100000", "too large"}},
+    {"a new size while playing into fixed caps", "video/x-raw,width=8,height=8",
+     {{}, {{"width", 16}}, {}}, {"16x8", "downstream accepts width 8, height 8"}},
+};
+// clang-format on
+
+TEST_F(TesseloxElement, ReportsASizeItCannotNegotiateOnceWithTheReason) {
+  for (const RefusalCase& c : kRefusalCases) {
+    SCOPED_TRACE(c.name);
+    Harnessed ours("tesselox");
+    if (c.sinkCaps != nullptr) gst_harness_set_sink_caps_str(ours.h, c.sinkCaps);
+    gst_harness_set_src_caps_str(ours.h, "video/x-raw,format=RGBA,framerate=25/1,width=4,height=8");
+    bool refused = false;
+    for (const auto& step : c.steps) {
+      for (const auto& [name, value] : step) g_object_set(ours.h->element, name, value, nullptr);
+      const GstFlowReturn flow = gst_harness_push(ours.h, RowTaggedBuffer(ours.h));
+      if (flow == GST_FLOW_OK) gst_buffer_unref(gst_harness_pull(ours.h));
+      refused = refused || flow == GST_FLOW_NOT_NEGOTIATED;
+    }
+    EXPECT_TRUE(refused);
+    int errors = 0;
+    while (GstMessage* message = gst_bus_pop_filtered(ours.bus, GST_MESSAGE_ERROR)) {
+      GError* error = nullptr;
+      gst_message_parse_error(message, &error, nullptr);
+      EXPECT_EQ(GST_MESSAGE_SRC(message), GST_OBJECT(ours.h->element));
+      EXPECT_TRUE(g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_NEGOTIATION));
+      for (const char* words : c.said) {
+        EXPECT_NE(std::string(error->message).find(words), std::string::npos) << error->message;
+      }
+      g_error_free(error);
+      gst_message_unref(message);
+      ++errors;
+    }
+    EXPECT_EQ(errors, 1);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The pad templates' format list, written out once, is exactly the raw formats the element
+// offers (IsOffered), in GStreamer's order, in both of its structures.
+
+TEST_F(TesseloxElement, PadTemplatesListExactlyTheOfferedFormats) {
+  std::vector<std::string> offered;
+  guint count = 0;
+  const GstVideoFormat* all = gst_video_formats_raw(&count);
+  for (guint k = 0; k < count; ++k) {
+    if (gst::IsOffered(*gst_video_format_get_info(all[k]))) {
+      offered.push_back(gst_video_format_to_string(all[k]));
+    }
+  }
+  GstElementFactory* factory = gst_element_factory_find("tesselox");
+  ASSERT_NE(factory, nullptr);
+  int templates = 0;
+  for (const GList* t = gst_element_factory_get_static_pad_templates(factory); t != nullptr;
+       t = t->next, ++templates) {
+    GstCaps* caps = gst_static_caps_get(&static_cast<GstStaticPadTemplate*>(t->data)->static_caps);
+    ASSERT_EQ(gst_caps_get_size(caps), 2u);
+    for (guint k = 0; k < gst_caps_get_size(caps); ++k) {
+      const GValue* formats = gst_structure_get_value(gst_caps_get_structure(caps, k), "format");
+      std::vector<std::string> listed;
+      for (guint f = 0; f < gst_value_list_get_size(formats); ++f) {
+        listed.push_back(g_value_get_string(gst_value_list_get_value(formats, f)));
+      }
+      EXPECT_EQ(listed, offered);
+    }
+    gst_caps_unref(caps);
+  }
+  EXPECT_EQ(templates, 2);
+  gst_object_unref(factory);
 }
 
 }  // namespace
