@@ -1,0 +1,110 @@
+/* Tesselox: a nearest-neighbour copy of a rectangle of one plane into a rectangle of another.
+ *
+ * PLANES. Pixel (x, y) of a plane, 0 <= x < width, 0 <= y < height, is the pixel_bytes bytes at
+ * data + y * stride + x * pixel_bytes. A negative stride stores the rows bottom-up. The copy
+ * moves pixels whole and never looks inside one. Bytes past width * pixel_bytes in a row are
+ * neither read nor written.
+ *
+ * THE COPY, per axis (columns shown; rows likewise with the _y values and the heights).
+ * Destination index i, 0 <= i < |dst_cx|, is column dst_x + i when dst_cx > 0 and dst_x - i
+ * when dst_cx < 0. With phase 0 it takes source column src_x + trunc(i * src_cx / |dst_cx|), so
+ * a negative dst_cx or src_cx mirrors the copy, and both negative do not. An extent of 0 draws
+ * nothing. Every int32 value is allowed; all arithmetic is exact.
+ *
+ * EDGES. An index is drawn when its destination column lies in dst and its phase-0 source column
+ * lies in src (in both axes); the drawn indices of an axis are consecutive.
+ *
+ * PHASE. Along an axis whose first drawn index is i0, index i takes source column
+ *   src_x + sgn(src_cx) * (floor(i0 * |src_cx| / |dst_cx|) + floor((r + (i - i0) * |src_cx|) /
+ * |dst_cx|)), r = ((i0 + phase_x) * |src_cx|) mod |dst_cx|: the phase moves where the source steps,
+ * never which pixels are drawn or the source of the first. Phases that differ by a multiple of
+ * |dst_cx| are the same, negative ones included. Where a phase carries the last indices one column
+ * past the source, they repeat its edge column.
+ *
+ * FILL. Every pixel of dst that is not drawn is set to the pixel_bytes bytes at fill, or left as
+ * it was when fill is NULL.
+ *
+ * ERRORS. A call returns 0, or a negative tesselox_status before touching any pixel:
+ * tesselox_error_text names it. The planes must not share any byte of the span from their
+ * lowest to their highest pixel byte. Nothing outside either plane's pixels is read or written,
+ * for any values. Calls keep no state: any number of threads may draw into different planes,
+ * and share plans and sources.
+ */
+#ifndef TESSELOX_TESSELOX_H
+#define TESSELOX_TESSELOX_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(__GNUC__) && !defined(_WIN32)
+#define TESSELOX_API __attribute__((visibility("default")))
+#else
+#define TESSELOX_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* clang-format off */
+typedef struct tesselox_plane {
+  void *data;            /* first pixel of the first row */
+  int32_t width, height; /* in pixels */
+  ptrdiff_t stride;      /* bytes from one row to the next; |stride| >= width * pixel_bytes; negative for rows stored bottom-up */
+  int32_t pixel_bytes;   /* 1, 2, 3, 4, 6 or 8 */
+} tesselox_plane;
+
+typedef struct tesselox_request {
+  int32_t src_x, src_y, src_cx, src_cy; /* source rectangle: corner and signed extent */
+  int32_t dst_x, dst_y, dst_cx, dst_cy; /* destination rectangle */
+  int32_t phase_x, phase_y;
+} tesselox_request;
+/* clang-format on */
+
+typedef enum tesselox_status {
+  TESSELOX_OK = 0,
+  TESSELOX_ERROR_NULL_ARGUMENT = -1, /* a plane, the request, the plan or its result is NULL */
+  TESSELOX_ERROR_NULL_DATA = -2,     /* a plane with pixels has NULL data */
+  TESSELOX_ERROR_NEGATIVE_SIZE = -3, /* a width or height below 0 */
+  TESSELOX_ERROR_PIXEL_BYTES = -4,   /* a pixel size other than 1, 2, 3, 4, 6 or 8 */
+  TESSELOX_ERROR_PIXEL_BYTES_DIFFER = -5,
+  TESSELOX_ERROR_STRIDE = -6,    /* |stride| < width * pixel_bytes in a plane with pixels */
+  TESSELOX_ERROR_OVERLAP = -7,   /* dst and src share memory */
+  TESSELOX_ERROR_PLAN_SIZE = -8, /* a plane's size is not the one its plan was made for */
+  TESSELOX_ERROR_NO_MEMORY = -9
+} tesselox_status;
+
+/* Draws the copy `request` asks for from src into dst, as described above. */
+TESSELOX_API int tesselox_copy_plane(const tesselox_plane* dst, const tesselox_plane* src,
+                                     const tesselox_request* request, const void* fill);
+
+/* A copy planned once for a dst_width x dst_height destination and a src_width x src_height
+ * source, drawn into any number of planes of those sizes: the planes of one frame, or frame
+ * after frame. Drawing with a plan gives what tesselox_copy_plane gives. */
+typedef struct tesselox_plan tesselox_plan;
+
+/* Stores a new plan in *plan (NULL on error). */
+TESSELOX_API int tesselox_plan_create(tesselox_plan** plan, int32_t dst_width, int32_t dst_height,
+                                      int32_t src_width, int32_t src_height,
+                                      const tesselox_request* request);
+
+/* Draws `count` planes: src[k] into dst[k] with fill[k] (fill NULL: no fill for any). Every
+ * plane is checked before any is drawn. */
+TESSELOX_API int tesselox_plan_draw(const tesselox_plan* plan, const tesselox_plane* dst,
+                                    const tesselox_plane* src, const void* const* fill,
+                                    size_t count);
+
+/* Frees a plan; NULL is allowed. */
+TESSELOX_API void tesselox_plan_destroy(tesselox_plan* plan);
+
+/* A sentence in English for a status; "unknown status" for a value that is none. */
+TESSELOX_API const char* tesselox_error_text(int status);
+
+/* The library's version, "MAJOR.MINOR.PATCH". */
+TESSELOX_API const char* tesselox_version(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TESSELOX_TESSELOX_H */
