@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "bench_frames.h"
-#include "filter/copy_nearest.h"
 #include "filter/copy_plan.h"
 #include "filter/copy_request.h"
 #include "filter/render_frame.h"
+#include "c_api.h"
 #include "expected_frame.h"
 #include "register.h"
 #include "source_reads.h"
@@ -47,13 +47,13 @@ void Render(benchmark::State& state, const BenchCase& c) {
   }
 }
 
-// The copy alone, without the clear: where a case's time goes.
+// The copy alone, without the clear (the C API without a fill): where a case's time goes.
 void CopyOnly(benchmark::State& state, const BenchCase& c) {
   FrameBuffer a(true), b(false);
-  const ImageView src = Source(a, c), dst = Destination(b, c);
-  const CopyRequest request = CopyRequestFrom(c.values);
+  const tesselox_plane src = test::CPlaneOf(Source(a, c)), dst = test::CPlaneOf(Destination(b, c));
+  const tesselox_request request = test::CRequestOf(CopyRequestFrom(c.values));
   for (auto _ : state) {
-    CopyNearest(dst, src, request);
+    tesselox_copy_plane(&dst, &src, &request, nullptr);
     benchmark::DoNotOptimize(b.Bytes());
     benchmark::ClobberMemory();
   }

@@ -15,10 +15,6 @@ constexpr std::ptrdiff_t kPatternRun = 192;
 
 }  // namespace
 
-void ClearOutside(Pixel* buffer, std::ptrdiff_t stride, std::ptrdiff_t lines, PixelRect keep) {
-  ClearStream(buffer, stride, lines, keep).Finish();
-}
-
 ClearStream::ClearStream(Pixel* buffer, std::ptrdiff_t stride, std::ptrdiff_t lines, PixelRect keep)
     : ClearStream(PlaneView{reinterpret_cast<std::uint8_t*>(buffer),
                             static_cast<std::int32_t>(stride), static_cast<std::int32_t>(lines),

@@ -16,13 +16,10 @@ struct PixelRect {
   std::ptrdiff_t height;
 };
 
-// Sets to zero bytes every pixel of a buffer of `lines` lines of `stride` pixels except those
-// of `keep`, which must lie inside the buffer's columns and lines. An empty `keep` clears the
-// whole buffer. Each gap between kept spans is one memset.
-void ClearOutside(Pixel* buffer, std::ptrdiff_t stride, std::ptrdiff_t lines, PixelRect keep);
-
-// The same clear, handed out piecemeal so that a copy can spread it over its rows: every pixel
-// of a plane outside `keep` is set to the fill pixel (zero bytes unless given). The bytes to set
+// The clear around a copy, handed out piecemeal so that the copy can spread it over its rows:
+// every pixel of a plane outside `keep` (which lies inside the plane; an empty one keeps
+// nothing) is set to the fill pixel, zero bytes unless given; a buffer of `lines` lines of
+// `stride` six-byte pixels is cleared to zero as such a plane. The bytes to set
 // make up ranges in address order (up to the first kept pixel, between kept spans, after the
 // last one; a plane whose rows are padded has its rows' own ranges, the padding untouched), and
 // the whole 64-byte cache lines of each range are offered for streaming stores, which must not

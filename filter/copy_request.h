@@ -8,7 +8,7 @@ namespace tesselox {
 
 // One axis of a copy: destination pixels [corner, corner + extent) (a negative extent runs the
 // other way, from corner down), sampled from source pixels sourceExtent long from sourceCorner,
-// with the phase in destination pixels. CopyNearest documents what each value does.
+// with the phase in destination pixels. tesselox/tesselox.h documents what each value does.
 struct CopyAxis {
   std::int32_t corner;
   std::int32_t extent;

@@ -8,7 +8,7 @@
 
 namespace tesselox {
 
-// The copy for the other plug-ins: the same copy as CopyNearest, on planes of any pixel size
+// The copy for the other plug-ins: the same copy as RenderFrame, on planes of any pixel size
 // and byte stride. A frame's planes share one geometry, so one plan serves all of them.
 
 // Clips and plans the copy of a src-sized plane into a dst-sized one.

@@ -14,17 +14,21 @@
 namespace tesselox::fuzz {
 
 // Flag bits.
-inline constexpr std::uint8_t kDirectCopy = 1;  // CopyNearest on two views with their own strides
-inline constexpr std::uint8_t kNoGuard = 2;     // buffers exactly their size, so ASan sees overruns
+// tesselox_copy_plane on two planes of six-byte pixels with their own strides.
+inline constexpr std::uint8_t kDirectCopy = 1;
+inline constexpr std::uint8_t kNoGuard = 2;  // buffers exactly their size, so ASan sees overruns
 inline constexpr std::uint8_t kSmallValues = 4;  // the twelve values folded into -80..80
 // Lines of up to 4200 pixels (more than one 2048-pixel chunk of the row walk) in images of at
 // most four lines, so that a run stays quick; with kSmallValues the values fold into -4400..4400.
 inline constexpr std::uint8_t kWide = 8;
-// Direct copy only: the plain row routines instead of their vector twins.
+// Direct copy only: the plain row routines instead of their vector twins, through the core's own
+// calls (the C API always takes the fastest).
 inline constexpr std::uint8_t kPlain = 16;
-// Direct copy only: the copy also carries out a clear of every destination byte it does not draw
-// (padding included), as a frame render does.
+// Direct copy only: the copy also sets every destination pixel it does not draw to zero, as a
+// frame render does (the C API's fill).
 inline constexpr std::uint8_t kClear = 32;
+// Direct copy through the C API only: both planes stored bottom-up (negative strides).
+inline constexpr std::uint8_t kBottomUp = 64;
 
 inline constexpr std::size_t kInputSize = 1 + 18 * 4;
 

@@ -86,6 +86,8 @@ std::vector<Seed> Seeds() {
     seeds.push_back({std::string("shape-") + s.name, Direct(s.dstW, s.dstH, s.srcW, s.srcH, s.v)});
     seeds.push_back({std::string("shape-exact-") + s.name,
                      Direct(s.dstW, s.dstH, s.srcW, s.srcH, s.v, kNoGuard)});
+    seeds.push_back({std::string("shape-bottom-up-") + s.name,
+                     Direct(s.dstW, s.dstH, s.srcW, s.srcH, s.v, kBottomUp | kClear)});
     const std::int32_t capW = s.dstW > s.srcW ? s.dstW : s.srcW,
                        capH = s.dstH > s.srcH ? s.dstH : s.srcH;
     seeds.push_back({std::string("frame-") + s.name, Frame(capW, capH, s.srcW, s.srcH, s.v)});
@@ -94,6 +96,8 @@ std::vector<Seed> Seeds() {
   padded.srcPad = 3;
   padded.dstPad = 5;
   seeds.push_back({"padded-strides", padded});
+  padded.flags |= kBottomUp;
+  seeds.push_back({"padded-strides-bottom-up", padded});
 
   // Hostile records: capacity, record size, output size.
   struct Record {

@@ -1,6 +1,7 @@
-// libFuzzer target: arbitrary bytes become a frame record (or two views with their own strides)
-// and the twelve values; the result is checked pixel by pixel against the geometry, and every
-// byte outside the buffers and outside the places the copy may write must be as it was.
+// libFuzzer target: arbitrary bytes become a frame record (or two planes with their own strides,
+// copied through the C API) and the twelve values; the result is checked pixel by pixel against the
+// geometry, and every byte outside the buffers and outside the places the copy may write must be as
+// it was.
 
 #include <algorithm>
 #include <cstdint>
@@ -10,11 +11,11 @@
 #include <vector>
 
 #include "filter/clear_outside.h"
-#include "filter/copy_nearest.h"
 #include "filter/copy_plan.h"
 #include "filter/execute_copy.h"
 #include "filter/render_frame.h"
 #include "filter/row_routine.h"
+#include "c_api.h"
 #include "fuzz_input.h"
 #include "expected_frame.h"
 #include "guarded_buffer.h"
@@ -96,7 +97,7 @@ void FuzzRenderFrame(const FuzzInput& in, ParameterValues values) {
   }
 }
 
-void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
+void FuzzCopyPlane(const FuzzInput& in, const ParameterValues& values) {
   const bool guarded = (in.flags & kNoGuard) == 0;
   const std::int32_t dstW = FoldWidth(in, in.capacityWidth),
                      dstH = FoldHeight(in, in.capacityHeight);
@@ -106,12 +107,19 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
   const std::int32_t dstLines = std::max(dstH, 0), srcLines = std::max(srcH, 0);
   GuardedBuffer dst(static_cast<std::size_t>(dstStride) * dstLines, guarded ? kGuard : 0);
   GuardedBuffer src(static_cast<std::size_t>(srcStride) * srcLines, guarded ? kGuard : 0);
+  // Row y of a plane stored bottom-up is the buffer's line lines - 1 - y.
+  const bool plain = (in.flags & kPlain) != 0;
+  const bool bottomUp = !plain && (in.flags & kBottomUp) != 0;
+  auto at = [bottomUp](GuardedBuffer& b, std::int32_t lines, std::int32_t stride, std::int32_t x,
+                       std::int32_t y) -> Pixel& {
+    return b.Body()[(bottomUp ? lines - 1 - y : y) * stride + x];
+  };
 
-  auto fill = [](GuardedBuffer& b, std::int32_t width, std::int32_t lines, std::int32_t stride,
-                 std::uint8_t insideTag) {
+  auto fill = [&](GuardedBuffer& b, std::int32_t width, std::int32_t lines, std::int32_t stride,
+                  std::uint8_t insideTag) {
     for (std::int32_t y = 0; y < lines; ++y) {
       for (std::int32_t x = 0; x < stride; ++x)
-        b.Body()[y * stride + x] = Tagged(x, y, x < width ? insideTag : kBeyondTag);
+        at(b, lines, stride, x, y) = Tagged(x, y, x < width ? insideTag : kBeyondTag);
     }
   };
   fill(src, srcW, srcLines, srcStride, test::kImageTag);
@@ -122,24 +130,37 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
   const ImageView dstView{dst.Body(), dstW, dstH, dstStride};
   const ImageView srcView{src.Body(), srcW, srcH, srcStride};
   const bool clearing = (in.flags & kClear) != 0;
-  if (in.flags & (kPlain | kClear)) {
+  const bool refused = !plain && (dstW < 0 || dstH < 0 || srcW < 0 || srcH < 0);
+  if (plain) {
     const CopyPlan plan = PlanCopy(dstView, srcView, g.request);
     ClearStream clear(dst.Body(), dstStride, dstLines, DrawnRect(plan));
-    const Kernels kernels = (in.flags & kPlain) != 0 ? Kernels::Plain : Kernels::Fastest;
     if (plan.draw) {
-      ExecuteCopy(dstView, srcView, plan, PickRowRoutine(plan.x), kernels,
+      ExecuteCopy(dstView, srcView, plan, PickRowRoutine(plan.x), Kernels::Plain,
                   clearing ? &clear : nullptr);
     } else if (clearing) {
       clear.Finish();
     }
   } else {
-    CopyNearest(dstView, srcView, g.request);
+    // The planes as the C API takes them; a negative size is an error that leaves them as they
+    // were. Its fill leaves the rows' padding as it was; the plain path's clear covers it too.
+    tesselox_plane d = test::CPlaneOf(dstView), s = test::CPlaneOf(srcView);
+    for (tesselox_plane* p : {&d, &s}) {
+      if (bottomUp && p->height > 0) {
+        p->data = static_cast<Pixel*>(p->data) + (p->height - 1) * (p->stride / 6);
+        p->stride = -p->stride;
+      }
+    }
+    const tesselox_request request = test::CRequestOf(g.request);
+    const Pixel zero{};
+    const int status = tesselox_copy_plane(&d, &s, &request, clearing ? &zero : nullptr);
+    if (status != (refused ? TESSELOX_ERROR_NEGATIVE_SIZE : TESSELOX_OK)) Fail("status", g);
   }
 
   if (!dst.GuardsIntact() || !src.GuardsIntact()) Fail("wrote outside a buffer", g);
   for (std::int32_t y = 0; y < srcLines; ++y) {
     for (std::int32_t x = 0; x < srcStride; ++x) {
-      if (!(src.Body()[y * srcStride + x] == Tagged(x, y, x < srcW ? test::kImageTag : kBeyondTag)))
+      if (!(at(src, srcLines, srcStride, x, y) ==
+            Tagged(x, y, x < srcW ? test::kImageTag : kBeyondTag)))
         Fail("the source changed", g, x, y);
     }
   }
@@ -148,8 +169,8 @@ void FuzzCopyNearest(const FuzzInput& in, const ParameterValues& values) {
     for (std::int32_t x = 0; x < dstStride; ++x) {
       const bool inside = x < dstW;
       const Pixel untouched = Tagged(x, y, inside ? kUnwrittenTag : kBeyondTag);
-      CheckPixel(dst.Body()[y * dstStride + x], inside ? model.At(x, y) : std::nullopt,
-                 clearing ? Pixel{} : untouched, g, x, y);
+      CheckPixel(at(dst, dstLines, dstStride, x, y), inside ? model.At(x, y) : std::nullopt,
+                 clearing && !refused && (inside || plain) ? Pixel{} : untouched, g, x, y);
     }
   }
 }
@@ -166,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (auto& v : values) v = Fold(v, -reach, reach);
   }
   if (in.flags & kDirectCopy) {
-    FuzzCopyNearest(in, values);
+    FuzzCopyPlane(in, values);
   } else {
     FuzzRenderFrame(in, values);
   }

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "filter/copy_nearest.h"
 #include "filter/copy_plan.h"
 #include "filter/execute_copy.h"
 #include "filter/gather_blocks.h"
 #include "filter/row_copy.h"
 #include "filter/row_routine.h"
+#include "c_api.h"
 #include "guarded_buffer.h"
 #include "reference_model.h"
 #include "test_image.h"
@@ -427,14 +427,14 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenModel) {
   EXPECT_GT(spread, 500);
 }
 
-// CopyNearest as a whole (dispatcher included) on larger random frames.
-TEST(FastPathsTest, CopyNearestMatchesModelOnLargerFrames) {
+// The C API's copy as a whole (dispatcher included) on larger random frames.
+TEST(FastPathsTest, CopyPlaneMatchesModelOnLargerFrames) {
   GeometrySource source(404);
   for (int iteration = 0; iteration < 300; ++iteration) {
     const Geometry g = source.Next(300, 40);
     SCOPED_TRACE(Describe(g));
     GuardedImage src(g.srcW, g.srcH, false), got(g.dstW, g.dstH, true), want(g.dstW, g.dstH, true);
-    CopyNearest(got.View(), src.View(), g.request);
+    ASSERT_EQ(CopyImage(got.View(), src.View(), g.request), TESSELOX_OK);
     ReferenceCopy(want.View(), src.View(), g.request);
     ASSERT_TRUE(got.GuardsIntact());
     for (std::int32_t y = 0; y < g.dstH; ++y) {

@@ -5,12 +5,12 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "c_api.h"
 #include "guarded_buffer.h"
 #include "source_model.h"
 
@@ -58,11 +58,6 @@ struct TestPlane {
   GuardedBuffer buffer;
   tesselox_plane plane;
 };
-
-CopyRequest ModelRequest(const tesselox_request& r) {
-  return CopyRequest{{r.dst_x, r.dst_cx, r.src_x, r.src_cx, r.phase_x},
-                     {r.dst_y, r.dst_cy, r.src_y, r.src_cy, r.phase_y}};
-}
 
 // Whether dst, whose bytes were `before`, now holds what the model says, its fill (or its old
 // pixel without one) elsewhere, and nothing outside its pixels changed.
@@ -172,119 +167,86 @@ TEST(TesseloxApiTest, CopiesAsTheModelSays) {
 // Every bad argument has its status, its own text, and leaves the destination as it was; the
 // cases beside them that are not errors draw.
 TEST(TesseloxApiTest, BadArgumentsAreRefused) {
-  struct Setup {
-    tesselox_plane dst, src;
-    tesselox_request request;
-  };
-  // Two 4 x 3 planes of 4-byte pixels, the source 64 bytes past the destination's 48.
   static std::uint8_t memory[256];
-  auto plane = [](std::ptrdiff_t at) { return tesselox_plane{memory + at, 4, 3, 16, 4}; };
-  auto copy = [](Setup& s) { return tesselox_copy_plane(&s.dst, &s.src, &s.request, kFill); };
-  auto draw = [](Setup& s, std::int32_t planDstW) {
-    tesselox_plan* plan = nullptr;
-    int status = tesselox_plan_create(&plan, planDstW, 3, 4, 3, &s.request);
-    if (status == TESSELOX_OK) status = tesselox_plan_draw(plan, &s.dst, &s.src, nullptr, 1);
-    tesselox_plan_destroy(plan);
-    return status;
+  // A plane at byte `at` of memory (NULL data for -1).
+  struct Spec {
+    std::ptrdiff_t at;
+    std::int32_t w, h;
+    std::ptrdiff_t stride;
+    std::int32_t bytes;
   };
+  // The call: the copy, with one of its pointers NULL, or through a plan.
+  enum Call { kCopy, kNoDst, kNoSrc, kNoRequest, kNoPlace, kNoPlan, kPlanW5, kPlanH0, kPlanHm1 };
   struct Case {
     const char* name;
-    std::function<int(Setup&)> call;
+    Spec dst, src;
+    Call call;
     int want;
   };
-  const std::vector<Case> cases = {
-      {"valid", copy, TESSELOX_OK},
-      {"dst NULL", [](Setup& s) { return tesselox_copy_plane(nullptr, &s.src, &s.request, 0); },
-       TESSELOX_ERROR_NULL_ARGUMENT},
-      {"src NULL", [](Setup& s) { return tesselox_copy_plane(&s.dst, nullptr, &s.request, 0); },
-       TESSELOX_ERROR_NULL_ARGUMENT},
-      {"request NULL", [](Setup& s) { return tesselox_copy_plane(&s.dst, &s.src, nullptr, 0); },
-       TESSELOX_ERROR_NULL_ARGUMENT},
-      {"no place for a plan",
-       [](Setup& s) { return tesselox_plan_create(nullptr, 4, 3, 4, 3, &s.request); },
-       TESSELOX_ERROR_NULL_ARGUMENT},
-      {"plan NULL", [](Setup& s) { return tesselox_plan_draw(nullptr, &s.dst, &s.src, 0, 1); },
-       TESSELOX_ERROR_NULL_ARGUMENT},
-      {"dst data NULL", [&](Setup& s) { return s.dst.data = nullptr, copy(s); },
-       TESSELOX_ERROR_NULL_DATA},
-      {"src data NULL", [&](Setup& s) { return s.src.data = nullptr, copy(s); },
-       TESSELOX_ERROR_NULL_DATA},
-      {"data NULL, no columns",
-       [&](Setup& s) {
-         return s.src = {nullptr, 0, 3, 0, 4}, copy(s);
-       },
-       TESSELOX_OK},
-      {"data NULL, no rows",
-       [&](Setup& s) {
-         return s.dst = {nullptr, 4, 0, -7, 4}, copy(s);
-       },
-       TESSELOX_OK},
-      {"negative width", [&](Setup& s) { return s.dst.width = -1, copy(s); },
-       TESSELOX_ERROR_NEGATIVE_SIZE},
-      {"negative height", [&](Setup& s) { return s.src.height = INT_MIN, copy(s); },
-       TESSELOX_ERROR_NEGATIVE_SIZE},
-      {"negative plan size",
-       [](Setup& s) {
-         tesselox_plan* plan = reinterpret_cast<tesselox_plan*>(memory);
-         const int status = tesselox_plan_create(&plan, 4, 3, 4, -3, &s.request);
-         return plan == nullptr ? status : 1;
-       },
-       TESSELOX_ERROR_NEGATIVE_SIZE},
-      {"5-byte pixels",
-       [&](Setup& s) { return s.dst.pixel_bytes = s.src.pixel_bytes = 5, copy(s); },
-       TESSELOX_ERROR_PIXEL_BYTES},
-      {"0-byte pixels, no pixels",
-       [&](Setup& s) {
-         return s.src = {nullptr, 0, 0, 0, 0}, copy(s);
-       },
-       TESSELOX_ERROR_PIXEL_BYTES},
-      {"pixel sizes differ", [&](Setup& s) { return s.src.pixel_bytes = 2, copy(s); },
-       TESSELOX_ERROR_PIXEL_BYTES_DIFFER},
-      {"stride a byte short", [&](Setup& s) { return s.dst.stride = 15, copy(s); },
-       TESSELOX_ERROR_STRIDE},
-      {"negative stride a byte short", [&](Setup& s) { return s.src.stride = -15, copy(s); },
-       TESSELOX_ERROR_STRIDE},
-      {"rows past the address space",
-       [&](Setup& s) { return s.src.stride = PTRDIFF_MAX / 2, copy(s); }, TESSELOX_ERROR_STRIDE},
-      {"rows below address 0", [&](Setup& s) { return s.src.stride = PTRDIFF_MIN / 4, copy(s); },
-       TESSELOX_ERROR_STRIDE},
-      {"one plane", [&](Setup& s) { return s.src = s.dst, copy(s); }, TESSELOX_ERROR_OVERLAP},
-      {"src begins on dst's last byte, 1-byte pixels",
-       [&](Setup& s) {
-         s.dst = {memory, 4, 3, 4, 1};
-         s.src = {memory + 11, 4, 3, 4, 1};
-         return copy(s);
-       },
-       TESSELOX_ERROR_OVERLAP},
-      {"src just past dst", [&](Setup& s) { return s.src.data = memory + 48, copy(s); },
-       TESSELOX_OK},
-      {"bottom-up src reaching into dst",
-       [&](Setup& s) {
-         return s.src = {memory + 76, 4, 3, -16, 4}, copy(s);
-       },
-       TESSELOX_ERROR_OVERLAP},
-      {"bottom-up src ending just past dst",
-       [&](Setup& s) {
-         return s.src = {memory + 80, 4, 3, -16, 4}, copy(s);
-       },
-       TESSELOX_OK},
-      {"rows interleaved",
-       [&](Setup& s) {
-         s.dst = {memory, 4, 3, 32, 4};
-         s.src = {memory + 16, 4, 3, 32, 4};
-         return copy(s);
-       },
-       TESSELOX_ERROR_OVERLAP},
-      {"plan of another size", [&](Setup& s) { return draw(s, 5); }, TESSELOX_ERROR_PLAN_SIZE},
-      {"plan of the planes' size", [&](Setup& s) { return draw(s, 4); }, TESSELOX_OK},
+  // Two 4 x 3 planes of 4-byte pixels, the source 64 bytes past the destination's 48.
+  constexpr Spec d{0, 4, 3, 16, 4}, s{64, 4, 3, 16, 4};
+  // clang-format off
+  const Case cases[] = {
+      {"valid",                        d, s,                         kCopy,     TESSELOX_OK},
+      {"dst NULL",                     d, s,                         kNoDst,    TESSELOX_ERROR_NULL_ARGUMENT},
+      {"src NULL",                     d, s,                         kNoSrc,    TESSELOX_ERROR_NULL_ARGUMENT},
+      {"request NULL",                 d, s,                         kNoRequest, TESSELOX_ERROR_NULL_ARGUMENT},
+      {"no place for a plan",          d, s,                         kNoPlace,  TESSELOX_ERROR_NULL_ARGUMENT},
+      {"plan NULL",                    d, s,                         kNoPlan,   TESSELOX_ERROR_NULL_ARGUMENT},
+      {"dst data NULL",                {-1, 4, 3, 16, 4}, s,         kCopy,     TESSELOX_ERROR_NULL_DATA},
+      {"src data NULL",                d, {-1, 4, 3, 16, 4},         kCopy,     TESSELOX_ERROR_NULL_DATA},
+      {"data NULL, no columns",        d, {-1, 0, 3, 0, 4},          kCopy,     TESSELOX_OK},
+      {"data NULL, no rows",           {-1, 4, 0, -7, 4}, s,         kCopy,     TESSELOX_OK},
+      {"negative width",               {0, -1, 3, 16, 4}, s,         kCopy,     TESSELOX_ERROR_NEGATIVE_SIZE},
+      {"negative height",              d, {64, 4, INT_MIN, 16, 4},   kCopy,     TESSELOX_ERROR_NEGATIVE_SIZE},
+      {"negative plan size",           d, s,                         kPlanHm1,  TESSELOX_ERROR_NEGATIVE_SIZE},
+      {"5-byte pixels",                {0, 4, 3, 20, 5}, {64, 4, 3, 20, 5}, kCopy, TESSELOX_ERROR_PIXEL_BYTES},
+      {"0-byte pixels, no pixels",     d, {-1, 0, 0, 0, 0},          kCopy,     TESSELOX_ERROR_PIXEL_BYTES},
+      {"pixel sizes differ",           d, {64, 4, 3, 16, 2},         kCopy,     TESSELOX_ERROR_PIXEL_BYTES_DIFFER},
+      {"stride a byte short",          {0, 4, 3, 15, 4}, s,          kCopy,     TESSELOX_ERROR_STRIDE},
+      {"negative stride a byte short", d, {96, 4, 3, -15, 4},        kCopy,     TESSELOX_ERROR_STRIDE},
+      {"rows past the address space",  d, {64, 4, 3, PTRDIFF_MAX / 2, 4}, kCopy, TESSELOX_ERROR_STRIDE},
+      {"rows below address 0",         d, {64, 4, 3, PTRDIFF_MIN / 4, 4}, kCopy, TESSELOX_ERROR_STRIDE},
+      {"one plane",                    d, d,                         kCopy,     TESSELOX_ERROR_OVERLAP},
+      {"src begins on dst's last byte", {0, 4, 3, 4, 1}, {11, 4, 3, 4, 1}, kCopy, TESSELOX_ERROR_OVERLAP},
+      {"src just past dst",            d, {48, 4, 3, 16, 4},         kCopy,     TESSELOX_OK},
+      {"bottom-up src into dst",       d, {76, 4, 3, -16, 4},        kCopy,     TESSELOX_ERROR_OVERLAP},
+      {"bottom-up src just past dst",  d, {80, 4, 3, -16, 4},        kCopy,     TESSELOX_OK},
+      {"rows interleaved",             {0, 4, 3, 32, 4}, {16, 4, 3, 32, 4}, kCopy, TESSELOX_ERROR_OVERLAP},
+      {"plan of another size",         d, s,                         kPlanW5,   TESSELOX_ERROR_PLAN_SIZE},
+      {"plan of no rows",              {-1, 4, 0, 16, 4}, s,         kPlanH0,   TESSELOX_OK},
+  };
+  // clang-format on
+  auto plane = [](const Spec& p) {
+    return tesselox_plane{p.at < 0 ? nullptr : memory + p.at, p.w, p.h, p.stride, p.bytes};
   };
   std::set<std::string> texts;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::memset(memory, kDirt, sizeof memory);
-    Setup s{plane(0), plane(64), {0, 0, 4, 3, 0, 0, 4, 3, 0, 0}};
     for (int k = 64; k < 112; ++k) memory[k] = static_cast<std::uint8_t>(k);
-    const int status = c.call(s);
+    const tesselox_plane dst = plane(c.dst), src = plane(c.src);
+    const tesselox_request r{0, 0, 4, 3, 0, 0, 4, 3, 0, 0};
+    auto* plan = reinterpret_cast<tesselox_plan*>(memory + 200);  // reset by a failed create
+    int status;
+    if (c.call == kCopy || c.call == kNoDst || c.call == kNoSrc || c.call == kNoRequest) {
+      status =
+          tesselox_copy_plane(c.call == kNoDst ? nullptr : &dst, c.call == kNoSrc ? nullptr : &src,
+                              c.call == kNoRequest ? nullptr : &r, kFill);
+    } else if (c.call == kNoPlace) {
+      status = tesselox_plan_create(nullptr, 4, 3, 4, 3, &r);
+    } else if (c.call == kNoPlan) {
+      status = tesselox_plan_draw(nullptr, &dst, &src, nullptr, 1);
+    } else {
+      status = tesselox_plan_create(&plan, c.call == kPlanW5 ? 5 : 4, c.call == kPlanH0 ? 0 : 3, 4,
+                                    c.call == kPlanHm1 ? -1 : 3, &r);
+      if (status == TESSELOX_OK) {
+        status = tesselox_plan_draw(plan, &dst, &src, nullptr, 1);
+        tesselox_plan_destroy(plan);
+      } else {
+        EXPECT_EQ(plan, nullptr);
+      }
+    }
     EXPECT_EQ(status, c.want);
     if (c.want == TESSELOX_OK) continue;
     for (std::size_t k = 0; k < 64; ++k) ASSERT_EQ(memory[k], kDirt) << "byte " << k;
