@@ -15,11 +15,12 @@
  * lies in src (in both axes); the drawn indices of an axis are consecutive.
  *
  * PHASE. Along an axis whose first drawn index is i0, index i takes source column
- *   src_x + sgn(src_cx) * (floor(i0 * |src_cx| / |dst_cx|) + floor((r + (i - i0) * |src_cx|) /
- * |dst_cx|)), r = ((i0 + phase_x) * |src_cx|) mod |dst_cx|: the phase moves where the source steps,
- * never which pixels are drawn or the source of the first. Phases that differ by a multiple of
- * |dst_cx| are the same, negative ones included. Where a phase carries the last indices one column
- * past the source, they repeat its edge column.
+ *   src_x + sgn(src_cx) * (q + floor((r + (i - i0) * |src_cx|) / |dst_cx|)),
+ *   q = floor(i0 * |src_cx| / |dst_cx|), r = ((i0 + phase_x) * |src_cx|) mod |dst_cx|:
+ * the phase moves where the source steps, never which pixels are drawn or the source of the
+ * first. Phases that differ by a multiple of |dst_cx| are the same, negative ones included.
+ * Where a phase carries the last indices one column beyond the source's edge, they repeat the
+ * edge column.
  *
  * FILL. Every pixel of dst that is not drawn is set to the pixel_bytes bytes at fill, or left as
  * it was when fill is NULL.

@@ -12,6 +12,7 @@
 
 #include "c_api.h"
 #include "guarded_buffer.h"
+#include "reference_model.h"
 #include "source_model.h"
 
 namespace tesselox::test {
@@ -62,11 +63,11 @@ struct TestPlane {
 // Whether dst, whose bytes were `before`, now holds what the model says, its fill (or its old
 // pixel without one) elsewhere, and nothing outside its pixels changed.
 ::testing::AssertionResult HoldsModel(const TestPlane& dst, const std::vector<std::uint8_t>& before,
-                                      const TestPlane& src, const tesselox_request& request,
+                                      const TestPlane& src, const CopyRequest& request,
                                       const std::uint8_t* fill) {
   std::vector<std::uint8_t> want = before;
   auto* body = reinterpret_cast<const std::uint8_t*>(dst.buffer.Body());
-  const SourceModel model(ModelRequest(request), dst.plane.width, dst.plane.height, src.plane.width,
+  const SourceModel model(request, dst.plane.width, dst.plane.height, src.plane.width,
                           src.plane.height);
   const auto size = static_cast<std::size_t>(dst.plane.pixel_bytes);
   for (std::int32_t y = 0; y < dst.plane.height; ++y) {
@@ -79,29 +80,21 @@ struct TestPlane {
   }
   const std::vector<std::uint8_t> got = dst.Bytes();
   for (std::size_t k = 0; k < got.size(); ++k) {
-    if (got[k] != want[k]) {
-      const std::ptrdiff_t off = static_cast<std::uint8_t*>(dst.plane.data) - body;
-      return ::testing::AssertionFailure() << "byte " << k << " (plane's first row at " << off
-                                           << ") is " << +got[k] << ", not " << +want[k];
-    }
+    if (got[k] != want[k]) return ::testing::AssertionFailure() << "byte " << k << " of the buffer";
   }
   if (!dst.buffer.GuardsIntact()) return ::testing::AssertionFailure() << "wrote past the guards";
   return ::testing::AssertionSuccess();
 }
 
-// Small planes (sizes 0 among them) and rectangles reaching past them either way; now and then
-// an extreme value.
-tesselox_request RandomRequest(std::mt19937& rng) {
+// Corners and extents reaching past planes of up to 11 pixels either way, any phase, and now
+// and then an extreme value.
+CopyAxis RandomAxis(std::mt19937& rng) {
   auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const std::int32_t extremes[] = {INT_MIN, INT_MIN + 1, -65536, 65536, INT_MAX - 1, INT_MAX};
-  std::int32_t v[10];
-  for (int k = 0; k < 10; ++k) {
-    v[k] = pick(0, 40) == 0             ? extremes[pick(0, 5)]
-           : k < 2 || (k >= 4 && k < 6) ? pick(-4, 12)
-           : k < 8                      ? pick(-14, 14)
-                                        : pick(-30, 30);
-  }
-  return tesselox_request{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]};
+  auto value = [&](int lo, int hi) {
+    return pick(0, 40) == 0 ? extremes[pick(0, 5)] : pick(lo, hi);
+  };
+  return CopyAxis{value(-4, 12), value(-14, 14), value(-4, 12), value(-14, 14), value(-30, 30)};
 }
 
 // Every pixel size, row padding, bottom-up planes, fill and no fill, one call and a plan drawn
@@ -133,12 +126,9 @@ TEST(TesseloxApiTest, CopiesAsTheModelSays) {
     auto size = [&rng] { return std::uniform_int_distribution<std::int32_t>(0, 11)(rng); };
     for (int iteration = 0; iteration < 1500; ++iteration) {
       const std::int32_t dw = size(), dh = size(), sw = size(), sh = size();
-      const tesselox_request r = RandomRequest(rng);
-      SCOPED_TRACE(::testing::Message()
-                   << "iteration " << iteration << ": " << dw << "x" << dh << " from " << sw << "x"
-                   << sh << ", x(" << r.dst_x << ", " << r.dst_cx << ", " << r.src_x << ", "
-                   << r.src_cx << ", " << r.phase_x << ") y(" << r.dst_y << ", " << r.dst_cy << ", "
-                   << r.src_y << ", " << r.src_cy << ", " << r.phase_y << ")");
+      const Geometry g{dw, dh, sw, sh, CopyRequest{RandomAxis(rng), RandomAxis(rng)}};
+      SCOPED_TRACE(Describe(g));
+      const tesselox_request r = CRequestOf(g.request);
       const std::uint8_t* fill = c.fill ? kFill : nullptr;
       TestPlane src(sw, sh, c.bytes, c.srcPadding, c.srcBottomUp, 0, 0x40, true);
       TestPlane dst(dw, dh, c.bytes, c.dstPadding, c.dstBottomUp, 2, 0xF0, false);
@@ -156,9 +146,9 @@ TEST(TesseloxApiTest, CopiesAsTheModelSays) {
         const int status = tesselox_plan_draw(plan, dsts, srcs, fills, 2);
         tesselox_plan_destroy(plan);
         ASSERT_EQ(status, TESSELOX_OK);
-        ASSERT_TRUE(HoldsModel(dst2, dst2Before, src2, r, kFill + 1)) << "second plane";
+        ASSERT_TRUE(HoldsModel(dst2, dst2Before, src2, g.request, kFill + 1)) << "second plane";
       }
-      ASSERT_TRUE(HoldsModel(dst, dstBefore, src, r, fill));
+      ASSERT_TRUE(HoldsModel(dst, dstBefore, src, g.request, fill));
       ASSERT_EQ(src.Bytes(), srcBefore) << "the source changed";
     }
   }

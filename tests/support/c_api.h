@@ -1,6 +1,6 @@
 #pragma once
 
-// The tests' images and requests in the C API's forms, and back: each value by its name.
+// The tests' images and requests in the C API's forms.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,30 +17,11 @@ inline tesselox_plane CPlaneOf(const ImageView& image) {
                         static_cast<std::ptrdiff_t>(image.stride) * 6, 6};
 }
 
+// In the struct's order: source x, y, cx, cy; destination x, y, cx, cy; the phases.
 inline tesselox_request CRequestOf(const CopyRequest& r) {
-  return tesselox_request{.src_x = r.x.sourceCorner,
-                          .src_y = r.y.sourceCorner,
-                          .src_cx = r.x.sourceExtent,
-                          .src_cy = r.y.sourceExtent,
-                          .dst_x = r.x.corner,
-                          .dst_y = r.y.corner,
-                          .dst_cx = r.x.extent,
-                          .dst_cy = r.y.extent,
-                          .phase_x = r.x.phase,
-                          .phase_y = r.y.phase};
-}
-
-inline CopyRequest ModelRequest(const tesselox_request& c) {
-  return CopyRequest{.x = {.corner = c.dst_x,
-                           .extent = c.dst_cx,
-                           .sourceCorner = c.src_x,
-                           .sourceExtent = c.src_cx,
-                           .phase = c.phase_x},
-                     .y = {.corner = c.dst_y,
-                           .extent = c.dst_cy,
-                           .sourceCorner = c.src_y,
-                           .sourceExtent = c.src_cy,
-                           .phase = c.phase_y}};
+  return tesselox_request{r.x.sourceCorner, r.y.sourceCorner, r.x.sourceExtent, r.y.sourceExtent,
+                          r.x.corner,       r.y.corner,       r.x.extent,       r.y.extent,
+                          r.x.phase,        r.y.phase};
 }
 
 // Copies src into dst through the C API without a fill, so that only drawn pixels change.
