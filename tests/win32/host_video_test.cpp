@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -75,7 +76,10 @@ std::string ExpectedStream(const std::string& input, const CopyRequest& request,
   io::Y4mHeader header;
   const auto frames = Decode(input, &header);
   std::ostringstream out;
-  io::Y4mWriter writer(out, header);
+  const auto extent = [](std::int32_t v) { return std::llabs(static_cast<std::int64_t>(v)); };
+  io::Y4mWriter writer(out, header,
+                       {extent(request.x.sourceExtent), extent(request.y.sourceExtent),
+                        extent(request.x.extent), extent(request.y.extent)});
   for (const io::Picture& frame : frames)
     writer.WriteFrame(ModelPicture(frame, request, width, height));
   return out.str();
