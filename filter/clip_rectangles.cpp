@@ -3,14 +3,12 @@
 #include <cstdint>
 #include <limits>
 
+#include "filter/magnitude.h"
+
 namespace tesselox {
 namespace {
 
 using i64 = std::int64_t;
-
-i64 Abs(i64 v) {
-  return v < 0 ? -v : v;
-}
 
 // ceil(a * b / c) for a, b >= 0 and 0 < c <= 2^31. Where a * b would overflow the quotient is
 // at least 2^32, beyond every index, and any such value serves.
@@ -23,7 +21,7 @@ i64 CeilMulDiv(i64 a, i64 b, i64 c) {
 
 // Destination side of one axis: corner d, signed extent dc, image size `size`.
 IndexRange ClipDestination(i64 d, i64 dc, i64 size) {
-  IndexRange r{0, Abs(dc)};
+  IndexRange r{0, Magnitude(dc)};
   // A forward run skips what lies before the first column; a mirrored one what starts past the
   // last.
   if (d < 0) {
@@ -43,7 +41,7 @@ IndexRange ClipDestination(i64 d, i64 dc, i64 size) {
 // Source side of one axis: moves the ends of r inward to the first and last indices whose source
 // pixel s0 + trunc(i * sc / |dc|) lies in [0, size). False when no index can.
 bool ClipSource(IndexRange& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
-  const i64 scAbs = Abs(sc);
+  const i64 scAbs = Magnitude(sc);
   i64 s = s0 + r.begin * sc / dcAbs;
   if (s < 0 || s >= size) {
     i64 n;
@@ -55,7 +53,7 @@ bool ClipSource(IndexRange& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
       n = size - 1 - s0;
     }
     // The first index whose source lies inside.
-    r.begin = CeilMulDiv(Abs(n), dcAbs, scAbs);
+    r.begin = CeilMulDiv(Magnitude(n), dcAbs, scAbs);
   }
   s = s0 + (r.end - 1) * sc / dcAbs;
   if (s < 0 || s >= size) {
@@ -68,7 +66,7 @@ bool ClipSource(IndexRange& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
       n = -1 - s0;
     }
     // The first index whose source lies outside again.
-    r.end = CeilMulDiv(Abs(n), dcAbs, scAbs);
+    r.end = CeilMulDiv(Magnitude(n), dcAbs, scAbs);
   }
   return true;
 }
@@ -76,7 +74,7 @@ bool ClipSource(IndexRange& r, i64 s0, i64 sc, i64 dcAbs, i64 size) {
 // Both sides of one axis: false when no index is left.
 bool ClipAxis(IndexRange& r, const CopyAxis& axis, i64 dstSize, i64 srcSize) {
   r = ClipDestination(axis.corner, axis.extent, dstSize);
-  return ClipSource(r, axis.sourceCorner, axis.sourceExtent, Abs(axis.extent), srcSize);
+  return ClipSource(r, axis.sourceCorner, axis.sourceExtent, Magnitude(i64{axis.extent}), srcSize);
 }
 
 }  // namespace

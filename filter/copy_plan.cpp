@@ -3,21 +3,18 @@
 #include <cstdint>
 
 #include "filter/clip_rectangles.h"
+#include "filter/magnitude.h"
 
 namespace tesselox {
 namespace {
 
 using i64 = std::int64_t;
 
-i64 Abs(i64 v) {
-  return v < 0 ? -v : v;
-}
-
 AxisPlan PlanAxis(i64 begin, i64 end, const CopyAxis& axis, i64 size) {
   const i64 d = axis.corner, dc = axis.extent, s = axis.sourceCorner, sc = axis.sourceExtent;
   const i64 phase = axis.phase;
-  const i64 dcAbs = Abs(dc);
-  const i64 scAbs = Abs(sc);
+  const i64 dcAbs = Magnitude(dc);
+  const i64 scAbs = Magnitude(sc);
   AxisPlan p{};
   p.count = end > begin ? end - begin : 0;
   p.dstStep = dc < 0 ? -1 : 1;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "filter/magnitude.h"
 #include "filter/parameters.h"
 
 namespace tesselox {
@@ -52,11 +53,6 @@ constexpr std::optional<FieldId> FieldNamed(std::string_view label) {
     if (Label(id) == label) return id;
   }
   return std::nullopt;
-}
-
-// |v| without overflow: INT32_MIN gives INT32_MAX.
-constexpr std::int32_t Magnitude(std::int32_t v) {
-  return v == INT32_MIN ? INT32_MAX : v < 0 ? -v : v;
 }
 
 // "width" and "height" are read as their text stands, their range aside; every other field

@@ -3,22 +3,17 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <utility>
 
 #include "filter/clear_outside.h"
 #include "filter/copy_plan.h"
 #include "filter/copy_request.h"
 #include "filter/execute_copy.h"
+#include "filter/magnitude.h"
 #include "filter/row_routine.h"
 
 namespace tesselox {
 namespace {
-
-// |v| capped at `cap`; |INT32_MIN| is taken in 64 bits.
-std::int32_t AbsCapped(std::int32_t v, std::int32_t cap) {
-  return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(v), cap));
-}
 
 std::int32_t Clamp(std::int32_t v, std::int32_t cap) {
   return std::clamp(v, 0, cap);
@@ -29,8 +24,8 @@ std::int32_t Clamp(std::int32_t v, std::int32_t cap) {
 void RenderFrame(FrameRecord& record, const ParameterValues& values) {
   const std::int32_t capW = std::max(record.capacityWidth, 0);
   const std::int32_t capH = std::max(record.capacityHeight, 0);
-  const std::int32_t outW = AbsCapped(values[Index(FieldId::Width)], capW);
-  const std::int32_t outH = AbsCapped(values[Index(FieldId::Height)], capH);
+  const std::int32_t outW = std::min(Magnitude(values[Index(FieldId::Width)]), capW);
+  const std::int32_t outH = std::min(Magnitude(values[Index(FieldId::Height)]), capH);
 
   const ImageView src{record.current, Clamp(record.width, capW), Clamp(record.height, capH), capW};
   const ImageView dst{record.scratch, outW, outH, capW};

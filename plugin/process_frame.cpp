@@ -3,14 +3,15 @@
 #include <cstdint>
 
 #include "filter/field_table.h"
+#include "filter/magnitude.h"
 #include "ui/field_operations.h"
 
 namespace tesselox {
 namespace {
 
-// -v without overflow for INT32_MIN.
+// -v without overflow: INT32_MIN gives INT32_MAX.
 std::int32_t Negated(std::int32_t v) {
-  return v == INT32_MIN ? INT32_MAX : -v;
+  return v < 0 ? Magnitude(v) : -v;
 }
 
 }  // namespace
