@@ -52,23 +52,23 @@ PixelRect DrawnRect(const CopyPlan& plan) {
 }
 
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
-                 const RowRoutineEntry& routine, Kernels kernels, ClearStream* clear) {
-  ExecuteCopy(PlaneOf(dst), PlaneOf(src), plan, routine, kernels, clear);
+                 const RowRoutineEntry& routine, ClearStream* clear) {
+  ExecuteCopy(PlaneOf(dst), PlaneOf(src), plan, routine, clear);
 }
 
 void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
-                 const RowRoutineEntry& routine, Kernels kernels, ClearStream* clear) {
+                 const RowRoutineEntry& routine, ClearStream* clear) {
   if (!plan.draw || plan.x.count <= 0 || plan.y.count <= 0) {
     if (clear != nullptr) clear->Finish();
     return;
   }
   const AxisPlan& x = plan.x;
   const AxisPlan& y = plan.y;
-  const RowKernel kernel = kernels == Kernels::Plain ? routine.plainKernel : routine.kernel;
+  const RowKernel kernel = routine.kernel;
   RowWork work = RowWorkFor(x, src.width - 1);
   const auto frameBytes =
       static_cast<std::size_t>(dst.stride * dst.height + src.stride * src.height);
-  work.stream = kernels == Kernels::Streamed || StreamingStoresPay(frameBytes);
+  work.stream = StreamingStoresPay(frameBytes);
   // The one place that shares out the clear: a routine that clears along rows takes the clear's
   // lines evenly over the blocks it draws (what a row reused from the previous one or the cap
   // leaves is cleared at the end); around any other routine the clear comes first.

@@ -11,15 +11,10 @@ namespace tesselox {
 // Columns of the column map held at once; wider rows are drawn in chunks of this many.
 inline constexpr int kColumnMapChunk = 2048;
 
-// Which of a routine's kernels draws: the fastest the processor has, storing past the caches
-// where StreamingStoresPay says so; the same, streaming wherever it can (for tests, which copy
-// frames far smaller than any cache); or the plain one (for tests that hold the two side by
-// side).
-enum class Kernels { Fastest, Plain, Streamed };
-
-// Draws a planned copy with `routine`, which must fit the plan's columns (PickRowRoutine picks
-// one). Rows whose source row equals the previous one are copied from the previous destination
-// row. Source and destination must not overlap. No allocation.
+// Draws a planned copy with `routine`'s kernel, which must fit the plan's columns (PickRowRoutine
+// picks one); a vector kernel stores past the caches where StreamingStoresPay says so. Rows whose
+// source row equals the previous one are copied from the previous destination row. Source and
+// destination must not overlap. No allocation.
 //
 // With a clear (which must not cover the pixels the plan writes), the copy also carries it out:
 // spread over the rows where the routine clears along rows, else before the first row. This is
@@ -28,11 +23,9 @@ enum class Kernels { Fastest, Plain, Streamed };
 // On planes the routine must come from the table of their pixel size (RowRoutines(pixelBytes));
 // on images from the six-byte one.
 void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
-                 const RowRoutineEntry& routine, Kernels kernels = Kernels::Fastest,
-                 ClearStream* clear = nullptr);
+                 const RowRoutineEntry& routine, ClearStream* clear = nullptr);
 void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
-                 const RowRoutineEntry& routine, Kernels kernels = Kernels::Fastest,
-                 ClearStream* clear = nullptr);
+                 const RowRoutineEntry& routine, ClearStream* clear = nullptr);
 
 // The pixels a plan writes: every one of this rectangle (empty when it draws nothing).
 PixelRect DrawnRect(const CopyPlan& plan);

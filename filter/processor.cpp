@@ -1,61 +1,16 @@
 #include "filter/processor.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <initializer_list>
 
 namespace tesselox {
+namespace {
+
+std::atomic<unsigned> featureMask{kAllProcessorFeatures};
 
 #ifdef TESSELOX_X86
-namespace {
-
-// libgcc reports AVX and AVX2 only when the system also saves the 256-bit registers, and the
-// AVX-512 features only when it saves the 512-bit ones.
-enum Feature { kSsse3, kAvx, kAvx2, kAvx512Vbmi };
-
-bool Supports(Feature feature) {
-  __builtin_cpu_init();
-  switch (feature) {
-    case kSsse3:
-      return __builtin_cpu_supports("ssse3") != 0;
-    case kAvx:
-      return __builtin_cpu_supports("avx") != 0;
-    case kAvx2:
-      return __builtin_cpu_supports("avx2") != 0;
-    case kAvx512Vbmi:
-      return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
-             __builtin_cpu_supports("avx512vbmi") != 0;
-  }
-  return false;
-}
-
-}  // namespace
-
-bool HaveSsse3() {
-  static const bool have = Supports(kSsse3);
-  return have;
-}
-
-bool HaveAvx() {
-  static const bool have = Supports(kAvx);
-  return have;
-}
-
-bool HaveAvx2() {
-  static const bool have = Supports(kAvx2);
-  return have;
-}
-
-bool HaveAvx512Vbmi() {
-#ifdef TESSELOX_X86_64
-  static const bool have = Supports(kAvx512Vbmi);
-  return have;
-#else
-  return false;
-#endif
-}
-
-namespace {
 
 struct CpuidRegisters {
   unsigned a, b, c, d;
@@ -87,35 +42,72 @@ std::size_t LargestCacheBytes() {
   return largest;
 }
 
-}  // namespace
+// libgcc reports AVX and AVX2 only when the system also saves the 256-bit registers, and the
+// AVX-512 features only when it saves the 512-bit ones.
+unsigned DetectedFeatures() {
+  __builtin_cpu_init();
+  unsigned features = 0;
+  if (__builtin_cpu_supports("sse2")) features |= kFeatureSse2;
+  if (__builtin_cpu_supports("ssse3")) features |= kFeatureSsse3;
+  if (__builtin_cpu_supports("avx")) features |= kFeatureAvx;
+  if (__builtin_cpu_supports("avx2")) features |= kFeatureAvx2;
+#ifdef TESSELOX_X86_64
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vbmi"))
+    features |= kFeatureAvx512Vbmi;
+#endif
+  if (LargestCacheBytes() != 0) features |= kFeatureCacheSizes;
+  return features;
+}
 
-bool StreamingStoresPay(std::size_t bytes) {
+std::size_t CacheBytes() {
   static const std::size_t cache = LargestCacheBytes();
-  return bytes > cache;
+  return cache;
 }
 
 #else
 
-bool StreamingStoresPay(std::size_t) {
-  return false;
-}
-
-bool HaveSsse3() {
-  return false;
-}
-
-bool HaveAvx() {
-  return false;
-}
-
-bool HaveAvx2() {
-  return false;
-}
-
-bool HaveAvx512Vbmi() {
-  return false;
+unsigned DetectedFeatures() {
+  return 0;
 }
 
 #endif
+
+}  // namespace
+
+unsigned ProcessorFeatures() {
+  static const unsigned detected = DetectedFeatures();
+  return detected & featureMask.load(std::memory_order_relaxed);
+}
+
+void MaskProcessorFeatures(unsigned mask) {
+  featureMask.store(mask, std::memory_order_relaxed);
+}
+
+bool HaveSsse3() {
+  return (ProcessorFeatures() & kFeatureSsse3) != 0;
+}
+
+bool HaveAvx() {
+  return (ProcessorFeatures() & kFeatureAvx) != 0;
+}
+
+bool HaveAvx2() {
+  return (ProcessorFeatures() & kFeatureAvx2) != 0;
+}
+
+bool HaveAvx512Vbmi() {
+  return (ProcessorFeatures() & kFeatureAvx512Vbmi) != 0;
+}
+
+bool StreamingStoresPay(std::size_t bytes) {
+#ifdef TESSELOX_X86
+  if ((ProcessorFeatures() & kFeatureCacheSizes) == 0) return true;
+  return bytes > CacheBytes();
+#else
+  static_cast<void>(bytes);
+  return false;
+#endif
+}
 
 }  // namespace tesselox

@@ -13,8 +13,29 @@
 
 namespace tesselox {
 
+// What the kernels are chosen by: the units the processor has, and whether it describes its
+// caches. Each is a bit of ProcessorFeatures().
+enum ProcessorFeature : unsigned {
+  kFeatureSse2 = 1,
+  kFeatureSsse3 = 2,
+  kFeatureAvx = 4,
+  kFeatureAvx2 = 8,
+  kFeatureAvx512Vbmi = 16,
+  kFeatureCacheSizes = 32,
+};
+inline constexpr unsigned kAllProcessorFeatures = 63;
+
+// The features the processor has, asked once per process, less those masked off.
+unsigned ProcessorFeatures();
+
+// Hides the features outside `mask` from every later choice of kernels, as if the processor
+// lacked them: 0 leaves the plain kernels alone, and without kFeatureCacheSizes the vector
+// kernels stream their stores whatever the frame's size. kAllProcessorFeatures undoes it. Not
+// for use while another thread copies.
+void MaskProcessorFeatures(unsigned mask);
+
 // Whether the processor has SSSE3, and whether the processor and the system support AVX and
-// AVX2. Asked once per process; false on processors without the vector kernels.
+// AVX2 (each a bit of ProcessorFeatures()); false on processors without the vector kernels.
 bool HaveSsse3();
 bool HaveAvx();
 bool HaveAvx2();
@@ -26,7 +47,7 @@ bool HaveAvx512Vbmi();
 // where both frames fit the last-level cache, stores that stay in it are faster (the next step,
 // or the next frame, finds them there); where they do not, streaming saves reading each line
 // before writing it. The one place that decides it; the processor's largest data cache is asked
-// once per process (none known: streaming).
+// once per process (none known, or kFeatureCacheSizes masked off: streaming).
 bool StreamingStoresPay(std::size_t bytes);
 
 }  // namespace tesselox

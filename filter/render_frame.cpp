@@ -37,7 +37,7 @@ void RenderFrame(FrameRecord& record, const ParameterValues& values) {
   // frame's lines); the copy writes every pixel of its rectangle, so the clear skips them.
   ClearStream clear(record.scratch, capW, capH, DrawnRect(plan));
   if (plan.draw) {
-    ExecuteCopy(dst, src, plan, PickRowRoutine(plan.x), Kernels::Fastest, &clear);
+    ExecuteCopy(dst, src, plan, PickRowRoutine(plan.x), &clear);
   } else {
     clear.Finish();
   }

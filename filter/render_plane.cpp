@@ -24,7 +24,7 @@ void RenderPlane(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   if (!IsPixelSize(dst.pixelBytes) || src.pixelBytes != dst.pixelBytes) return;
   ClearStream clear(dst, DrawnRect(plan), fill);
   if (plan.draw) {
-    ExecuteCopy(dst, src, plan, PickRowRoutine(plan.x, dst.pixelBytes), Kernels::Fastest, &clear);
+    ExecuteCopy(dst, src, plan, PickRowRoutine(plan.x, dst.pixelBytes), &clear);
   } else {
     clear.Finish();
   }

@@ -8,11 +8,8 @@
 
 namespace tesselox {
 
-using routine_table::Position;
-
 std::span<const RowRoutineEntry> RowRoutines() {
-  static const routine_table::Table table = routine_table::MakeTable<Pixel>();
-  return table;
+  return routine_table::TableFor<Pixel>();
 }
 
 const RowRoutineEntry& PickRowRoutine(const AxisPlan& x) {
@@ -20,11 +17,6 @@ const RowRoutineEntry& PickRowRoutine(const AxisPlan& x) {
     if (r.fits(x)) return r;
   }
   return RowRoutines().back();
-}
-
-const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& x) {
-  const RowRoutineEntry& r = RowRoutines()[Position(id)];
-  return r.fits(x) ? r : RowRoutines().back();
 }
 
 RowWork RowWorkFor(const AxisPlan& x, std::int32_t lastColumn) {

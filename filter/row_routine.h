@@ -77,21 +77,17 @@ struct RowRoutineEntry {
 };
 
 // The table of routines for six-byte pixels, most specialised first; Map, which fits anything,
-// last. The kernels are chosen for the processor on the first call, once per process.
+// last, each with the fastest kernel ProcessorFeatures() allows.
 std::span<const RowRoutineEntry> RowRoutines();
 
 // The one place that picks a routine: the first in the table that fits the columns.
 const RowRoutineEntry& PickRowRoutine(const AxisPlan& x);
-
-// The routine `id` if it fits the columns, else Map: for tests that force a routine.
-const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& x);
 
 // The same for pixels of any size the copy handles (IsPixelSize): the same routines in the same
 // order, each with the kernels of that size. These live apart from the six-byte ones, so that a
 // program that copies only six-byte pixels carries no other size's kernels.
 std::span<const RowRoutineEntry> RowRoutines(int pixelBytes);
 const RowRoutineEntry& PickRowRoutine(const AxisPlan& x, int pixelBytes);
-const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& x, int pixelBytes);
 
 // The per-frame part of the work for these columns.
 RowWork RowWorkFor(const AxisPlan& x, std::int32_t lastColumn);

@@ -8,8 +8,7 @@ namespace tesselox {
 
 template <int kBytes>
 std::span<const RowRoutineEntry> TableOfSize() {
-  static const routine_table::Table table = routine_table::MakeTable<PixelOfSize<kBytes>>();
-  return table;
+  return routine_table::TableFor<PixelOfSize<kBytes>>();
 }
 
 std::span<const RowRoutineEntry> RowRoutines(int pixelBytes) {
@@ -35,12 +34,6 @@ const RowRoutineEntry& PickRowRoutine(const AxisPlan& x, int pixelBytes) {
     if (r.fits(x)) return r;
   }
   return table.back();
-}
-
-const RowRoutineEntry& ForceRowRoutine(RowRoutine id, const AxisPlan& x, int pixelBytes) {
-  const std::span<const RowRoutineEntry> table = RowRoutines(pixelBytes);
-  const RowRoutineEntry& r = table[routine_table::Position(id)];
-  return r.fits(x) ? r : table.back();
 }
 
 }  // namespace tesselox

@@ -1,11 +1,12 @@
 #pragma once
 
-// The routine table for pixels of type P (PixelOfSize), built by RowRoutineTable<P>(): the
-// six-byte table in row_routine.cpp, the other sizes' in row_routine_sizes.cpp.
+// The routine tables for pixels of type P (PixelOfSize), reached through TableFor<P>(): the
+// six-byte ones in row_routine.cpp, the other sizes' in row_routine_sizes.cpp.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "filter/gather_blocks.h"
 #include "filter/plane_view.h"
@@ -185,26 +186,32 @@ static_assert(InEnumOrder(), "the table lists every routine in RowRoutine's orde
 
 using Table = decltype(PlainTable<Pixel>());
 
-// The table for P with each vector kernel in its place where the processor has the unit.
+// The kernels' features: a table for each combination of them.
+inline constexpr unsigned kKernelFeatures =
+    kFeatureSse2 | kFeatureSsse3 | kFeatureAvx | kFeatureAvx2 | kFeatureAvx512Vbmi;
+using Tables = std::array<Table, kKernelFeatures + 1>;
+
+// The table for P with each vector kernel in its place where `features` has the unit.
 template <class P>
-Table MakeTable() {
+Table MakeTable(unsigned features) {
   Table table = PlainTable<P>();
 #ifdef TESSELOX_X86
+  auto has = [features](unsigned feature) { return (features & feature) != 0; };
   auto entry = [&table](RowRoutine id) -> RowRoutineEntry& { return table[Position(id)]; };
   constexpr int kBytes = sizeof(P);
-  if (HaveSsse3()) entry(RowRoutine::Reverse).kernel = DrawReverseSsse3<P>;
+  if (has(kFeatureSsse3)) entry(RowRoutine::Reverse).kernel = DrawReverseSsse3<P>;
   if constexpr (kBytes == 6) {
-    if (HaveSsse3()) entry(RowRoutine::Runs).kernel = DrawRunsSsse3;
-    if (HaveAvx()) entry(RowRoutine::Map).kernel = DrawMapAvx;
+    if (has(kFeatureSsse3)) entry(RowRoutine::Runs).kernel = DrawRunsSsse3;
+    if (has(kFeatureAvx)) entry(RowRoutine::Map).kernel = DrawMapAvx;
   } else {
-    if (HaveAvx2()) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
+    if (has(kFeatureAvx2)) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
     // Shuffles beat the hardware gathers and the runs' 16-byte moves for one and two bytes only
     // (three and four measured the same or slower).
     if constexpr (kBytes <= 2) {
-      if (HaveSsse3()) {
+      if (has(kFeatureSsse3)) {
         RowRoutineEntry& map = entry(RowRoutine::Map);
         RowRoutineEntry& runs = entry(RowRoutine::Runs);
-        if (HaveAvx2()) {
+        if (has(kFeatureAvx2)) {
           map.kernel = DrawShuffled<GatherShuffledAvx2<kBytes>, DrawMapAvx2<kBytes>>;
           runs.kernel = DrawShuffled<GatherShuffledAvx2<kBytes>, DrawRuns<P>>;
         } else {
@@ -213,7 +220,7 @@ Table MakeTable() {
         }
         unsigned blocks = kReadsShuffleBlocks;
 #ifdef TESSELOX_X86_64
-        if (HaveAvx512Vbmi() && HaveAvx2()) {
+        if (has(kFeatureAvx512Vbmi) && has(kFeatureAvx2)) {
           map.kernel = DrawPermuted<kBytes, DrawMapAvx2<kBytes>>;
           runs.kernel = DrawPermuted<kBytes, DrawRuns<P>>;
           blocks = kReadsPermuteBlocks;
@@ -223,22 +230,42 @@ Table MakeTable() {
         runs.reads |= blocks;
       }
     }
-    if constexpr (16 % kBytes == 0)
-      entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSse2<P>>;
+    if constexpr (16 % kBytes == 0) {
+      if (has(kFeatureSse2))
+        entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSse2<P>>;
+    }
     if constexpr (kBytes == 3) {
-      if (HaveSsse3())
+      if (has(kFeatureSsse3))
         entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSsse3<P>>;
 #ifdef TESSELOX_X86_64
       // For three bytes the permutes beat the hardware gathers; the runs stay memcpy.
-      if (HaveAvx512Vbmi() && HaveAvx2()) {
+      if (has(kFeatureAvx512Vbmi) && has(kFeatureAvx2)) {
         entry(RowRoutine::Map).kernel = DrawPermuted<3, DrawMapAvx2<3>>;
         entry(RowRoutine::Map).reads |= kReadsPermuteBlocks;
       }
 #endif
     }
   }
+#else
+  static_cast<void>(features);
 #endif
   return table;
+}
+
+// P's table for every combination of the kernels' features, built once: the kernels follow
+// ProcessorFeatures() as it stands at each copy, with no table built or changed on the way.
+template <class P>
+Tables MakeTables() {
+  Tables tables{};
+  for (unsigned features = 0; features < tables.size(); ++features)
+    tables[features] = MakeTable<P>(features);
+  return tables;
+}
+
+template <class P>
+std::span<const RowRoutineEntry> TableFor() {
+  static const Tables tables = MakeTables<P>();
+  return tables[ProcessorFeatures() & kKernelFeatures];
 }
 
 }  // namespace tesselox::routine_table

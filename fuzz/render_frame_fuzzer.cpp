@@ -19,6 +19,7 @@
 #include "fuzz_input.h"
 #include "expected_frame.h"
 #include "guarded_buffer.h"
+#include "kernels.h"
 #include "reference_model.h"
 #include "test_image.h"
 
@@ -134,9 +135,9 @@ void FuzzCopyPlane(const FuzzInput& in, const ParameterValues& values) {
   if (plain) {
     const CopyPlan plan = PlanCopy(dstView, srcView, g.request);
     ClearStream clear(dst.Body(), dstStride, dstLines, DrawnRect(plan));
+    const test::UseKernels use(test::Kernels::Plain);
     if (plan.draw) {
-      ExecuteCopy(dstView, srcView, plan, PickRowRoutine(plan.x), Kernels::Plain,
-                  clearing ? &clear : nullptr);
+      ExecuteCopy(dstView, srcView, plan, PickRowRoutine(plan.x), clearing ? &clear : nullptr);
     } else if (clearing) {
       clear.Finish();
     }
