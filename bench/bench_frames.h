@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "filter/parameters.h"
 #include "field_values.h"
 

@@ -99,7 +99,8 @@ void Core(benchmark::State& state, const char* format) {
     return tesselox::PlaneView{bytes.data() + GST_VIDEO_INFO_PLANE_OFFSET(&info, p), kW, kH,
                                GST_VIDEO_INFO_PLANE_STRIDE(&info, p), pixel};
   };
-  const tesselox::CopyPlan plan = tesselox::PlanPlaneCopy(view(out, 0), view(in, 0), kJob);
+  const tesselox::CopyPlan plan =
+      tesselox::PlanCopy(tesselox::SizeOf(view(out, 0)), tesselox::SizeOf(view(in, 0)), kJob);
   const std::uint8_t fill[8] = {};
   for (auto _ : state) {
     for (int p = 0; p < planes; ++p) tesselox::RenderPlane(view(out, p), view(in, p), plan, fill);

@@ -26,12 +26,12 @@ namespace {
 using test::OutputSize;
 
 // The case's destination frame in buffer `b` and its source frame in buffer `a`.
-ImageView Destination(FrameBuffer& b, const BenchCase& c) {
-  return ImageView{b.Pixels(), OutputSize(Value(c, FieldId::Width), kCapW),
-                   OutputSize(Value(c, FieldId::Height), kCapH), kCapW};
+PlaneView Destination(FrameBuffer& b, const BenchCase& c) {
+  return test::ViewOf(b.Pixels(), OutputSize(Value(c, FieldId::Width), kCapW),
+                      OutputSize(Value(c, FieldId::Height), kCapH), kCapW);
 }
-ImageView Source(FrameBuffer& a, const BenchCase& c) {
-  return ImageView{a.Pixels(), c.frameW, c.frameH, kCapW};
+PlaneView Source(FrameBuffer& a, const BenchCase& c) {
+  return test::ViewOf(a.Pixels(), c.frameW, c.frameH, kCapW);
 }
 
 void Render(benchmark::State& state, const BenchCase& c) {
@@ -77,8 +77,9 @@ void Floor(benchmark::State& state, const BenchCase& c) {
 // The memset, then the source reads the copy cannot avoid (SourceReads).
 void ClearAndReads(benchmark::State& state, const BenchCase& c) {
   FrameBuffer a(true), b(false);
-  const SourceReads reads(PlanCopy(Destination(b, c), Source(a, c), CopyRequestFrom(c.values)),
-                          sizeof(Pixel));
+  const SourceReads reads(
+      PlanCopy(SizeOf(Destination(b, c)), SizeOf(Source(a, c)), CopyRequestFrom(c.values)),
+      sizeof(Pixel));
   for (auto _ : state) {
     std::memset(b.Bytes(), 0, b.Size());
     benchmark::DoNotOptimize(reads.Read(a.Bytes(), FrameBuffer::kRowBytes));

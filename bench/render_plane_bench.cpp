@@ -27,7 +27,8 @@ namespace {
 void RenderPlaneCase(benchmark::State& state, const PlaneCase& c) {
   const PlaneBuffer src(c.frame.frameW, c.frame.frameH, c.pixelBytes, true);
   const PlaneBuffer dst(OutW(c.frame), OutH(c.frame), c.pixelBytes, false);
-  const CopyPlan plan = PlanPlaneCopy(dst.View(), src.View(), CopyRequestFrom(c.frame.values));
+  const CopyPlan plan =
+      PlanCopy(SizeOf(dst.View()), SizeOf(src.View()), CopyRequestFrom(c.frame.values));
   const std::uint8_t black[kMaxPixelBytes] = {16, 128, 128, 255, 16, 128, 128, 255};
   for (auto _ : state) {
     RenderPlane(dst.View(), src.View(), plan, black);
@@ -56,7 +57,8 @@ tesselox_request CRequest(const BenchCase& c) {
 void ApiCase(benchmark::State& state, const PlaneCase& c) {
   const PlaneBuffer src(c.frame.frameW, c.frame.frameH, c.pixelBytes, true);
   const PlaneBuffer dst(OutW(c.frame), OutH(c.frame), c.pixelBytes, false);
-  const CopyPlan internal = PlanPlaneCopy(dst.View(), src.View(), CopyRequestFrom(c.frame.values));
+  const CopyPlan internal =
+      PlanCopy(SizeOf(dst.View()), SizeOf(src.View()), CopyRequestFrom(c.frame.values));
   const tesselox_plane d = CPlane(dst.View()), s = CPlane(src.View());
   const tesselox_request request = CRequest(c.frame);
   const std::uint8_t black[kMaxPixelBytes] = {16, 128, 128, 255, 16, 128, 128, 255};
@@ -98,7 +100,7 @@ void ApiCase(benchmark::State& state, const PlaneCase& c) {
 void PlaneReads(benchmark::State& state, const PlaneCase& c) {
   const CasePlanes p(c);
   const SourceReads reads(
-      PlanPlaneCopy(p.dst.View(), p.src.View(), CopyRequestFrom(c.frame.values)),
+      PlanCopy(SizeOf(p.dst.View()), SizeOf(p.src.View()), CopyRequestFrom(c.frame.values)),
       static_cast<std::size_t>(c.pixelBytes));
   for (auto _ : state) {
     std::memset(p.dst.View().bytes, 0, p.dst.Size());

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "filter/image_view.h"
 #include "filter/plane_view.h"
 
 namespace tesselox {

@@ -79,7 +79,7 @@ bool ClipAxis(IndexRange& r, const CopyAxis& axis, i64 dstSize, i64 srcSize) {
 
 }  // namespace
 
-ClipResult ClipRectangles(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
+ClipResult ClipRectangles(PlaneSize dst, PlaneSize src, const CopyRequest& request) {
   IndexRange x{}, y{};
   const bool draw = ClipAxis(x, request.x, dst.width, src.width) &&
                     ClipAxis(y, request.y, dst.height, src.height);

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "filter/copy_request.h"
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 
 namespace tesselox {
 
@@ -26,6 +26,6 @@ struct ClipResult {
 // phase ignored) lies inside src. draw is false when nothing is left; otherwise non-empty
 // ranges are not guaranteed, and an empty range simply draws nothing. Extents must be non-zero.
 // Exact for every int32 input.
-ClipResult ClipRectangles(const ImageView& dst, const ImageView& src, const CopyRequest& request);
+ClipResult ClipRectangles(PlaneSize dst, PlaneSize src, const CopyRequest& request);
 
 }  // namespace tesselox

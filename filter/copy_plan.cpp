@@ -50,7 +50,7 @@ AxisPlan PlanAxis(i64 begin, i64 end, const CopyAxis& axis, i64 size) {
 
 }  // namespace
 
-CopyPlan PlanCopy(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
+CopyPlan PlanCopy(PlaneSize dst, PlaneSize src, const CopyRequest& request) {
   CopyPlan plan{};
   const CopyAxis& x = request.x;
   const CopyAxis& y = request.y;

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "filter/copy_request.h"
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 
 namespace tesselox {
 
@@ -32,8 +32,9 @@ struct CopyPlan {
   AxisPlan y;
 };
 
-// Clips and plans a copy of src into dst.
-CopyPlan PlanCopy(const ImageView& dst, const ImageView& src, const CopyRequest& request);
+// Clips and plans a copy from a plane of src's size into one of dst's. A frame's planes share
+// one geometry, so one plan serves all of them.
+CopyPlan PlanCopy(PlaneSize dst, PlaneSize src, const CopyRequest& request);
 
 // The source index that walk index k reads (edge repeat included). Exact in 64 bits; one
 // division, so for set-up only.

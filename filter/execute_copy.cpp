@@ -51,11 +51,6 @@ PixelRect DrawnRect(const CopyPlan& plan) {
                    static_cast<std::ptrdiff_t>(plan.y.count)};
 }
 
-void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
-                 const RowRoutineEntry& routine, ClearStream* clear) {
-  ExecuteCopy(PlaneOf(dst), PlaneOf(src), plan, routine, clear);
-}
-
 void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
                  const RowRoutineEntry& routine, ClearStream* clear) {
   if (!plan.draw || plan.x.count <= 0 || plan.y.count <= 0) {

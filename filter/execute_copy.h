@@ -2,7 +2,6 @@
 
 #include "filter/clear_outside.h"
 #include "filter/copy_plan.h"
-#include "filter/image_view.h"
 #include "filter/plane_view.h"
 #include "filter/row_routine.h"
 
@@ -20,11 +19,8 @@ inline constexpr int kColumnMapChunk = 2048;
 // spread over the rows where the routine clears along rows, else before the first row. This is
 // the only place that decides how a clear is shared out.
 //
-// On planes the routine must come from the table of their pixel size (RowRoutines(pixelBytes));
-// on images from the six-byte one.
+// The routine must come from the table of the planes' pixel size (RowRoutines(pixelBytes)).
 void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
-                 const RowRoutineEntry& routine, ClearStream* clear = nullptr);
-void ExecuteCopy(const ImageView& dst, const ImageView& src, const CopyPlan& plan,
                  const RowRoutineEntry& routine, ClearStream* clear = nullptr);
 
 // The pixels a plan writes: every one of this rectangle (empty when it draws nothing).

@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "filter/clear_outside.h"
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "filter/processor.h"
 
 namespace tesselox {

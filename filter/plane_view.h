@@ -2,9 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
-
-#include "filter/image_view.h"
 
 namespace tesselox {
 
@@ -20,6 +17,16 @@ struct PlaneView {
   int pixelBytes;
 };
 
+// A plane's width and height, in pixels: all that planning a copy needs of it.
+struct PlaneSize {
+  std::int32_t width;
+  std::int32_t height;
+};
+
+constexpr PlaneSize SizeOf(const PlaneView& plane) {
+  return PlaneSize{plane.width, plane.height};
+}
+
 // The pixel sizes the copy handles.
 constexpr bool IsPixelSize(int pixelBytes) {
   return pixelBytes == 1 || pixelBytes == 2 || pixelBytes == 3 || pixelBytes == 4 ||
@@ -29,22 +36,14 @@ constexpr bool IsPixelSize(int pixelBytes) {
 // The largest pixel: a fill value is at most this long.
 inline constexpr int kMaxPixelBytes = 8;
 
-// A pixel of kBytes bytes as the kernels move it: whole, by value. Six-byte pixels are the
-// module's Pixel, so that its copy and a plane's share their code.
+// A pixel of kBytes bytes as the kernels move it: whole, by value.
 template <int kBytes>
 struct PixelBytes {
   std::uint8_t bytes[kBytes];
 };
 
-template <int kBytes>
-using PixelOfSize = std::conditional_t<kBytes == 6, Pixel, PixelBytes<kBytes>>;
-
-// An image of six-byte pixels as a plane.
-inline PlaneView PlaneOf(const ImageView& image) {
-  return PlaneView{
-      reinterpret_cast<std::uint8_t*>(image.pixels), image.width, image.height,
-      static_cast<std::ptrdiff_t>(image.stride) * static_cast<std::ptrdiff_t>(sizeof(Pixel)),
-      sizeof(Pixel)};
-}
+// A six-byte pixel, which some kernels have their own forms for.
+using Pixel = PixelBytes<6>;
+static_assert(sizeof(Pixel) == 6);
 
 }  // namespace tesselox

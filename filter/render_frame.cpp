@@ -27,12 +27,15 @@ void RenderFrame(FrameRecord& record, const ParameterValues& values) {
   const std::int32_t outW = std::min(Magnitude(values[Index(FieldId::Width)]), capW);
   const std::int32_t outH = std::min(Magnitude(values[Index(FieldId::Height)]), capH);
 
-  const ImageView src{record.current, Clamp(record.width, capW), Clamp(record.height, capH), capW};
-  const ImageView dst{record.scratch, outW, outH, capW};
+  const std::ptrdiff_t stride = std::ptrdiff_t{capW} * std::ptrdiff_t{sizeof(Pixel)};
+  const PlaneView src{reinterpret_cast<std::uint8_t*>(record.current), Clamp(record.width, capW),
+                      Clamp(record.height, capH), stride, sizeof(Pixel)};
+  const PlaneView dst{reinterpret_cast<std::uint8_t*>(record.scratch), outW, outH, stride,
+                      sizeof(Pixel)};
   record.height = outH;
   record.width = outW;
 
-  const CopyPlan plan = PlanCopy(dst, src, CopyRequestFrom(values));
+  const CopyPlan plan = PlanCopy(SizeOf(dst), SizeOf(src), CopyRequestFrom(values));
   // The whole buffer ends up cleared, not only the output frame (the host may look past the
   // frame's lines); the copy writes every pixel of its rectangle, so the clear skips them.
   ClearStream clear(record.scratch, capW, capH, DrawnRect(plan));

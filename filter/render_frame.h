@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "filter/parameters.h"
 
 namespace tesselox {

@@ -2,23 +2,9 @@
 
 #include "filter/clear_outside.h"
 #include "filter/execute_copy.h"
-#include "filter/image_view.h"
 #include "filter/row_routine.h"
 
 namespace tesselox {
-namespace {
-
-// The planner only reads the sizes.
-ImageView SizeOnly(const PlaneView& plane) {
-  return ImageView{nullptr, plane.width, plane.height, plane.width};
-}
-
-}  // namespace
-
-CopyPlan PlanPlaneCopy(const PlaneView& dst, const PlaneView& src, const CopyRequest& request) {
-  return PlanCopy(SizeOnly(dst), SizeOnly(src), request);
-}
-
 void RenderPlane(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
                  const std::uint8_t* fill) {
   if (!IsPixelSize(dst.pixelBytes) || src.pixelBytes != dst.pixelBytes) return;

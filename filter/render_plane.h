@@ -8,12 +8,6 @@
 
 namespace tesselox {
 
-// The copy for the other plug-ins: the same copy as RenderFrame, on planes of any pixel size
-// and byte stride. A frame's planes share one geometry, so one plan serves all of them.
-
-// Clips and plans the copy of a src-sized plane into a dst-sized one.
-CopyPlan PlanPlaneCopy(const PlaneView& dst, const PlaneView& src, const CopyRequest& request);
-
 // Renders one plane of an output frame: the pixels the plan writes are copied from src, every
 // other pixel of dst is set to `fill` (dst.pixelBytes bytes: the plane's black or transparent).
 // src and dst have the same pixel size, must not overlap, and must be the sizes the plan was

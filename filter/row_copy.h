@@ -6,12 +6,12 @@
 #include <cstring>
 #include <iterator>
 
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "filter/processor.h"
 
 namespace tesselox {
 
-// The row kernels of the copy, for pixels of any type P (PixelOfSize). Each writes n
+// The row kernels of the copy, for pixels of any type P (PixelBytes). Each writes n
 // consecutive destination pixels, left to right, and reads only the source pixels its arguments
 // name. Source and destination must not overlap.
 

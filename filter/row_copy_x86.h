@@ -1,7 +1,7 @@
 #pragma once
 
 // The vector kernels that serve every pixel size, as templates over the pixel type P
-// (PixelOfSize). x86 only.
+// (PixelBytes). x86 only.
 
 #include <cstddef>
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include "filter/clear_outside.h"
 #include "filter/copy_plan.h"
 #include "filter/gather_blocks.h"
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 
 namespace tesselox {
 

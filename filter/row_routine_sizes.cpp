@@ -8,7 +8,7 @@ namespace tesselox {
 
 template <int kBytes>
 std::span<const RowRoutineEntry> TableOfSize() {
-  return routine_table::TableFor<PixelOfSize<kBytes>>();
+  return routine_table::TableFor<PixelBytes<kBytes>>();
 }
 
 std::span<const RowRoutineEntry> RowRoutines(int pixelBytes) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// The routine tables for pixels of type P (PixelOfSize), reached through TableFor<P>(): the
+// The routine tables for pixels of type P (PixelBytes), reached through TableFor<P>(): the
 // six-byte ones in row_routine.cpp, the other sizes' in row_routine_sizes.cpp.
 
 #include <array>

@@ -82,10 +82,6 @@ CopyRequest RequestOf(const tesselox_request& r) {
                      {r.dst_y, r.dst_cy, r.src_y, r.src_cy, r.phase_y}};
 }
 
-PlaneView SizeOnly(std::int32_t width, std::int32_t height) {
-  return PlaneView{nullptr, width, height, 0, 1};
-}
-
 // A checked plane with its rows top-down: a bottom-up one seen from its last row, so that its
 // row r is the plane's row height - 1 - r.
 PlaneView TopDown(const tesselox_plane& p) {
@@ -132,8 +128,8 @@ int tesselox_copy_plane(const tesselox_plane* dst, const tesselox_plane* src,
   using namespace tesselox;
   if (dst == nullptr || src == nullptr || request == nullptr) return TESSELOX_ERROR_NULL_ARGUMENT;
   if (const int status = CheckPair(*dst, *src); status != TESSELOX_OK) return status;
-  const CopyPlan plan = PlanPlaneCopy(SizeOnly(dst->width, dst->height),
-                                      SizeOnly(src->width, src->height), RequestOf(*request));
+  const CopyPlan plan = PlanCopy(PlaneSize{dst->width, dst->height},
+                                 PlaneSize{src->width, src->height}, RequestOf(*request));
   Draw(plan, *dst, *src, fill);
   return TESSELOX_OK;
 }
@@ -148,8 +144,8 @@ int tesselox_plan_create(tesselox_plan** plan, std::int32_t dst_width, std::int3
   if (dst_width < 0 || dst_height < 0 || src_width < 0 || src_height < 0)
     return TESSELOX_ERROR_NEGATIVE_SIZE;
   *plan = new (std::nothrow)
-      tesselox_plan{PlanPlaneCopy(SizeOnly(dst_width, dst_height), SizeOnly(src_width, src_height),
-                                  RequestOf(*request)),
+      tesselox_plan{PlanCopy(PlaneSize{dst_width, dst_height}, PlaneSize{src_width, src_height},
+                             RequestOf(*request)),
                     dst_width, dst_height, src_width, src_height};
   return *plan == nullptr ? TESSELOX_ERROR_NO_MEMORY : TESSELOX_OK;
 }

@@ -102,7 +102,7 @@ void FilterInstance::Update(const std::uint8_t* in, std::uint8_t* out) {
   const PlaneView src = Plane(in);
   const PlaneView dst = Plane(out);
   if (!planned_) {
-    plan_ = PlanPlaneCopy(dst, src, RequestFor(values_, width_, height_));
+    plan_ = PlanCopy(SizeOf(dst), SizeOf(src), RequestFor(values_, width_, height_));
     planned_ = true;
   }
   RenderPlane(dst, src, plan_, kTransparentBlack);

@@ -128,8 +128,8 @@ void FuzzCopyPlane(const FuzzInput& in, const ParameterValues& values) {
 
   const Geometry g{std::max(dstW, 0), dstLines, std::max(srcW, 0), srcLines,
                    CopyRequestFrom(values)};
-  const ImageView dstView{dst.Body(), dstW, dstH, dstStride};
-  const ImageView srcView{src.Body(), srcW, srcH, srcStride};
+  const PlaneView dstView = test::ViewOf(dst.Body(), dstW, dstH, dstStride);
+  const PlaneView srcView = test::ViewOf(src.Body(), srcW, srcH, srcStride);
   const bool clearing = (in.flags & kClear) != 0;
   const bool refused = !plain && (dstW < 0 || dstH < 0 || srcW < 0 || srcH < 0);
   if (plain) {

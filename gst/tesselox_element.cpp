@@ -87,8 +87,8 @@ namespace {
 
 constexpr gboolean kKeepPixelAspectDefault = TRUE;
 
-PlaneView SizeOnly(FrameSize size) {
-  return PlaneView{nullptr, size.width, size.height, 0, 1};
+tesselox::PlaneSize SizeOf(FrameSize size) {
+  return tesselox::PlaneSize{size.width, size.height};
 }
 
 // The rows of each field of a frame `height` rows high: in one buffer, the even rows and the odd
@@ -112,12 +112,12 @@ void Apply(GstTesselox* self, bool force) {
   GST_OBJECT_UNLOCK(self);
   if (!stale) return;
   const CopyRequest request = tesselox::gst::ResolveRequest(properties, self->in, self->out);
-  self->framePlan = tesselox::PlanPlaneCopy(SizeOnly(self->out), SizeOnly(self->in), request);
+  self->framePlan = tesselox::PlanCopy(SizeOf(self->out), SizeOf(self->in), request);
   if (self->interlace != GST_VIDEO_INTERLACE_MODE_PROGRESSIVE) {
     for (int field = 0; field < 2; ++field) {
       const CopyRequest inField{request.x, tesselox::gst::FieldRows(request.y, field)};
-      self->fieldPlans[field] = tesselox::PlanPlaneCopy(SizeOnly(self->outFields[field]),
-                                                        SizeOnly(self->inFields[field]), inField);
+      self->fieldPlans[field] = tesselox::PlanCopy(SizeOf(self->outFields[field]),
+                                                   SizeOf(self->inFields[field]), inField);
     }
   }
   const bool unchanged = tesselox::gst::CopiesUnchanged(request, self->in, self->out);

@@ -1,6 +1,7 @@
 #include "host/frame_filter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -23,7 +24,7 @@ FrameFilter::FrameFilter(ModuleSession& session, io::Size capacity, const std::s
   }
 }
 
-ImageView FrameFilter::Process(std::int32_t width, std::int32_t height, bool counted) {
+PlaneView FrameFilter::Process(std::int32_t width, std::int32_t height, bool counted) {
   if (width > capacity_.width || height > capacity_.height) {
     throw IoError("the input frame is " + io::SizeText({width, height}) +
                   ", larger than the buffers' capacity " + io::SizeText(capacity_) +
@@ -44,7 +45,8 @@ ImageView FrameFilter::Process(std::int32_t width, std::int32_t height, bool cou
     throw IoError("the module returned a frame of " + io::SizeText({record.width, record.height}) +
                   ", which is empty or exceeds the capacity " + io::SizeText(capacity_));
   }
-  return ImageView{&buffers_->At(0, 0), record.width, record.height, capacity_.width};
+  return PlaneView{reinterpret_cast<std::uint8_t*>(&buffers_->At(0, 0)), record.width,
+                   record.height, Stride() * std::ptrdiff_t{sizeof(Pixel)}, sizeof(Pixel)};
 }
 
 io::Picture FrameFilter::Run(const io::Picture& input, bool counted) {
@@ -52,10 +54,12 @@ io::Picture FrameFilter::Run(const io::Picture& input, bool counted) {
     for (std::int32_t y = 0; y < input.height; ++y)
       std::copy_n(&input.At(0, y), input.width, Input() + y * Stride());
   }
-  const ImageView result = Process(input.width, input.height, counted);
+  const PlaneView result = Process(input.width, input.height, counted);
   io::Picture output(result.width, result.height);
-  for (std::int32_t y = 0; y < output.height; ++y)
-    std::copy_n(result.pixels + y * result.stride, output.width, &output.At(0, y));
+  for (std::int32_t y = 0; y < output.height; ++y) {
+    std::memcpy(&output.At(0, y), result.bytes + y * result.stride,
+                static_cast<std::size_t>(output.width) * sizeof(Pixel));
+  }
   return output;
 }
 

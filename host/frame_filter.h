@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "host/io/options.h"
 #include "host/io/picture.h"
 #include "host/session/frame_buffers.h"
@@ -28,7 +28,7 @@ class FrameFilter {
 
   // Runs the module on the width x height frame in Input() and returns its output, which stays
   // valid until the next call. `counted` false: a frame that is neither reported nor timed.
-  ImageView Process(std::int32_t width, std::int32_t height, bool counted = true);
+  PlaneView Process(std::int32_t width, std::int32_t height, bool counted = true);
   io::Picture Run(const io::Picture& input, bool counted = true);
 
   // Frees both frame buffers; nothing may be run afterwards.

@@ -34,8 +34,9 @@ io::Size StreamJob::Run(std::ostream& out, std::ostream& errors, const io::CopyE
     // The first frame is still in the reader from ShowFirstFrame.
     for (; haveFrame_; haveFrame_ = reader_.NextFrame()) {
       reader_.Decode(filter_.Input(), filter_.Stride());
-      const ImageView output = filter_.Process(reader_.Header().width, reader_.Header().height);
-      writer.WriteFrame(output.pixels, output.width, output.height, output.stride);
+      const PlaneView output = filter_.Process(reader_.Header().width, reader_.Header().height);
+      writer.WriteFrame(reinterpret_cast<const Pixel*>(output.bytes), output.width, output.height,
+                        filter_.Stride());
       if (writer.FramesWritten() == 1 && !writer.Note().empty())
         errors << "tesselox-host: " << writer.Note() << "\n";
       if (Clock::now() - lastProgress > std::chrono::milliseconds(500)) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 
 namespace tesselox::io {
 

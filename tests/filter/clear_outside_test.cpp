@@ -73,8 +73,8 @@ TEST(ClearOutsideTest, ZeroesExactlyWhatLiesOutsideTheKeptRectangle) {
     const auto top = static_cast<std::int32_t>(c.keep.top);
     const auto cx = static_cast<std::int32_t>(c.keep.width);
     const auto cy = static_cast<std::int32_t>(c.keep.height);
-    const tesselox_plane dst = CPlaneOf(ImageView{buffer.data() + 1, w, h, w});
-    const tesselox_plane src = CPlaneOf(ImageView{dirt.data(), w, h, w});
+    const tesselox_plane dst = CPlaneOf(ViewOf(buffer.data() + 1, w, h, w));
+    const tesselox_plane src = CPlaneOf(ViewOf(dirt.data(), w, h, w));
     const tesselox_request keep{left, top, cx, cy, left, top, cx, cy, 0, 0};
     const Pixel zero{};
     ASSERT_EQ(tesselox_copy_plane(&dst, &src, &keep, &zero), TESSELOX_OK);

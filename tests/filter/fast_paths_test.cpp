@@ -26,8 +26,7 @@ const Pixel kDirt{{0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5}};
 
 // The plan of a copy between images of the geometry's sizes (planning reads only the sizes).
 CopyPlan Plan(const Geometry& g) {
-  return PlanCopy(ImageView{nullptr, g.dstW, g.dstH, g.dstW},
-                  ImageView{nullptr, g.srcW, g.srcH, g.srcW}, g.request);
+  return PlanCopy({g.dstW, g.dstH}, {g.srcW, g.srcH}, g.request);
 }
 
 // The routines in the table, by id.
@@ -282,8 +281,8 @@ TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
       }
     }
     std::vector<Pixel> want(static_cast<std::size_t>(g.dstW) * g.dstH);
-    const ImageView src{srcPixels.data(), g.srcW, g.srcH, g.srcW};
-    ReferenceCopy(ImageView{want.data(), g.dstW, g.dstH, g.dstW}, src, g.request);
+    const PlaneView src = ViewOf(srcPixels.data(), g.srcW, g.srcH, g.srcW);
+    ReferenceCopy(ViewOf(want.data(), g.dstW, g.dstH, g.dstW), src, g.request);
     const CopyPlan plan = Plan(g);
     if (!plan.draw) continue;
     for (Kernels kernels : kEveryKernels) {
@@ -291,7 +290,7 @@ TEST(FastPathsTest, ExactBuffersAreNotOverrun) {
       for (const RowRoutineEntry& r : RowRoutines()) {
         if (!r.fits(plan.x)) continue;
         std::vector<Pixel> got(want.size());
-        ExecuteCopy(ImageView{got.data(), g.dstW, g.dstH, g.dstW}, src, plan, r);
+        ExecuteCopy(ViewOf(got.data(), g.dstW, g.dstH, g.dstW), src, plan, r);
         ASSERT_TRUE(got == want) << r.name << ", kernels " << static_cast<int>(kernels);
       }
     }
@@ -414,7 +413,7 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenModel) {
     SCOPED_TRACE(Describe(g));
     GuardedImage src(g.srcW, g.srcH, false);
     std::vector<Pixel> want(static_cast<std::size_t>(g.dstW) * g.dstH);
-    const ImageView wantView{want.data(), g.dstW, g.dstH, g.dstW};
+    const PlaneView wantView = ViewOf(want.data(), g.dstW, g.dstH, g.dstW);
     ReferenceCopy(wantView, src.View(), g.request);
     const CopyPlan plan = Plan(g);
     if (!plan.draw) continue;
@@ -425,8 +424,8 @@ TEST(FastPathsTest, CopyWithClearEqualsClearThenModel) {
         if (!r.fits(plan.x)) continue;
         spread += r.clearsAlongRows && kernels == Kernels::Plain ? 1 : 0;
         std::vector<Pixel> got(want.size() + 2, kDirt);
-        const ImageView gotView{got.data() + 1, g.dstW, g.dstH, g.dstW};
-        ClearStream clear(gotView.pixels, g.dstW, g.dstH, drawn);
+        const PlaneView gotView = ViewOf(got.data() + 1, g.dstW, g.dstH, g.dstW);
+        ClearStream clear(got.data() + 1, g.dstW, g.dstH, drawn);
         ExecuteCopy(gotView, src.View(), plan, r, &clear);
         ASSERT_EQ(got.front(), kDirt);
         ASSERT_EQ(got.back(), kDirt);

@@ -109,7 +109,7 @@ TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
       const TestPlane src(sw, sh, size.bytes, size.padding, true);
       const std::vector<std::uint8_t> want = ExpectedPlane(src.view, request, dw, dh, fill);
       TestPlane whole(dw, dh, size.bytes, size.padding, false);
-      const CopyPlan plan = PlanPlaneCopy(whole.view, src.view, request);
+      const CopyPlan plan = PlanCopy(SizeOf(whole.view), SizeOf(src.view), request);
       RenderPlane(whole.view, src.view, plan, fill);
       ASSERT_TRUE(whole.Holds(want)) << "RenderPlane";
       if (!plan.draw) continue;

@@ -6,15 +6,13 @@
 #include <cstdint>
 
 #include "filter/copy_request.h"
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "tesselox/tesselox.h"
 
 namespace tesselox::test {
 
-// An image of six-byte pixels as a plane.
-inline tesselox_plane CPlaneOf(const ImageView& image) {
-  return tesselox_plane{image.pixels, image.width, image.height,
-                        static_cast<std::ptrdiff_t>(image.stride) * 6, 6};
+inline tesselox_plane CPlaneOf(const PlaneView& plane) {
+  return tesselox_plane{plane.bytes, plane.width, plane.height, plane.stride, plane.pixelBytes};
 }
 
 // In the struct's order: source x, y, cx, cy; destination x, y, cx, cy; the phases.
@@ -25,7 +23,7 @@ inline tesselox_request CRequestOf(const CopyRequest& r) {
 }
 
 // Copies src into dst through the C API without a fill, so that only drawn pixels change.
-inline int CopyImage(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
+inline int CopyImage(const PlaneView& dst, const PlaneView& src, const CopyRequest& request) {
   const tesselox_plane d = CPlaneOf(dst), s = CPlaneOf(src);
   const tesselox_request r = CRequestOf(request);
   return tesselox_copy_plane(&d, &s, &r, nullptr);

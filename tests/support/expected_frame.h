@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "filter/copy_request.h"
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "filter/parameters.h"
 #include "source_model.h"
 #include "test_image.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "test_image.h"
 
 namespace tesselox::test {
@@ -68,7 +68,7 @@ class GuardedImage {
     }
   }
 
-  ImageView View() { return ImageView{&Raw(0, 0), width_, height_, stride_}; }
+  PlaneView View() { return ViewOf(&Raw(0, 0), width_, height_, stride_); }
   const Pixel& At(std::int32_t x, std::int32_t y) const { return Raw(x, y); }
   std::int32_t Width() const { return width_; }
   std::int32_t Height() const { return height_; }

@@ -4,13 +4,15 @@
 // sizes, what the copy makes of an image, and the source pixel of a destination pixel at phase 0.
 // Everything comes from SourceModel, never from the clip or the plan under test.
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <sstream>
 #include <string>
 
 #include "filter/copy_request.h"
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 #include "source_model.h"
 #include "test_image.h"
 
@@ -34,12 +36,14 @@ inline std::string Describe(const Geometry& g) {
 }
 
 // Writes each pixel of dst that the copy writes with its source pixel of src; leaves the rest.
-inline void ReferenceCopy(const ImageView& dst, const ImageView& src, const CopyRequest& request) {
+inline void ReferenceCopy(const PlaneView& dst, const PlaneView& src, const CopyRequest& request) {
   const SourceModel model(request, dst.width, dst.height, src.width, src.height);
+  const auto size = static_cast<std::size_t>(dst.pixelBytes);
   for (std::int32_t y = 0; y < dst.height; ++y) {
     for (std::int32_t x = 0; x < dst.width; ++x) {
       if (const auto at = model.At(x, y))
-        dst.pixels[y * dst.stride + x] = src.pixels[at->y * src.stride + at->x];
+        std::memcpy(dst.bytes + y * dst.stride + x * dst.pixelBytes,
+                    src.bytes + at->y * src.stride + at->x * src.pixelBytes, size);
     }
   }
 }

@@ -7,7 +7,7 @@
 #include <optional>
 #include <ostream>
 
-#include "filter/image_view.h"
+#include "filter/plane_view.h"
 
 namespace tesselox {
 
@@ -31,6 +31,13 @@ inline Pixel Tagged(std::int32_t x, std::int32_t y, std::uint8_t tag = kImageTag
   const auto uy = static_cast<std::uint16_t>(y + 1);
   return Pixel{{static_cast<std::uint8_t>(ux), static_cast<std::uint8_t>(ux >> 8),
                 static_cast<std::uint8_t>(uy), static_cast<std::uint8_t>(uy >> 8), tag, 0x5A}};
+}
+
+// Six-byte pixels with `stride` pixels from one row to the next, as a plane.
+inline PlaneView ViewOf(Pixel* pixels, std::int32_t width, std::int32_t height,
+                        std::int32_t stride) {
+  return PlaneView{reinterpret_cast<std::uint8_t*>(pixels), width, height,
+                   std::ptrdiff_t{stride} * std::ptrdiff_t{sizeof(Pixel)}, sizeof(Pixel)};
 }
 
 inline bool IsZero(const Pixel& p) {

@@ -13,9 +13,9 @@ namespace tesselox::test {
 inline io::Picture ModelPicture(const io::Picture& input, const CopyRequest& request,
                                 std::int32_t width, std::int32_t height) {
   io::Picture expected(width, height);
-  const ImageView src{const_cast<Pixel*>(input.pixels.data()), input.width, input.height,
-                      input.width};
-  ReferenceCopy(ImageView{expected.pixels.data(), width, height, width}, src, request);
+  const PlaneView src =
+      ViewOf(const_cast<Pixel*>(input.pixels.data()), input.width, input.height, input.width);
+  ReferenceCopy(ViewOf(expected.pixels.data(), width, height, width), src, request);
   return expected;
 }
 
