@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "bench_frames.h"
-#include "filter/field_table.h"
-#include "filter/render_frame.h"
+#include "module/field_table.h"
+#include "module/render_frame.h"
 #include "host/session/module_session.h"
 #include "ratio_reporter.h"
 #include "register.h"

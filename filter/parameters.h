@@ -1,11 +1,16 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+
+#include "filter/magnitude.h"
 
 namespace tesselox {
 
-// The twelve fields, in the order the frame callback hands them to the renderer.
+// The twelve values of a frame's copy, in one fixed order: the ten of the request (CopyRequestFrom
+// says which is which) and the output size. The module's fields, the element's properties and the
+// tests all hand them on in this order.
 enum class FieldId : int {
   SrcX,
   SrcY,
@@ -27,6 +32,22 @@ using ParameterValues = std::array<std::int32_t, kFieldCount>;  // indexed by Fi
 
 constexpr std::size_t Index(FieldId id) {
   return static_cast<std::size_t>(id);
+}
+
+// Every value, in FieldId order.
+inline constexpr std::array<FieldId, kFieldCount> kFieldIds = [] {
+  std::array<FieldId, kFieldCount> ids{};
+  for (int k = 0; k < kFieldCount; ++k) ids[static_cast<std::size_t>(k)] = static_cast<FieldId>(k);
+  return ids;
+}();
+
+constexpr bool IsPhase(FieldId id) {
+  return id == FieldId::PhaseX || id == FieldId::PhaseY;
+}
+
+// A phase is held within 0..PhaseLimit: the magnitude of the destination extent of its axis.
+constexpr std::int32_t PhaseLimit(FieldId phase, const ParameterValues& values) {
+  return Magnitude(values[Index(phase == FieldId::PhaseX ? FieldId::DstCx : FieldId::DstCy)]);
 }
 
 }  // namespace tesselox

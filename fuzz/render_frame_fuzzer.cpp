@@ -13,7 +13,7 @@
 #include "filter/clear_outside.h"
 #include "filter/copy_plan.h"
 #include "filter/execute_copy.h"
-#include "filter/render_frame.h"
+#include "module/render_frame.h"
 #include "filter/row_routine.h"
 #include "c_api.h"
 #include "fuzz_input.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "host/io/field_notice.h"
 #include "host/io/io_error.h"
 #include "host/io/scale_edits.h"

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "filter/render_frame.h"
+#include "module/frame_record.h"
 
 namespace tesselox {
 

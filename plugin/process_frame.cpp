@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
+#include "module/render_frame.h"
 #include "filter/magnitude.h"
 #include "ui/field_operations.h"
 

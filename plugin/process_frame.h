@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "filter/render_frame.h"
+#include "module/frame_record.h"
 
 namespace tesselox {
 

@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdint>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "ui/field_mirror.h"
 
 namespace tesselox {

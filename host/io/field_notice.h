@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "host/io/options.h"
 
 namespace tesselox::io {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "host/io/io_error.h"
 #include "host/io/option_table.h"
 #include "host/io/picture.h"

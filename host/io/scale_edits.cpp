@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 
 namespace tesselox::io {
 

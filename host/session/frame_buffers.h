@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "filter/render_frame.h"
+#include "module/frame_record.h"
 
 namespace tesselox::host {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "filter/render_frame.h"
 #include "c_api.h"
+#include "module/render_frame.h"
 #include "expected_frame.h"
 #include "test_image.h"
 

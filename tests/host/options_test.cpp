@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "host/io/capacity.h"
 #include "host/io/io_error.h"
 #include "host/io/option_table.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "module_test.h"
 #include "ui/control_ids.h"
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "module_test.h"
 #include "thread_frame.h"
 

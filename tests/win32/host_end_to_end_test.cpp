@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "host/io/picture_file.h"
 #include "host/io/test_pattern.h"
 #include "host/io/utf8_path.h"

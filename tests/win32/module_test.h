@@ -20,7 +20,7 @@
 
 #include "controls.h"
 #include "expected_frame.h"
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "host/session/frame_buffers.h"
 #include "loaded_module.h"
 #include "test_image.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "filter/render_frame.h"
+#include "module/render_frame.h"
 
 namespace tesselox {
 namespace {

@@ -1,4 +1,4 @@
-#include "filter/render_frame.h"
+#include "module/render_frame.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/render_frame.h"
+#include "module/render_frame.h"
 #include "expected_frame.h"
 #include "field_values.h"
 #include "guarded_buffer.h"

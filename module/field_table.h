@@ -5,13 +5,12 @@
 #include <optional>
 #include <string_view>
 
-#include "filter/magnitude.h"
 #include "filter/parameters.h"
 
 namespace tesselox {
 
-// The twelve fields' facts and the rules by which the frame callback reads them: plain data that
-// the module, the host program, the benchmarks and the tests all name fields by.
+// The module's twelve spin fields and the rules by which the frame callback reads them: plain
+// data that the module, the host program, the benchmarks and the tests all name fields by.
 
 // How a field starts: its label, its initial value and its range when it is created. The
 // creation ranges are the module's own, made for no frame in particular; the host's largest
@@ -36,13 +35,6 @@ inline constexpr std::array<FieldSpec, kFieldCount> kFieldSpecs = {{
 }};
 // clang-format on
 
-// Every field, in FieldId order.
-inline constexpr std::array<FieldId, kFieldCount> kFieldIds = [] {
-  std::array<FieldId, kFieldCount> ids{};
-  for (int k = 0; k < kFieldCount; ++k) ids[static_cast<std::size_t>(k)] = static_cast<FieldId>(k);
-  return ids;
-}();
-
 constexpr std::string_view Label(FieldId id) {
   return kFieldSpecs[Index(id)].label;
 }
@@ -56,19 +48,10 @@ constexpr std::optional<FieldId> FieldNamed(std::string_view label) {
 }
 
 // "width" and "height" are read as their text stands, their range aside; every other field
-// through its up-down control, which reads text outside its range as 0.
+// through its up-down control, which reads text outside its range as 0. A phase's range at a
+// frame is 0..PhaseLimit, as the frame reads the destination extent before the phase.
 constexpr bool IsOutputSize(FieldId id) {
   return id == FieldId::Width || id == FieldId::Height;
-}
-
-constexpr bool IsPhase(FieldId id) {
-  return id == FieldId::PhaseX || id == FieldId::PhaseY;
-}
-
-// A phase's range at a frame is 0..PhaseLimit: the magnitude of the destination extent of its
-// axis, as the frame reads that field before the phase.
-constexpr std::int32_t PhaseLimit(FieldId phase, const ParameterValues& values) {
-  return Magnitude(values[Index(phase == FieldId::PhaseX ? FieldId::DstCx : FieldId::DstCy)]);
 }
 
 }  // namespace tesselox
