@@ -22,7 +22,7 @@ std::string DefaultModulePath() {
   const std::filesystem::path folder =
       std::filesystem::path(std::wstring(self.data(), length)).parent_path();
   const std::filesystem::path candidates[] = {folder / L"Tesselox.auf",
-                                              folder / L".." / L"plugin" / L"Tesselox.auf"};
+                                              folder / L".." / L"module" / L"Tesselox.auf"};
   for (const auto& path : candidates) {
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) return io::Utf8FromPath(path);

@@ -14,7 +14,7 @@
 
 #include "host/io/frame_size.h"
 #include "host/session/frame_buffers.h"
-#include "plugin/host_interface.h"
+#include "module/host_interface.h"
 
 namespace tesselox::host {
 

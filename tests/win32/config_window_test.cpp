@@ -13,7 +13,7 @@
 
 #include "module/field_table.h"
 #include "module_test.h"
-#include "ui/control_ids.h"
+#include "module/control_ids.h"
 
 namespace tesselox::test {
 namespace {

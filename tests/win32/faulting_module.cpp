@@ -11,8 +11,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "plugin/filter_table.h"
-#include "plugin/host_interface.h"
+#include "module/filter_table.h"
+#include "module/host_interface.h"
 
 namespace {
 

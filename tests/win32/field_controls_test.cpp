@@ -12,10 +12,10 @@
 #include <string>
 
 #include "controls.h"
-#include "ui/config_window.h"
-#include "ui/field_operations.h"
-#include "ui/fields.h"
-#include "ui/numeric_edit.h"
+#include "module/config_window.h"
+#include "module/field_operations.h"
+#include "module/fields.h"
+#include "module/numeric_edit.h"
 
 namespace tesselox {
 namespace {

@@ -24,7 +24,7 @@
 #include "host/session/frame_buffers.h"
 #include "loaded_module.h"
 #include "test_image.h"
-#include "ui/control_ids.h"
+#include "module/control_ids.h"
 
 namespace tesselox::test {
 

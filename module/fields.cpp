@@ -1,4 +1,4 @@
-#include "ui/fields.h"
+#include "module/fields.h"
 
 #include <commctrl.h>
 
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <ranges>
 
-#include "ui/control_ids.h"
-#include "ui/numeric_edit.h"
+#include "module/control_ids.h"
+#include "module/numeric_edit.h"
 
 namespace tesselox {
 

@@ -1,12 +1,12 @@
-#include "ui/config_window.h"
+#include "module/config_window.h"
 
 #include <commctrl.h>
 
 #include <cstring>
 #include <utility>
 
-#include "ui/field_operations.h"
-#include "ui/fields.h"
+#include "module/field_operations.h"
+#include "module/fields.h"
 
 namespace tesselox {
 namespace {

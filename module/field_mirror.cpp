@@ -1,4 +1,4 @@
-#include "ui/field_mirror.h"
+#include "module/field_mirror.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,8 +1,8 @@
-#include "plugin/filter_table.h"
+#include "module/filter_table.h"
 
-#include "plugin/host_interface.h"
-#include "plugin/process_frame.h"
-#include "ui/config_window.h"
+#include "module/host_interface.h"
+#include "module/process_frame.h"
+#include "module/config_window.h"
 
 namespace tesselox {
 namespace {

@@ -4,9 +4,9 @@
 // same result as asking the controls, and send a message only to learn what changed or to
 // change something.
 
-#include "ui/field_operations.h"
+#include "module/field_operations.h"
 
-#include "ui/fields.h"
+#include "module/fields.h"
 
 #include <commctrl.h>
 

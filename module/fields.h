@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "module/field_table.h"
-#include "ui/field_mirror.h"
+#include "module/field_mirror.h"
 
 namespace tesselox {
 

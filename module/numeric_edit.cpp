@@ -1,6 +1,6 @@
-#include "ui/numeric_edit.h"
+#include "module/numeric_edit.h"
 
-#include "ui/fields.h"
+#include "module/fields.h"
 
 namespace tesselox {
 

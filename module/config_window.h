@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/host_interface.h"
+#include "module/host_interface.h"
 
 namespace tesselox {
 

@@ -1,11 +1,11 @@
-#include "plugin/process_frame.h"
+#include "module/process_frame.h"
 
 #include <cstdint>
 
 #include "module/field_table.h"
 #include "module/render_frame.h"
 #include "filter/magnitude.h"
-#include "ui/field_operations.h"
+#include "module/field_operations.h"
 
 namespace tesselox {
 namespace {
