@@ -26,31 +26,62 @@ void* Library() {
 // The plug-in's own function of that name, with the header's signature.
 #define F0R(name) (*reinterpret_cast<decltype(&name)>(dlsym(Library(), #name)))
 
-TEST(Frei0rPluginTest, DescribesAFilterWithTwelveParametersInHostOrder) {
+// What one parameter, reached by its name as melt and GStreamer reach it, does to a 10 x 8
+// frame: the copy the model must find, the rest at its default (the whole frame, unchanged).
+struct Named {
+  const char* name;  // none: every parameter at its default
+  double value;
+  CopyRequest expected;  // x, y: corner, extent, src corner, extent, phase
+};
+
+// clang-format off
+const Named kNamed[] = {
+    {nullptr,      0,    {{0, 10, 0, 10, 0}, {0, 8, 0, 8, 0}}},
+    {"src left",   0.2,  {{0, 10, 2, 10, 0}, {0, 8, 0, 8, 0}}},
+    {"src top",    0.25, {{0, 10, 0, 10, 0}, {0, 8, 2, 8, 0}}},
+    {"src width",  0.5,  {{0, 10, 0, 5, 0},  {0, 8, 0, 8, 0}}},
+    {"src height", 0.5,  {{0, 10, 0, 10, 0}, {0, 8, 0, 4, 0}}},
+    {"dst left",   0.3,  {{3, 10, 0, 10, 0}, {0, 8, 0, 8, 0}}},
+    {"dst top",    0.5,  {{0, 10, 0, 10, 0}, {4, 8, 0, 8, 0}}},
+    {"dst width",  0.5,  {{0, 5, 0, 10, 0},  {0, 8, 0, 8, 0}}},
+    {"dst height", 0.25, {{0, 10, 0, 10, 0}, {0, 2, 0, 8, 0}}},
+    {"mirror x",   1,    {{9, -10, 0, 10, 0}, {0, 8, 0, 8, 0}}},
+    {"mirror y",   1,    {{0, 10, 0, 10, 0}, {7, -8, 0, 8, 0}}},
+    {"phase x",    0.5,  {{0, 10, 0, 10, 5}, {0, 8, 0, 8, 0}}},
+    {"phase y",    0.5,  {{0, 10, 0, 10, 0}, {0, 8, 0, 8, 4}}},
+};
+// clang-format on
+
+TEST(Frei0rPluginTest, EachParameterByItsNameDoesWhatItsNameSays) {
   ASSERT_NE(Library(), nullptr) << dlerror();
   f0r_plugin_info_t info{};
   F0R(f0r_get_plugin_info)(&info);
-  EXPECT_STREQ(info.name, "tesselox");
-  EXPECT_EQ(info.plugin_type, F0R_PLUGIN_TYPE_FILTER);
-  EXPECT_EQ(info.color_model, F0R_COLOR_MODEL_RGBA8888);
-  ASSERT_EQ(info.num_params, 12);
-  const char* names[] = {"src left", "src top",  "src width", "src height",
-                         "dst left", "dst top",  "dst width", "dst height",
-                         "mirror x", "mirror y", "phase x",   "phase y"};
-  const double initial[] = {0, 0, 1, 1, 0, 0, 1, 1, 0, 0, 0, 0};
   f0r_instance_t probe = F0R(f0r_construct)(0, 0);  // as GStreamer probes while registering
   ASSERT_NE(probe, nullptr);
-  for (int k = 0; k < 12; ++k) {
-    SCOPED_TRACE(k);
-    f0r_param_info_t param{};
-    F0R(f0r_get_param_info)(&param, k);
-    EXPECT_STREQ(param.name, names[k]);
-    EXPECT_EQ(param.type, k == 8 || k == 9 ? F0R_PARAM_BOOL : F0R_PARAM_DOUBLE);
-    double value = -1;
-    F0R(f0r_get_param_value)(probe, &value, k);
-    EXPECT_EQ(value, initial[k]);
-  }
   F0R(f0r_destruct)(probe);
+  constexpr std::int32_t kW = 10, kH = 8;
+  const std::uint8_t fill[4] = {0, 0, 0, 0};
+  std::vector<std::uint32_t> in(static_cast<std::size_t>(kW) * kH);
+  for (std::uint32_t k = 0; k < in.size(); ++k) in[k] = 0x5AA50000u ^ (k * 0x9E3779B1u);
+  const PlaneView src{reinterpret_cast<std::uint8_t*>(in.data()), kW, kH, kW * 4, 4};
+  for (const Named& n : kNamed) {
+    SCOPED_TRACE(n.name != nullptr ? n.name : "defaults");
+    int index = -1;
+    for (int k = 0; k < info.num_params && n.name != nullptr; ++k) {
+      f0r_param_info_t param{};
+      F0R(f0r_get_param_info)(&param, k);
+      if (std::strcmp(param.name, n.name) == 0) index = k;
+    }
+    ASSERT_TRUE(n.name == nullptr || index >= 0) << "no parameter of that name";
+    f0r_instance_t instance = F0R(f0r_construct)(kW, kH);
+    double value = n.value;
+    if (index >= 0) F0R(f0r_set_param_value)(instance, &value, index);
+    std::vector<std::uint32_t> out(in.size(), 0x77777777u);
+    F0R(f0r_update)(instance, 0.0, in.data(), out.data());
+    const auto expected = ExpectedPlane(src, n.expected, kW, kH, fill);
+    EXPECT_EQ(0, std::memcmp(out.data(), expected.data(), expected.size()));
+    F0R(f0r_destruct)(instance);
+  }
 }
 
 struct Geometry {

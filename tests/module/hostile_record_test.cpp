@@ -139,7 +139,7 @@ TEST(HostileRecordTest, FramesChainedThroughTheRecordStayWithinTheBuffers) {
     RenderFrame(record, frames[n]);
     ASSERT_EQ(record.width, OutputSize(frames[n][Index(FieldId::Width)], kCapW));
     ASSERT_EQ(record.height, OutputSize(frames[n][Index(FieldId::Height)], kCapH));
-    const SourceModel model(CopyRequestFrom(frames[n]), record.width, record.height, inW, inH);
+    const SourceModel model(RequestOf(frames[n]), record.width, record.height, inW, inH);
     for (std::int32_t y = 0; y < kCapH; ++y) {
       for (std::int32_t x = 0; x < kCapW; ++x) {
         const Pixel& got = record.current[y * kCapW + x];

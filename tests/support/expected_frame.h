@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "filter/copy_request.h"
-#include "filter/plane_view.h"
+#include "field_values.h"
 #include "filter/parameters.h"
+#include "filter/plane_view.h"
 #include "source_model.h"
 #include "test_image.h"
 
@@ -52,8 +52,7 @@ inline std::vector<Pixel> TaggedFrame(const FrameShape& shape) {
 inline std::vector<Pixel> ExpectedFrame(const FrameShape& shape, const ParameterValues& values) {
   const std::int32_t outW = OutputSize(values[Index(FieldId::Width)], shape.Stride());
   const std::int32_t outH = OutputSize(values[Index(FieldId::Height)], shape.Lines());
-  const SourceModel model(CopyRequestFrom(values), outW, outH, shape.FrameWidth(),
-                          shape.FrameHeight());
+  const SourceModel model(RequestOf(values), outW, outH, shape.FrameWidth(), shape.FrameHeight());
   std::vector<Pixel> out(static_cast<std::size_t>(shape.Stride()) * shape.Lines());
   for (std::int32_t y = 0; y < outH; ++y) {
     for (std::int32_t x = 0; x < outW; ++x) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "filter/copy_request.h"
 #include "filter/parameters.h"
 
 namespace tesselox::test {
@@ -28,6 +29,24 @@ constexpr ParameterValues Values(FieldRect src, FieldRect dst, std::int32_t widt
   ParameterValues values{};
   for (const auto& [id, value] : given) values[Index(id)] = value;
   return values;
+}
+
+// The copy the field values ask for, read here by the fields' names rather than through the
+// product's CopyRequestFrom, so that a value the product hands to the wrong place shows.
+constexpr CopyRequest RequestOf(const ParameterValues& v) {
+  auto at = [&v](FieldId id) { return v[Index(id)]; };
+  CopyRequest request{};
+  request.x.sourceCorner = at(FieldId::SrcX);
+  request.x.sourceExtent = at(FieldId::SrcCx);
+  request.x.corner = at(FieldId::DstX);
+  request.x.extent = at(FieldId::DstCx);
+  request.x.phase = at(FieldId::PhaseX);
+  request.y.sourceCorner = at(FieldId::SrcY);
+  request.y.sourceExtent = at(FieldId::SrcCy);
+  request.y.corner = at(FieldId::DstY);
+  request.y.extent = at(FieldId::DstCy);
+  request.y.phase = at(FieldId::PhaseY);
+  return request;
 }
 
 }  // namespace tesselox::test

@@ -12,14 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "module/field_table.h"
 #include "host/io/picture_file.h"
 #include "host/io/test_pattern.h"
 #include "host/io/utf8_path.h"
 #include "host_process.h"
 #include "model_picture.h"
 #include "scratch_folder.h"
-#include "ui/control_ids.h"
+#include "module/control_ids.h"
 
 namespace tesselox::test {
 namespace {
@@ -90,16 +89,32 @@ TEST(HostEndToEndTest, NoOptionsWritesTheScaledTestPattern) {
   EXPECT_EQ(run.err, "");
 }
 
-// What the fields hold once `sets` ("label=value", each inside its field's range) are typed
-// over the module's initial values.
-ParameterValues TypedValues(const std::vector<std::string>& sets) {
-  ParameterValues values{};
-  for (const FieldId id : kFieldIds) values[Index(id)] = kFieldSpecs[Index(id)].initial;
+// The copy and the output size that `sets` ("label=value") ask for over the module's initial
+// ones, read by this test from the labels themselves.
+struct Asked {
+  CopyRequest request;
+  std::int32_t width, height;
+};
+
+Asked AskedBy(const std::vector<std::string>& sets) {
+  Asked a{{{0, 640, 0, 1440, 0}, {0, 360, 0, 1080, 0}}, 640, 360};
+  const std::map<std::string, std::int32_t*> meaning = {{"src x", &a.request.x.sourceCorner},
+                                                        {"src y", &a.request.y.sourceCorner},
+                                                        {"src cx", &a.request.x.sourceExtent},
+                                                        {"src cy", &a.request.y.sourceExtent},
+                                                        {"dst x", &a.request.x.corner},
+                                                        {"dst y", &a.request.y.corner},
+                                                        {"dst cx", &a.request.x.extent},
+                                                        {"dst cy", &a.request.y.extent},
+                                                        {"width", &a.width},
+                                                        {"height", &a.height},
+                                                        {"phase x", &a.request.x.phase},
+                                                        {"phase y", &a.request.y.phase}};
   for (const std::string& set : sets) {
     const std::size_t eq = set.find('=');
-    values[Index(*FieldNamed(set.substr(0, eq)))] = std::stoi(set.substr(eq + 1));
+    *meaning.at(set.substr(0, eq)) = std::stoi(set.substr(eq + 1));
   }
-  return values;
+  return a;
 }
 
 TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
@@ -132,9 +147,8 @@ TEST(HostEndToEndTest, FieldEditsGiveWhatTheModelGives) {
     const HostResult run = RunHostProgram(args, folder / "");
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     const io::Picture output = ReadPng(folder / "result.png");
-    const ParameterValues v = TypedValues(c.sets);
-    EXPECT_EQ(Mismatches(output, ModelPicture(input, CopyRequestFrom(v), v[Index(FieldId::Width)],
-                                              v[Index(FieldId::Height)])),
+    const Asked asked = AskedBy(c.sets);
+    EXPECT_EQ(Mismatches(output, ModelPicture(input, asked.request, asked.width, asked.height)),
               0u);
     if (std::string(c.what) == "one to one") {
       EXPECT_EQ(Mismatches(output, input), 0u);

@@ -3,8 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "loaded_module.h"
 #include "test_image.h"
@@ -14,16 +12,6 @@ namespace {
 
 constexpr std::size_t kTableBytes = 140;
 
-std::uint32_t WordAt(const void* table, std::size_t offset) {
-  std::uint32_t word = 0;
-  std::memcpy(&word, static_cast<const unsigned char*>(table) + offset, sizeof word);
-  return word;
-}
-
-const void* AddressAt(const void* table, std::size_t offset) {
-  return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(WordAt(table, offset)));
-}
-
 // True when address lies inside the loaded image of module.
 bool InsideModule(HMODULE module, const void* address) {
   const auto* base = reinterpret_cast<const unsigned char*>(module);
@@ -32,34 +20,6 @@ bool InsideModule(HMODULE module, const void* address) {
   const auto* at = static_cast<const unsigned char*>(address);
   return at >= base && at < base + nt->OptionalHeader.SizeOfImage;
 }
-
-enum class Expect { Value, String, ListOfString, ListOfZero, Code };
-
-struct Slot {
-  std::size_t offset;
-  Expect kind;
-  std::uint32_t value;  // for Value
-  const char* text;     // for String and ListOfString
-};
-
-const Slot kNamedSlots[] = {
-    {0, Expect::Value, 0x00044000, nullptr},
-    {4, Expect::Value, 320, nullptr},
-    {8, Expect::Value, 240, nullptr},
-    {12, Expect::String, 0, "Tesselox"},
-    {16, Expect::Value, 0, nullptr},
-    {20, Expect::ListOfString, 0, ""},
-    {24, Expect::ListOfZero, 0, nullptr},
-    {28, Expect::ListOfZero, 0, nullptr},
-    {32, Expect::ListOfZero, 0, nullptr},
-    {36, Expect::Value, 0, nullptr},
-    {40, Expect::ListOfString, 0, "interleace"},
-    {44, Expect::ListOfZero, 0, nullptr},
-    {48, Expect::Code, 0, nullptr},
-    {64, Expect::Code, 0, nullptr},
-    // Shift JIS, byte for byte.
-    {84, Expect::String, 0, "tx\x83\x74\x83\x42\x83\x8B\x83\x5E version 0.01"},
-};
 
 class ModuleTableTest : public ::testing::Test {
  protected:
@@ -74,42 +34,61 @@ class ModuleTableTest : public ::testing::Test {
   FilterTable*(__cdecl* getTable)() = nullptr;
 };
 
-TEST_F(ModuleTableTest, EveryWordHoldsItsValueAndUnnamedWordsAreZero) {
-  const void* table = getTable();
-  std::array<bool, kTableBytes / 4> named{};
-  for (const Slot& slot : kNamedSlots) {
-    SCOPED_TRACE("offset " + std::to_string(slot.offset));
-    named[slot.offset / 4] = true;
-    const void* address = AddressAt(table, slot.offset);
-    switch (slot.kind) {
-      case Expect::Value:
-        EXPECT_EQ(WordAt(table, slot.offset), slot.value);
-        break;
-      case Expect::String:
-        ASSERT_NE(address, nullptr);
-        EXPECT_EQ(std::string(static_cast<const char*>(address)), slot.text);
-        break;
-      case Expect::ListOfString: {
-        ASSERT_NE(address, nullptr);
-        const void* first = AddressAt(address, 0);
-        ASSERT_NE(first, nullptr);
-        EXPECT_EQ(std::string(static_cast<const char*>(first)), slot.text);
-        break;
-      }
-      case Expect::ListOfZero:
-        ASSERT_NE(address, nullptr);
-        EXPECT_EQ(WordAt(address, 0), 0u);
-        break;
-      case Expect::Code:
-        EXPECT_TRUE(InsideModule(session.Module(), address));
-        break;
-    }
+// What a host reads through the table stays readable while the module is loaded: every address
+// in it points into the module's image, and each list a count covers has that many entries.
+TEST_F(ModuleTableTest, EveryAddressLiesInTheModule) {
+  const FilterTable* table = getTable();
+  const struct {
+    const char* what;
+    const void* address;
+  } addresses[] = {
+      {"name", table->name},
+      {"first item names", table->firstItemNames},
+      {"first item defaults", table->firstItemDefaults},
+      {"first item lows", table->firstItemLows},
+      {"first item highs", table->firstItemHighs},
+      {"second item names", table->secondItemNames},
+      {"second item defaults", table->secondItemDefaults},
+      {"frame callback", reinterpret_cast<const void*>(table->frameCallback)},
+      {"window procedure", reinterpret_cast<const void*>(table->windowProc)},
+      {"information", table->information},
+  };
+  for (const auto& a : addresses) {
+    SCOPED_TRACE(a.what);
+    EXPECT_TRUE(InsideModule(session.Module(), a.address));
   }
-  for (std::size_t word = 0; word < named.size(); ++word) {
-    if (!named[word]) {
-      EXPECT_EQ(WordAt(table, word * 4), 0u) << "offset " << word * 4;
-    }
+  for (std::int32_t k = 0; k < table->firstItemCount; ++k)
+    EXPECT_TRUE(InsideModule(session.Module(), table->firstItemNames[k]));
+  for (std::int32_t k = 0; k < table->secondItemCount; ++k)
+    EXPECT_TRUE(InsideModule(session.Module(), table->secondItemNames[k]));
+}
+
+// The host makes the configuration window from the table: its title is the table's name and its
+// client area the table's size, which every field the module makes in it must fit.
+TEST_F(ModuleTableTest, TheWindowTheTableAsksForHoldsEveryField) {
+  const FilterTable* table = getTable();
+  ASSERT_TRUE(session.CreateWindows());
+  session.SendInit();
+  const HWND config = session.ConfigWindow();
+  char title[64] = {};
+  GetWindowTextA(config, title, sizeof title);
+  EXPECT_STREQ(title, table->name);
+  RECT client{};
+  GetClientRect(config, &client);
+  EXPECT_EQ(client.right, table->windowWidth);
+  EXPECT_EQ(client.bottom, table->windowHeight);
+  int children = 0;
+  for (HWND child = GetWindow(config, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    ++children;
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, config, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+        << "control " << GetDlgCtrlID(child) << " at " << r.left << "," << r.top << " to "
+        << r.right << "," << r.bottom;
   }
+  EXPECT_EQ(children, 3 * kFieldCount);  // a label, an edit box and an up-down control each
 }
 
 TEST_F(ModuleTableTest, SameAddressOnEveryCallAndNeverWritten) {
