@@ -133,7 +133,7 @@ void FuzzCopyPlane(const FuzzInput& in, const ParameterValues& values) {
   const bool clearing = (in.flags & kClear) != 0;
   const bool refused = !plain && (dstW < 0 || dstH < 0 || srcW < 0 || srcH < 0);
   if (plain) {
-    const CopyPlan plan = PlanCopy(dstView, srcView, g.request);
+    const CopyPlan plan = PlanCopy(SizeOf(dstView), SizeOf(srcView), g.request);
     ClearStream clear(dst.Body(), dstStride, dstLines, DrawnRect(plan));
     const test::UseKernels use(test::Kernels::Plain);
     if (plan.draw) {
