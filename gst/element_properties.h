@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "filter/copy_request.h"
+#include "filter/magnitude.h"
 
 namespace tesselox::gst {
 
@@ -58,11 +59,6 @@ const IntPropertySpec* IntProperty(unsigned id);
 
 // The geometry with every property at its default.
 Geometry DefaultGeometry();
-
-// |v| without overflow: INT32_MIN gives INT32_MAX.
-constexpr std::int32_t Magnitude(std::int32_t v) {
-  return v == INT32_MIN ? INT32_MAX : v < 0 ? -v : v;
-}
 
 struct FrameSize {
   std::int32_t width;

@@ -38,11 +38,11 @@
 using tesselox::CopyAxis;
 using tesselox::CopyPlan;
 using tesselox::CopyRequest;
+using tesselox::Magnitude;
 using tesselox::PlaneView;
 using tesselox::gst::FrameLayout;
 using tesselox::gst::FrameSize;
 using tesselox::gst::Geometry;
-using tesselox::gst::Magnitude;
 using tesselox::gst::PropertyId;
 
 GST_DEBUG_CATEGORY_STATIC(gst_tesselox_debug);
