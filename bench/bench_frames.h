@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "filter/plane_view.h"
-#include "filter/parameters.h"
+#include "module/parameters.h"
 #include "field_values.h"
 
 namespace tesselox::bench {

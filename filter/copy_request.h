@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-#include "filter/parameters.h"
-
 namespace tesselox {
 
 // One axis of a copy: destination pixels [corner, corner + extent) (a negative extent runs the
@@ -22,14 +20,5 @@ struct CopyRequest {
   CopyAxis x;
   CopyAxis y;
 };
-
-// The copy the twelve field values ask for: the only place that knows which value is which.
-constexpr CopyRequest CopyRequestFrom(const ParameterValues& values) {
-  auto value = [&values](FieldId id) { return values[Index(id)]; };
-  return CopyRequest{{value(FieldId::DstX), value(FieldId::DstCx), value(FieldId::SrcX),
-                      value(FieldId::SrcCx), value(FieldId::PhaseX)},
-                     {value(FieldId::DstY), value(FieldId::DstCy), value(FieldId::SrcY),
-                      value(FieldId::SrcCy), value(FieldId::PhaseY)}};
-}
 
 }  // namespace tesselox

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "filter/parameters.h"
+#include "module/parameters.h"
 
 namespace tesselox::fuzz {
 

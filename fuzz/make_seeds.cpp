@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "field_values.h"
-#include "filter/parameters.h"
+#include "module/parameters.h"
 #include "fuzz_input.h"
 
 namespace tesselox::fuzz {

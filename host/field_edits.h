@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-#include "filter/parameters.h"
+#include "module/parameters.h"
 #include "host/io/options.h"
 #include "host/session/module_session.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filter/parameters.h"
+#include "module/parameters.h"
 
 namespace tesselox {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "filter/parameters.h"
+#include "module/parameters.h"
 
 namespace tesselox {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "filter/parameters.h"
+#include "module/parameters.h"
 
 namespace tesselox {
 

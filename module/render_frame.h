@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "filter/parameters.h"
+#include "module/parameters.h"
 #include "module/frame_record.h"
 
 namespace tesselox {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "field_values.h"
-#include "filter/parameters.h"
+#include "module/parameters.h"
 #include "filter/plane_view.h"
 #include "source_model.h"
 #include "test_image.h"

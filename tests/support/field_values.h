@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "filter/copy_request.h"
-#include "filter/parameters.h"
+#include "module/parameters.h"
 
 namespace tesselox::test {
 

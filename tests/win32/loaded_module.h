@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/parameters.h"
+#include "module/parameters.h"
 #include "host/session/module_session.h"
 
 namespace tesselox::test {

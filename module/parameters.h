@@ -4,13 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "filter/copy_request.h"
 #include "filter/magnitude.h"
 
 namespace tesselox {
 
-// The twelve values of a frame's copy, in one fixed order: the ten of the request (CopyRequestFrom
-// says which is which) and the output size. The module's fields, the element's properties and the
-// tests all hand them on in this order.
+// The twelve values of a frame's copy, in the order the module's fields hand them on: the ten of
+// the request (CopyRequestFrom says which is which) and the output size.
 enum class FieldId : int {
   SrcX,
   SrcY,
@@ -48,6 +48,15 @@ constexpr bool IsPhase(FieldId id) {
 // A phase is held within 0..PhaseLimit: the magnitude of the destination extent of its axis.
 constexpr std::int32_t PhaseLimit(FieldId phase, const ParameterValues& values) {
   return Magnitude(values[Index(phase == FieldId::PhaseX ? FieldId::DstCx : FieldId::DstCy)]);
+}
+
+// The copy the twelve field values ask for: the only place that knows which value is which.
+constexpr CopyRequest CopyRequestFrom(const ParameterValues& values) {
+  auto value = [&values](FieldId id) { return values[Index(id)]; };
+  return CopyRequest{{value(FieldId::DstX), value(FieldId::DstCx), value(FieldId::SrcX),
+                      value(FieldId::SrcCx), value(FieldId::PhaseX)},
+                     {value(FieldId::DstY), value(FieldId::DstCy), value(FieldId::SrcY),
+                      value(FieldId::SrcCy), value(FieldId::PhaseY)}};
 }
 
 }  // namespace tesselox
