@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "filter/field_table.h"
+#include "module/field_table.h"
 #include "host/field_edits.h"
 #include "host/frame_filter.h"
 #include "host/input_source.h"
