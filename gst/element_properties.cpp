@@ -76,15 +76,16 @@ const std::array<IntPropertySpec, 12> kIntProperties = {{
 // clang-format on
 
 const IntPropertySpec* IntProperty(unsigned id) {
-  for (const IntPropertySpec& spec : kIntProperties) {
-    if (static_cast<unsigned>(spec.id) == id) return &spec;
+  for (const IntPropertySpec& property : kIntProperties) {
+    if (static_cast<unsigned>(property.id) == id) return &property;
   }
   return nullptr;
 }
 
 Geometry DefaultGeometry() {
   Geometry geometry{};
-  for (const IntPropertySpec& spec : kIntProperties) geometry.*spec.value = spec.initial;
+  for (const IntPropertySpec& property : kIntProperties)
+    geometry.*property.value = property.initial;
   return geometry;
 }
 

@@ -54,7 +54,7 @@ struct IntPropertySpec {
 // The integer properties, in PropertyId order.
 extern const std::array<IntPropertySpec, 12> kIntProperties;
 
-// The property's spec, or nullptr when `id` is not an integer property.
+// The integer property numbered `id`, or nullptr when there is none.
 const IntPropertySpec* IntProperty(unsigned id);
 
 // The geometry with every property at its default.

@@ -254,10 +254,11 @@ static void gst_tesselox_set_property(GObject* object, guint id, const GValue* v
   GstTesselox* self = GST_TESSELOX(object);
   bool resized = false;
   GST_OBJECT_LOCK(self);
-  if (const auto* spec = tesselox::gst::IntProperty(id)) {
-    std::int32_t& slot = self->properties.*spec->value;
+  if (const auto* property = tesselox::gst::IntProperty(id)) {
+    std::int32_t& slot = self->properties.*property->value;
     const std::int32_t v = g_value_get_int(value);
-    resized = PropertyResizes(spec->id, self->keepPixelAspect) && Magnitude(slot) != Magnitude(v);
+    resized =
+        PropertyResizes(property->id, self->keepPixelAspect) && Magnitude(slot) != Magnitude(v);
     slot = v;
   } else if (id == static_cast<guint>(PropertyId::KeepPixelAspect)) {
     const gboolean keep = g_value_get_boolean(value);
@@ -277,8 +278,8 @@ static void gst_tesselox_set_property(GObject* object, guint id, const GValue* v
 static void gst_tesselox_get_property(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
   GstTesselox* self = GST_TESSELOX(object);
   GST_OBJECT_LOCK(self);
-  if (const auto* spec = tesselox::gst::IntProperty(id)) {
-    g_value_set_int(value, self->properties.*spec->value);
+  if (const auto* property = tesselox::gst::IntProperty(id)) {
+    g_value_set_int(value, self->properties.*property->value);
   } else if (id == static_cast<guint>(PropertyId::KeepPixelAspect)) {
     g_value_set_boolean(value, self->keepPixelAspect);
   } else {
@@ -523,10 +524,11 @@ static void gst_tesselox_class_init(GstTesseloxClass* klass) {
   object->get_property = gst_tesselox_get_property;
   const auto flags = static_cast<GParamFlags>(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
                                               GST_PARAM_CONTROLLABLE | GST_PARAM_MUTABLE_PLAYING);
-  for (const tesselox::gst::IntPropertySpec& spec : tesselox::gst::kIntProperties) {
-    g_object_class_install_property(object, static_cast<guint>(spec.id),
-                                    g_param_spec_int(spec.name, spec.name, spec.blurb, spec.minimum,
-                                                     spec.maximum, spec.initial, flags));
+  for (const tesselox::gst::IntPropertySpec& property : tesselox::gst::kIntProperties) {
+    g_object_class_install_property(
+        object, static_cast<guint>(property.id),
+        g_param_spec_int(property.name, property.name, property.blurb, property.minimum,
+                         property.maximum, property.initial, flags));
   }
   g_object_class_install_property(
       object, static_cast<guint>(PropertyId::KeepPixelAspect),
