@@ -69,8 +69,7 @@ PlaneView FilterInstance::Plane(const std::uint8_t* bytes) const {
                    static_cast<std::ptrdiff_t>(width_) * kPixelBytes, kPixelBytes};
 }
 
-bool FilterInstance::LooksSliced(const std::uint8_t* in, const std::uint8_t* out,
-                                 bool concurrent) {
+bool FilterInstance::LooksSliced(const std::uint8_t* in, const std::uint8_t* out, bool concurrent) {
   // Neighbouring bands of one frame lie exactly one band apart in one buffer, in and out alike;
   // frames that hosts allocate one by one never do, since every allocation carries a header.
   const auto inAt = reinterpret_cast<std::uintptr_t>(in);

@@ -76,7 +76,7 @@ void TypeScale(ModuleSession& session, const io::Options& options, io::Size inpu
 }
 
 ParameterValues ApplyEdits(ModuleSession& session, const io::Options& options, io::Size capacity,
-                std::ostream& errors) {
+                           std::ostream& errors) {
   std::map<FieldId, io::Typing> typed;  // the last edit of each field counts
   for (const io::FieldEdit& edit : options.edits) {
     const std::size_t field = FieldLabelled(session, edit.label);

@@ -20,7 +20,7 @@ void TypeScale(ModuleSession& session, const io::Options& options, io::Size inpu
 // use something other than the integer typed; with --strict the first such line is the error.
 // Returns the values the filter will use at the next frame.
 ParameterValues ApplyEdits(ModuleSession& session, const io::Options& options, io::Size capacity,
-                std::ostream& errors);
+                           std::ostream& errors);
 
 // --print-fields: each field's label, text and range, one line each.
 void PrintFields(const ModuleSession& session, std::ostream& out);

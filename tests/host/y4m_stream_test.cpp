@@ -248,6 +248,7 @@ TEST(Y4mStreamTest, OutputHeaderKeepsWhatStillApplies) {
     bool noted;
     CopyExtents extents{};
   } cases[] = {
+      // clang-format off
       {"YUV4MPEG2 W8 H6 F25:1 It A1:1 C420paldv", 8, 6, "YUV4MPEG2 W8 H6 F25:1 It A1:1 C420paldv",
        false},
       // The pixel aspect keeps the copied picture's display shape.
@@ -271,6 +272,7 @@ TEST(Y4mStreamTest, OutputHeaderKeepsWhatStillApplies) {
        true},
       {"YUV4MPEG2 W8 H6 C420p16", 3, 3, "YUV4MPEG2 W3 H3 C444p16", true},
       {"YUV4MPEG2 W8 H6 Cmono16", 3, 3, "YUV4MPEG2 W3 H3 Cmono16", false},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
