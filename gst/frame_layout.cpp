@@ -12,21 +12,6 @@ int FirstComponent(const GstVideoFormatInfo& format, guint plane) {
 
 }  // namespace
 
-bool IsOffered(const GstVideoFormatInfo& format) {
-  constexpr auto kExcluded =
-      GST_VIDEO_FORMAT_FLAG_PALETTE | GST_VIDEO_FORMAT_FLAG_COMPLEX | GST_VIDEO_FORMAT_FLAG_TILED;
-  if ((format.flags & kExcluded) != 0 || format.pack_func == nullptr) return false;
-  for (guint c = 0; c < format.n_components; ++c) {
-    if (format.w_sub[c] != 0 || format.h_sub[c] != 0) return false;
-    if (format.depth[c] < 8 || format.depth[c] > 16) return false;
-  }
-  for (guint p = 0; p < format.n_planes; ++p) {
-    const int component = FirstComponent(format, p);
-    if (component < 0 || !IsPixelSize(format.pixel_stride[component])) return false;
-  }
-  return format.n_planes > 0;
-}
-
 FrameLayout LayoutOf(const GstVideoInfo& info) {
   const GstVideoFormatInfo& format = *info.finfo;
   FrameLayout layout{};

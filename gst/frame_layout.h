@@ -8,8 +8,9 @@
 #include "filter/plane_view.h"
 
 // The offered formats, best first (GStreamer's own order), written out once for the element's
-// static pad templates. The element's tests check that it lists exactly the raw formats that
-// IsOffered accepts, in that order.
+// static pad templates: every raw format whose planes all share the frame's geometry (no
+// subsampling, tiles, palette or pixels packed across bytes), with 8 to 16 bits per component
+// and a pixel of 1, 2, 3, 4, 6 or 8 bytes in every plane.
 #define TESSELOX_GST_FORMATS                                                                   \
   "{ ABGR64_LE, BGRA64_LE, AYUV64, ARGB64_LE, ARGB64, RGBA64_LE, ABGR64_BE, BGRA64_BE, "       \
   "ARGB64_BE, RGBA64_BE, GBRA_12LE, GBRA_12BE, Y412_LE, Y412_BE, A444_10LE, GBRA_10LE, "       \
@@ -37,11 +38,6 @@ struct FrameLayout {
   // alpha 0 where the format has alpha, so that a compositor shows through the cleared area.
   std::array<std::array<std::uint8_t, kMaxPixelBytes>, GST_VIDEO_MAX_PLANES> fill;
 };
-
-// True for the formats the element offers: every plane shares the frame's geometry (no
-// subsampling, no tiles, no palette, no pixels packed across byte boundaries), every component
-// has 8 to 16 bits, and every plane's pixel is a size the copy handles.
-bool IsOffered(const GstVideoFormatInfo& format);
 
 // The layout of frames described by `info` (an offered format).
 FrameLayout LayoutOf(const GstVideoInfo& info);

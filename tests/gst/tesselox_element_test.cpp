@@ -2,7 +2,7 @@
 // it, one step at a time, and checks the negotiated size, passthrough, and every output byte
 // against the reference model with the copy and the fill the case states. Then interlaced
 // frames (against videoscale, and field by field against the model), the pixel aspect ratio,
-// the error a size it cannot negotiate posts, and the pad templates' formats.
+// and the error a size it cannot negotiate posts.
 
 #include <gst/check/gstharness.h>
 #include <gst/video/video.h>
@@ -15,7 +15,6 @@
 
 #include "filter/copy_request.h"
 #include "filter/plane_view.h"
-#include "gst/frame_layout.h"
 #include "source_model.h"
 
 namespace tesselox {
@@ -464,40 +463,6 @@ TEST_F(TesseloxElement, ReportsASizeItCannotNegotiateOnceWithTheReason) {
     }
     EXPECT_EQ(errors, 1);
   }
-}
-
-// ---------------------------------------------------------------------------------------------
-// The pad templates' format list, written out once, is exactly the raw formats the element
-// offers (IsOffered), in GStreamer's order, in both of its structures.
-
-TEST_F(TesseloxElement, PadTemplatesListExactlyTheOfferedFormats) {
-  std::vector<std::string> offered;
-  guint count = 0;
-  const GstVideoFormat* all = gst_video_formats_raw(&count);
-  for (guint k = 0; k < count; ++k) {
-    if (gst::IsOffered(*gst_video_format_get_info(all[k]))) {
-      offered.push_back(gst_video_format_to_string(all[k]));
-    }
-  }
-  GstElementFactory* factory = gst_element_factory_find("tesselox");
-  ASSERT_NE(factory, nullptr);
-  int templates = 0;
-  for (const GList* t = gst_element_factory_get_static_pad_templates(factory); t != nullptr;
-       t = t->next, ++templates) {
-    GstCaps* caps = gst_static_caps_get(&static_cast<GstStaticPadTemplate*>(t->data)->static_caps);
-    ASSERT_EQ(gst_caps_get_size(caps), 2u);
-    for (guint k = 0; k < gst_caps_get_size(caps); ++k) {
-      const GValue* formats = gst_structure_get_value(gst_caps_get_structure(caps, k), "format");
-      std::vector<std::string> listed;
-      for (guint f = 0; f < gst_value_list_get_size(formats); ++f) {
-        listed.push_back(g_value_get_string(gst_value_list_get_value(formats, f)));
-      }
-      EXPECT_EQ(listed, offered);
-    }
-    gst_caps_unref(caps);
-  }
-  EXPECT_EQ(templates, 2);
-  gst_object_unref(factory);
 }
 
 }  // namespace
