@@ -159,7 +159,7 @@ TEST(TesseloxApiTest, CopiesAsTheModelSays) {
 TEST(TesseloxApiTest, BadArgumentsAreRefused) {
   static std::uint8_t memory[256];
   // A plane at byte `at` of memory (NULL data for -1).
-  struct Spec {
+  struct Layout {
     std::ptrdiff_t at;
     std::int32_t w, h;
     std::ptrdiff_t stride;
@@ -169,12 +169,12 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
   enum Call { kCopy, kNoDst, kNoSrc, kNoRequest, kNoPlace, kNoPlan, kPlanW5, kPlanH0, kPlanHm1 };
   struct Case {
     const char* name;
-    Spec dst, src;
+    Layout dst, src;
     Call call;
     int want;
   };
   // Two 4 x 3 planes of 4-byte pixels, the source 64 bytes past the destination's 48.
-  constexpr Spec d{0, 4, 3, 16, 4}, s{64, 4, 3, 16, 4};
+  constexpr Layout d{0, 4, 3, 16, 4}, s{64, 4, 3, 16, 4};
   // clang-format off
   const Case cases[] = {
       {"valid",                        d, s,                         kCopy,     TESSELOX_OK},
@@ -207,7 +207,7 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
       {"plan of no rows",              {-1, 4, 0, 16, 4}, s,         kPlanH0,   TESSELOX_OK},
   };
   // clang-format on
-  auto plane = [](const Spec& p) {
+  auto plane = [](const Layout& p) {
     return tesselox_plane{p.at < 0 ? nullptr : memory + p.at, p.w, p.h, p.stride, p.bytes};
   };
   std::set<std::string> texts;
