@@ -13,49 +13,12 @@
 #include "filter/gather_blocks.h"
 #include "filter/processor.h"
 #include "filter/row_routine.h"
+#include "dirty_plane.h"
 #include "kernels.h"
 #include "source_model.h"
 
 namespace tesselox::test {
 namespace {
-
-constexpr std::uint8_t kDirt = 0xA5;
-constexpr std::ptrdiff_t kGuard = 72;
-
-// A plane inside a dirty buffer: dirt before and after it and in the padding of its rows. A
-// source ends with its last pixel, so that the address sanitizer sees a read past it; its bytes
-// differ from pixel to pixel and within a pixel.
-struct TestPlane {
-  TestPlane(std::int32_t w, std::int32_t h, int bytes, int padding, bool source)
-      : buffer(static_cast<std::size_t>(kGuard + (h - 1) * (w * bytes + padding) + w * bytes +
-                                        (source ? 0 : kGuard)),
-               kDirt),
-        view{buffer.data() + kGuard, w, h, w * bytes + padding, bytes} {
-    for (std::int32_t y = 0; source && y < h; ++y) {
-      for (std::int32_t at = 0; at < w * bytes; ++at) {
-        view.bytes[y * view.stride + at] = static_cast<std::uint8_t>(at * 29 + y * 71 + 3);
-      }
-    }
-  }
-  // Whether dst holds `want` (packed rows) and nothing outside its pixels has changed.
-  ::testing::AssertionResult Holds(const std::vector<std::uint8_t>& want) const {
-    const std::ptrdiff_t rowBytes = view.width * view.pixelBytes;
-    for (std::ptrdiff_t k = 0; k < static_cast<std::ptrdiff_t>(buffer.size()); ++k) {
-      const std::ptrdiff_t at = k - kGuard, y = at / view.stride, x = at % view.stride;
-      const bool inside =
-          at >= 0 && at < (view.height - 1) * view.stride + rowBytes && x < rowBytes;
-      const std::uint8_t expected =
-          inside ? want[static_cast<std::size_t>(y * rowBytes + x)] : kDirt;
-      if (buffer[static_cast<std::size_t>(k)] != expected) {
-        return ::testing::AssertionFailure()
-               << (inside ? "pixel byte " : "outside the plane, byte ") << x << " of row " << y;
-      }
-    }
-    return ::testing::AssertionSuccess();
-  }
-  std::vector<std::uint8_t> buffer;
-  PlaneView view;
-};
 
 // Extents in the ratios the routines look for, and any other, with random signs; corners mostly
 // inside; phases small or extreme.
@@ -106,9 +69,9 @@ TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
       const CopyRequest request{RandomAxis(rng, dw, sw), RandomAxis(rng, dh, sh)};
       SCOPED_TRACE(::testing::Message() << "iteration " << iteration << ": " << dw << "x" << dh
                                         << " from " << sw << "x" << sh);
-      const TestPlane src(sw, sh, size.bytes, size.padding, true);
+      const DirtyPlane src(sw, sh, size.bytes, size.padding, true);
       const std::vector<std::uint8_t> want = ExpectedPlane(src.view, request, dw, dh, fill);
-      TestPlane whole(dw, dh, size.bytes, size.padding, false);
+      DirtyPlane whole(dw, dh, size.bytes, size.padding, false);
       const CopyPlan plan = PlanCopy(SizeOf(whole.view), SizeOf(src.view), request);
       RenderPlane(whole.view, src.view, plan, fill);
       ASSERT_TRUE(whole.Holds(want)) << "RenderPlane";
@@ -118,7 +81,7 @@ TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
         for (const RowRoutineEntry& routine : RowRoutines(size.bytes)) {
           if (!routine.fits(plan.x)) continue;
           tried[routine.id] += kernels == Kernels::Plain;
-          TestPlane dst(dw, dh, size.bytes, size.padding, false);
+          DirtyPlane dst(dw, dh, size.bytes, size.padding, false);
           ClearStream clear(dst.view, DrawnRect(plan), fill);
           ExecuteCopy(dst.view, src.view, plan, routine, &clear);
           ASSERT_TRUE(dst.Holds(want)) << routine.name << ", kernels " << static_cast<int>(kernels);
