@@ -14,12 +14,12 @@ enum class LumaSamples { First, Second };
 // Renders one packed 4:2:2 plane: macropixels of two luma samples and one chroma pair, each
 // sample 1 or 2 bytes. dst and src are seen as planes of luma pixels: width and height in luma
 // pixels, pixelBytes two samples (2 or 4), stride in bytes; a row holds (width + 1) / 2 whole
-// macropixels, so an odd width's last macropixel has a second luma sample that is neither read
-// nor written. `full` is the frame's plan for those sizes, `pairs` SubsamplePlan(full, 1, 0).
-// Each luma sample is copied by `full`, each chroma pair by `pairs` (pair c standing for luma
-// pixel 2c), as the frame's planar form would be; what is not drawn is set from `fill`, one
-// macropixel in the planes' order. The planes must not overlap; nothing is allocated. Planes of
-// another pixel size, or of two sizes, are left as they are.
+// macropixels, so an odd width's last macropixel has a second luma sample, never read, that
+// takes the fill's as a pixel not drawn would. `full` is the frame's plan for those sizes, `pairs`
+// SubsamplePlan(full, 1, 0). Each luma sample is copied by `full`, each chroma pair by `pairs`
+// (pair c standing for luma pixel 2c), as the frame's planar form would be; what is not drawn is
+// set from `fill`, one macropixel in the planes' order. The planes must not overlap; nothing is
+// allocated. Planes of another pixel size, or of two sizes, are left as they are.
 void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan& full,
                      const CopyPlan& pairs, LumaSamples luma, const std::uint8_t* fill);
 

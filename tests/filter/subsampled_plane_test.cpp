@@ -9,6 +9,7 @@
 
 #include "dirty_plane.h"
 #include "filter/copy_plan.h"
+#include "filter/render_packed_422.h"
 #include "filter/render_plane.h"
 #include "kernels.h"
 #include "reference_model.h"
@@ -17,10 +18,9 @@
 namespace tesselox::test {
 namespace {
 
-// Frames whose luma is copied as `request` asks, with chroma of every subsampling: each plane
-// drawn with the plan SubsamplePlan derives, by the plain and the vector kernels, against the
-// model built from the full-size one.
-TEST(SubsampledPlaneTest, ChromaFollowsItsBlocksTopLeftPixel) {
+// Geometries of every kind: odd sizes and corners, mirrored, phased, reaching outside, extents
+// of every int32, and random ones.
+std::vector<Geometry> Geometries() {
   // clang-format off
   std::vector<Geometry> table = {
       {16, 8, 16, 8, {{0, 16, 0, 16, 0}, {0, 8, 0, 8, 0}}},             // 1:1
@@ -48,6 +48,14 @@ TEST(SubsampledPlaneTest, ChromaFollowsItsBlocksTopLeftPixel) {
     }
     table.push_back(g);
   }
+  return table;
+}
+
+// Frames whose luma is copied as `request` asks, with chroma of every subsampling: each plane
+// drawn with the plan SubsamplePlan derives, by the plain and the vector kernels, against the
+// model built from the full-size one.
+TEST(SubsampledPlaneTest, ChromaFollowsItsBlocksTopLeftPixel) {
+  const std::vector<Geometry> table = Geometries();
   const std::uint8_t fill[4] = {0x10, 0x80, 0x81, 0xEB};
   const int sampleBytes[] = {1, 2, 4};
   for (const Geometry& g : table) {
@@ -68,6 +76,34 @@ TEST(SubsampledPlaneTest, ChromaFollowsItsBlocksTopLeftPixel) {
           const UseKernels use(kernels);
           DirtyPlane dst(to.width, to.height, bytes, 2 * sy, false);
           RenderPlane(dst.view, src.view, plan, fill);
+          ASSERT_TRUE(dst.Holds(want)) << "kernels " << static_cast<int>(kernels);
+        }
+      }
+    }
+  }
+}
+
+// Packed 4:2:2 of 1- and 2-byte samples, luma first or second: luma by the full plan, each
+// macropixel's chroma pair by its first pixel, an odd width's phantom sample as a pixel not drawn.
+TEST(SubsampledPlaneTest, PackedPairsFollowTheirFirstPixel) {
+  const std::uint8_t fill[8] = {0x10, 0x01, 0x80, 0x02, 0x11, 0x03, 0x81, 0x04};
+  for (const Geometry& g : Geometries()) {
+    SCOPED_TRACE(Describe(g));
+    const CopyPlan full = PlanCopy({g.dstW, g.dstH}, {g.srcW, g.srcH}, g.request);
+    const CopyPlan pairs = SubsamplePlan(full, 1, 0);
+    for (int pixel : {2, 4}) {
+      for (LumaSamples luma : {LumaSamples::First, LumaSamples::Second}) {
+        const int lumaAt = luma == LumaSamples::First ? 0 : 1;
+        SCOPED_TRACE(::testing::Message() << pixel << "-byte pixels, luma at " << lumaAt);
+        DirtyPlane src((g.srcW + 1) / 2, g.srcH, 2 * pixel, pixel, true);
+        const PlaneView from{src.view.bytes, g.srcW, g.srcH, src.view.stride, pixel};
+        const std::vector<std::uint8_t> want =
+            ExpectedPacked422(from, g.srcW, g.request, g.dstW, g.dstH, lumaAt, fill);
+        for (Kernels kernels : kEveryKernels) {
+          const UseKernels use(kernels);
+          DirtyPlane dst((g.dstW + 1) / 2, g.dstH, 2 * pixel, 3, false);
+          RenderPacked422({dst.view.bytes, g.dstW, g.dstH, dst.view.stride, pixel}, from, full,
+                          pairs, luma, fill);
           ASSERT_TRUE(dst.Holds(want)) << "kernels " << static_cast<int>(kernels);
         }
       }

@@ -42,40 +42,39 @@ inline std::vector<std::uint8_t> ExpectedSubsampled(const PlaneView& src, std::i
   return plane;
 }
 
-// The packed 4:2:2 rows a copy must leave in a lumaW x lumaH destination: macropixels of
-// 4 * sampleBytes bytes, luma at samples `lumaAt` and lumaAt + 2 (lumaAt 0 or 1), chroma at the
-// other two; `fill` one macropixel. An odd width's last macropixel has no second luma sample, and
-// the model gives that sample the source's so that only real samples decide.
+// The packed 4:2:2 rows a copy must leave in a lumaW x lumaH destination (rows packed): luma
+// samples by the full-size model, each macropixel's chroma pair by its first pixel's source
+// pixel's macropixel, the fill elsewhere. src is seen as a plane of luma pixels (pixelBytes two
+// samples, width srcLumaW); macropixels have luma at samples lumaAt and lumaAt + 2 (lumaAt 0 or
+// 1), chroma at the other two; `fill` is one macropixel. An odd width's last macropixel has the
+// fill's second luma sample for its own.
 inline std::vector<std::uint8_t> ExpectedPacked422(const PlaneView& src, std::int32_t srcLumaW,
                                                    const CopyRequest& request, std::int32_t lumaW,
-                                                   std::int32_t lumaH, int sampleBytes, int lumaAt,
-                                                   const std::uint8_t* fill,
-                                                   const std::vector<std::uint8_t>& phantom) {
+                                                   std::int32_t lumaH, int lumaAt,
+                                                   const std::uint8_t* fill) {
   const SourceModel model(request, lumaW, lumaH, srcLumaW, src.height);
-  const std::size_t sb = static_cast<std::size_t>(sampleBytes);
-  const std::int32_t pairs = (lumaW + 1) / 2;
-  const std::size_t rowBytes = static_cast<std::size_t>(pairs) * 4 * sb;
-  std::vector<std::uint8_t> rows(phantom);
-  rows.resize(rowBytes * static_cast<std::size_t>(lumaH));
-  const int chromaAt = 1 - lumaAt;
+  const std::size_t pixel = static_cast<std::size_t>(src.pixelBytes), sb = pixel / 2;
+  const std::size_t rowBytes = static_cast<std::size_t>((lumaW + 1) / 2) * 2 * pixel;
+  std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(lumaH));
+  for (std::size_t at = 0; lumaW % 2 != 0 && at < rows.size(); at += rowBytes)
+    std::memcpy(rows.data() + at + rowBytes - 2 * pixel + (lumaAt + 2) * sb,
+                fill + (lumaAt + 2) * sb, sb);
+  // Sample `s` (0 to 3) of the macropixel holding pixel x of a row.
+  auto sampleOf = [&](std::uint8_t* row, std::int32_t x, std::size_t s) {
+    return row + static_cast<std::size_t>(x / 2) * 2 * pixel + s * sb;
+  };
   for (std::int32_t y = 0; y < lumaH; ++y) {
     std::uint8_t* row = rows.data() + y * rowBytes;
     for (std::int32_t x = 0; x < lumaW; ++x) {
-      // Luma of pixel x: sample lumaAt + 2 * (x & 1) of macropixel x / 2.
-      const std::size_t lumaByte = ((x & 1) * 2 + lumaAt) * sb;
       const auto at = model.At(x, y);
-      const std::uint8_t* from = at ? src.bytes + at->y * src.stride + (at->x / 2) * 4 * sb +
-                                          ((at->x & 1) * 2 + lumaAt) * sb
-                                    : fill + lumaAt * sb;
-      std::memcpy(row + (x / 2) * 4 * sb + lumaByte, from, sb);
-      if (x & 1) continue;
-      for (int c = 0; c < 2; ++c) {
-        const std::size_t chromaByte = (c * 2 + chromaAt) * sb;
-        const std::uint8_t* pair =
-            at ? src.bytes + at->y * src.stride + (at->x / 2) * 4 * sb + chromaByte
-               : fill + chromaByte;
-        std::memcpy(row + (x / 2) * 4 * sb + chromaByte, pair, sb);
-      }
+      std::uint8_t* from = at ? src.bytes + at->y * src.stride : nullptr;
+      const std::size_t lumaSample = static_cast<std::size_t>(lumaAt + 2 * (x & 1));
+      std::memcpy(sampleOf(row, x, lumaSample),
+                  at ? sampleOf(from, at->x, static_cast<std::size_t>(lumaAt + 2 * (at->x & 1)))
+                     : fill + lumaSample * sb,
+                  sb);
+      for (std::size_t c = 1 - lumaAt; (x & 1) == 0 && c < 4; c += 2)
+        std::memcpy(sampleOf(row, x, c), at ? sampleOf(from, at->x, c) : fill + c * sb, sb);
     }
   }
   return rows;
