@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   tesselox::bench::RegisterOwnBenchmarks();
   tesselox::bench::RegisterPlaneBenchmarks();
+  tesselox::bench::RegisterSubsampledBenchmarks();
 #ifdef TESSELOX_BENCH_OPENCV
   tesselox::bench::RegisterOpenCvPeer();
 #endif

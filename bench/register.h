@@ -6,6 +6,7 @@ namespace tesselox::bench {
 
 void RegisterOwnBenchmarks();
 void RegisterPlaneBenchmarks();
+void RegisterSubsampledBenchmarks();
 void RegisterOpenCvPeer();
 void RegisterSwscalePeer();
 

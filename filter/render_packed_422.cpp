@@ -16,24 +16,211 @@ using i64 = std::int64_t;
 // Pairs whose sources are worked out at once: the map lives on the stack.
 constexpr i64 kPairChunk = 2048;
 
-// Sets the chroma pair of every macropixel `pairs` draws in one destination row from the source
-// row: the two chroma samples of pair map[t] into those of pair first + t.
-void CopyPairs(std::uint8_t* out, const std::uint8_t* row, const std::int32_t* map, i64 n,
-               int pixel, int chromaAt) {
-  const std::ptrdiff_t macro = 2 * pixel, second = pixel;
-  if (pixel == 2) {
-    for (i64 t = 0; t < n; ++t) {
-      const std::uint8_t* from = row + map[t] * macro + chromaAt;
-      std::uint8_t* to = out + t * macro + chromaAt;
-      to[0] = from[0];
-      to[second] = from[second];
-    }
+// Bytes of destination rows drawn before their chroma is set: a band that stays in the level-2
+// cache with the source rows it reads.
+constexpr i64 kBandBytes = 256 * 1024;
+
+// A row of macropixels drawn by the pairs' own kernel, on the stack: 8192 pixels of 1-byte
+// samples, 4096 of 2-byte ones. Wider rows take the general way.
+constexpr std::size_t kScratchBytes = 16384;
+
+// Sets the chroma samples of n macropixels (words of type W) at `out` from those of the source
+// row's macropixels: macropixel from[t] where a map is given, else first + step * t. The luma
+// samples stay: a word keeps its bits outside `chroma`.
+template <class W>
+void CopyPairs(std::uint8_t* out, const std::uint8_t* row, const std::int32_t* from, i64 first,
+               i64 step, i64 n, W chroma) {
+  auto blend = [chroma](std::uint8_t* to, const std::uint8_t* at) {
+    W d, s;
+    std::memcpy(&d, to, sizeof(W));
+    std::memcpy(&s, at, sizeof(W));
+    d = (d & ~chroma) | (s & chroma);
+    std::memcpy(to, &d, sizeof(W));
+  };
+  constexpr auto kSize = static_cast<std::ptrdiff_t>(sizeof(W));
+  if (from != nullptr) {
+    for (i64 t = 0; t < n; ++t) blend(out + t * kSize, row + from[t] * kSize);
+  } else if (step > 0) {
+    // Separate loops, so that the compiler sees a fixed stride in each (and vectorises it).
+    const std::uint8_t* at = row + first * kSize;
+    for (i64 t = 0; t < n; ++t) blend(out + t * kSize, at + t * kSize);
   } else {
-    for (i64 t = 0; t < n; ++t) {
-      const std::uint8_t* from = row + map[t] * macro + chromaAt;
-      std::uint8_t* to = out + t * macro + chromaAt;
-      std::memcpy(to, from, 2);
-      std::memcpy(to + second, from + second, 2);
+    const std::uint8_t* at = row + first * kSize;
+    for (i64 t = 0; t < n; ++t) blend(out + t * kSize, at - t * kSize);
+  }
+}
+
+template <class W>
+void MergePairs(std::uint8_t* out, const std::uint8_t* luma, const std::uint8_t* chroma, i64 n,
+                W mask) {
+  for (i64 t = 0; t < n; ++t) {
+    W l, c;
+    std::memcpy(&l, luma + t * static_cast<i64>(sizeof(W)), sizeof(W));
+    std::memcpy(&c, chroma + t * static_cast<i64>(sizeof(W)), sizeof(W));
+    l = (l & ~mask) | (c & mask);
+    std::memcpy(out + t * static_cast<i64>(sizeof(W)), &l, sizeof(W));
+  }
+}
+
+// Walk indices [k0, k1) of `full`'s rows, drawn on views of just the rows they write and read:
+// small enough that the copy keeps them in the caches (where the chroma pass finds them) rather
+// than streaming them out.
+void CopyBand(const PlaneView& dst, const PlaneView& src, const CopyPlan& full, i64 k0, i64 k1,
+              const RowRoutineEntry& routine) {
+  CopyPlan band = full;
+  AxisPlan& y = band.y;
+  const AxisCursor at = CursorAt(full.y, k0);
+  y.count = k1 - k0;
+  y.inside = full.y.inside <= k0 ? 0 : full.y.inside - k0 < y.count ? full.y.inside - k0 : y.count;
+  y.dstStart = full.y.dstStart + full.y.dstStep * k0;
+  y.srcStart = y.inside > 0 ? at.index : y.edge;
+  y.acc = y.inside > 0 ? at.acc : 0;
+  const i64 dstLo = FirstWritten(y);
+  // The source rows run one way along the walk, the edge repeat at its end.
+  const i64 s0 = SourceIndexAt(y, 0), s1 = SourceIndexAt(y, y.count - 1);
+  const i64 srcLo = s0 < s1 ? s0 : s1, srcHi = s0 < s1 ? s1 : s0;
+  y.dstStart -= dstLo;
+  y.srcStart -= srcLo;
+  y.edge -= srcLo;
+  const PlaneView to{dst.bytes + dstLo * dst.stride, dst.width, static_cast<std::int32_t>(y.count),
+                     dst.stride, dst.pixelBytes};
+  const PlaneView from{src.bytes + srcLo * src.stride, src.width,
+                       static_cast<std::int32_t>(srcHi - srcLo + 1), src.stride, src.pixelBytes};
+  ExecuteCopy(to, from, band, routine);
+}
+
+// Whether a plan steps exactly one source index per destination index, the whole way.
+bool OneToOne(const AxisPlan& p) {
+  return p.whole == 1 && p.frac == 0 && p.inside == p.count;
+}
+
+// What every row of a packed frame shares.
+struct PackedRows {
+  const PlaneView& dst;
+  const PlaneView& src;
+  const CopyPlan& full;
+  const CopyPlan& pairs;
+  const std::uint8_t* fill;
+  int pixel, sample, lumaAt, chromaAt;
+  i64 first, last;  // the luma pixels drawn in each row
+  bool leftHalf;    // the macropixel left of the drawn pairs has its second pixel drawn
+  bool rightHalf;   // the last drawn pair has its second pixel not drawn
+  i64 pairFirst, pairCount;
+  std::uint64_t mask;  // a macropixel's chroma bits, in memory order
+  // Luma runs 1:1 unmirrored by an even number of pixels: every pixel's chroma sample came with
+  // it from the right pair, but for the second one of the last pair where only its first pixel
+  // is drawn.
+  bool aligned;
+
+  void Blend(std::uint8_t* out, const std::uint8_t* row, const std::int32_t* from, i64 source0,
+             i64 step, i64 n) const {
+    if (pixel == 2) {
+      CopyPairs<std::uint32_t>(out, row, from, source0, step, n, static_cast<std::uint32_t>(mask));
+    } else {
+      CopyPairs<std::uint64_t>(out, row, from, source0, step, n, mask);
+    }
+  }
+
+  // n macropixels at `out`: luma from the words at `luma`, chroma from those at `chroma`.
+  void Merge(std::uint8_t* out, const std::uint8_t* luma, const std::uint8_t* chroma, i64 n) const {
+    if (pixel == 2) {
+      MergePairs<std::uint32_t>(out, luma, chroma, n, static_cast<std::uint32_t>(mask));
+    } else {
+      MergePairs<std::uint64_t>(out, luma, chroma, n, mask);
+    }
+  }
+
+  // The two samples the halves at the ends of a row need from the fill.
+  void Halves(std::uint8_t* out) const {
+    const auto size = static_cast<std::size_t>(sample);
+    if (leftHalf) std::memcpy(out + first * pixel + chromaAt, fill + pixel + chromaAt, size);
+    if (rightHalf) std::memcpy(out + (last + 1) * pixel + lumaAt, fill + pixel + lumaAt, size);
+  }
+};
+
+// Row by row where both plans' routines draw from the plans alone: the luma kernel and the
+// pairs' kernel (macropixels whole) into rows on the stack, merged into the destination row, so
+// that each destination byte is stored once.
+void DrawRows(const PackedRows& r, const RowRoutineEntry& lumaRoutine,
+              const RowRoutineEntry& pairRoutine) {
+  const AxisPlan& x = r.full.x;
+  const AxisPlan& y = r.full.y;
+  RowWork lumaWork = RowWorkFor(x, r.src.width - 1);
+  lumaWork.count = static_cast<std::ptrdiff_t>(x.count);
+  RowWork pairWork = RowWorkFor(r.pairs.x, (r.src.width + 1) / 2 - 1);
+  pairWork.count = static_cast<std::ptrdiff_t>(r.pairCount);
+  // The luma row starts on a macropixel: pixel `first` lands one pixel in where it is odd.
+  alignas(64) std::uint8_t lumaRow[kScratchBytes + 64];
+  alignas(64) std::uint8_t pairRow[kScratchBytes];
+  const std::ptrdiff_t macro = 2 * r.pixel;
+  const std::uint8_t* lumaOfPairs = lumaRow + (r.pairFirst - r.first / 2) * macro;
+  // Rows whose source row is the previous one's are copied from it, as ExecuteCopy does.
+  const std::ptrdiff_t lo = (r.first / 2) * macro, hi = (r.last / 2 + 1) * macro;
+  const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(y.dstStep) * r.dst.stride;
+  AxisCursor row{y.srcStart, y.acc};
+  i64 dstRow = y.dstStart, previous = -1;
+  for (i64 k = 0; k < y.count; ++k) {
+    const i64 srcRow = k < y.inside ? row.index : y.edge;
+    std::uint8_t* out = r.dst.bytes + static_cast<std::ptrdiff_t>(dstRow) * r.dst.stride;
+    if (srcRow == previous) {
+      std::memcpy(out + lo, out + back + lo, static_cast<std::size_t>(hi - lo));
+    } else {
+      const std::uint8_t* in = r.src.bytes + static_cast<std::ptrdiff_t>(srcRow) * r.src.stride;
+      lumaRoutine.kernel(lumaRow + (r.first & 1) * r.pixel, in, lumaWork);
+      pairRoutine.kernel(pairRow, in, pairWork);
+      r.Merge(out + r.pairFirst * macro, lumaOfPairs, pairRow, r.pairCount);
+      // The drawn pixel of the macropixel left of the pairs, its other samples left as cleared.
+      if (r.leftHalf)
+        std::memcpy(out + r.first * r.pixel + r.lumaAt, lumaRow + r.pixel + r.lumaAt,
+                    static_cast<std::size_t>(r.sample));
+      r.Halves(out);
+    }
+    previous = srcRow;
+    row.Advance(y);
+    dstRow += y.dstStep;
+  }
+}
+
+// Any plans: luma and one chroma sample move together as one pixel by the full plan, a band of
+// rows at a time; the chroma samples so moved are the wrong ones wherever a pair's source is not
+// a pair, and all are set again while the band is in the caches.
+void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine) {
+  const AxisPlan& x = r.full.x;
+  const AxisPlan& y = r.full.y;
+  const AxisPlan& px = r.pairs.x;
+  // Pairs that run 1:1 (either way) follow without a map.
+  const i64 skip = r.aligned ? (r.rightHalf ? r.pairCount - 1 : r.pairCount) : 0;
+  const bool linear = OneToOne(px);
+  const i64 step = px.srcStep * px.dstStep;
+  const PlaneView lumaDst{r.dst.bytes, r.dst.width, r.dst.height, r.dst.stride, r.pixel};
+  const PlaneView lumaSrc{r.src.bytes, r.src.width, r.src.height, r.src.stride, r.pixel};
+  const i64 bandRows = kBandBytes / (x.count * r.pixel) > 0 ? kBandBytes / (x.count * r.pixel) : 1;
+  const bool oneChunk = r.pairCount - skip <= kPairChunk;
+  std::int32_t map[kPairChunk];
+  for (i64 k0 = 0; k0 < y.count; k0 += bandRows) {
+    const i64 k1 = y.count - k0 < bandRows ? y.count : k0 + bandRows;
+    if (!r.aligned) CopyBand(lumaDst, lumaSrc, r.full, k0, k1, lumaRoutine);
+    for (i64 p0 = skip; p0 < r.pairCount || p0 == skip; p0 += kPairChunk) {
+      const i64 n = r.pairCount - p0 < kPairChunk ? r.pairCount - p0 : kPairChunk;
+      // Source pairs left to right along the destination, as the walk runs either way.
+      const i64 leftmost = px.dstStep > 0 ? p0 : px.count - 1 - p0;
+      const i64 source0 = n > 0 ? SourceIndexAt(px, leftmost) : 0;
+      for (i64 t = 0; !linear && (k0 == 0 || !oneChunk) && t < n; ++t) {
+        const i64 k = px.dstStep > 0 ? p0 + t : px.count - 1 - (p0 + t);
+        map[t] = static_cast<std::int32_t>(SourceIndexAt(px, k));
+      }
+      AxisCursor row = CursorAt(y, k0);
+      i64 dstRow = y.dstStart + y.dstStep * k0;
+      for (i64 k = k0; k < k1; ++k) {
+        const i64 srcRow = k < y.inside ? row.index : y.edge;
+        std::uint8_t* out = r.dst.bytes + static_cast<std::ptrdiff_t>(dstRow) * r.dst.stride;
+        const std::uint8_t* in = r.src.bytes + static_cast<std::ptrdiff_t>(srcRow) * r.src.stride;
+        r.Blend(out + (r.pairFirst + p0) * 2 * r.pixel, in, linear ? nullptr : map, source0, step,
+                n);
+        if (p0 == skip) r.Halves(out);
+        row.Advance(y);
+        dstRow += y.dstStep;
+      }
     }
   }
 }
@@ -44,59 +231,43 @@ void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan&
                      const CopyPlan& pairs, LumaSamples luma, const std::uint8_t* fill) {
   const int pixel = dst.pixelBytes;
   if ((pixel != 2 && pixel != 4) || src.pixelBytes != pixel) return;
-  const int sample = pixel / 2;
-  const int lumaAt = luma == LumaSamples::First ? 0 : sample;
-  const int chromaAt = sample - lumaAt;
   const PlaneView macropixels{dst.bytes, (dst.width + 1) / 2, dst.height, dst.stride, 2 * pixel};
 
-  // Whole macropixels no pair draws take the fill first; the luma copy below may then write the
-  // second luma sample of the one left of the drawn pairs, and its chroma byte is put back after.
+  // Whole macropixels no pair draws take the fill first; the luma copy may then write the second
+  // luma sample of the one left of the drawn pairs, and its chroma sample is put back after.
   ClearStream clear(macropixels, DrawnRect(pairs), fill);
   clear.FinishBeforeCopy();
   if (!full.draw) return;
 
-  // Luma and one chroma sample move together as one pixel by the full plan; the chroma samples
-  // so moved are the wrong ones wherever a pair's source is not a pair, and all are set again.
-  const PlaneView lumaDst{dst.bytes, dst.width, dst.height, dst.stride, pixel};
-  const PlaneView lumaSrc{src.bytes, src.width, src.height, src.stride, pixel};
-  ExecuteCopy(lumaDst, lumaSrc, full, PickRowRoutine(full.x, pixel));
+  const int sample = pixel / 2;
+  const int lumaAt = luma == LumaSamples::First ? 0 : sample;
+  const i64 first = FirstWritten(full.x), last = first + full.x.count - 1;
+  PackedRows rows{dst, src, full, pairs, fill, pixel, sample, lumaAt, sample - lumaAt, first, last,
+                  (first & 1) != 0,
+                  // Past an odd width's last pixel the sample no pixel owns takes the fill too.
+                  (last & 1) == 0, pairs.draw ? FirstWritten(pairs.x) : 0,
+                  pairs.draw ? pairs.x.count : 0, 0, false};
+  std::uint8_t maskBytes[8] = {};
+  std::memset(maskBytes + rows.chromaAt, 0xFF, static_cast<std::size_t>(sample));
+  std::memset(maskBytes + pixel + rows.chromaAt, 0xFF, static_cast<std::size_t>(sample));
+  std::memcpy(&rows.mask, maskBytes, 8);
+  rows.aligned = OneToOne(full.x) && full.x.srcStep == full.x.dstStep &&
+                 ((full.x.srcStart - full.x.dstStart) & 1) == 0;
 
-  const AxisPlan& x = full.x;
-  const AxisPlan& y = full.y;
-  const i64 first = FirstWritten(x), last = first + x.count - 1;
-  // The macropixel left of the drawn pairs got one drawn luma pixel, and its chroma byte.
-  const bool leftHalf = (first & 1) != 0;
-  // The one right of them has its first luma pixel drawn and its second not (past an odd width's
-  // last pixel, the sample no pixel owns, which takes the fill all the same).
-  const bool rightHalf = (last & 1) == 0;
-
-  std::int32_t map[kPairChunk];
-  const AxisPlan& px = pairs.x;
-  const i64 pairFirst = pairs.draw ? FirstWritten(px) : 0;
-  const i64 pairCount = pairs.draw ? px.count : 0;
-  for (i64 p0 = 0; p0 < pairCount || p0 == 0; p0 += kPairChunk) {
-    const i64 n = pairCount - p0 < kPairChunk ? pairCount - p0 : kPairChunk;
-    // Source pairs left to right along the destination, as the walk runs either way.
-    for (i64 t = 0; t < n; ++t) {
-      const i64 k = px.dstStep > 0 ? p0 + t : px.count - 1 - (p0 + t);
-      map[t] = static_cast<std::int32_t>(SourceIndexAt(px, k));
-    }
-    AxisCursor row{y.srcStart, y.acc};
-    i64 dstRow = y.dstStart;
-    for (i64 k = 0; k < y.count; ++k) {
-      const i64 srcRow = k < y.inside ? row.index : y.edge;
-      std::uint8_t* out = dst.bytes + static_cast<std::ptrdiff_t>(dstRow) * dst.stride;
-      if (n > 0)
-        CopyPairs(out + (pairFirst + p0) * 2 * pixel, src.bytes + srcRow * src.stride, map, n,
-                  pixel, chromaAt);
-      if (p0 == 0 && leftHalf)
-        std::memcpy(out + first * pixel + chromaAt, fill + pixel + chromaAt, sample);
-      if (p0 == 0 && rightHalf)
-        std::memcpy(out + (last + 1) * pixel + lumaAt, fill + pixel + lumaAt, sample);
-      row.Advance(y);
-      dstRow += y.dstStep;
-    }
+  const RowRoutineEntry& lumaRoutine = PickRowRoutine(full.x, pixel);
+  if (pairs.draw && !rows.aligned && lumaRoutine.reads == 0 &&
+      static_cast<std::size_t>(rows.pairCount * 2 * pixel) <= kScratchBytes) {
+    const RowRoutineEntry& pairRoutine = PickRowRoutine(pairs.x, 2 * pixel);
+    if (pairRoutine.reads == 0) return DrawRows(rows, lumaRoutine, pairRoutine);
   }
+  if (rows.aligned) {
+    // Nothing to blend but the ends of rows: the copy of the whole frame, which streams its
+    // stores where that pays, and the ends after.
+    const PlaneView lumaDst{dst.bytes, dst.width, dst.height, dst.stride, pixel};
+    const PlaneView lumaSrc{src.bytes, src.width, src.height, src.stride, pixel};
+    ExecuteCopy(lumaDst, lumaSrc, full, lumaRoutine);
+  }
+  DrawBands(rows, lumaRoutine);
 }
 
 }  // namespace tesselox
