@@ -168,6 +168,10 @@ void DrawRows(const PackedRows& r, const RowRoutineEntry& lumaRoutine,
       const std::uint8_t* in = r.src.bytes + static_cast<std::ptrdiff_t>(srcRow) * r.src.stride;
       lumaRoutine.kernel(lumaRow + (r.first & 1) * r.pixel, in, lumaWork);
       pairRoutine.kernel(pairRow, in, pairWork);
+      // The last pair's second pixel where it is not drawn: the fill, not what the stack held.
+      if (r.rightHalf)
+        std::memcpy(lumaRow + ((r.first & 1) + x.count) * r.pixel + r.lumaAt,
+                    r.fill + r.pixel + r.lumaAt, static_cast<std::size_t>(r.sample));
       r.Merge(out + r.pairFirst * macro, lumaOfPairs, pairRow, r.pairCount);
       // The drawn pixel of the macropixel left of the pairs, its other samples left as cleared.
       if (r.leftHalf)
