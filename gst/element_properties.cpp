@@ -107,6 +107,21 @@ bool CopiesUnchanged(const CopyRequest& request, FrameSize in, FrameSize out) {
          identity(request.y, in.height);
 }
 
+std::optional<CropRect> PureCrop(const CopyRequest& request, FrameSize in, FrameSize out,
+                                 int alignX, int alignY) {
+  // With equal extents the phase moves nothing.
+  auto crops = [](const CopyAxis& a, std::int32_t inSize, std::int32_t outSize, int align) {
+    return a.corner == 0 && a.extent == outSize && a.sourceExtent == outSize &&
+           a.sourceCorner >= 0 && a.sourceCorner % align == 0 &&
+           std::int64_t{a.sourceCorner} + a.sourceExtent <= inSize;
+  };
+  if (!crops(request.x, in.width, out.width, alignX) ||
+      !crops(request.y, in.height, out.height, alignY)) {
+    return std::nullopt;
+  }
+  return CropRect{request.x.sourceCorner, request.y.sourceCorner, out.width, out.height};
+}
+
 CopyAxis FieldRows(const CopyAxis& rows, int field) {
   CopyAxis mapped{};
   FieldSpan(rows.corner, rows.extent, field, mapped.corner, mapped.extent);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "filter/copy_request.h"
 #include "filter/magnitude.h"
@@ -72,6 +73,17 @@ CopyRequest ResolveRequest(const Geometry& properties, FrameSize in, FrameSize o
 // True when the request copies every input pixel to the same place of a same-sized output, so
 // that the frame may pass through untouched.
 bool CopiesUnchanged(const CopyRequest& request, FrameSize in, FrameSize out);
+
+// A rectangle of the input frame: columns [x, x + width), rows [y, y + height).
+struct CropRect {
+  std::int32_t x, y, width, height;
+};
+
+// The input rectangle that the request copies 1:1 and unmirrored onto the whole output, when
+// it lies inside the input with its corner on a multiple of alignX across and alignY down: a
+// crop that moves no pixel, so that a buffer may carry it as metadata. Nothing otherwise.
+std::optional<CropRect> PureCrop(const CopyRequest& request, FrameSize in, FrameSize out,
+                                 int alignX, int alignY);
 
 // The rows of one field of an interleaved frame (0: the top field, the frame's even rows; 1: the
 // bottom field, its odd rows) as a picture of their own: the rows axis of a frame's copy mapped

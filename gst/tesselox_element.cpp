@@ -25,13 +25,17 @@
 
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "filter/copy_plan.h"
 #include "filter/copy_request.h"
+#include "filter/render_packed_422.h"
 #include "filter/render_plane.h"
+#include "filter/subsampled_plan.h"
 #include "gst/element_properties.h"
 #include "gst/frame_layout.h"
 
@@ -43,10 +47,21 @@ using tesselox::PlaneView;
 using tesselox::gst::FrameLayout;
 using tesselox::gst::FrameSize;
 using tesselox::gst::Geometry;
+using tesselox::gst::PlaneLayout;
 using tesselox::gst::PropertyId;
 
 GST_DEBUG_CATEGORY_STATIC(gst_tesselox_debug);
 #define GST_CAT_DEFAULT gst_tesselox_debug
+
+namespace {
+// The plans of one picture (a frame, or a field): the full-size planes', and each plane's own
+// (derived for a subsampled plane; for packed 4:2:2, its chroma pairs').
+struct PlanePlans {
+  CopyPlan full;
+  std::array<CopyPlan, GST_VIDEO_MAX_PLANES> plane;
+};
+enum class CropMetaSupport { Unknown, Yes, No };
+}  // namespace
 
 struct _GstTesselox {
   GstVideoFilter parent;
@@ -68,8 +83,15 @@ struct _GstTesselox {
   std::array<FrameSize, 2> inFields;
   std::array<FrameSize, 2> outFields;
   FrameLayout layout;
-  CopyPlan framePlan;
-  std::array<CopyPlan, 2> fieldPlans;
+  // Per plane, the plan of progressive frames and of each field (top, bottom): the frame's own,
+  // or one derived from it for a subsampled plane.
+  PlanePlans framePlans;
+  std::array<PlanePlans, 2> fieldPlans;
+  // The copy as a crop that moves no pixel, when it is one; whether downstream takes crop
+  // metadata (unknown until asked, after each negotiation); and whether frames go out so.
+  std::optional<tesselox::gst::CropRect> pureCrop;
+  CropMetaSupport cropMeta;
+  gboolean croppingByMeta;
 };
 
 G_DEFINE_TYPE(GstTesselox, gst_tesselox, GST_TYPE_VIDEO_FILTER)
@@ -89,6 +111,24 @@ constexpr gboolean kKeepPixelAspectDefault = TRUE;
 
 tesselox::PlaneSize SizeOf(FrameSize size) {
   return tesselox::PlaneSize{size.width, size.height};
+}
+
+// Each plane's plan from `full`, the plan of the full-size planes, derived once per distinct
+// subsampling (a packed 4:2:2 plane's pairs are subsampled 2:1 across).
+void PlansOfPlanes(const CopyPlan& full, const FrameLayout& layout, PlanePlans& plans) {
+  plans.full = full;
+  auto shiftsOf = [&](int p) {
+    const PlaneLayout& plane = layout.plane[p];
+    return std::array<int, 2>{plane.packed422 ? 1 : plane.shiftX, plane.shiftY};
+  };
+  for (int p = 0; p < layout.planes; ++p) {
+    const auto [shiftX, shiftY] = shiftsOf(p);
+    int same = 0;
+    while (same < p && shiftsOf(same) != shiftsOf(p)) ++same;
+    plans.plane[p] = same < p                     ? plans.plane[same]
+                     : shiftX == 0 && shiftY == 0 ? full
+                                                  : tesselox::SubsamplePlan(full, shiftX, shiftY);
+  }
 }
 
 // The rows of each field of a frame `height` rows high: in one buffer, the even rows and the odd
@@ -112,19 +152,60 @@ void Apply(GstTesselox* self, bool force) {
   GST_OBJECT_UNLOCK(self);
   if (!stale) return;
   const CopyRequest request = tesselox::gst::ResolveRequest(properties, self->in, self->out);
-  self->framePlan = tesselox::PlanCopy(SizeOf(self->out), SizeOf(self->in), request);
+  PlansOfPlanes(tesselox::PlanCopy(SizeOf(self->out), SizeOf(self->in), request), self->layout,
+                self->framePlans);
   if (self->interlace != GST_VIDEO_INTERLACE_MODE_PROGRESSIVE) {
     for (int field = 0; field < 2; ++field) {
       const CopyRequest inField{request.x, tesselox::gst::FieldRows(request.y, field)};
-      self->fieldPlans[field] = tesselox::PlanCopy(SizeOf(self->outFields[field]),
-                                                   SizeOf(self->inFields[field]), inField);
+      PlansOfPlanes(tesselox::PlanCopy(SizeOf(self->outFields[field]),
+                                       SizeOf(self->inFields[field]), inField),
+                    self->layout, self->fieldPlans[field]);
     }
   }
   const bool unchanged = tesselox::gst::CopiesUnchanged(request, self->in, self->out);
+  // A crop is left to metadata in progressive streams only (a field's rows would change parity)
+  // and only where every plane's samples start at the crop's corner, whatever way a consumer
+  // rounds a subsampled corner.
+  int alignX = 1, alignY = 1;
+  for (int p = 0; p < self->layout.planes; ++p) {
+    const PlaneLayout& plane = self->layout.plane[p];
+    alignX = std::max(alignX, plane.packed422 ? 2 : 1 << plane.shiftX);
+    alignY = std::max(alignY, 1 << plane.shiftY);
+  }
+  self->pureCrop = self->interlace == GST_VIDEO_INTERLACE_MODE_PROGRESSIVE && !unchanged
+                       ? tesselox::gst::PureCrop(request, self->in, self->out, alignX, alignY)
+                       : std::nullopt;
   GST_DEBUG_OBJECT(self, "%dx%d -> %dx%d, %s%s", self->in.width, self->in.height, self->out.width,
                    self->out.height, gst_video_interlace_mode_to_string(self->interlace),
-                   unchanged ? ", passing through" : "");
+                   unchanged        ? ", passing through"
+                   : self->pureCrop ? ", a pure crop"
+                                    : "");
   gst_base_transform_set_passthrough(GST_BASE_TRANSFORM(self), unchanged);
+}
+
+// True when downstream takes video and crop metadata for buffers of the output caps.
+bool TakesCropMeta(GstQuery* allocation) {
+  return gst_query_find_allocation_meta(allocation, GST_VIDEO_CROP_META_API_TYPE, nullptr) &&
+         gst_query_find_allocation_meta(allocation, GST_VIDEO_META_API_TYPE, nullptr);
+}
+
+// Frames of a pure crop go out as the input buffer with crop metadata when downstream takes it
+// (asked once per negotiation, when base transform has not asked already); others are copied.
+void ChooseCropByMeta(GstTesselox* self) {
+  GstBaseTransform* trans = GST_BASE_TRANSFORM(self);
+  if (self->pureCrop && self->cropMeta == CropMetaSupport::Unknown) {
+    self->cropMeta = CropMetaSupport::No;
+    if (GstCaps* caps = gst_pad_get_current_caps(trans->srcpad)) {
+      GstQuery* query = gst_query_new_allocation(caps, FALSE);
+      if (gst_pad_peer_query(trans->srcpad, query) && TakesCropMeta(query)) {
+        self->cropMeta = CropMetaSupport::Yes;
+      }
+      gst_query_unref(query);
+      gst_caps_unref(caps);
+    }
+  }
+  self->croppingByMeta = self->pureCrop && self->cropMeta == CropMetaSupport::Yes;
+  gst_base_transform_set_in_place(trans, self->croppingByMeta);
 }
 
 void SetSize(GstStructure* s, const char* field, std::int32_t requested) {
@@ -222,6 +303,18 @@ void ReportNegotiationFailure(GstTesselox* self, GstCaps* incaps) {
   gst_caps_unref(wanted);
 }
 
+// Renders plane `p` of a picture (a frame, or a field of one) with the picture's plans.
+void RenderPlaneOf(const FrameLayout& layout, int p, const PlaneView& dst, const PlaneView& src,
+                   const PlanePlans& plans) {
+  const PlaneLayout& plane = layout.plane[p];
+  if (plane.packed422) {
+    tesselox::RenderPacked422(dst, src, plans.full, plans.plane[p], *plane.packed422,
+                              plane.fill.data());
+  } else {
+    tesselox::RenderPlane(dst, src, plans.plane[p], plane.fill.data());
+  }
+}
+
 bool PropertyResizes(PropertyId id, bool keepPixelAspect) {
   switch (id) {
     case PropertyId::Width:
@@ -237,14 +330,19 @@ bool PropertyResizes(PropertyId id, bool keepPixelAspect) {
   }
 }
 
-// A plane of `frame`, or one field of it: every other row from row `field`, or in alternate
-// mode the buffer's one field.
-PlaneView Plane(GstVideoFrame* frame, int plane, int pixelBytes, int field, FrameSize rows) {
-  auto* bytes = static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, plane));
-  const gint stride = GST_VIDEO_FRAME_PLANE_STRIDE(frame, plane);
-  if (field < 0) return PlaneView{bytes, rows.width, rows.height, stride, pixelBytes};
-  return PlaneView{bytes + field * stride, rows.width, rows.height, std::ptrdiff_t{stride} * 2,
-                   pixelBytes};
+// Plane `p` of `frame`, or of one field of it: every other row from row `field`, or in
+// alternate mode the buffer's one field. `picture` is the frame's or the field's full size; a
+// subsampled plane has its blocks' count, rounded up as GStreamer rounds (so in an interleaved
+// 4:2:0 frame each field has the chroma rows of a picture of its own, as GStreamer lays it out).
+PlaneView Plane(GstVideoFrame* frame, int p, const PlaneLayout& plane, int field,
+                FrameSize picture) {
+  auto* bytes = static_cast<std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(frame, p));
+  const gint stride = GST_VIDEO_FRAME_PLANE_STRIDE(frame, p);
+  const std::int32_t width = GST_VIDEO_SUB_SCALE(plane.shiftX, picture.width);
+  const std::int32_t height = GST_VIDEO_SUB_SCALE(plane.shiftY, picture.height);
+  if (field < 0) return PlaneView{bytes, width, height, stride, plane.pixelBytes};
+  return PlaneView{bytes + field * stride, width, height, std::ptrdiff_t{stride} * 2,
+                   plane.pixelBytes};
 }
 
 }  // namespace
@@ -379,6 +477,10 @@ static gboolean gst_tesselox_set_info(GstVideoFilter* filter, GstCaps* /*incaps*
   self->outFields = FieldSizes(*out);
   self->layout = tesselox::gst::LayoutOf(*out);
   self->configured = TRUE;
+  // Downstream may have changed: ask again, and let base transform find a pool for copies.
+  self->cropMeta = CropMetaSupport::Unknown;
+  self->croppingByMeta = FALSE;
+  gst_base_transform_set_in_place(GST_BASE_TRANSFORM(self), FALSE);
   GST_OBJECT_LOCK(self);
   self->reported = FALSE;
   GST_OBJECT_UNLOCK(self);
@@ -419,6 +521,12 @@ static GstFlowReturn gst_tesselox_submit_input_buffer(GstBaseTransform* trans, g
 // An output frame that cannot be allocated is reported with its size.
 static GstFlowReturn gst_tesselox_prepare_output_buffer(GstBaseTransform* trans, GstBuffer* input,
                                                         GstBuffer** output) {
+  if (GST_TESSELOX(trans)->croppingByMeta) {
+    // The input itself (its memory shared when others hold it), even when a pool was chosen
+    // for copies earlier in the stream.
+    *output = gst_buffer_is_writable(input) ? input : gst_buffer_copy(input);
+    return GST_FLOW_OK;
+  }
   const GstFlowReturn flow = GST_BASE_TRANSFORM_CLASS(gst_tesselox_parent_class)
                                  ->prepare_output_buffer(trans, input, output);
   GstTesselox* self = GST_TESSELOX(trans);
@@ -444,7 +552,36 @@ static void gst_tesselox_before_transform(GstBaseTransform* trans, GstBuffer* bu
   const GstClockTime time =
       gst_segment_to_stream_time(&trans->segment, GST_FORMAT_TIME, GST_BUFFER_TIMESTAMP(buffer));
   if (GST_CLOCK_TIME_IS_VALID(time)) gst_object_sync_values(GST_OBJECT(trans), time);
-  if (self->configured) Apply(self, false);
+  if (!self->configured) return;
+  Apply(self, false);
+  ChooseCropByMeta(self);
+}
+
+// Base transform asks downstream about a pool for copies: the answer about crop metadata too.
+static gboolean gst_tesselox_decide_allocation(GstBaseTransform* trans, GstQuery* query) {
+  GstTesselox* self = GST_TESSELOX(trans);
+  self->cropMeta = TakesCropMeta(query) ? CropMetaSupport::Yes : CropMetaSupport::No;
+  return GST_BASE_TRANSFORM_CLASS(gst_tesselox_parent_class)->decide_allocation(trans, query);
+}
+
+// A pure crop for a downstream that takes crop metadata: the input buffer itself, described as
+// a frame of the input's size with the crop on top of any crop it carries already.
+static GstFlowReturn gst_tesselox_transform_ip(GstBaseTransform* trans, GstBuffer* buffer) {
+  GstTesselox* self = GST_TESSELOX(trans);
+  if (!self->croppingByMeta || !self->pureCrop) return GST_FLOW_OK;
+  if (gst_buffer_get_video_meta(buffer) == nullptr) {
+    GstVideoInfo& in = GST_VIDEO_FILTER(trans)->in_info;
+    gst_buffer_add_video_meta_full(buffer, GST_VIDEO_FRAME_FLAG_NONE, GST_VIDEO_INFO_FORMAT(&in),
+                                   GST_VIDEO_INFO_WIDTH(&in), GST_VIDEO_INFO_HEIGHT(&in),
+                                   GST_VIDEO_INFO_N_PLANES(&in), in.offset, in.stride);
+  }
+  GstVideoCropMeta* crop = gst_buffer_get_video_crop_meta(buffer);
+  if (crop == nullptr) crop = gst_buffer_add_video_crop_meta(buffer);
+  crop->x += static_cast<guint>(self->pureCrop->x);
+  crop->y += static_cast<guint>(self->pureCrop->y);
+  crop->width = static_cast<guint>(self->pureCrop->width);
+  crop->height = static_cast<guint>(self->pureCrop->height);
+  return GST_FLOW_OK;
 }
 
 // Progressive frames in one pass; interlaced ones field by field, each field a picture of its
@@ -453,11 +590,10 @@ static GstFlowReturn gst_tesselox_transform_frame(GstVideoFilter* filter, GstVid
                                                   GstVideoFrame* out) {
   GstTesselox* self = GST_TESSELOX(filter);
   const FrameLayout& layout = self->layout;
-  auto render = [&](const CopyPlan& plan, int field, FrameSize inRows, FrameSize outRows) {
+  auto render = [&](const PlanePlans& plans, int field, FrameSize inRows, FrameSize outRows) {
     for (int p = 0; p < layout.planes; ++p) {
-      tesselox::RenderPlane(Plane(out, p, layout.pixelBytes[p], field, outRows),
-                            Plane(in, p, layout.pixelBytes[p], field, inRows), plan,
-                            layout.fill[p].data());
+      RenderPlaneOf(layout, p, Plane(out, p, layout.plane[p], field, outRows),
+                    Plane(in, p, layout.plane[p], field, inRows), plans);
     }
   };
   if (self->interlace == GST_VIDEO_INTERLACE_MODE_ALTERNATE) {
@@ -469,7 +605,7 @@ static GstFlowReturn gst_tesselox_transform_frame(GstVideoFilter* filter, GstVid
       render(self->fieldPlans[field], field, self->inFields[field], self->outFields[field]);
     }
   } else {
-    render(self->framePlan, -1, self->in, self->out);
+    render(self->framePlans, -1, self->in, self->out);
   }
   return GST_FLOW_OK;
 }
@@ -502,6 +638,8 @@ static gboolean gst_tesselox_start(GstBaseTransform* trans) {
 static gboolean gst_tesselox_stop(GstBaseTransform* trans) {
   GstTesselox* self = GST_TESSELOX(trans);
   self->configured = FALSE;
+  self->cropMeta = CropMetaSupport::Unknown;
+  self->croppingByMeta = FALSE;
   GST_OBJECT_LOCK(self);
   self->reported = FALSE;
   GST_OBJECT_UNLOCK(self);
@@ -514,6 +652,9 @@ static void gst_tesselox_init(GstTesselox* self) {
   self->changes = 0;
   self->reported = FALSE;
   self->configured = FALSE;
+  self->pureCrop = std::nullopt;
+  self->cropMeta = CropMetaSupport::Unknown;
+  self->croppingByMeta = FALSE;
 }
 
 static void gst_tesselox_class_init(GstTesseloxClass* klass) {
@@ -555,6 +696,10 @@ static void gst_tesselox_class_init(GstTesseloxClass* klass) {
   transform->submit_input_buffer = GST_DEBUG_FUNCPTR(gst_tesselox_submit_input_buffer);
   transform->prepare_output_buffer = GST_DEBUG_FUNCPTR(gst_tesselox_prepare_output_buffer);
   transform->before_transform = GST_DEBUG_FUNCPTR(gst_tesselox_before_transform);
+  transform->decide_allocation = GST_DEBUG_FUNCPTR(gst_tesselox_decide_allocation);
+  // In place only for a crop by metadata; passed-through frames need nothing.
+  transform->transform_ip = GST_DEBUG_FUNCPTR(gst_tesselox_transform_ip);
+  transform->transform_ip_on_passthrough = FALSE;
   transform->start = GST_DEBUG_FUNCPTR(gst_tesselox_start);
   transform->stop = GST_DEBUG_FUNCPTR(gst_tesselox_stop);
   GstVideoFilterClass* video = GST_VIDEO_FILTER_CLASS(klass);

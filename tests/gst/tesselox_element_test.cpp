@@ -8,6 +8,7 @@
 #include <gst/video/video.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "filter/copy_request.h"
 #include "filter/plane_view.h"
 #include "source_model.h"
+#include "subsampled_model.h"
 
 namespace tesselox {
 namespace {
@@ -212,6 +214,133 @@ Bytes Rows(GstBuffer* buffer, const GstVideoInfo& info, int plane, int rowBytes,
 std::string StringOf(const GstStructure* s, const char* field) {
   const char* value = gst_structure_get_string(s, field);
   return value != nullptr ? value : "";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Subsampled formats, every one over every geometry, against the model of each plane built from
+// the full-size one. A geometry with fields is streamed interleaved: each field (the frame's
+// rows from `field`, every other one; in a subsampled plane its own rows so, rounded up) is a
+// picture of its own, copied as its request says.
+
+struct PlaneCase {
+  int sampleBytes, shiftX, shiftY;  // a subsampled plane's pixel: all the samples it holds
+  Bytes fill;                       // one pixel; in packed 4:2:2, one macropixel
+  int lumaAt = -1;                  // packed 4:2:2: the first luma sample (0 or 1) of four
+};
+
+struct FormatCase {
+  const char* caps;
+  std::vector<PlaneCase> planes;
+};
+
+struct Picture {
+  int field, inRows, outRows;  // field -1: the whole frame
+  CopyRequest copy;
+};
+
+struct GeometryCase {
+  const char* name;
+  int inW, inH, outW, outH;
+  std::vector<Picture> pictures;  // the first: the frame's copy, which sets the properties
+};
+
+// clang-format off
+const Bytes kY8{16}, kC8{128}, kY10{0x40, 0}, kC10{0, 2}, kY12{0, 1}, kC12{0, 8};
+const Bytes kYMsb{0, 0x10}, kUVMsb{0, 0x80, 0, 0x80};
+const FormatCase kFormats[] = {
+    {"I420", {{1, 0, 0, kY8}, {1, 1, 1, kC8}, {1, 1, 1, kC8}}},
+    {"YV12", {{1, 0, 0, kY8}, {1, 1, 1, kC8}, {1, 1, 1, kC8}}},
+    {"NV12,colorimetry=1:4:0:0", {{1, 0, 0, {0}}, {2, 1, 1, {128, 128}}}},
+    {"NV21", {{1, 0, 0, kY8}, {2, 1, 1, {128, 128}}}},
+    {"Y42B", {{1, 0, 0, kY8}, {1, 1, 0, kC8}, {1, 1, 0, kC8}}},
+    {"NV16", {{1, 0, 0, kY8}, {2, 1, 0, {128, 128}}}},
+    {"NV61", {{1, 0, 0, kY8}, {2, 1, 0, {128, 128}}}},
+    {"Y41B", {{1, 0, 0, kY8}, {1, 2, 0, kC8}, {1, 2, 0, kC8}}},
+    {"A420", {{1, 0, 0, kY8}, {1, 1, 1, kC8}, {1, 1, 1, kC8}, {1, 0, 0, {0}}}},
+    {"I420_10LE", {{2, 0, 0, kY10}, {2, 1, 1, kC10}, {2, 1, 1, kC10}}},
+    {"I420_12LE", {{2, 0, 0, kY12}, {2, 1, 1, kC12}, {2, 1, 1, kC12}}},
+    {"I422_10LE", {{2, 0, 0, kY10}, {2, 1, 0, kC10}, {2, 1, 0, kC10}}},
+    {"I422_12LE", {{2, 0, 0, kY12}, {2, 1, 0, kC12}, {2, 1, 0, kC12}}},
+    {"P010_10LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
+    {"P012_LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
+    {"P016_LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
+    {"YUY2", {{1, 0, 0, {16, 128, 16, 128}, 0}}},
+    {"UYVY", {{1, 0, 0, {128, 16, 128, 16}, 1}}},
+    {"YVYU", {{1, 0, 0, {16, 128, 16, 128}, 0}}},
+    {"VYUY,colorimetry=1:4:0:0", {{1, 0, 0, {128, 0, 128, 0}, 1}}},
+    {"Y210", {{2, 0, 0, {0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80}, 0}}},
+    {"Y212_LE", {{2, 0, 0, {0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80}, 0}}},
+};
+const GeometryCase kGeometries[] = {
+    {"1:1 crop at odd corners onto a canvas", 13, 9, 11, 7, {{-1, 9, 7, {{1, 7, 3, 7, 0}, {1, 5, 2, 5, 0}}}}},
+    {"mirrored both ways, shrunk", 13, 9, 9, 7, {{-1, 9, 7, {{8, -7, 12, -13, 0}, {6, -5, 8, -9, 0}}}}},
+    {"enlarged with phases", 7, 5, 15, 11, {{-1, 5, 11, {{0, 15, 1, 5, 2}, {1, 9, 0, 4, 3}}}}},
+    {"reaching outside both frames", 9, 7, 10, 8, {{-1, 7, 8, {{-1, 12, -2, 12, 0}, {-2, 11, 3, 8, 0}}}}},
+    // Frame rows: destination 1..9, source 1..5, phase 3; 5 and 4 rows in, 6 and 5 out.
+    {"interleaved, odd heights", 7, 9, 7, 11, {{-1, 9, 11, {{0, 7, 0, 7, 0}, {1, 9, 1, 5, 3}}},
+     {0, 5, 6, {{0, 7, 0, 7, 0}, {1, 4, 1, 2, 1}}}, {1, 4, 5, {{0, 7, 0, 7, 0}, {0, 5, 0, 3, 1}}}}},
+};
+// clang-format on
+
+TEST_F(TesseloxElement, CopiesSubsampledFormatsAsTheirFullSizeModel) {
+  for (const FormatCase& f : kFormats) {
+    for (const GeometryCase& g : kGeometries) {
+      SCOPED_TRACE(std::string(f.caps) + ": " + g.name);
+      Harnessed ours("tesselox");
+      const CopyRequest& r = g.pictures[0].copy;
+      g_object_set(ours.h->element, "src-x", r.x.sourceCorner, "src-y", r.y.sourceCorner, "src-cx",
+                   r.x.sourceExtent, "src-cy", r.y.sourceExtent, "dst-x", r.x.corner, "dst-y",
+                   r.y.corner, "dst-cx", r.x.extent, "dst-cy", r.y.extent, "width", g.outW,
+                   "height", g.outH, "phase-x", r.x.phase, "phase-y", r.y.phase, nullptr);
+      const bool fields = g.pictures.size() > 1;
+      gst_harness_set_src_caps_str(
+          ours.h, ("video/x-raw,framerate=25/1,format=" + std::string(f.caps) +
+                   (fields ? ",interlace-mode=interleaved" : "") +
+                   ",width=" + std::to_string(g.inW) + ",height=" + std::to_string(g.inH))
+                      .c_str());
+      const GstVideoInfo inInfo = InfoOf(ours.h->srcpad);
+      GstBuffer* in = gst_harness_create_buffer(ours.h, GST_VIDEO_INFO_SIZE(&inInfo));
+      GstMapInfo map;
+      gst_buffer_map(in, &map, GST_MAP_WRITE);
+      for (gsize k = 0; k < map.size; ++k)
+        map.data[k] = static_cast<std::uint8_t>(k * 2654435761u >> 24);
+      gst_buffer_unmap(in, &map);
+      gst_buffer_ref(in);
+      ASSERT_EQ(gst_harness_push(ours.h, in), GST_FLOW_OK);
+      GstBuffer* out = gst_harness_pull(ours.h);
+      const GstVideoInfo outInfo = InfoOf(ours.h->sinkpad);
+      ASSERT_EQ(GST_VIDEO_INFO_WIDTH(&outInfo), g.outW);
+      ASSERT_EQ(GST_VIDEO_INFO_HEIGHT(&outInfo), g.outH);
+      for (const Picture& pic :
+           std::vector<Picture>(g.pictures.begin() + fields, g.pictures.end())) {
+        SCOPED_TRACE("field " + std::to_string(pic.field));
+        const int first = std::max(pic.field, 0), step = pic.field < 0 ? 1 : 2;
+        for (int p = 0; p < static_cast<int>(f.planes.size()); ++p) {
+          const PlaneCase& plane = f.planes[p];
+          auto count = [](int size, int shift) { return (size + (1 << shift) - 1) >> shift; };
+          const int inRows = count(pic.inRows, plane.shiftY),
+                    outRows = count(pic.outRows, plane.shiftY);
+          const int rowBytes = plane.lumaAt < 0 ? count(g.outW, plane.shiftX) * plane.sampleBytes
+                                                : (g.outW + 1) / 2 * 4 * plane.sampleBytes;
+          Bytes source =
+              Rows(in, inInfo, p, GST_VIDEO_INFO_PLANE_STRIDE(&inInfo, p), first, step, inRows);
+          const PlaneView src{source.data(), count(g.inW, plane.shiftX), inRows,
+                              GST_VIDEO_INFO_PLANE_STRIDE(&inInfo, p), plane.sampleBytes};
+          const Bytes got = Rows(out, outInfo, p, rowBytes, first, step, outRows);
+          EXPECT_EQ(got, plane.lumaAt < 0
+                             ? test::ExpectedSubsampled(src, g.inW, pic.inRows, pic.copy, g.outW,
+                                                        pic.outRows, plane.shiftX, plane.shiftY,
+                                                        plane.fill.data())
+                             : test::ExpectedPacked422(src, g.inW, pic.copy, g.outW, pic.outRows,
+                                                       plane.sampleBytes, plane.lumaAt,
+                                                       plane.fill.data(), got))
+              << "plane " << p;
+        }
+      }
+      gst_buffer_unref(out);
+      gst_buffer_unref(in);
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
