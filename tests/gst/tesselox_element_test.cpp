@@ -170,8 +170,8 @@ struct Harnessed {
   }
 };
 
-// A buffer for the harness's input caps whose pixel (x, y) of each plane holds x, y and the
-// plane: every row of every plane differs from every other.
+// A buffer for the harness's input caps (a format of full-size planes) whose pixel (x, y) of
+// each plane holds x, y and the plane: every row of every plane differs from every other.
 GstBuffer* RowTaggedBuffer(GstHarness* h, GstVideoBufferFlags flags = GST_VIDEO_BUFFER_FLAG_LAST) {
   GstVideoInfo info = InfoOf(h->srcpad);
   GstBuffer* buffer = gst_harness_create_buffer(h, GST_VIDEO_INFO_SIZE(&info));
@@ -191,6 +191,19 @@ GstBuffer* RowTaggedBuffer(GstHarness* h, GstVideoBufferFlags flags = GST_VIDEO_
       }
     }
   }
+  gst_buffer_unmap(buffer, &map);
+  return buffer;
+}
+
+// A buffer for the harness's input caps of bytes scrambled by their offset: neighbouring
+// samples, rows and planes differ, whatever the format.
+GstBuffer* ScrambledBuffer(GstHarness* h) {
+  const GstVideoInfo info = InfoOf(h->srcpad);
+  GstBuffer* buffer = gst_harness_create_buffer(h, GST_VIDEO_INFO_SIZE(&info));
+  GstMapInfo map;
+  gst_buffer_map(buffer, &map, GST_MAP_WRITE);
+  for (gsize k = 0; k < map.size; ++k)
+    map.data[k] = static_cast<std::uint8_t>(k * 2654435761u >> 24);
   gst_buffer_unmap(buffer, &map);
   return buffer;
 }
@@ -223,9 +236,9 @@ std::string StringOf(const GstStructure* s, const char* field) {
 // picture of its own, copied as its request says.
 
 struct PlaneCase {
-  int sampleBytes, shiftX, shiftY;  // a subsampled plane's pixel: all the samples it holds
-  Bytes fill;                       // one pixel; in packed 4:2:2, one macropixel
-  int lumaAt = -1;                  // packed 4:2:2: the first luma sample (0 or 1) of four
+  int pixelBytes, shiftX, shiftY;  // a pixel: all its samples; in packed 4:2:2, two samples
+  Bytes fill;                      // one pixel; in packed 4:2:2, one macropixel
+  int lumaAt = -1;                 // packed 4:2:2: the first luma sample (0 or 1) of four
 };
 
 struct FormatCase {
@@ -264,12 +277,12 @@ const FormatCase kFormats[] = {
     {"P010_10LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
     {"P012_LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
     {"P016_LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
-    {"YUY2", {{1, 0, 0, {16, 128, 16, 128}, 0}}},
-    {"UYVY", {{1, 0, 0, {128, 16, 128, 16}, 1}}},
-    {"YVYU", {{1, 0, 0, {16, 128, 16, 128}, 0}}},
-    {"VYUY,colorimetry=1:4:0:0", {{1, 0, 0, {128, 0, 128, 0}, 1}}},
-    {"Y210", {{2, 0, 0, {0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80}, 0}}},
-    {"Y212_LE", {{2, 0, 0, {0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80}, 0}}},
+    {"YUY2", {{2, 0, 0, {16, 128, 16, 128}, 0}}},
+    {"UYVY", {{2, 0, 0, {128, 16, 128, 16}, 1}}},
+    {"YVYU", {{2, 0, 0, {16, 128, 16, 128}, 0}}},
+    {"VYUY,colorimetry=1:4:0:0", {{2, 0, 0, {128, 0, 128, 0}, 1}}},
+    {"Y210", {{4, 0, 0, {0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80}, 0}}},
+    {"Y212_LE", {{4, 0, 0, {0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80}, 0}}},
 };
 const GeometryCase kGeometries[] = {
     {"1:1 crop at odd corners onto a canvas", 13, 9, 11, 7, {{-1, 9, 7, {{1, 7, 3, 7, 0}, {1, 5, 2, 5, 0}}}}},
@@ -299,12 +312,7 @@ TEST_F(TesseloxElement, CopiesSubsampledFormatsAsTheirFullSizeModel) {
                    ",width=" + std::to_string(g.inW) + ",height=" + std::to_string(g.inH))
                       .c_str());
       const GstVideoInfo inInfo = InfoOf(ours.h->srcpad);
-      GstBuffer* in = gst_harness_create_buffer(ours.h, GST_VIDEO_INFO_SIZE(&inInfo));
-      GstMapInfo map;
-      gst_buffer_map(in, &map, GST_MAP_WRITE);
-      for (gsize k = 0; k < map.size; ++k)
-        map.data[k] = static_cast<std::uint8_t>(k * 2654435761u >> 24);
-      gst_buffer_unmap(in, &map);
+      GstBuffer* in = ScrambledBuffer(ours.h);
       gst_buffer_ref(in);
       ASSERT_EQ(gst_harness_push(ours.h, in), GST_FLOW_OK);
       GstBuffer* out = gst_harness_pull(ours.h);
@@ -320,26 +328,75 @@ TEST_F(TesseloxElement, CopiesSubsampledFormatsAsTheirFullSizeModel) {
           auto count = [](int size, int shift) { return (size + (1 << shift) - 1) >> shift; };
           const int inRows = count(pic.inRows, plane.shiftY),
                     outRows = count(pic.outRows, plane.shiftY);
-          const int rowBytes = plane.lumaAt < 0 ? count(g.outW, plane.shiftX) * plane.sampleBytes
-                                                : (g.outW + 1) / 2 * 4 * plane.sampleBytes;
+          const int rowBytes = plane.lumaAt < 0 ? count(g.outW, plane.shiftX) * plane.pixelBytes
+                                                : (g.outW + 1) / 2 * 2 * plane.pixelBytes;
           Bytes source =
               Rows(in, inInfo, p, GST_VIDEO_INFO_PLANE_STRIDE(&inInfo, p), first, step, inRows);
           const PlaneView src{source.data(), count(g.inW, plane.shiftX), inRows,
-                              GST_VIDEO_INFO_PLANE_STRIDE(&inInfo, p), plane.sampleBytes};
+                              GST_VIDEO_INFO_PLANE_STRIDE(&inInfo, p), plane.pixelBytes};
           const Bytes got = Rows(out, outInfo, p, rowBytes, first, step, outRows);
           EXPECT_EQ(got, plane.lumaAt < 0
                              ? test::ExpectedSubsampled(src, g.inW, pic.inRows, pic.copy, g.outW,
                                                         pic.outRows, plane.shiftX, plane.shiftY,
                                                         plane.fill.data())
                              : test::ExpectedPacked422(src, g.inW, pic.copy, g.outW, pic.outRows,
-                                                       plane.sampleBytes, plane.lumaAt,
-                                                       plane.fill.data(), got))
+                                                       plane.lumaAt, plane.fill.data()))
               << "plane " << p;
         }
       }
       gst_buffer_unref(out);
       gst_buffer_unref(in);
     }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// A 1:1 crop goes out as the input's own memory with crop metadata where downstream takes it,
+// and only where every plane's samples start at the crop's corner; elsewhere it is copied.
+
+struct CropMetaCase {
+  const char* name;
+  bool offered;    // downstream takes video and crop metadata
+  int srcX, srcY;  // an 8 x 4 crop of a 16 x 8 I420 frame
+  bool byMeta;
+};
+
+// clang-format off
+const CropMetaCase kCropMetaCases[] = {
+    {"even corner", true, 2, 2, true},
+    {"odd corner: chroma would start mid-block", true, 3, 2, false},
+    {"downstream without crop metadata", false, 2, 2, false},
+};
+// clang-format on
+
+TEST_F(TesseloxElement, PassesAPureCropAsMetadataWhereDownstreamTakesIt) {
+  for (const CropMetaCase& c : kCropMetaCases) {
+    SCOPED_TRACE(c.name);
+    Harnessed ours("tesselox");
+    if (c.offered) {
+      gst_harness_add_propose_allocation_meta(ours.h, GST_VIDEO_META_API_TYPE, nullptr);
+      gst_harness_add_propose_allocation_meta(ours.h, GST_VIDEO_CROP_META_API_TYPE, nullptr);
+    }
+    g_object_set(ours.h->element, "src-x", c.srcX, "src-y", c.srcY, "src-cx", 8, "src-cy", 4,
+                 "width", 8, "height", 4, nullptr);
+    gst_harness_set_src_caps_str(ours.h,
+                                 "video/x-raw,format=I420,framerate=25/1,width=16,height=8");
+    GstBuffer* in = ScrambledBuffer(ours.h);
+    gst_buffer_ref(in);
+    ASSERT_EQ(gst_harness_push(ours.h, in), GST_FLOW_OK);
+    GstBuffer* out = gst_harness_pull(ours.h);
+    const GstVideoCropMeta* crop = gst_buffer_get_video_crop_meta(out);
+    EXPECT_EQ(gst_buffer_peek_memory(out, 0) == gst_buffer_peek_memory(in, 0), c.byMeta);
+    ASSERT_EQ(crop != nullptr, c.byMeta);
+    if (crop != nullptr) {
+      const GstVideoMeta* video = gst_buffer_get_video_meta(out);
+      ASSERT_NE(video, nullptr);
+      EXPECT_EQ(std::vector<guint>(
+                    {video->width, video->height, crop->x, crop->y, crop->width, crop->height}),
+                std::vector<guint>({16, 8, 2, 2, 8, 4}));
+    }
+    gst_buffer_unref(out);
+    gst_buffer_unref(in);
   }
 }
 
