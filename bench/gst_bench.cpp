@@ -1,8 +1,10 @@
 // The GStreamer element on full-HD frames, one thread, against the core's own render of the
 // same job, the chain of GStreamer's own elements that does it, and identity. The job: a
-// mirrored 800 x 450 crop, enlarged twice, placed at 160,90 on a 1920 x 1080 canvas. Frames
-// go through GstHarness, the same input buffer every time (read-only, so the element writes a
-// buffer of its own from its pool). Ends with a table of medians and ratios.
+// mirrored 800 x 450 crop, enlarged twice, placed at 160,90 on a 1920 x 1080 canvas. Then the
+// formats decoders give, in batches of 600 frames: on I420, three jobs against GStreamer's own
+// I420 elements, and the first of them on NV12 and YUY2. Frames go through GstHarness, the same
+// input buffer every time (read-only, so the element writes a buffer of its own from its pool).
+// Ends with tables of medians and ratios.
 
 #include <benchmark/benchmark.h>
 #include <gst/check/gstharness.h>
@@ -25,6 +27,27 @@ using tesselox::CopyRequest;
 constexpr int kW = 1920, kH = 1080;
 constexpr const char* kFormats[] = {"RGBA", "Y444_10LE"};
 constexpr CopyRequest kJob{{160, 1600, 1119, -800, 0}, {90, 900, 100, 450, 0}};
+
+// Jobs on subsampled frames: the element's properties and GStreamer's own elements doing it.
+struct SubsampledJob {
+  const char* name;
+  const char* element;
+  const char* chain;
+};
+constexpr SubsampledJob kSubsampledJobs[] = {
+    {"crop_mirror_shrink",
+     "tesselox src-x=1439 src-cx=-1440 dst-x=640 dst-y=360 dst-cx=640 dst-cy=360",
+     "videocrop right=480 ! videoflip video-direction=horiz ! "
+     "videoscale method=nearest-neighbour n-threads=1 ! video/x-raw,width=640,height=360 ! "
+     "videobox left=-640 right=-640 top=-360 bottom=-360"},
+    {"mirror", "tesselox src-x=1919 src-cx=-1920", "videoflip video-direction=horiz"},
+    {"enlarge_quarter_2x", "tesselox src-x=480 src-y=270 src-cx=960 src-cy=540",
+     "videocrop left=480 right=480 top=270 bottom=270 ! "
+     "videoscale method=nearest-neighbour n-threads=1 ! "
+     "capsfilter caps=video/x-raw,width=1920,height=1080"},
+};
+constexpr const char* kSubsampledFormats[] = {"NV12", "YUY2"};
+constexpr int kSubsampledFrames = 600;
 
 std::string Caps(const char* format) {
   return std::string("video/x-raw,format=") + format + ",width=" + std::to_string(kW) +
@@ -132,6 +155,7 @@ class Table : public benchmark::ConsoleReporter {
     ConsoleReporter::Finalize();
     Print(wall_, "Wall-clock");
     Print(cpu_, "CPU (the compositor's threads not counted)");
+    PrintSubsampled(wall_);
   }
 
  private:
@@ -157,6 +181,35 @@ class Table : public benchmark::ConsoleReporter {
       os << line;
     }
   }
+  // The subsampled jobs: the element against GStreamer's I420 chain, and the first job's other
+  // formats against its I420.
+  void PrintSubsampled(const std::map<std::string, double>& times) {
+    auto at = [&](const std::string& name) {
+      auto it = times.find(name);
+      return it == times.end() ? -1.0 : it->second;
+    };
+    auto& os = GetOutputStream();
+    os << "\nSubsampled frames, wall-clock microseconds per frame:\n\n"
+       << "| job | format | element | GStreamer's I420 chain | chain / element | "
+          "element / I420 element |\n|---|---|---|---|---|---|\n";
+    char line[256];
+    for (const SubsampledJob& job : kSubsampledJobs) {
+      const double element = at(std::string("element/") + job.name + "/I420");
+      const double chain = at(std::string("chain/") + job.name + "/I420");
+      std::snprintf(line, sizeof line, "| %s | I420 | %.0f | %.0f | %.2f | 1 |\n", job.name,
+                    element, chain, chain / element);
+      os << line;
+    }
+    const SubsampledJob& first = kSubsampledJobs[0];
+    const double i420 = at(std::string("element/") + first.name + "/I420");
+    for (const char* f : kSubsampledFormats) {
+      const double element = at(std::string("element/") + first.name + "/" + f);
+      std::snprintf(line, sizeof line, "| %s | %s | %.0f | - | - | %.2f |\n", first.name, f,
+                    element, element / i420);
+      os << line;
+    }
+  }
+
   std::map<std::string, double> wall_, cpu_;
 };
 
@@ -180,6 +233,20 @@ int main(int argc, char** argv) {
     if (std::string(f) == "RGBA") add("chain_videobox" + suffix, Pipeline, f, Chain("videobox"));
     add("chain_compositor" + suffix, Pipeline, f, Chain("compositor"));
     add("identity" + suffix, Pipeline, f, std::string("identity"));
+  }
+  auto batch = [&](const std::string& name, const char* format, const char* launch) {
+    benchmark::RegisterBenchmark(name.c_str(), Pipeline, format, std::string(launch))
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime()
+        ->Iterations(kSubsampledFrames);
+  };
+  for (const SubsampledJob& job : kSubsampledJobs) {
+    batch(std::string("element/") + job.name + "/I420", "I420", job.element);
+    batch(std::string("chain/") + job.name + "/I420", "I420", job.chain);
+  }
+  for (const char* f : kSubsampledFormats) {
+    batch(std::string("element/") + kSubsampledJobs[0].name + "/" + f, f,
+          kSubsampledJobs[0].element);
   }
   Table table;
   benchmark::RunSpecifiedBenchmarks(&table);
