@@ -19,6 +19,7 @@ constexpr i64 kPairChunk = 2048;
 // Bytes of destination rows drawn before their chroma is set: a band that stays in the level-2
 // cache with the source rows it reads.
 constexpr i64 kBandBytes = 256 * 1024;
+constexpr i64 kMaxBandRows = 512;
 
 // A row of macropixels drawn by the pairs' own kernel, on the stack: 8192 pixels of 1-byte
 // samples, 4096 of 2-byte ones. Wider rows take the general way.
@@ -130,17 +131,27 @@ struct PackedRows {
     }
   }
 
-  // The two samples the halves at the ends of a row need from the fill.
-  void Halves(std::uint8_t* out) const {
+  // After a copy of whole luma pixels: the chroma sample it wrote into the macropixel left of
+  // the pairs back to the fill (or to `saved`, what it held before), and the undrawn luma sample
+  // of the last pair to the fill (or left).
+  void Halves(std::uint8_t* out, const std::uint8_t* saved) const {
     const auto size = static_cast<std::size_t>(sample);
-    if (leftHalf) std::memcpy(out + first * pixel + chromaAt, fill + pixel + chromaAt, size);
-    if (rightHalf) std::memcpy(out + (last + 1) * pixel + lumaAt, fill + pixel + lumaAt, size);
+    if (leftHalf)
+      std::memcpy(out + first * pixel + chromaAt, fill ? fill + pixel + chromaAt : saved, size);
+    if (rightHalf && fill)
+      std::memcpy(out + (last + 1) * pixel + lumaAt, fill + pixel + lumaAt, size);
   }
 };
 
+// Destination row of walk index k.
+inline std::uint8_t* RowAt(const PackedRows& r, i64 k) {
+  return r.dst.bytes +
+         static_cast<std::ptrdiff_t>(r.full.y.dstStart + r.full.y.dstStep * k) * r.dst.stride;
+}
+
 // Row by row where both plans' routines draw from the plans alone: the luma kernel and the
 // pairs' kernel (macropixels whole) into rows on the stack, merged into the destination row, so
-// that each destination byte is stored once.
+// that each destination byte is stored once and no sample outside the drawn ones is.
 void DrawRows(const PackedRows& r, const RowRoutineEntry& lumaRoutine,
               const RowRoutineEntry& pairRoutine) {
   const AxisPlan& x = r.full.x;
@@ -168,16 +179,16 @@ void DrawRows(const PackedRows& r, const RowRoutineEntry& lumaRoutine,
       const std::uint8_t* in = r.src.bytes + static_cast<std::ptrdiff_t>(srcRow) * r.src.stride;
       lumaRoutine.kernel(lumaRow + (r.first & 1) * r.pixel, in, lumaWork);
       pairRoutine.kernel(pairRow, in, pairWork);
-      // The last pair's second pixel where it is not drawn: the fill, not what the stack held.
+      // The last pair's second pixel where it is not drawn: the fill, or what it held.
       if (r.rightHalf)
         std::memcpy(lumaRow + ((r.first & 1) + x.count) * r.pixel + r.lumaAt,
-                    r.fill + r.pixel + r.lumaAt, static_cast<std::size_t>(r.sample));
+                    r.fill ? r.fill + r.pixel + r.lumaAt : out + (r.last + 1) * r.pixel + r.lumaAt,
+                    static_cast<std::size_t>(r.sample));
       r.Merge(out + r.pairFirst * macro, lumaOfPairs, pairRow, r.pairCount);
       // The drawn pixel of the macropixel left of the pairs, its other samples left as cleared.
       if (r.leftHalf)
         std::memcpy(out + r.first * r.pixel + r.lumaAt, lumaRow + r.pixel + r.lumaAt,
                     static_cast<std::size_t>(r.sample));
-      r.Halves(out);
     }
     previous = srcRow;
     row.Advance(y);
@@ -187,8 +198,9 @@ void DrawRows(const PackedRows& r, const RowRoutineEntry& lumaRoutine,
 
 // Any plans: luma and one chroma sample move together as one pixel by the full plan, a band of
 // rows at a time; the chroma samples so moved are the wrong ones wherever a pair's source is not
-// a pair, and all are set again while the band is in the caches.
-void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine) {
+// a pair, and all are set again while the band is in the caches. `copied`: the luma is drawn
+// already, the whole frame at once.
+void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool copied) {
   const AxisPlan& x = r.full.x;
   const AxisPlan& y = r.full.y;
   const AxisPlan& px = r.pairs.x;
@@ -198,12 +210,18 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine) {
   const i64 step = px.srcStep * px.dstStep;
   const PlaneView lumaDst{r.dst.bytes, r.dst.width, r.dst.height, r.dst.stride, r.pixel};
   const PlaneView lumaSrc{r.src.bytes, r.src.width, r.src.height, r.src.stride, r.pixel};
-  const i64 bandRows = kBandBytes / (x.count * r.pixel) > 0 ? kBandBytes / (x.count * r.pixel) : 1;
+  const i64 fit = kBandBytes / (x.count * r.pixel);
+  const i64 bandRows = fit < 1 ? 1 : fit > kMaxBandRows ? kMaxBandRows : fit;
+  // Without a fill, the chroma sample the copy overwrites left of the pairs is kept here.
+  std::uint8_t saved[kMaxBandRows][2];
   const bool oneChunk = r.pairCount - skip <= kPairChunk;
   std::int32_t map[kPairChunk];
   for (i64 k0 = 0; k0 < y.count; k0 += bandRows) {
     const i64 k1 = y.count - k0 < bandRows ? y.count : k0 + bandRows;
-    if (!r.aligned) CopyBand(lumaDst, lumaSrc, r.full, k0, k1, lumaRoutine);
+    for (i64 k = k0; !r.fill && r.leftHalf && k < k1; ++k)
+      std::memcpy(saved[k - k0], RowAt(r, k) + r.first * r.pixel + r.chromaAt,
+                  static_cast<std::size_t>(r.sample));
+    if (!copied) CopyBand(lumaDst, lumaSrc, r.full, k0, k1, lumaRoutine);
     for (i64 p0 = skip; p0 < r.pairCount || p0 == skip; p0 += kPairChunk) {
       const i64 n = r.pairCount - p0 < kPairChunk ? r.pairCount - p0 : kPairChunk;
       // Source pairs left to right along the destination, as the walk runs either way.
@@ -221,7 +239,7 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine) {
         const std::uint8_t* in = r.src.bytes + static_cast<std::ptrdiff_t>(srcRow) * r.src.stride;
         r.Blend(out + (r.pairFirst + p0) * 2 * r.pixel, in, linear ? nullptr : map, source0, step,
                 n);
-        if (p0 == skip) r.Halves(out);
+        if (p0 == skip) r.Halves(out, saved[k - k0]);
         row.Advance(y);
         dstRow += y.dstStep;
       }
@@ -239,8 +257,10 @@ void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan&
 
   // Whole macropixels no pair draws take the fill first; the luma copy may then write the second
   // luma sample of the one left of the drawn pairs, and its chroma sample is put back after.
-  ClearStream clear(macropixels, DrawnRect(pairs), fill);
-  clear.FinishBeforeCopy();
+  if (fill != nullptr) {
+    ClearStream clear(macropixels, DrawnRect(pairs), fill);
+    clear.FinishBeforeCopy();
+  }
   if (!full.draw) return;
 
   const int sample = pixel / 2;
@@ -264,14 +284,16 @@ void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan&
     const RowRoutineEntry& pairRoutine = PickRowRoutine(pairs.x, 2 * pixel);
     if (pairRoutine.reads == 0) return DrawRows(rows, lumaRoutine, pairRoutine);
   }
-  if (rows.aligned) {
+  // (Without a fill, the sample the copy overwrites left of the pairs is saved band by band.)
+  const bool whole = rows.aligned && (fill != nullptr || !rows.leftHalf);
+  if (whole) {
     // Nothing to blend but the ends of rows: the copy of the whole frame, which streams its
     // stores where that pays, and the ends after.
     const PlaneView lumaDst{dst.bytes, dst.width, dst.height, dst.stride, pixel};
     const PlaneView lumaSrc{src.bytes, src.width, src.height, src.stride, pixel};
     ExecuteCopy(lumaDst, lumaSrc, full, lumaRoutine);
   }
-  DrawBands(rows, lumaRoutine);
+  DrawBands(rows, lumaRoutine, whole);
 }
 
 }  // namespace tesselox

@@ -18,7 +18,8 @@ enum class LumaSamples { First, Second };
 // takes the fill's as a pixel not drawn would. `full` is the frame's plan for those sizes, `pairs`
 // SubsamplePlan(full, 1, 0). Each luma sample is copied by `full`, each chroma pair by `pairs`
 // (pair c standing for luma pixel 2c), as the frame's planar form would be; what is not drawn is
-// set from `fill`, one macropixel in the planes' order. The planes must not overlap; nothing is
+// set from `fill`, one macropixel in the planes' order, or left as it was where `fill` is null
+// (an odd width's sample no pixel owns then too). The planes must not overlap; nothing is
 // allocated. Planes of another pixel size, or of two sizes, are left as they are.
 void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan& full,
                      const CopyPlan& pairs, LumaSamples luma, const std::uint8_t* fill);

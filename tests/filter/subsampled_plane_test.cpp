@@ -86,7 +86,7 @@ TEST(SubsampledPlaneTest, ChromaFollowsItsBlocksTopLeftPixel) {
 // Packed 4:2:2 of 1- and 2-byte samples, luma first or second: luma by the full plan, each
 // macropixel's chroma pair by its first pixel, an odd width's phantom sample as a pixel not drawn.
 TEST(SubsampledPlaneTest, PackedPairsFollowTheirFirstPixel) {
-  const std::uint8_t fill[8] = {0x10, 0x01, 0x80, 0x02, 0x11, 0x03, 0x81, 0x04};
+  const std::uint8_t black[8] = {0x10, 0x01, 0x80, 0x02, 0x11, 0x03, 0x81, 0x04};
   for (const Geometry& g : Geometries()) {
     SCOPED_TRACE(Describe(g));
     const CopyPlan full = PlanCopy({g.dstW, g.dstH}, {g.srcW, g.srcH}, g.request);
@@ -94,11 +94,13 @@ TEST(SubsampledPlaneTest, PackedPairsFollowTheirFirstPixel) {
     for (int pixel : {2, 4}) {
       for (LumaSamples luma : {LumaSamples::First, LumaSamples::Second}) {
         const int lumaAt = luma == LumaSamples::First ? 0 : 1;
-        SCOPED_TRACE(::testing::Message() << pixel << "-byte pixels, luma at " << lumaAt);
+        const std::uint8_t* fill = lumaAt == 0 ? black : nullptr;
+        SCOPED_TRACE(::testing::Message() << pixel << "-byte pixels, luma at " << lumaAt
+                                          << (fill ? ", filled" : ", no fill"));
         DirtyPlane src((g.srcW + 1) / 2, g.srcH, 2 * pixel, pixel, true);
         const PlaneView from{src.view.bytes, g.srcW, g.srcH, src.view.stride, pixel};
         const std::vector<std::uint8_t> want =
-            ExpectedPacked422(from, g.srcW, g.request, g.dstW, g.dstH, lumaAt, fill);
+            ExpectedPacked422(from, g.srcW, g.request, g.dstW, g.dstH, lumaAt, fill, kDirt);
         for (Kernels kernels : kEveryKernels) {
           const UseKernels use(kernels);
           DirtyPlane dst((g.dstW + 1) / 2, g.dstH, 2 * pixel, 3, false);

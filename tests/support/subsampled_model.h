@@ -47,15 +47,17 @@ inline std::vector<std::uint8_t> ExpectedSubsampled(const PlaneView& src, std::i
 // pixel's macropixel, the fill elsewhere. src is seen as a plane of luma pixels (pixelBytes two
 // samples, width srcLumaW); macropixels have luma at samples lumaAt and lumaAt + 2 (lumaAt 0 or
 // 1), chroma at the other two; `fill` is one macropixel. An odd width's last macropixel has the
-// fill's second luma sample for its own.
+// fill's second luma sample for its own. Without a fill, what is not drawn keeps `kept`.
 inline std::vector<std::uint8_t> ExpectedPacked422(const PlaneView& src, std::int32_t srcLumaW,
                                                    const CopyRequest& request, std::int32_t lumaW,
                                                    std::int32_t lumaH, int lumaAt,
-                                                   const std::uint8_t* fill) {
+                                                   const std::uint8_t* fill, std::uint8_t kept) {
   const SourceModel model(request, lumaW, lumaH, srcLumaW, src.height);
   const std::size_t pixel = static_cast<std::size_t>(src.pixelBytes), sb = pixel / 2;
   const std::size_t rowBytes = static_cast<std::size_t>((lumaW + 1) / 2) * 2 * pixel;
-  std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(lumaH));
+  std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(lumaH), kept);
+  const std::vector<std::uint8_t> keep(2 * pixel, kept);
+  if (fill == nullptr) fill = keep.data();
   for (std::size_t at = 0; lumaW % 2 != 0 && at < rows.size(); at += rowBytes)
     std::memcpy(rows.data() + at + rowBytes - 2 * pixel + (lumaAt + 2) * sb,
                 fill + (lumaAt + 2) * sb, sb);
