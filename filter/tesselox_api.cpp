@@ -12,8 +12,10 @@
 #include "filter/copy_request.h"
 #include "filter/execute_copy.h"
 #include "filter/plane_view.h"
+#include "filter/render_packed_422.h"
 #include "filter/render_plane.h"
 #include "filter/row_routine.h"
+#include "filter/subsampled_plan.h"
 
 struct tesselox_plan {
   tesselox::CopyPlan plan;
@@ -95,12 +97,9 @@ PlaneView TopDown(const tesselox_plane& p) {
   return PlaneView{bytes + (p.height - 1) * p.stride, p.width, p.height, -p.stride, p.pixel_bytes};
 }
 
-// Draws a checked pair of planes of the plan's sizes.
-void Draw(const CopyPlan& planned, const tesselox_plane& dst, const tesselox_plane& src,
-          const void* fill) {
-  CopyPlan plan = planned;
+// The same rows of bottom-up planes seen top-down: row r becomes row height - 1 - r.
+void FlipRows(CopyPlan& plan, const tesselox_plane& dst, const tesselox_plane& src) {
   AxisPlan& y = plan.y;
-  // The same rows of a plane turned upside down: row r becomes row height - 1 - r.
   if (plan.draw && dst.stride < 0) {
     y.dstStart = dst.height - 1 - y.dstStart;
     y.dstStep = -y.dstStep;
@@ -110,11 +109,93 @@ void Draw(const CopyPlan& planned, const tesselox_plane& dst, const tesselox_pla
     y.edge = src.height - 1 - y.edge;
     y.srcStep = -y.srcStep;
   }
+}
+
+// Draws a checked pair of planes of the plan's sizes.
+void Draw(const CopyPlan& planned, const tesselox_plane& dst, const tesselox_plane& src,
+          const void* fill) {
+  CopyPlan plan = planned;
+  FlipRows(plan, dst, src);
   const PlaneView to = TopDown(dst), from = TopDown(src);
   if (fill != nullptr) {
     RenderPlane(to, from, plan, static_cast<const std::uint8_t*>(fill));
   } else if (plan.draw) {
     ExecuteCopy(to, from, plan, PickRowRoutine(plan.x, to.pixelBytes));
+  }
+}
+
+// A frame plane as a plane of its own samples (a packed one: of its macropixels), for the checks
+// and the drawing.
+tesselox_plane PlaneOf(const tesselox_frame& frame, const tesselox_frame_plane& p) {
+  if (p.packing != TESSELOX_PLANAR) {
+    return tesselox_plane{p.data, static_cast<std::int32_t>((std::int64_t{frame.width} + 1) / 2),
+                          frame.height, p.stride, 2 * p.pixel_bytes};
+  }
+  const PlaneSize size = SubsampledSize({frame.width, frame.height}, p.shift_x, p.shift_y);
+  return tesselox_plane{p.data, size.width, size.height, p.stride, p.pixel_bytes};
+}
+
+bool Packed(const tesselox_frame_plane& p) {
+  return p.packing == TESSELOX_PACKED_422_LUMA_FIRST ||
+         p.packing == TESSELOX_PACKED_422_LUMA_SECOND;
+}
+
+bool Overlap(const tesselox_plane& a, const tesselox_plane& b) {
+  ByteSpan x, y;
+  return HasPixels(a) && HasPixels(b) && SpanOf(a, x) && SpanOf(b, y) && x.low < y.high &&
+         y.low < x.high;
+}
+
+// Checks two frames and gives their planes as planes of samples.
+int CheckFrames(const tesselox_frame& dst, const tesselox_frame& src, tesselox_plane* to,
+                tesselox_plane* from) {
+  if (dst.width < 0 || dst.height < 0 || src.width < 0 || src.height < 0)
+    return TESSELOX_ERROR_NEGATIVE_SIZE;
+  if (dst.plane_count < 1 || dst.plane_count > 4 || src.plane_count != dst.plane_count)
+    return TESSELOX_ERROR_FRAME;
+  for (int k = 0; k < dst.plane_count; ++k) {
+    const tesselox_frame_plane &d = dst.planes[k], &s = src.planes[k];
+    const bool packed = Packed(d);
+    if ((!packed && d.packing != TESSELOX_PLANAR) || s.packing != d.packing ||
+        d.shift_x != s.shift_x || d.shift_y != s.shift_y || d.shift_x < 0 || d.shift_x > 2 ||
+        d.shift_y < 0 || d.shift_y > 2 || (packed && (d.shift_x != 0 || d.shift_y != 0)))
+      return TESSELOX_ERROR_FRAME;
+    if (packed &&
+        ((d.pixel_bytes != 2 && d.pixel_bytes != 4) || (s.pixel_bytes != 2 && s.pixel_bytes != 4)))
+      return TESSELOX_ERROR_PIXEL_BYTES;
+    to[k] = PlaneOf(dst, d);
+    from[k] = PlaneOf(src, s);
+    if (const int status = CheckPair(to[k], from[k]); status != TESSELOX_OK) return status;
+  }
+  // No plane may be written through another, nor a source overwritten before it is read.
+  for (int a = 0; a < dst.plane_count; ++a) {
+    for (int b = 0; b < dst.plane_count; ++b) {
+      if ((a != b && Overlap(to[a], from[b])) || (a < b && Overlap(to[a], to[b])))
+        return TESSELOX_ERROR_OVERLAP;
+    }
+  }
+  return TESSELOX_OK;
+}
+
+// Draws checked frames with the plan of their luma.
+void DrawFrame(const CopyPlan& full, const tesselox_frame& dst, const tesselox_frame& src,
+               const tesselox_plane* to, const tesselox_plane* from, const void* const* fill) {
+  for (int k = 0; k < dst.plane_count; ++k) {
+    const tesselox_frame_plane& p = dst.planes[k];
+    const void* planeFill = fill == nullptr ? nullptr : fill[k];
+    if (!Packed(p)) {
+      Draw(SubsamplePlan(full, p.shift_x, p.shift_y), to[k], from[k], planeFill);
+      continue;
+    }
+    CopyPlan lumaPlan = full, pairs = SubsamplePlan(full, 1, 0);
+    FlipRows(lumaPlan, to[k], from[k]);
+    FlipRows(pairs, to[k], from[k]);
+    const PlaneView d = TopDown(to[k]), s = TopDown(from[k]);
+    RenderPacked422(
+        {d.bytes, dst.width, dst.height, d.stride, p.pixel_bytes},
+        {s.bytes, src.width, src.height, s.stride, p.pixel_bytes}, lumaPlan, pairs,
+        p.packing == TESSELOX_PACKED_422_LUMA_FIRST ? LumaSamples::First : LumaSamples::Second,
+        static_cast<const std::uint8_t*>(planeFill));
   }
 }
 
@@ -167,6 +248,31 @@ int tesselox_plan_draw(const tesselox_plan* plan, const tesselox_plane* dst,
   return TESSELOX_OK;
 }
 
+int tesselox_copy_frame(const tesselox_frame* dst, const tesselox_frame* src,
+                        const tesselox_request* request, const void* const* fill) {
+  using namespace tesselox;
+  if (dst == nullptr || src == nullptr || request == nullptr) return TESSELOX_ERROR_NULL_ARGUMENT;
+  tesselox_plane to[4], from[4];
+  if (const int status = CheckFrames(*dst, *src, to, from); status != TESSELOX_OK) return status;
+  const CopyPlan full =
+      PlanCopy({dst->width, dst->height}, {src->width, src->height}, RequestOf(*request));
+  DrawFrame(full, *dst, *src, to, from, fill);
+  return TESSELOX_OK;
+}
+
+int tesselox_plan_draw_frame(const tesselox_plan* plan, const tesselox_frame* dst,
+                             const tesselox_frame* src, const void* const* fill) {
+  using namespace tesselox;
+  if (plan == nullptr || dst == nullptr || src == nullptr) return TESSELOX_ERROR_NULL_ARGUMENT;
+  tesselox_plane to[4], from[4];
+  if (const int status = CheckFrames(*dst, *src, to, from); status != TESSELOX_OK) return status;
+  if (dst->width != plan->dstWidth || dst->height != plan->dstHeight ||
+      src->width != plan->srcWidth || src->height != plan->srcHeight)
+    return TESSELOX_ERROR_PLAN_SIZE;
+  DrawFrame(plan->plan, *dst, *src, to, from, fill);
+  return TESSELOX_OK;
+}
+
 void tesselox_plan_destroy(tesselox_plan* plan) {
   delete plan;
 }
@@ -182,7 +288,7 @@ const char* tesselox_error_text(int status) {
     case TESSELOX_ERROR_NEGATIVE_SIZE:
       return "a width or height is negative";
     case TESSELOX_ERROR_PIXEL_BYTES:
-      return "a pixel size is not 1, 2, 3, 4, 6 or 8 bytes";
+      return "a pixel size is not 1, 2, 3, 4, 6 or 8 bytes (2 or 4 in a packed 4:2:2 plane)";
     case TESSELOX_ERROR_PIXEL_BYTES_DIFFER:
       return "the destination's and the source's pixel sizes differ";
     case TESSELOX_ERROR_STRIDE:
@@ -193,6 +299,9 @@ const char* tesselox_error_text(int status) {
       return "a plane's size is not the one its plan was made for";
     case TESSELOX_ERROR_NO_MEMORY:
       return "out of memory";
+    case TESSELOX_ERROR_FRAME:
+      return "a frame's plane count, a plane's shift or packing is out of range, or the two "
+             "frames' planes differ in them";
     default:
       return "unknown status";
   }

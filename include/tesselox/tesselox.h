@@ -25,6 +25,22 @@
  * FILL. Every pixel of dst that is not drawn is set to the pixel_bytes bytes at fill, or left as
  * it was when fill is NULL.
  *
+ * FRAMES. tesselox_copy_frame draws every plane of a frame with one request, given in luma
+ * pixels of a frame `width` x `height`. A plane with shifts sx, sy (0 to 2) holds
+ * ceil(width / 2^sx) x ceil(height / 2^sy) samples, and its sample (cx, cy) stands for luma
+ * pixel (cx * 2^sx, cy * 2^sy): where the copy draws that pixel from source pixel (x, y), the
+ * sample takes the source plane's sample (x >> sx, y >> sy); where it does not, the fill. That
+ * is the same as repeating each sample over its block, copying at full size and keeping each
+ * block's top-left sample: nothing is blended. Semi-planar chroma (NV12) is one plane of
+ * 2-byte samples (4-byte for 16-bit formats). A packed 4:2:2 plane (shifts 0) holds
+ * ceil(width / 2) macropixels a row, two luma samples and one chroma pair each, pixel_bytes
+ * being one luma and one chroma sample (2, or 4 for 16-bit samples), the luma first (Y U Y V,
+ * Y V Y U) or second (U Y V Y, V Y U Y): each luma sample is copied as in a full-size plane, each
+ * pair as the sample of a plane with shift_x 1; its fill is one macropixel, and an odd width's
+ * last macropixel has a second luma sample that belongs to no pixel, never read, set from the
+ * fill like a pixel not drawn. The two frames' planes match one to one in pixel_bytes, shifts
+ * and packing; no plane may share a byte with another.
+ *
  * ERRORS. A call returns 0, or a negative tesselox_status before touching any pixel:
  * tesselox_error_text names it. The planes must not share any byte of the span from their
  * lowest to their highest pixel byte. Nothing outside either plane's pixels is read or written,
@@ -62,17 +78,41 @@ typedef struct tesselox_request {
 } tesselox_request;
 /* clang-format on */
 
+/* How a frame plane's samples lie. */
+typedef enum tesselox_packing {
+  TESSELOX_PLANAR = 0,            /* one sample per pixel_bytes */
+  TESSELOX_PACKED_422_LUMA_FIRST, /* Y U Y V, Y V Y U */
+  TESSELOX_PACKED_422_LUMA_SECOND /* U Y V Y, V Y U Y */
+} tesselox_packing;
+
+/* clang-format off */
+typedef struct tesselox_frame_plane {
+  void *data;              /* first sample of the first row */
+  ptrdiff_t stride;        /* bytes from one row to the next, as in tesselox_plane */
+  int32_t pixel_bytes;     /* a sample's bytes, as in tesselox_plane; packed: a luma and a chroma sample's, 2 or 4 */
+  int32_t shift_x, shift_y; /* 0 to 2: the plane is subsampled 2^shift_x across and 2^shift_y down */
+  int32_t packing;         /* a tesselox_packing */
+} tesselox_frame_plane;
+
+typedef struct tesselox_frame {
+  int32_t width, height;   /* in luma pixels */
+  int32_t plane_count;     /* 1 to 4, the first plane_count of planes */
+  tesselox_frame_plane planes[4];
+} tesselox_frame;
+/* clang-format on */
+
 typedef enum tesselox_status {
   TESSELOX_OK = 0,
   TESSELOX_ERROR_NULL_ARGUMENT = -1, /* a plane, the request, the plan or its result is NULL */
   TESSELOX_ERROR_NULL_DATA = -2,     /* a plane with pixels has NULL data */
   TESSELOX_ERROR_NEGATIVE_SIZE = -3, /* a width or height below 0 */
-  TESSELOX_ERROR_PIXEL_BYTES = -4,   /* a pixel size other than 1, 2, 3, 4, 6 or 8 */
+  TESSELOX_ERROR_PIXEL_BYTES = -4,   /* a pixel size other than 1, 2, 3, 4, 6 or 8 (packed: 2, 4) */
   TESSELOX_ERROR_PIXEL_BYTES_DIFFER = -5,
   TESSELOX_ERROR_STRIDE = -6,    /* |stride| < width * pixel_bytes in a plane with pixels */
   TESSELOX_ERROR_OVERLAP = -7,   /* dst and src share memory */
   TESSELOX_ERROR_PLAN_SIZE = -8, /* a plane's size is not the one its plan was made for */
-  TESSELOX_ERROR_NO_MEMORY = -9
+  TESSELOX_ERROR_NO_MEMORY = -9,
+  TESSELOX_ERROR_FRAME = -10 /* a plane count, shift or packing out of range, or unlike */
 } tesselox_status;
 
 /* Draws the copy `request` asks for from src into dst, as described above. */
@@ -94,6 +134,16 @@ TESSELOX_API int tesselox_plan_create(tesselox_plan** plan, int32_t dst_width, i
 TESSELOX_API int tesselox_plan_draw(const tesselox_plan* plan, const tesselox_plane* dst,
                                     const tesselox_plane* src, const void* const* fill,
                                     size_t count);
+
+/* Draws every plane of the frame src into those of dst as `request` (in luma pixels) asks, as
+ * FRAMES above says, with fill[k] for plane k (fill NULL: no fill for any; fill[k] NULL: none for
+ * plane k). Every plane is checked before any is drawn. */
+TESSELOX_API int tesselox_copy_frame(const tesselox_frame* dst, const tesselox_frame* src,
+                                     const tesselox_request* request, const void* const* fill);
+
+/* The same with a plan made for the frames' luma sizes. */
+TESSELOX_API int tesselox_plan_draw_frame(const tesselox_plan* plan, const tesselox_frame* dst,
+                                          const tesselox_frame* src, const void* const* fill);
 
 /* Frees a plan; NULL is allowed. */
 TESSELOX_API void tesselox_plan_destroy(tesselox_plan* plan);
