@@ -29,6 +29,10 @@ inline constexpr std::uint8_t kPlain = 16;
 inline constexpr std::uint8_t kClear = 32;
 // Direct copy through the C API only: both planes stored bottom-up (negative strides).
 inline constexpr std::uint8_t kBottomUp = 64;
+// Direct copy through the C API only: a frame of three planes instead (luma, a plane subsampled
+// by the shifts in srcPad's low bits, packed 4:2:2 of dstPad's sample size), each checked against
+// the model of its kind.
+inline constexpr std::uint8_t kFrame = 128;
 
 inline constexpr std::size_t kInputSize = 1 + 18 * 4;
 

@@ -91,6 +91,13 @@ std::vector<Seed> Seeds() {
     const std::int32_t capW = s.dstW > s.srcW ? s.dstW : s.srcW,
                        capH = s.dstH > s.srcH ? s.dstH : s.srcH;
     seeds.push_back({std::string("frame-") + s.name, Frame(capW, capH, s.srcW, s.srcH, s.v)});
+    // A frame of subsampled and packed planes: 4:2:0 chroma, then 4:1:1 with 16-bit packed
+    // samples, luma second, bottom-up and filled.
+    FuzzInput planes = Direct(s.dstW, s.dstH, s.srcW, s.srcH, s.v, kFrame);
+    planes.srcPad = 1 | 1 << 2;
+    seeds.push_back({std::string("planes-") + s.name, planes});
+    planes.srcPad = 2, planes.dstPad = 3, planes.flags |= kBottomUp | kClear;
+    seeds.push_back({std::string("planes-411-") + s.name, planes});
   }
   FuzzInput padded = Direct(7, 5, 6, 4, Values({-2, -1, 11, 7}, {-3, -2, 12, 11}, 7, 5, 2, 3));
   padded.srcPad = 3;

@@ -1,7 +1,7 @@
 // libFuzzer target: arbitrary bytes become a frame record (or two planes with their own strides,
-// copied through the C API) and the twelve values; the result is checked pixel by pixel against the
-// geometry, and every byte outside the buffers and outside the places the copy may write must be as
-// it was.
+// or two frames of subsampled and packed planes, copied through the C API) and the twelve values;
+// the result is checked pixel by pixel against the geometry, and every byte outside the buffers and
+// outside the places the copy may write must be as it was.
 
 #include <algorithm>
 #include <cstdint>
@@ -21,6 +21,7 @@
 #include "guarded_buffer.h"
 #include "kernels.h"
 #include "reference_model.h"
+#include "subsampled_model.h"
 #include "test_image.h"
 
 namespace tesselox::fuzz {
@@ -176,6 +177,81 @@ void FuzzCopyPlane(const FuzzInput& in, const ParameterValues& values) {
   }
 }
 
+// A frame of a luma plane, a plane subsampled by 2^sx x 2^sy and a packed 4:2:2 plane, each
+// buffer exactly its plane (ASan sees any access outside), through tesselox_copy_frame.
+void FuzzFrame(const FuzzInput& in, const ParameterValues& values) {
+  const std::int32_t dstW = std::max(FoldWidth(in, in.capacityWidth), 0);
+  const std::int32_t dstH = std::max(FoldHeight(in, in.capacityHeight), 0);
+  const std::int32_t srcW = std::max(FoldWidth(in, in.width), 0);
+  const std::int32_t srcH = std::max(FoldHeight(in, in.height), 0);
+  const int sx = (in.srcPad & 3) % 3, sy = ((in.srcPad >> 2) & 3) % 3;
+  const int packedBytes = (in.dstPad & 1) ? 4 : 2;
+  const bool bottomUp = (in.flags & kBottomUp) != 0, clearing = (in.flags & kClear) != 0;
+  const tesselox_frame_plane layout[3] = {
+      {nullptr, 0, 1, 0, 0, TESSELOX_PLANAR},
+      {nullptr, 0, 2, sx, sy, TESSELOX_PLANAR},
+      {nullptr, 0, packedBytes, 0, 0,
+       (in.dstPad & 2) ? TESSELOX_PACKED_422_LUMA_SECOND : TESSELOX_PACKED_422_LUMA_FIRST}};
+  struct Frame {
+    tesselox_frame frame;
+    std::vector<std::uint8_t> bytes[3];
+    std::int32_t rowBytes[3], rows[3];
+  };
+  auto make = [&](std::int32_t w, std::int32_t h, bool source) {
+    Frame f{{w, h, 3, {}}, {}, {}, {}};
+    for (int k = 0; k < 3; ++k) {
+      tesselox_frame_plane p = layout[k];
+      const bool packed = k == 2;
+      f.rowBytes[k] =
+          (packed ? (w + 1) / 2 * 2 : (w + (1 << p.shift_x) - 1) >> p.shift_x) * p.pixel_bytes;
+      f.rows[k] = (h + (1 << p.shift_y) - 1) >> p.shift_y;
+      f.bytes[k].resize(static_cast<std::size_t>(f.rowBytes[k]) * f.rows[k]);
+      for (std::size_t b = 0; b < f.bytes[k].size(); ++b)
+        f.bytes[k][b] = static_cast<std::uint8_t>(source ? b * 13 + k : 0xA5);
+      const bool up = bottomUp && f.rows[k] > 0;
+      p.data = f.bytes[k].data() + (up ? (f.rows[k] - 1) * f.rowBytes[k] : 0);
+      p.stride = up ? -f.rowBytes[k] : f.rowBytes[k];
+      f.frame.planes[k] = p;
+    }
+    return f;
+  };
+  const Frame src = make(srcW, srcH, true);
+  Frame dst = make(dstW, dstH, false);
+  const Geometry g{dstW, dstH, srcW, srcH, CopyRequestFrom(values)};
+  const tesselox_request request = test::CRequestOf(g.request);
+  const std::uint8_t black[8] = {16, 128, 16, 128, 16, 128, 16, 128};
+  const void* fill[3] = {black, black, black};
+  if (tesselox_copy_frame(&dst.frame, &src.frame, &request, clearing ? fill : nullptr) !=
+      TESSELOX_OK)
+    Fail("frame status", g);
+  const std::uint8_t kept[8] = {0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5};
+  for (int k = 0; k < 3; ++k) {
+    const tesselox_frame_plane& s = src.frame.planes[k];
+    std::vector<std::uint8_t> want;
+    if (k < 2) {
+      const PlaneView from{static_cast<std::uint8_t*>(s.data),
+                           (srcW + (1 << s.shift_x) - 1) >> s.shift_x,
+                           (srcH + (1 << s.shift_y) - 1) >> s.shift_y, s.stride, s.pixel_bytes};
+      want = test::ExpectedSubsampled(from, srcW, srcH, g.request, dstW, dstH, s.shift_x, s.shift_y,
+                                      clearing ? black : kept);
+    } else {
+      const PlaneView from{static_cast<std::uint8_t*>(s.data), srcW, srcH, s.stride, s.pixel_bytes};
+      want = test::ExpectedPacked422(from, srcW, g.request, dstW, dstH,
+                                     s.packing == TESSELOX_PACKED_422_LUMA_FIRST ? 0 : 1,
+                                     clearing ? black : nullptr, 0xA5);
+    }
+    const tesselox_frame_plane& d = dst.frame.planes[k];
+    for (std::int32_t y = 0; y < dst.rows[k]; ++y) {
+      const auto* row = static_cast<const std::uint8_t*>(d.data) + y * d.stride;
+      if (!std::equal(row, row + dst.rowBytes[k], want.begin() + y * dst.rowBytes[k]))
+        Fail(k == 0   ? "wrong luma row"
+             : k == 1 ? "wrong subsampled row"
+                      : "wrong packed row",
+             g, -1, y);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tesselox::fuzz
 
@@ -187,7 +263,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t reach = (in.flags & kWide) ? 4400 : 80;
     for (auto& v : values) v = Fold(v, -reach, reach);
   }
-  if (in.flags & kDirectCopy) {
+  if ((in.flags & kDirectCopy) && (in.flags & kFrame)) {
+    FuzzFrame(in, values);
+  } else if (in.flags & kDirectCopy) {
     FuzzCopyPlane(in, values);
   } else {
     FuzzRenderFrame(in, values);
