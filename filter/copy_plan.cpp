@@ -1,5 +1,6 @@
 #include "filter/copy_plan.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "filter/clip_rectangles.h"
@@ -69,6 +70,27 @@ AxisCursor CursorAt(const AxisPlan& p, std::int64_t k) {
   const i64 dcAbs = p.dcAbs;
   const i64 steps = static_cast<i64>(p.whole) * k + gained / dcAbs;
   return AxisCursor{p.srcStart + p.srcStep * steps, static_cast<std::uint32_t>(gained % dcAbs)};
+}
+
+CopyPlan RestrictRows(const CopyPlan& plan, std::int64_t first, std::int64_t last) {
+  CopyPlan band = plan;
+  if (!plan.draw) return band;
+  AxisPlan& y = band.y;
+  const i64 low = std::max(first, FirstWritten(plan.y));
+  const i64 high = std::min(last, FirstWritten(plan.y) + plan.y.count);
+  if (low >= high) {
+    band.draw = false;
+    return band;
+  }
+  // The walk's first step in the band: downwards from its lowest row, upwards from its highest.
+  const i64 k0 = plan.y.dstStep > 0 ? low - plan.y.dstStart : plan.y.dstStart - (high - 1);
+  const AxisCursor at = CursorAt(plan.y, k0);
+  y.count = high - low;
+  y.inside = std::clamp<i64>(plan.y.inside - k0, 0, y.count);
+  y.dstStart = plan.y.dstStart + plan.y.dstStep * k0 - first;
+  y.srcStart = at.index;
+  y.acc = at.acc;
+  return band;
 }
 
 std::int64_t SourceIndexAt(const AxisPlan& p, std::int64_t k) {

@@ -59,6 +59,11 @@ struct AxisCursor {
   }
 };
 
+// The part of `plan` that writes destination rows [first, last), for a plane whose row 0 is the
+// destination's row `first` (RowsOf): drawn there it writes what the whole plan writes in those
+// rows and nothing else, so disjoint bands of one plan may be drawn at once. 0 <= first <= last.
+CopyPlan RestrictRows(const CopyPlan& plan, std::int64_t first, std::int64_t last);
+
 // The cursor after k walk steps, ignoring the edge repeat. One division: for set-up only.
 AxisCursor CursorAt(const AxisPlan& p, std::int64_t k);
 

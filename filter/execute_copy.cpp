@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "filter/gather_blocks.h"
+#include "filter/processor.h"
 #include "filter/row_copy.h"
 
 namespace tesselox {
@@ -51,8 +52,18 @@ PixelRect DrawnRect(const CopyPlan& plan) {
                    static_cast<std::ptrdiff_t>(plan.y.count)};
 }
 
+bool StreamsStores(const PlaneView& dst, const PlaneView& src) {
+  return StreamingStoresPay(
+      static_cast<std::size_t>(dst.stride * dst.height + src.stride * src.height));
+}
+
 void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
                  const RowRoutineEntry& routine, ClearStream* clear) {
+  ExecuteCopy(dst, src, plan, routine, clear, StreamsStores(dst, src));
+}
+
+void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
+                 const RowRoutineEntry& routine, ClearStream* clear, bool stream) {
   if (!plan.draw || plan.x.count <= 0 || plan.y.count <= 0) {
     if (clear != nullptr) clear->Finish();
     return;
@@ -61,9 +72,7 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   const AxisPlan& y = plan.y;
   const RowKernel kernel = routine.kernel;
   RowWork work = RowWorkFor(x, src.width - 1);
-  const auto frameBytes =
-      static_cast<std::size_t>(dst.stride * dst.height + src.stride * src.height);
-  work.stream = StreamingStoresPay(frameBytes);
+  work.stream = stream;
   // The one place that shares out the clear: a routine that clears along rows takes the clear's
   // lines evenly over the blocks it draws (what a row reused from the previous one or the cap
   // leaves is cleared at the end); around any other routine the clear comes first.

@@ -23,6 +23,14 @@ inline constexpr int kColumnMapChunk = 2048;
 void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
                  const RowRoutineEntry& routine, ClearStream* clear = nullptr);
 
+// The same with the choice of streaming stores made by the caller: a band of a frame (RowsOf)
+// takes the whole frame's StreamsStores, so that every band stores as the frame would.
+void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
+                 const RowRoutineEntry& routine, ClearStream* clear, bool stream);
+
+// Whether a copy from src into dst stores past the caches (StreamingStoresPay for both planes).
+bool StreamsStores(const PlaneView& dst, const PlaneView& src);
+
 // The pixels a plan writes: every one of this rectangle (empty when it draws nothing).
 PixelRect DrawnRect(const CopyPlan& plan);
 

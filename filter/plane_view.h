@@ -27,6 +27,12 @@ constexpr PlaneSize SizeOf(const PlaneView& plane) {
   return PlaneSize{plane.width, plane.height};
 }
 
+// Rows [first, last) of a plane as a plane of their own (0 <= first <= last <= height).
+constexpr PlaneView RowsOf(const PlaneView& plane, std::int32_t first, std::int32_t last) {
+  return PlaneView{plane.bytes + first * plane.stride, plane.width, last - first, plane.stride,
+                   plane.pixelBytes};
+}
+
 // The pixel sizes the copy handles.
 constexpr bool IsPixelSize(int pixelBytes) {
   return pixelBytes == 1 || pixelBytes == 2 || pixelBytes == 3 || pixelBytes == 4 ||

@@ -17,4 +17,10 @@ namespace tesselox {
 void RenderPlane(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
                  const std::uint8_t* fill);
 
+// Rows [first, last) of what RenderPlane draws, fill included, and no other row: any number of
+// threads may draw disjoint bands of one plane at once with one plan, and together they give
+// RenderPlane's bytes for any split. The rows are clamped to the plane.
+void RenderRows(const PlaneView& dst, const PlaneView& src, const CopyPlan& plan,
+                const std::uint8_t* fill, std::int32_t first, std::int32_t last);
+
 }  // namespace tesselox

@@ -111,17 +111,44 @@ void FlipRows(CopyPlan& plan, const tesselox_plane& dst, const tesselox_plane& s
   }
 }
 
-// Draws a checked pair of planes of the plan's sizes.
+// Draws rows [first, last) of a checked pair of planes of the plan's sizes.
 void Draw(const CopyPlan& planned, const tesselox_plane& dst, const tesselox_plane& src,
-          const void* fill) {
+          const void* fill, std::int32_t first, std::int32_t last) {
   CopyPlan plan = planned;
   FlipRows(plan, dst, src);
   const PlaneView to = TopDown(dst), from = TopDown(src);
-  if (fill != nullptr) {
-    RenderPlane(to, from, plan, static_cast<const std::uint8_t*>(fill));
-  } else if (plan.draw) {
-    ExecuteCopy(to, from, plan, PickRowRoutine(plan.x, to.pixelBytes));
+  // A bottom-up plane's rows [first, last) are rows [height - last, height - first) seen top-down.
+  if (dst.stride < 0) {
+    const std::int32_t top = dst.height - last;
+    last = dst.height - first;
+    first = top;
   }
+  if (fill != nullptr) {
+    RenderRows(to, from, plan, static_cast<const std::uint8_t*>(fill), first, last);
+    return;
+  }
+  const CopyPlan band = RestrictRows(plan, first, last);
+  if (band.draw) {
+    ExecuteCopy(RowsOf(to, first, last), from, band, PickRowRoutine(band.x, to.pixelBytes), nullptr,
+                StreamsStores(to, from));
+  }
+}
+
+int DrawPlanned(const tesselox_plan* plan, const tesselox_plane* dst, const tesselox_plane* src,
+                const void* const* fill, size_t count, std::int32_t first, std::int32_t last) {
+  if (plan == nullptr || (count > 0 && (dst == nullptr || src == nullptr)))
+    return TESSELOX_ERROR_NULL_ARGUMENT;
+  for (size_t k = 0; k < count; ++k) {
+    if (const int status = CheckPair(dst[k], src[k]); status != TESSELOX_OK) return status;
+    if (dst[k].width != plan->dstWidth || dst[k].height != plan->dstHeight ||
+        src[k].width != plan->srcWidth || src[k].height != plan->srcHeight)
+      return TESSELOX_ERROR_PLAN_SIZE;
+  }
+  if (first < 0 || first > last || last > plan->dstHeight) return TESSELOX_ERROR_ROWS;
+  for (size_t k = 0; k < count; ++k) {
+    Draw(plan->plan, dst[k], src[k], fill == nullptr ? nullptr : fill[k], first, last);
+  }
+  return TESSELOX_OK;
 }
 
 // A frame plane as a plane of its own samples (a packed one: of its macropixels), for the checks
@@ -184,7 +211,7 @@ void DrawFrame(const CopyPlan& full, const tesselox_frame& dst, const tesselox_f
     const tesselox_frame_plane& p = dst.planes[k];
     const void* planeFill = fill == nullptr ? nullptr : fill[k];
     if (!Packed(p)) {
-      Draw(SubsamplePlan(full, p.shift_x, p.shift_y), to[k], from[k], planeFill);
+      Draw(SubsamplePlan(full, p.shift_x, p.shift_y), to[k], from[k], planeFill, 0, to[k].height);
       continue;
     }
     CopyPlan lumaPlan = full, pairs = SubsamplePlan(full, 1, 0);
@@ -211,7 +238,7 @@ int tesselox_copy_plane(const tesselox_plane* dst, const tesselox_plane* src,
   if (const int status = CheckPair(*dst, *src); status != TESSELOX_OK) return status;
   const CopyPlan plan = PlanCopy(PlaneSize{dst->width, dst->height},
                                  PlaneSize{src->width, src->height}, RequestOf(*request));
-  Draw(plan, *dst, *src, fill);
+  Draw(plan, *dst, *src, fill, 0, dst->height);
   return TESSELOX_OK;
 }
 
@@ -233,19 +260,14 @@ int tesselox_plan_create(tesselox_plan** plan, std::int32_t dst_width, std::int3
 
 int tesselox_plan_draw(const tesselox_plan* plan, const tesselox_plane* dst,
                        const tesselox_plane* src, const void* const* fill, size_t count) {
-  using namespace tesselox;
-  if (plan == nullptr || (count > 0 && (dst == nullptr || src == nullptr)))
-    return TESSELOX_ERROR_NULL_ARGUMENT;
-  for (size_t k = 0; k < count; ++k) {
-    if (const int status = CheckPair(dst[k], src[k]); status != TESSELOX_OK) return status;
-    if (dst[k].width != plan->dstWidth || dst[k].height != plan->dstHeight ||
-        src[k].width != plan->srcWidth || src[k].height != plan->srcHeight)
-      return TESSELOX_ERROR_PLAN_SIZE;
-  }
-  for (size_t k = 0; k < count; ++k) {
-    Draw(plan->plan, dst[k], src[k], fill == nullptr ? nullptr : fill[k]);
-  }
-  return TESSELOX_OK;
+  return tesselox::DrawPlanned(plan, dst, src, fill, count, 0,
+                               plan == nullptr ? 0 : plan->dstHeight);
+}
+
+int tesselox_plan_draw_rows(const tesselox_plan* plan, const tesselox_plane* dst,
+                            const tesselox_plane* src, const void* const* fill, size_t count,
+                            std::int32_t first, std::int32_t last) {
+  return tesselox::DrawPlanned(plan, dst, src, fill, count, first, last);
 }
 
 int tesselox_copy_frame(const tesselox_frame* dst, const tesselox_frame* src,
@@ -302,6 +324,8 @@ const char* tesselox_error_text(int status) {
     case TESSELOX_ERROR_FRAME:
       return "a frame's plane count, a plane's shift or packing is out of range, or the two "
              "frames' planes differ in them";
+    case TESSELOX_ERROR_ROWS:
+      return "the rows to draw are not within the destination's height";
     default:
       return "unknown status";
   }

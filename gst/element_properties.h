@@ -10,7 +10,7 @@
 namespace tesselox::gst {
 
 // The element's properties, numbered as GObject numbers them (from 1): the twelve integers of
-// the copy's geometry, then the switch for the output's pixel aspect ratio.
+// the copy's geometry, the switch for the output's pixel aspect ratio, then the thread count.
 enum class PropertyId : unsigned {
   SrcX = 1,
   SrcY,
@@ -24,7 +24,8 @@ enum class PropertyId : unsigned {
   Height,
   PhaseX,
   PhaseY,
-  KeepPixelAspect
+  KeepPixelAspect,
+  NThreads
 };
 
 // The twelve integer properties as set. Once set, each means what the field of the same name

@@ -112,7 +112,8 @@ typedef enum tesselox_status {
   TESSELOX_ERROR_OVERLAP = -7,   /* dst and src share memory */
   TESSELOX_ERROR_PLAN_SIZE = -8, /* a plane's size is not the one its plan was made for */
   TESSELOX_ERROR_NO_MEMORY = -9,
-  TESSELOX_ERROR_FRAME = -10 /* a plane count, shift or packing out of range, or unlike */
+  TESSELOX_ERROR_FRAME = -10, /* a plane count, shift or packing out of range, or unlike */
+  TESSELOX_ERROR_ROWS = -11   /* rows [first, last) not within 0..height */
 } tesselox_status;
 
 /* Draws the copy `request` asks for from src into dst, as described above. */
@@ -144,6 +145,15 @@ TESSELOX_API int tesselox_copy_frame(const tesselox_frame* dst, const tesselox_f
 /* The same with a plan made for the frames' luma sizes. */
 TESSELOX_API int tesselox_plan_draw_frame(const tesselox_plan* plan, const tesselox_frame* dst,
                                           const tesselox_frame* src, const void* const* fill);
+
+/* Draws rows [first, last) of every dst[k] as tesselox_plan_draw would, fill included, and
+ * touches no other row; rows are numbered as in PLANES, bottom-up planes included, and
+ * 0 <= first <= last <= the plan's dst_height. Calls for disjoint rows may run at once on any
+ * threads with one plan and the same planes; together they give tesselox_plan_draw's bytes for
+ * any split. */
+TESSELOX_API int tesselox_plan_draw_rows(const tesselox_plan* plan, const tesselox_plane* dst,
+                                         const tesselox_plane* src, const void* const* fill,
+                                         size_t count, int32_t first, int32_t last);
 
 /* Frees a plan; NULL is allowed. */
 TESSELOX_API void tesselox_plan_destroy(tesselox_plan* plan);

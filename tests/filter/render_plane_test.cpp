@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -40,8 +41,9 @@ CopyAxis RandomAxis(std::mt19937& rng, int dstSize, int srcSize) {
 }
 
 // Every routine of every pixel size, with its plain and its fastest kernels and the clear it
-// carries out, and RenderPlane as a whole: the plane the model expects, the fill in the pixel's
-// byte order, rows padded to any byte count left as they were.
+// carries out, and RenderPlane as a whole and in bands of rows drawn last band first (so that no
+// band leans on rows another drew): the plane the model expects, the fill in the pixel's byte
+// order, rows padded to any byte count left as they were.
 TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
   struct Size {
     int bytes, padding;
@@ -75,9 +77,21 @@ TEST(RenderPlaneTest, EveryPixelSizeAndRoutineMatchesTheModel) {
       const CopyPlan plan = PlanCopy(SizeOf(whole.view), SizeOf(src.view), request);
       RenderPlane(whole.view, src.view, plan, fill);
       ASSERT_TRUE(whole.Holds(want)) << "RenderPlane";
-      if (!plan.draw) continue;
       for (Kernels kernels : kEveryKernels) {
         const UseKernels use(kernels);
+        // Band counts: 2, 3, odd, more than rows (some bands empty), at random row cuts.
+        for (int bands : {2, 3, 5, dh + 3}) {
+          std::vector<std::int32_t> cuts{0, dh};
+          for (int k = 1; k < bands; ++k)
+            cuts.push_back(std::uniform_int_distribution<std::int32_t>(0, dh)(rng));
+          std::sort(cuts.begin(), cuts.end());
+          DirtyPlane banded(dw, dh, size.bytes, size.padding, false);
+          for (std::size_t k = cuts.size() - 1; k > 0; --k)
+            RenderRows(banded.view, src.view, plan, fill, cuts[k - 1], cuts[k]);
+          ASSERT_TRUE(banded.Holds(want))
+              << bands << " bands, kernels " << static_cast<int>(kernels);
+        }
+        if (!plan.draw) continue;
         for (const RowRoutineEntry& routine : RowRoutines(size.bytes)) {
           if (!routine.fits(plan.x)) continue;
           tried[routine.id] += kernels == Kernels::Plain;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -60,17 +61,18 @@ struct TestPlane {
   tesselox_plane plane;
 };
 
-// Whether dst, whose bytes were `before`, now holds what the model says, its fill (or its old
-// pixel without one) elsewhere, and nothing outside its pixels changed.
+// Whether dst, whose bytes were `before`, now holds in rows [first, last) what the model says,
+// its fill (or its old pixel without one) elsewhere, and nothing else changed.
 ::testing::AssertionResult HoldsModel(const TestPlane& dst, const std::vector<std::uint8_t>& before,
                                       const TestPlane& src, const CopyRequest& request,
-                                      const std::uint8_t* fill) {
+                                      const std::uint8_t* fill, std::int32_t first = 0,
+                                      std::int32_t last = INT32_MAX) {
   std::vector<std::uint8_t> want = before;
   auto* body = reinterpret_cast<const std::uint8_t*>(dst.buffer.Body());
   const SourceModel model(request, dst.plane.width, dst.plane.height, src.plane.width,
                           src.plane.height);
   const auto size = static_cast<std::size_t>(dst.plane.pixel_bytes);
-  for (std::int32_t y = 0; y < dst.plane.height; ++y) {
+  for (std::int32_t y = std::max(first, 0); y < std::min(last, dst.plane.height); ++y) {
     for (std::int32_t x = 0; x < dst.plane.width; ++x) {
       const auto at = model.At(x, y);
       if (at || fill) {
@@ -98,26 +100,31 @@ CopyAxis RandomAxis(std::mt19937& rng) {
 }
 
 // Every pixel size, row padding, bottom-up planes, fill and no fill, one call and a plan drawn
-// into two planes at once: random geometry, every byte of both buffers against the model.
+// into two planes at once, whole or in bands of rows (last band first, at even cuts, more bands
+// than rows included): random geometry, every byte of both buffers against the model.
 TEST(TesseloxApiTest, CopiesAsTheModelSays) {
   struct Case {
     const char* name;
     int bytes, dstPadding, srcPadding;
-    bool dstBottomUp, srcBottomUp, fill, planned;
+    bool dstBottomUp, srcBottomUp, fill;
+    int planned;  // 0: one call; 1: a plan drawn whole; n: a plan drawn in n bands
   };
   // clang-format off
   const Case cases[] = {
-      {"1 byte",                       1, 0, 0, false, false, true,  false},
-      {"1 byte, padded, no fill",      1, 3, 5, false, false, false, false},
-      {"2 bytes, bottom-up dst",       2, 0, 2, true,  false, true,  false},
-      {"3 bytes, padded to 4",         3, 1, 1, false, false, true,  false},
-      {"3 bytes, bottom-up src",       3, 0, 0, false, true,  false, false},
-      {"4 bytes, both bottom-up",      4, 4, 0, true,  true,  true,  false},
-      {"6 bytes, no fill",             6, 0, 6, false, false, false, false},
-      {"8 bytes, both bottom-up",      8, 5, 3, true,  true,  false, false},
-      {"4 bytes, planned",             4, 0, 0, false, false, true,  true},
-      {"2 bytes, planned, bottom-up",  2, 2, 0, true,  true,  false, true},
-      {"8 bytes, planned, no fill",    8, 0, 0, false, true,  false, true},
+      {"1 byte",                       1, 0, 0, false, false, true,  0},
+      {"1 byte, padded, no fill",      1, 3, 5, false, false, false, 0},
+      {"2 bytes, bottom-up dst",       2, 0, 2, true,  false, true,  0},
+      {"3 bytes, padded to 4",         3, 1, 1, false, false, true,  0},
+      {"3 bytes, bottom-up src",       3, 0, 0, false, true,  false, 0},
+      {"4 bytes, both bottom-up",      4, 4, 0, true,  true,  true,  0},
+      {"6 bytes, no fill",             6, 0, 6, false, false, false, 0},
+      {"8 bytes, both bottom-up",      8, 5, 3, true,  true,  false, 0},
+      {"4 bytes, planned",             4, 0, 0, false, false, true,  1},
+      {"2 bytes, planned, bottom-up",  2, 2, 0, true,  true,  false, 1},
+      {"8 bytes, planned, no fill",    8, 0, 0, false, true,  false, 1},
+      {"4 bytes, 2 bands, bottom-up",  4, 0, 4, true,  false, true,  2},
+      {"3 bytes, 3 bands, no fill",    3, 1, 0, false, true,  false, 3},
+      {"1 byte, 13 bands",             1, 0, 3, false, false, true,  13},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -143,7 +150,17 @@ TEST(TesseloxApiTest, CopiesAsTheModelSays) {
         ASSERT_EQ(tesselox_plan_create(&plan, dw, dh, sw, sh, &r), TESSELOX_OK);
         const tesselox_plane dsts[] = {dst.plane, dst2.plane}, srcs[] = {src.plane, src2.plane};
         const void* fills[] = {fill, kFill + 1};
-        const int status = tesselox_plan_draw(plan, dsts, srcs, fills, 2);
+        int status = TESSELOX_OK;
+        if (c.planned == 1) status = tesselox_plan_draw(plan, dsts, srcs, fills, 2);
+        for (int band = c.planned - 1; c.planned > 1 && band >= 0 && status == TESSELOX_OK;
+             --band) {
+          // Before the first band is drawn, its rows must be as they were.
+          if (band == 0) {
+            ASSERT_TRUE(HoldsModel(dst, dstBefore, src, g.request, fill, dh / c.planned));
+          }
+          status = tesselox_plan_draw_rows(plan, dsts, srcs, fills, 2, dh * band / c.planned,
+                                           dh * (band + 1) / c.planned);
+        }
         tesselox_plan_destroy(plan);
         ASSERT_EQ(status, TESSELOX_OK);
         ASSERT_TRUE(HoldsModel(dst2, dst2Before, src2, g.request, kFill + 1)) << "second plane";
@@ -166,7 +183,18 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
     std::int32_t bytes;
   };
   // The call: the copy, with one of its pointers NULL, or through a plan.
-  enum Call { kCopy, kNoDst, kNoSrc, kNoRequest, kNoPlace, kNoPlan, kPlanW5, kPlanH0, kPlanHm1 };
+  enum Call {
+    kCopy,
+    kNoDst,
+    kNoSrc,
+    kNoRequest,
+    kNoPlace,
+    kNoPlan,
+    kPlanW5,
+    kPlanH0,
+    kPlanHm1,
+    kRows2To4
+  };
   struct Case {
     const char* name;
     Layout dst, src;
@@ -205,6 +233,7 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
       {"rows interleaved",             {0, 4, 3, 32, 4}, {16, 4, 3, 32, 4}, kCopy, TESSELOX_ERROR_OVERLAP},
       {"plan of another size",         d, s,                         kPlanW5,   TESSELOX_ERROR_PLAN_SIZE},
       {"plan of no rows",              {-1, 4, 0, 16, 4}, s,         kPlanH0,   TESSELOX_OK},
+      {"rows past the last",           d, s,                         kRows2To4, TESSELOX_ERROR_ROWS},
   };
   // clang-format on
   auto plane = [](const Layout& p) {
@@ -231,7 +260,8 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
       status = tesselox_plan_create(&plan, c.call == kPlanW5 ? 5 : 4, c.call == kPlanH0 ? 0 : 3, 4,
                                     c.call == kPlanHm1 ? -1 : 3, &r);
       if (status == TESSELOX_OK) {
-        status = tesselox_plan_draw(plan, &dst, &src, nullptr, 1);
+        status = c.call == kRows2To4 ? tesselox_plan_draw_rows(plan, &dst, &src, nullptr, 1, 2, 4)
+                                     : tesselox_plan_draw(plan, &dst, &src, nullptr, 1);
         tesselox_plan_destroy(plan);
       } else {
         EXPECT_EQ(plan, nullptr);
@@ -243,7 +273,7 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
     texts.insert(tesselox_error_text(status));
   }
   texts.insert(tesselox_error_text(TESSELOX_ERROR_NO_MEMORY));
-  EXPECT_EQ(texts.size(), 9u) << "a text shared by two statuses";
+  EXPECT_EQ(texts.size(), 10u) << "a text shared by two statuses";
   EXPECT_EQ(texts.count(tesselox_error_text(1)), 0u);
 }
 

@@ -229,6 +229,38 @@ std::string StringOf(const GstStructure* s, const char* field) {
   return value != nullptr ? value : "";
 }
 
+// Frames above the size the element draws on one thread, drawn in bands with n-threads 2, 0 (one
+// per core) and 1 in turn in one stream, the source row moving each frame so that no recycled
+// buffer already holds the answer: each frame is the model's.
+TEST_F(TesseloxElement, BandsOfAnyThreadCountGiveTheSameFrame) {
+  Harnessed ours("tesselox");
+  ASSERT_NE(ours.h, nullptr);
+  const std::vector<std::pair<const char*, int>> set = {
+      {"src-x", 399},  {"src-cx", -390}, {"src-cy", 280}, {"dst-x", 5},
+      {"dst-cx", 700}, {"width", 720},   {"height", 400}};
+  for (const auto& [name, value] : set) g_object_set(ours.h->element, name, value, nullptr);
+  gst_harness_set_src_caps_str(ours.h,
+                               "video/x-raw,format=RGBA,framerate=25/1,width=400,height=300");
+  int srcY = 0;
+  for (guint threads : {2u, 0u, 1u, 2u}) {
+    SCOPED_TRACE("n-threads " + std::to_string(threads));
+    g_object_set(ours.h->element, "n-threads", threads, "src-y", ++srcY, nullptr);
+    GstBuffer* out = gst_harness_push_and_pull(ours.h, RowTaggedBuffer(ours.h));
+    ASSERT_NE(out, nullptr);
+    const GstVideoInfo inInfo = InfoOf(ours.h->srcpad), outInfo = InfoOf(ours.h->sinkpad);
+    ASSERT_EQ(GST_VIDEO_INFO_WIDTH(&outInfo), 720);
+    GstBuffer* source = RowTaggedBuffer(ours.h);
+    GstVideoFrame inFrame;
+    gst_video_frame_map(&inFrame, &inInfo, source, GST_MAP_READ);
+    const CopyRequest copy{{5, 700, 399, -390, 0}, {0, 400, srcY, 280, 0}};
+    EXPECT_EQ(Rows(out, outInfo, 0, 720 * 4, 0, 1, 400),
+              test::ExpectedPlane(View(inFrame, 0, 4), copy, 720, 400, Bytes(4, 0).data()));
+    gst_video_frame_unmap(&inFrame);
+    gst_buffer_unref(source);
+    gst_buffer_unref(out);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Subsampled formats, every one over every geometry, against the model of each plane built from
 // the full-size one. A geometry with fields is streamed interleaved: each field (the frame's
