@@ -28,6 +28,9 @@ struct Size {
 };
 constexpr Size kSizes[] = {{3840, 2160}, {7680, 4320}};
 constexpr int kPixelBytes[] = {4, 8};
+// Frames of 4-byte pixels around the size below which one thread is faster than two.
+constexpr Size kSmallSizes[] = {{320, 240}, {480, 270}, {480, 360},  {640, 360},
+                                {640, 480}, {960, 540}, {1280, 720}, {1920, 1080}};
 
 CopyRequest Job(Size s) {
   return CopyRequest{{0, s.w, s.w - s.w / 8 - 1, -(3 * s.w / 4), 0},
@@ -76,8 +79,9 @@ class Table : public benchmark::ConsoleReporter {
       if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) continue;
       const std::string& name = run.run_name.function_name;
       if (median || !ms_.count(name)) {
-        ms_[name] = run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
+        ms_[name] = run.GetAdjustedRealTime() *
+                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
+                    benchmark::GetTimeUnitMultiplier(run.time_unit);
       }
     }
   }
@@ -102,6 +106,16 @@ class Table : public benchmark::ConsoleReporter {
                       gb / at("floor2") * 1e3, at("cached") / at("streamed"));
         os << line;
       }
+    }
+    os << "\nSmall frames, 4-byte pixels, median microseconds per frame:\n\n| plane | bytes | "
+          "render 1 | render 2 | render 1 / 2 |\n|---|---|---|---|---|\n";
+    for (const Size& s : kSmallSizes) {
+      auto at = [&](const char* what) { return ms_[Name(what, s, 4)] * 1e3; };
+      char line[160];
+      std::snprintf(line, sizeof line, "| %dx%d | %d KiB | %.1f | %.1f | %.2f |\n", s.w, s.h,
+                    s.w * s.h * 4 / 1024, at("render1"), at("render2"),
+                    at("render1") / at("render2"));
+      os << line;
     }
   }
 
@@ -129,6 +143,14 @@ int main(int argc, char** argv) {
       add("floor2", 1, 2);
       add("cached", 2, 1);
       add("streamed", 3, 1);
+    }
+  }
+  for (const Size& s : kSmallSizes) {
+    for (unsigned threads : {1u, 2u}) {
+      benchmark::RegisterBenchmark(Name(threads == 1 ? "render1" : "render2", s, 4).c_str(), Case,
+                                   s, 4, 0, threads)
+          ->Unit(benchmark::kMicrosecond)
+          ->UseRealTime();
     }
   }
   Table table;
