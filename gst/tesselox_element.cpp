@@ -314,7 +314,8 @@ void ReportNegotiationFailure(GstTesselox* self, GstCaps* incaps) {
   gst_caps_unref(wanted);
 }
 
-// Renders plane `p` of a picture (a frame, or a field of one) with the picture's plans.
+// Renders the band `rows` of the picture rows (of a frame, or a field of one) in plane `p`, with
+// the picture's plans.
 void RenderBandOf(const FrameLayout& layout, int p, const PlaneView& dst, const PlaneView& src,
                   const PlanePlans& plans, tesselox::RowBand rows) {
   const PlaneLayout& plane = layout.plane[p];
