@@ -387,7 +387,7 @@ TEST_F(TesseloxElement, CopiesSubsampledFormatsAsTheirFullSizeModel) {
                                                         pic.outRows, plane.shiftX, plane.shiftY,
                                                         plane.fill.data())
                              : test::ExpectedPacked422(src, g.inW, pic.copy, g.outW, pic.outRows,
-                                                       plane.lumaAt, plane.fill.data()))
+                                                       plane.lumaAt, plane.fill.data(), 0))
               << "plane " << p;
         }
       }
