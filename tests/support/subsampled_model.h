@@ -51,7 +51,8 @@ inline std::vector<std::uint8_t> ExpectedSubsampled(const PlaneView& src, std::i
 inline std::vector<std::uint8_t> ExpectedPacked422(const PlaneView& src, std::int32_t srcLumaW,
                                                    const CopyRequest& request, std::int32_t lumaW,
                                                    std::int32_t lumaH, int lumaAt,
-                                                   const std::uint8_t* fill, std::uint8_t kept) {
+                                                   const std::uint8_t* fill,
+                                                   std::uint8_t kept = 0) {
   const SourceModel model(request, lumaW, lumaH, srcLumaW, src.height);
   const std::size_t pixel = static_cast<std::size_t>(src.pixelBytes), sb = pixel / 2;
   const std::size_t rowBytes = static_cast<std::size_t>((lumaW + 1) / 2) * 2 * pixel;
