@@ -11,6 +11,7 @@
 #include "filter/copy_plan.h"
 #include "filter/copy_request.h"
 #include "filter/execute_copy.h"
+#include "filter/fit_request.h"
 #include "filter/plane_view.h"
 #include "filter/render_packed_422.h"
 #include "filter/render_plane.h"
@@ -299,6 +300,31 @@ void tesselox_plan_destroy(tesselox_plan* plan) {
   delete plan;
 }
 
+int tesselox_request_fit(tesselox_request* result, const tesselox_request* request,
+                         std::int32_t frame_width, std::int32_t frame_height,
+                         const std::int32_t* pixel_aspect, int fit, int sampling) {
+  using namespace tesselox;
+  if (result == nullptr || request == nullptr) return TESSELOX_ERROR_NULL_ARGUMENT;
+  if (fit < TESSELOX_FIT_NONE || fit > TESSELOX_FIT_INTEGER ||
+      (sampling != TESSELOX_SAMPLING_EDGE && sampling != TESSELOX_SAMPLING_CENTER)) {
+    return TESSELOX_ERROR_FIT;
+  }
+  PixelAspect in, out;
+  if (pixel_aspect != nullptr) {
+    if (pixel_aspect[0] < 1 || pixel_aspect[1] < 1 || pixel_aspect[2] < 1 || pixel_aspect[3] < 1)
+      return TESSELOX_ERROR_FIT;
+    in = PixelAspect{pixel_aspect[0], pixel_aspect[1]};
+    out = PixelAspect{pixel_aspect[2], pixel_aspect[3]};
+  }
+  if (frame_width < 0 || frame_height < 0) return TESSELOX_ERROR_NEGATIVE_SIZE;
+  const CopyRequest r = Fitted(RequestOf(*request), PlaneSize{frame_width, frame_height}, in, out,
+                               static_cast<FitMode>(fit), static_cast<Sampling>(sampling));
+  *result = tesselox_request{r.x.sourceCorner, r.y.sourceCorner, r.x.sourceExtent, r.y.sourceExtent,
+                             r.x.corner,       r.y.corner,       r.x.extent,       r.y.extent,
+                             r.x.phase,        r.y.phase};
+  return TESSELOX_OK;
+}
+
 const char* tesselox_error_text(int status) {
   switch (status) {
     case TESSELOX_OK:
@@ -326,6 +352,8 @@ const char* tesselox_error_text(int status) {
              "frames' planes differ in them";
     case TESSELOX_ERROR_ROWS:
       return "the rows to draw are not within the destination's height";
+    case TESSELOX_ERROR_FIT:
+      return "a fit mode, sampling or pixel aspect ratio is none of those defined";
     default:
       return "unknown status";
   }

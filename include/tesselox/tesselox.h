@@ -113,7 +113,8 @@ typedef enum tesselox_status {
   TESSELOX_ERROR_PLAN_SIZE = -8, /* a plane's size is not the one its plan was made for */
   TESSELOX_ERROR_NO_MEMORY = -9,
   TESSELOX_ERROR_FRAME = -10, /* a plane count, shift or packing out of range, or unlike */
-  TESSELOX_ERROR_ROWS = -11   /* rows [first, last) not within 0..height */
+  TESSELOX_ERROR_ROWS = -11,  /* rows [first, last) not within 0..height */
+  TESSELOX_ERROR_FIT = -12    /* a fit mode, sampling or pixel aspect ratio that is none */
 } tesselox_status;
 
 /* Draws the copy `request` asks for from src into dst, as described above. */
@@ -157,6 +158,41 @@ TESSELOX_API int tesselox_plan_draw_rows(const tesselox_plan* plan, const tessel
 
 /* Frees a plan; NULL is allowed. */
 TESSELOX_API void tesselox_plan_destroy(tesselox_plan* plan);
+
+/* FIT. How the destination follows from the source rectangle's magnitude (its sign still mirrors)
+ * on a frame_width x frame_height frame, compared in display units: a source pixel is
+ * pixel_aspect[0] / pixel_aspect[1] wide for 1 high, a frame pixel pixel_aspect[2] /
+ * pixel_aspect[3] (NULL: square pixels). Let the source be w x h and the frame W x H, w counted
+ * in frame pixels. NONE keeps the request; STRETCH draws into the whole frame; CONTAIN into the
+ * largest w:h rectangle that fits, centred: width W and height round(h * W / w) when
+ * w * H >= h * W, else height H and width round(w * H / h), halves up, at least 1, corner
+ * ((W - width) / 2, (H - height) / 2) rounded down; INTEGER into k w x k h centred likewise, k the
+ * largest whole number with k w <= W and k h <= H, or as CONTAIN when k would be 0; COVER into the
+ * whole frame from the source narrowed about its centre to the frame's shape. A negative dst
+ * extent mirrors the computed destination as it mirrors any other. */
+typedef enum tesselox_fit {
+  TESSELOX_FIT_NONE = 0,
+  TESSELOX_FIT_STRETCH = 1,
+  TESSELOX_FIT_CONTAIN = 2,
+  TESSELOX_FIT_COVER = 3,
+  TESSELOX_FIT_INTEGER = 4
+} tesselox_fit;
+
+/* SAMPLING. EDGE keeps the phases: with phase 0 index i samples at its left (top) edge.
+ * CENTER makes index i take the source pixel under its centre, floor((i + 1/2) * |src_cx| /
+ * |dst_cx|) along the source's direction, through the phase and, for shrinks by 2 or more, a
+ * source corner moved inwards; exact wherever the first index of an axis is drawn. */
+typedef enum tesselox_sampling {
+  TESSELOX_SAMPLING_EDGE = 0,
+  TESSELOX_SAMPLING_CENTER = 1
+} tesselox_sampling;
+
+/* Stores in *result the request that `fit` and `sampling` make of *request (which may be
+ * result). Fails with TESSELOX_ERROR_FIT for an unknown fit or sampling or an aspect term below
+ * 1, and with TESSELOX_ERROR_NEGATIVE_SIZE for a negative frame size. */
+TESSELOX_API int tesselox_request_fit(tesselox_request* result, const tesselox_request* request,
+                                      int32_t frame_width, int32_t frame_height,
+                                      const int32_t* pixel_aspect, int fit, int sampling);
 
 /* A sentence in English for a status; "unknown status" for a value that is none. */
 TESSELOX_API const char* tesselox_error_text(int status);

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "c_api.h"
+#include "fit_model.h"
+#include "reference_model.h"
+#include "tesselox/tesselox.h"
+
+namespace tesselox::test {
+namespace {
+
+bool operator==(const tesselox_request& a, const tesselox_request& b) {
+  return a.src_x == b.src_x && a.src_y == b.src_y && a.src_cx == b.src_cx &&
+         a.src_cy == b.src_cy && a.dst_x == b.dst_x && a.dst_y == b.dst_y && a.dst_cx == b.dst_cx &&
+         a.dst_cy == b.dst_cy && a.phase_x == b.phase_x && a.phase_y == b.phase_y;
+}
+
+TEST(FitRequestTest, EachCaseAsTheFormulasSay) {
+  for (const FitCase& c : FitCases()) {
+    SCOPED_TRACE(c.name);
+    const tesselox_request asSet = CRequestOf(c.asSet);
+    const std::int32_t aspect[4] = {static_cast<std::int32_t>(c.inN),
+                                    static_cast<std::int32_t>(c.inD),
+                                    static_cast<std::int32_t>(c.outN),
+                                    static_cast<std::int32_t>(c.outD)};
+    tesselox_request got{};
+    ASSERT_EQ(tesselox_request_fit(&got, &asSet, c.frameW, c.frameH, aspect,
+                                   static_cast<int>(c.mode), TESSELOX_SAMPLING_EDGE),
+              TESSELOX_OK);
+    EXPECT_TRUE(got == CRequestOf(ModelFit(c)));
+  }
+}
+
+// Every source and destination extent up to 24 either way, so whole, odd and 2-or-more shrinks
+// and enlargements: index i of the drawn row holds source pixel floor((i + 1/2) s / d), counted
+// along the source's direction.
+TEST(FitRequestTest, CenterSamplingTakesThePixelUnderEachCentre) {
+  std::vector<std::uint8_t> source(24), row(24);
+  for (std::size_t k = 0; k < source.size(); ++k) source[k] = static_cast<std::uint8_t>(k + 1);
+  for (std::int32_t s = -24; s <= 24; ++s) {
+    for (std::int32_t d = -24; d <= 24; ++d) {
+      if (s == 0 || d == 0) continue;
+      SCOPED_TRACE(::testing::Message() << "src extent " << s << ", dst extent " << d);
+      const std::int32_t srcCorner = s < 0 ? -s - 1 : 0, dstCorner = d < 0 ? -d - 1 : 0;
+      const tesselox_request edge{srcCorner, 0, s, 1, dstCorner, 0, d, 1, 0, 0};
+      tesselox_request center{};
+      ASSERT_EQ(tesselox_request_fit(&center, &edge, 24, 1, nullptr, TESSELOX_FIT_NONE,
+                                     TESSELOX_SAMPLING_CENTER),
+                TESSELOX_OK);
+      const tesselox_plane from{source.data(), std::abs(s), 1, 24, 1};
+      const tesselox_plane to{row.data(), std::abs(d), 1, 24, 1};
+      ASSERT_EQ(tesselox_copy_plane(&to, &from, &center, "\0"), TESSELOX_OK);
+      for (std::int32_t i = 0; i < std::abs(d); ++i) {
+        const std::int32_t step = (2 * i + 1) * std::abs(s) / (2 * std::abs(d));
+        const std::int32_t column = s < 0 ? srcCorner - step : step;
+        ASSERT_EQ(row[static_cast<std::size_t>(d < 0 ? dstCorner - i : i)], source[column])
+            << "index " << i;
+      }
+    }
+  }
+}
+
+TEST(FitRequestTest, UnknownModesAndBadAspectsAreRefused) {
+  const tesselox_request asSet{0, 0, 4, 4, 0, 0, 4, 4, 0, 0};
+  const std::int32_t zeroTerm[4] = {1, 0, 1, 1};
+  const struct {
+    const char* name;
+    std::int32_t width;
+    const std::int32_t* aspect;
+    int fit, sampling, status;
+  } cases[] = {
+      {"fit past the last", 8, nullptr, TESSELOX_FIT_INTEGER + 1, 0, TESSELOX_ERROR_FIT},
+      {"negative fit", 8, nullptr, -1, 0, TESSELOX_ERROR_FIT},
+      {"unknown sampling", 8, nullptr, 0, 2, TESSELOX_ERROR_FIT},
+      {"aspect term 0", 8, zeroTerm, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_FIT},
+      {"negative frame", -8, nullptr, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_NEGATIVE_SIZE},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    tesselox_request got = asSet;
+    EXPECT_EQ(tesselox_request_fit(&got, &asSet, c.width, 8, c.aspect, c.fit, c.sampling),
+              c.status);
+    EXPECT_TRUE(got == asSet);
+  }
+}
+
+}  // namespace
+}  // namespace tesselox::test
