@@ -89,13 +89,15 @@ Geometry DefaultGeometry() {
   return geometry;
 }
 
-CopyRequest ResolveRequest(const Geometry& p, FrameSize in, FrameSize out) {
+CopyRequest ResolveRequest(const Geometry& p, FrameSize in, FrameSize out, const Fitting& fitting) {
   CopyRequest request{{p.dstX, Or(p.dstCx, out.width), p.srcX, Or(p.srcCx, in.width), 0},
                       {p.dstY, Or(p.dstCy, out.height), p.srcY, Or(p.srcCy, in.height), 0}};
   // Each phase is held within its range at the frame, as the frame callback holds it.
   request.x.phase = std::clamp(p.phaseX, 0, Magnitude(request.x.extent));
   request.y.phase = std::clamp(p.phaseY, 0, Magnitude(request.y.extent));
-  return request;
+  return FitRequest(request, PlaneSize{out.width, out.height},
+                    PixelAspect{fitting.in.numerator, fitting.in.denominator},
+                    PixelAspect{fitting.out.numerator, fitting.out.denominator}, fitting.mode);
 }
 
 bool CopiesUnchanged(const CopyRequest& request, FrameSize in, FrameSize out) {

@@ -5,12 +5,14 @@
 #include <optional>
 
 #include "filter/copy_request.h"
+#include "filter/fit_request.h"
 #include "filter/magnitude.h"
 
 namespace tesselox::gst {
 
 // The element's properties, numbered as GObject numbers them (from 1): the twelve integers of
-// the copy's geometry, the switch for the output's pixel aspect ratio, then the thread count.
+// the copy's geometry, the switch for the output's pixel aspect ratio, the thread count, the fit
+// mode and the sampling.
 enum class PropertyId : unsigned {
   SrcX = 1,
   SrcY,
@@ -25,7 +27,9 @@ enum class PropertyId : unsigned {
   PhaseX,
   PhaseY,
   KeepPixelAspect,
-  NThreads
+  NThreads,
+  Fit,
+  Sampling
 };
 
 // The twelve integer properties as set. Once set, each means what the field of the same name
@@ -67,9 +71,23 @@ struct FrameSize {
   std::int32_t height;
 };
 
+struct Fraction {
+  int numerator;
+  int denominator;
+};
+
+// How the destination follows from the source: the fit mode with the caps' pixel aspect ratios.
+struct Fitting {
+  FitMode mode = FitMode::None;
+  Fraction in{1, 1};
+  Fraction out{1, 1};
+};
+
 // The copy the properties ask for between frames of these sizes: defaults filled in, each phase
-// held within 0..|destination extent|.
-CopyRequest ResolveRequest(const Geometry& properties, FrameSize in, FrameSize out);
+// held within 0..|destination extent|, then fitted to the output frame. Sampled at the edges:
+// interlaced frames sample each field's rows on their own (CenterSampled after FieldRows).
+CopyRequest ResolveRequest(const Geometry& properties, FrameSize in, FrameSize out,
+                           const Fitting& fitting = {});
 
 // True when the request copies every input pixel to the same place of a same-sized output, so
 // that the frame may pass through untouched.
@@ -97,10 +115,6 @@ CopyAxis FieldRows(const CopyAxis& rows, int field);
 // The output's pixel aspect ratio that keeps the picture's display shape: the input's times
 // (|src cx| / |dst cx|) / (|src cy| / |dst cy|), reduced. The input's when an extent is 0; the
 // nearest fraction GStreamer can hold when the exact one does not fit.
-struct Fraction {
-  int numerator;
-  int denominator;
-};
 Fraction OutputPixelAspect(Fraction in, const CopyRequest& request);
 
 }  // namespace tesselox::gst

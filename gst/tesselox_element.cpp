@@ -13,12 +13,21 @@
  * stream's interlace mode. With #GstTesselox:keep-pixel-aspect (the default) the output's
  * pixel aspect ratio keeps the picture's display shape.
  *
+ * #GstTesselox:fit places the source in the output frame by itself (stretched, letterboxed,
+ * cropped to fill, or enlarged by the largest whole multiple), comparing shapes with the caps'
+ * pixel aspect ratios; #GstTesselox:sampling center takes each output pixel's source under its
+ * centre, as Pillow and OpenCV's INTER_NEAREST_EXACT do.
+ *
  * ## Example launch line
  * |[
  * gst-launch-1.0 videotestsrc ! video/x-raw,format=RGBx,width=640,height=360 ! \
  *   tesselox src-x=479 src-y=200 src-cx=-160 src-cy=90 dst-x=80 dst-y=45 dst-cx=480 dst-cy=270 ! \
  *   videoconvert ! autovideosink
  * ]| A mirrored 160 x 90 crop of the test pattern, enlarged 3 times onto a black canvas.
+ * |[
+ * gst-launch-1.0 videotestsrc ! video/x-raw,width=640,height=480 ! \
+ *   tesselox fit=contain width=1920 height=1080 ! videoconvert ! autovideosink
+ * ]| The whole frame, letterboxed into 1920 x 1080.
  */
 
 #include "gst/tesselox_element.h"
@@ -36,6 +45,7 @@
 #include "filter/band_pool.h"
 #include "filter/copy_plan.h"
 #include "filter/copy_request.h"
+#include "filter/fit_request.h"
 #include "filter/render_packed_422.h"
 #include "filter/render_plane.h"
 #include "filter/subsampled_plan.h"
@@ -74,6 +84,8 @@ struct _GstTesselox {
   Geometry properties;
   gboolean keepPixelAspect;
   guint nThreads;
+  tesselox::FitMode fit;
+  tesselox::Sampling sampling;
   guint64 changes;
   gboolean reported;
 
@@ -82,6 +94,8 @@ struct _GstTesselox {
   guint64 applied;
   FrameSize in;
   FrameSize out;
+  tesselox::gst::Fraction inAspect;
+  tesselox::gst::Fraction outAspect;
   GstVideoInterlaceMode interlace;
   // The rows of each field (top, bottom) of interlaced frames, input and output.
   std::array<FrameSize, 2> inFields;
@@ -159,15 +173,23 @@ void Apply(GstTesselox* self, bool force) {
   GST_OBJECT_LOCK(self);
   const bool stale = force || self->applied != self->changes;
   const Geometry properties = self->properties;
+  const tesselox::gst::Fitting fitting{self->fit, self->inAspect, self->outAspect};
+  const bool center = self->sampling == tesselox::Sampling::Center;
   self->applied = self->changes;
   GST_OBJECT_UNLOCK(self);
   if (!stale) return;
-  const CopyRequest request = tesselox::gst::ResolveRequest(properties, self->in, self->out);
+  const CopyRequest fitted =
+      tesselox::gst::ResolveRequest(properties, self->in, self->out, fitting);
+  auto sample = [center](const CopyAxis& axis) {
+    return center ? tesselox::CenterSampled(axis) : axis;
+  };
+  const CopyRequest request{sample(fitted.x), sample(fitted.y)};
   PlansOfPlanes(tesselox::PlanCopy(SizeOf(self->out), SizeOf(self->in), request), self->layout,
                 self->framePlans);
   if (self->interlace != GST_VIDEO_INTERLACE_MODE_PROGRESSIVE) {
     for (int field = 0; field < 2; ++field) {
-      const CopyRequest inField{request.x, tesselox::gst::FieldRows(request.y, field)};
+      // Each field's rows are sampled at their own centres.
+      const CopyRequest inField{request.x, sample(tesselox::gst::FieldRows(fitted.y, field))};
       PlansOfPlanes(tesselox::PlanCopy(SizeOf(self->outFields[field]),
                                        SizeOf(self->inFields[field]), inField),
                     self->layout, self->fieldPlans[field]);
@@ -336,6 +358,35 @@ void RenderBandOf(const FrameLayout& layout, int p, const PlaneView& dst, const 
   }
 }
 
+// A GEnum of the core's names, registered once: nicks as users type them.
+template <typename Enum, std::size_t kCount>
+GType RegisterEnum(const char* typeName, const std::array<const char*, kCount>& descriptions) {
+  static GType type = 0;
+  static std::array<GEnumValue, kCount + 1> values{};
+  if (g_once_init_enter(&type)) {
+    for (std::size_t k = 0; k < kCount; ++k) {
+      values[k] = {static_cast<gint>(k), descriptions[k],
+                   tesselox::NameOf(static_cast<Enum>(k)).data()};
+    }
+    g_once_init_leave(&type, g_enum_register_static(typeName, values.data()));
+  }
+  return type;
+}
+
+GType FitType() {
+  return RegisterEnum<tesselox::FitMode, 5>(
+      "GstTesseloxFit", {"As the dst-* properties set", "The whole output frame",
+                         "The largest rectangle of the source's shape, centred",
+                         "The whole output frame, the source cropped to its shape",
+                         "The largest whole multiple of the source, centred"});
+}
+
+GType SamplingType() {
+  return RegisterEnum<tesselox::Sampling, 2>(
+      "GstTesseloxSampling",
+      {"At each output pixel's left or top edge", "At each output pixel's centre"});
+}
+
 bool PropertyResizes(PropertyId id, bool keepPixelAspect) {
   switch (id) {
     case PropertyId::Width:
@@ -388,6 +439,12 @@ static void gst_tesselox_set_property(GObject* object, guint id, const GValue* v
     self->nThreads = g_value_get_uint(value);
     GST_OBJECT_UNLOCK(self);
     return;
+  } else if (id == static_cast<guint>(PropertyId::Fit)) {
+    const auto fit = static_cast<tesselox::FitMode>(g_value_get_enum(value));
+    resized = self->keepPixelAspect && fit != self->fit;  // the fit sets the pixel aspect ratio
+    self->fit = fit;
+  } else if (id == static_cast<guint>(PropertyId::Sampling)) {
+    self->sampling = static_cast<tesselox::Sampling>(g_value_get_enum(value));
   } else {
     GST_OBJECT_UNLOCK(self);
     G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
@@ -408,6 +465,10 @@ static void gst_tesselox_get_property(GObject* object, guint id, GValue* value, 
     g_value_set_boolean(value, self->keepPixelAspect);
   } else if (id == static_cast<guint>(PropertyId::NThreads)) {
     g_value_set_uint(value, self->nThreads);
+  } else if (id == static_cast<guint>(PropertyId::Fit)) {
+    g_value_set_enum(value, static_cast<gint>(self->fit));
+  } else if (id == static_cast<guint>(PropertyId::Sampling)) {
+    g_value_set_enum(value, static_cast<gint>(self->sampling));
   } else {
     G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, pspec);
   }
@@ -466,6 +527,7 @@ static GstCaps* gst_tesselox_fixate_caps(GstBaseTransform* trans, GstPadDirectio
     GST_OBJECT_LOCK(self);
     const Geometry properties = self->properties;
     const bool keepPixelAspect = self->keepPixelAspect;
+    const tesselox::FitMode fit = self->fit;
     GST_OBJECT_UNLOCK(self);
     if (keepPixelAspect && inWidth > 0 && inHeight > 0 &&
         gst_structure_get_int(out, "width", &outWidth) &&
@@ -475,9 +537,14 @@ static GstCaps* gst_tesselox_fixate_caps(GstBaseTransform* trans, GstPadDirectio
           par.numerator <= 0 || par.denominator <= 0) {
         par = {1, 1};
       }
-      par = tesselox::gst::OutputPixelAspect(
-          par,
-          tesselox::gst::ResolveRequest(properties, {inWidth, inHeight}, {outWidth, outHeight}));
+      // A fit that keeps the source's shape keeps it with the input's pixels; otherwise the
+      // rectangles' stretch sets the ratio.
+      const bool shaped = fit != tesselox::FitMode::None && fit != tesselox::FitMode::Stretch;
+      if (!shaped) {
+        par = tesselox::gst::OutputPixelAspect(
+            par, tesselox::gst::ResolveRequest(properties, {inWidth, inHeight},
+                                               {outWidth, outHeight}, {fit, par, par}));
+      }
       if (gst_structure_has_field(out, "pixel-aspect-ratio")) {
         gst_structure_fixate_field_nearest_fraction(out, "pixel-aspect-ratio", par.numerator,
                                                     par.denominator);
@@ -500,6 +567,8 @@ static gboolean gst_tesselox_set_info(GstVideoFilter* filter, GstCaps* /*incaps*
   }
   self->in = FrameSize{GST_VIDEO_INFO_WIDTH(in), GST_VIDEO_INFO_HEIGHT(in)};
   self->out = FrameSize{GST_VIDEO_INFO_WIDTH(out), GST_VIDEO_INFO_HEIGHT(out)};
+  self->inAspect = {GST_VIDEO_INFO_PAR_N(in), GST_VIDEO_INFO_PAR_D(in)};
+  self->outAspect = {GST_VIDEO_INFO_PAR_N(out), GST_VIDEO_INFO_PAR_D(out)};
   self->interlace = GST_VIDEO_INFO_INTERLACE_MODE(in);
   self->inFields = FieldSizes(*in);
   self->outFields = FieldSizes(*out);
@@ -712,6 +781,8 @@ static void gst_tesselox_init(GstTesselox* self) {
   self->nThreads = kNThreadsDefault;
   new (&self->pool) std::unique_ptr<tesselox::BandPool>();
   self->poolThreads = 0;
+  self->fit = tesselox::FitMode::None;
+  self->sampling = tesselox::Sampling::Edge;
   self->changes = 0;
   self->reported = FALSE;
   self->configured = FALSE;
@@ -743,6 +814,22 @@ static void gst_tesselox_class_init(GstTesseloxClass* klass) {
           "shape: the input's times (|src-cx| / |dst-cx|) / (|src-cy| / |dst-cy|); false passes "
           "the input's through",
           kKeepPixelAspectDefault, flags));
+  g_object_class_install_property(
+      object, static_cast<guint>(PropertyId::Fit),
+      g_param_spec_enum("fit", "fit",
+                        "Places the source rectangle in the output frame itself, comparing shapes "
+                        "with the pixel aspect ratios: none (the dst-* properties), stretch (the "
+                        "whole frame), contain (the largest rectangle of the source's shape, "
+                        "centred, the rest cleared), cover (the whole frame, the source cropped "
+                        "about its centre), integer (the largest whole multiple, centred)",
+                        FitType(), static_cast<gint>(tesselox::FitMode::None), flags));
+  g_object_class_install_property(
+      object, static_cast<guint>(PropertyId::Sampling),
+      g_param_spec_enum("sampling", "sampling",
+                        "Which source pixel each output pixel takes: edge (the one under its "
+                        "left/top edge, moved by the phases; OpenCV INTER_NEAREST) or center (the "
+                        "one under its centre; Pillow NEAREST, OpenCV INTER_NEAREST_EXACT)",
+                        SamplingType(), static_cast<gint>(tesselox::Sampling::Edge), flags));
 
   g_object_class_install_property(
       object, static_cast<guint>(PropertyId::NThreads),

@@ -16,6 +16,8 @@
 
 #include "filter/copy_request.h"
 #include "filter/plane_view.h"
+#include "fit_model.h"
+#include "gst/element_properties.h"
 #include "source_model.h"
 #include "subsampled_model.h"
 
@@ -71,6 +73,10 @@ const Case kCases[] = {
     {"argb64: a size too large is refused, and the stream recovers", "format=ARGB64_LE", nullptr,
      {{0, 0, 0, 0, 0, 0, 0, 0}}, {{4, 4, {{"width", G_MAXINT}}, 0, 0, false, {}},
       {4, 4, {{"width", 0}}, 4, 4, true, {}}}},
+    {"gray8: fit contain letterboxes; center sampling moves the phases", "format=GRAY8", nullptr,
+     {{0}}, {{9, 4, {{"fit", 2}, {"width", 6}, {"height", 6}}, 6, 6, false,
+      {{0, 6, 0, 9, 0}, {1, 3, 0, 4, 0}}},
+      {9, 4, {{"sampling", 1}}, 6, 6, false, {{0, 6, 0, 9, 1}, {1, 3, 0, 4, 2}}}}},
 };
 // clang-format on
 
@@ -151,6 +157,23 @@ TEST_F(TesseloxElement, StreamsEveryCaseExactly) {
       gst_buffer_unref(in);
     }
     gst_harness_teardown(h);
+  }
+}
+
+// The fit table through the request the element resolves from its properties and caps.
+TEST(TesseloxElementFit, ResolvesEachFitCaseAsTheFormulasSay) {
+  for (const test::FitCase& c : test::FitCases()) {
+    SCOPED_TRACE(c.name);
+    gst::Geometry properties = gst::DefaultGeometry();
+    properties.srcX = c.asSet.x.sourceCorner, properties.srcCx = c.asSet.x.sourceExtent;
+    properties.srcY = c.asSet.y.sourceCorner, properties.srcCy = c.asSet.y.sourceExtent;
+    properties.dstCx = c.asSet.x.extent, properties.dstCy = c.asSet.y.extent;
+    const gst::Fitting fitting{c.mode,
+                               {static_cast<int>(c.inN), static_cast<int>(c.inD)},
+                               {static_cast<int>(c.outN), static_cast<int>(c.outD)}};
+    const CopyRequest got =
+        gst::ResolveRequest(properties, {4000, 3000}, {c.frameW, c.frameH}, fitting);
+    EXPECT_TRUE(test::SameRequest(got, test::ModelFit(c)));
   }
 }
 

@@ -63,6 +63,14 @@ inline CopyRequest ModelFit(const FitCase& c) {
   return r;
 }
 
+inline bool SameRequest(const CopyRequest& a, const CopyRequest& b) {
+  auto same = [](const CopyAxis& p, const CopyAxis& q) {
+    return p.corner == q.corner && p.extent == q.extent && p.sourceCorner == q.sourceCorner &&
+           p.sourceExtent == q.sourceExtent && p.phase == q.phase;
+  };
+  return same(a.x, b.x) && same(a.y, b.y);
+}
+
 inline CopyRequest SourceInto(std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
                               std::int32_t dstSignX = 1, std::int32_t dstSignY = 1) {
   return CopyRequest{{0, dstSignX, x, cx, 0}, {0, dstSignY, y, cy, 0}};
