@@ -178,10 +178,10 @@ CopyRequest FitRequest(const CopyRequest& asSet, PlaneSize frame, PixelAspect in
     return r;
   }
   std::int32_t width = 0, height = 0;
-  const std::int32_t k = mode == FitMode::Integer
-                             ? std::min(Floored({W, inD, outN}, {U(w), inN, outD}),
-                                        Floored({H}, {U(h)}))
-                             : 0;
+  const std::int32_t k =
+      mode == FitMode::Integer
+          ? std::min(Floored({W, inD, outN}, {U(w), inN, outD}), Floored({H}, {U(h)}))
+          : 0;
   if (k >= 1) {
     width = Rounded({U(k), U(w), inN, outD}, {inD, outN});
     height = static_cast<std::int32_t>(k * h);

@@ -15,7 +15,9 @@ namespace tesselox::frei0r {
 // reach past the frame or run backwards (a negative width or height mirrors, as in the core);
 // only results beyond +-2^30 pixels are held there, and a NaN counts as 0. A mirror switch keeps
 // the destination rectangle's pixels and runs the copy from its far edge. The phase is held
-// within 0..|destination extent|, as the module's frame callback holds its phase fields.
+// within 0..|destination extent|, as the module's frame callback holds its phase fields. A fit
+// mode other than none replaces the destination rectangle (a mirror switch still walks it from
+// its far edge, and the phases are fractions of it); center sampling then sets the phases.
 CopyRequest RequestFor(const ParamValues& values, std::int32_t width, std::int32_t height);
 
 }  // namespace tesselox::frei0r

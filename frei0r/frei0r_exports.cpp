@@ -1,7 +1,12 @@
 // The frei0r entry points: C functions that hand over to FilterInstance. A host may call them
 // in any order the API allows, so each one checks what it is given.
 
+#include <cstdio>
 #include <new>
+#include <optional>
+#include <string>
+
+#include "filter/fit_request.h"
 
 #include "frei0r/filter_instance.h"
 #include "frei0r/parameter_table.h"
@@ -23,6 +28,37 @@ FilterInstance* Cast(f0r_instance_t instance) {
 
 bool Known(int index) {
   return index >= 0 && index < kParamCount;
+}
+
+ParamKind KindOf(int index) {
+  return kParams[static_cast<std::size_t>(index)].kind;
+}
+
+bool IsChoice(int index) {
+  return KindOf(index) == ParamKind::FitChoice || KindOf(index) == ParamKind::SamplingChoice;
+}
+
+// The position of `name` among its kind's names; an unknown one is said on standard error, the
+// only channel a frei0r filter has, and the value as it was is kept.
+std::optional<double> ChoiceNamed(int index, const char* name) {
+  const bool fit = KindOf(index) == ParamKind::FitChoice;
+  const std::string_view text = name != nullptr ? name : "";
+  if (fit) {
+    if (const auto mode = tesselox::FitModeNamed(text)) return static_cast<double>(*mode);
+  } else if (const auto sampling = tesselox::SamplingNamed(text)) {
+    return static_cast<double>(*sampling);
+  }
+  std::fprintf(stderr, "tesselox: unknown %s \"%s\" (known: %s); keeping the value as it was\n",
+               kParams[static_cast<std::size_t>(index)].name, std::string(text).c_str(),
+               fit ? tesselox::FitModeNames().data() : tesselox::SamplingNames().data());
+  return std::nullopt;
+}
+
+const char* ChoiceName(int index, double value) {
+  const auto position = static_cast<int>(value);
+  return KindOf(index) == ParamKind::FitChoice
+             ? tesselox::NameOf(static_cast<tesselox::FitMode>(position)).data()
+             : tesselox::NameOf(static_cast<tesselox::Sampling>(position)).data();
 }
 
 }  // namespace
@@ -56,7 +92,9 @@ void f0r_get_param_info(f0r_param_info_t* info, int index) {
   if (info == nullptr || !Known(index)) return;
   const auto& param = kParams[static_cast<std::size_t>(index)];
   info->name = param.name;
-  info->type = param.kind == ParamKind::Switch ? F0R_PARAM_BOOL : F0R_PARAM_DOUBLE;
+  info->type = param.kind == ParamKind::Switch ? F0R_PARAM_BOOL
+               : IsChoice(index)               ? F0R_PARAM_STRING
+                                               : F0R_PARAM_DOUBLE;
   info->explanation = param.explanation;
 }
 
@@ -69,13 +107,23 @@ void f0r_destruct(f0r_instance_t instance) {
 }
 
 void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
-  if (instance == nullptr || param == nullptr) return;
-  Cast(instance)->Set(index, *static_cast<const double*>(param));
+  if (instance == nullptr || param == nullptr || !Known(index)) return;
+  if (!IsChoice(index)) {
+    Cast(instance)->Set(index, *static_cast<const double*>(param));
+  } else if (const auto value = ChoiceNamed(index, *static_cast<const f0r_param_string*>(param))) {
+    Cast(instance)->Set(index, *value);
+  }
 }
 
 void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
   if (instance == nullptr || param == nullptr || !Known(index)) return;
-  *static_cast<double*>(param) = Cast(instance)->Get(index);
+  if (IsChoice(index)) {
+    // A name of static storage: the caller neither frees it nor outlives it.
+    *static_cast<f0r_param_string*>(param) =
+        const_cast<char*>(ChoiceName(index, Cast(instance)->Get(index)));
+  } else {
+    *static_cast<double*>(param) = Cast(instance)->Get(index);
+  }
 }
 
 void f0r_update(f0r_instance_t instance, double /*time*/, const uint32_t* inframe,

@@ -18,17 +18,20 @@ enum class Param : int {
   MirrorX,
   MirrorY,
   PhaseX,
-  PhaseY
+  PhaseY,
+  Fit,
+  Sampling
 };
 
-inline constexpr int kParamCount = 12;
+inline constexpr int kParamCount = 14;
 
 constexpr std::size_t Index(Param p) {
   return static_cast<std::size_t>(p);
 }
 
-// Every parameter is a double on the wire; a bool is one that reads true from 0.5 up.
-enum class ParamKind { Fraction, Switch };
+// A number is a double on the wire; a bool is one that reads true from 0.5 up. A choice is a
+// string on the wire, one of the core's names for its kind, kept here as the name's position.
+enum class ParamKind { Fraction, Switch, FitChoice, SamplingChoice };
 
 struct ParamInfo {
   const char* name;  // GStreamer makes "src left" the property "src-left"
@@ -37,7 +40,7 @@ struct ParamInfo {
   const char* explanation;
 };
 
-// The defaults pass the frame through unchanged.
+// The defaults pass the frame through unchanged. Appended parameters keep 1-12 in place.
 inline constexpr std::array<ParamInfo, kParamCount> kParams{{
     {"src left", ParamKind::Fraction, 0.0, "Source rectangle's left edge, in frame widths"},
     {"src top", ParamKind::Fraction, 0.0, "Source rectangle's top edge, in frame heights"},
@@ -53,6 +56,11 @@ inline constexpr std::array<ParamInfo, kParamCount> kParams{{
      "Where repeated columns step, in destination widths (0 to 1)"},
     {"phase y", ParamKind::Fraction, 0.0,
      "Where repeated rows step, in destination heights (0 to 1)"},
+    {"fit", ParamKind::FitChoice, 0.0,
+     "none, stretch, contain, cover or integer: places the source itself and ignores the "
+     "destination parameters (the mirrors stay)"},
+    {"sampling", ParamKind::SamplingChoice, 0.0,
+     "edge (phase as set) or center: each pixel takes the source pixel under its centre"},
 }};
 
 using ParamValues = std::array<double, kParamCount>;  // indexed by Param

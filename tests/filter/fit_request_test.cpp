@@ -12,19 +12,18 @@ namespace tesselox::test {
 namespace {
 
 bool operator==(const tesselox_request& a, const tesselox_request& b) {
-  return a.src_x == b.src_x && a.src_y == b.src_y && a.src_cx == b.src_cx &&
-         a.src_cy == b.src_cy && a.dst_x == b.dst_x && a.dst_y == b.dst_y && a.dst_cx == b.dst_cx &&
-         a.dst_cy == b.dst_cy && a.phase_x == b.phase_x && a.phase_y == b.phase_y;
+  return a.src_x == b.src_x && a.src_y == b.src_y && a.src_cx == b.src_cx && a.src_cy == b.src_cy &&
+         a.dst_x == b.dst_x && a.dst_y == b.dst_y && a.dst_cx == b.dst_cx && a.dst_cy == b.dst_cy &&
+         a.phase_x == b.phase_x && a.phase_y == b.phase_y;
 }
 
 TEST(FitRequestTest, EachCaseAsTheFormulasSay) {
   for (const FitCase& c : FitCases()) {
     SCOPED_TRACE(c.name);
     const tesselox_request asSet = CRequestOf(c.asSet);
-    const std::int32_t aspect[4] = {static_cast<std::int32_t>(c.inN),
-                                    static_cast<std::int32_t>(c.inD),
-                                    static_cast<std::int32_t>(c.outN),
-                                    static_cast<std::int32_t>(c.outD)};
+    const std::int32_t aspect[4] = {
+        static_cast<std::int32_t>(c.inN), static_cast<std::int32_t>(c.inD),
+        static_cast<std::int32_t>(c.outN), static_cast<std::int32_t>(c.outD)};
     tesselox_request got{};
     ASSERT_EQ(tesselox_request_fit(&got, &asSet, c.frameW, c.frameH, aspect,
                                    static_cast<int>(c.mode), TESSELOX_SAMPLING_EDGE),

@@ -130,5 +130,53 @@ TEST(Frei0rPluginTest, GeometriesMatchTheModelInFreshAndInPlaceFrames) {
   }
 }
 
+// The two choices, strings on the wire, on a 10 x 8 frame: each name's copy, an unknown name
+// kept out, and the name read back.
+struct Choice {
+  const char* what;
+  std::vector<std::pair<int, double>> numbers;     // (index, value)
+  std::vector<std::pair<int, const char*>> names;  // (index, text)
+  CopyRequest expected;
+  const char* fitRead;
+};
+
+// clang-format off
+const Choice kChoices[] = {
+    {"contain a half-width source", {{2, 0.5}, {6, 0.2}}, {{12, "contain"}},
+     {{2, 5, 0, 5, 0}, {0, 8, 0, 8, 0}}, "contain"},
+    {"mirror stays in a fit", {{2, 0.5}, {8, 1}}, {{12, "integer"}},
+     {{6, -5, 0, 5, 0}, {0, 8, 0, 8, 0}}, "integer"},
+    {"an unknown fit keeps the last", {}, {{12, "cover"}, {12, "Contain"}, {13, "middle"}},
+     {{0, 10, 0, 10, 0}, {0, 8, 0, 8, 0}}, "cover"},
+    {"center sampling shrinks", {{6, 0.3}}, {{13, "center"}},
+     {{0, 3, 1, 10, 2}, {0, 8, 0, 8, 0}}, "none"},
+};
+// clang-format on
+
+TEST(Frei0rPluginTest, ChoicesByNameSetTheFitAndTheSampling) {
+  ASSERT_NE(Library(), nullptr) << dlerror();
+  const std::uint8_t fill[4] = {0, 0, 0, 0};
+  constexpr std::int32_t kW = 10, kH = 8;
+  for (const Choice& c : kChoices) {
+    SCOPED_TRACE(c.what);
+    f0r_instance_t instance = F0R(f0r_construct)(kW, kH);
+    for (auto [index, value] : c.numbers) F0R(f0r_set_param_value)(instance, &value, index);
+    for (auto [index, text] : c.names) {
+      f0r_param_string name = const_cast<char*>(text);
+      F0R(f0r_set_param_value)(instance, &name, index);
+    }
+    std::vector<std::uint32_t> in(static_cast<std::size_t>(kW) * kH), out(in.size(), 7);
+    for (std::uint32_t k = 0; k < in.size(); ++k) in[k] = 0x5AA50000u ^ (k * 0x9E3779B1u);
+    const PlaneView src{reinterpret_cast<std::uint8_t*>(in.data()), kW, kH, kW * 4, 4};
+    F0R(f0r_update)(instance, 0.0, in.data(), out.data());
+    const auto expected = ExpectedPlane(src, c.expected, kW, kH, fill);
+    EXPECT_EQ(0, std::memcmp(out.data(), expected.data(), expected.size()));
+    f0r_param_string read = nullptr;
+    F0R(f0r_get_param_value)(instance, &read, 12);
+    EXPECT_STREQ(read, c.fitRead);
+    F0R(f0r_destruct)(instance);
+  }
+}
+
 }  // namespace
 }  // namespace tesselox::test
