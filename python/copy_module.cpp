@@ -140,9 +140,32 @@ std::array<std::uint8_t, 8> FillBytes(const py::object& fill, const py::array& l
   return bytes;
 }
 
+// A name as the C API's value; an unknown one is refused with the names known.
+template <std::size_t kCount>
+int Choice(const std::string& name, const std::array<std::pair<const char*, int>, kCount>& known,
+           const char* what) {
+  std::string all;
+  for (const auto& [text, value] : known) {
+    if (name == text) return value;
+    all += all.empty() ? "" : ", ";
+    all += text;
+  }
+  Refuse("unknown " + std::string(what) + " \"" + name + "\" (known: " + all + ")");
+}
+
+constexpr std::array<std::pair<const char*, int>, 5> kFits{{{"none", TESSELOX_FIT_NONE},
+                                                            {"stretch", TESSELOX_FIT_STRETCH},
+                                                            {"contain", TESSELOX_FIT_CONTAIN},
+                                                            {"cover", TESSELOX_FIT_COVER},
+                                                            {"integer", TESSELOX_FIT_INTEGER}}};
+constexpr std::array<std::pair<const char*, int>, 2> kSamplings{
+    {{"edge", TESSELOX_SAMPLING_EDGE}, {"center", TESSELOX_SAMPLING_CENTER}}};
+
 py::array Copy(const py::array& src, const py::object& size, const py::object& srcRect,
                const py::object& dstRect, const py::object& phase, const py::object& fill,
-               const py::object& out) {
+               const py::object& out, const std::string& fitName, const std::string& samplingName) {
+  const int fit = Choice(fitName, kFits, "fit");
+  const int sampling = Choice(samplingName, kSamplings, "sampling");
   const ArrayPlane source = PlaneOf(src, "src", false);
   py::array target;
   if (!out.is_none()) {
@@ -172,10 +195,14 @@ py::array Copy(const py::array& src, const py::object& size, const py::object& s
   std::array<std::int32_t, 4> to{0, 0, destination.plane.width, destination.plane.height};
   if (!dstRect.is_none()) to = Ints<4>(dstRect, "dst_rect");
   const std::array<std::int32_t, 2> steps = Ints<2>(phase, "phase");
-  if (source.mirrored) TurnOver(from[0], from[2], source.plane.width, "src_rect");
-  if (destination.mirrored) TurnOver(to[0], to[2], destination.plane.width, "dst_rect");
-  const tesselox_request request{from[0], from[1], from[2], from[3],  to[0],
-                                 to[1],   to[2],   to[3],   steps[0], steps[1]};
+  // Fitted in the arrays' own coordinates, then turned over where their columns run backwards.
+  tesselox_request request{from[0], from[1], from[2], from[3],  to[0],
+                           to[1],   to[2],   to[3],   steps[0], steps[1]};
+  tesselox_request_fit(&request, &request, destination.plane.width, destination.plane.height,
+                       nullptr, fit, sampling);
+  if (source.mirrored) TurnOver(request.src_x, request.src_cx, source.plane.width, "src_rect");
+  if (destination.mirrored)
+    TurnOver(request.dst_x, request.dst_cx, destination.plane.width, "dst_rect");
 
   const std::int64_t channels = src.ndim() == 3 ? src.shape(2) : 1;
   std::optional<std::array<std::uint8_t, 8>> pixel;
@@ -200,7 +227,7 @@ PYBIND11_MODULE(_tesselox, module) {
   module.def("copy", &tesselox::python::Copy, py::arg("src"), py::arg("size") = py::none(),
              py::kw_only(), py::arg("src_rect") = py::none(), py::arg("dst_rect") = py::none(),
              py::arg("phase") = py::make_tuple(0, 0), py::arg("fill") = 0,
-             py::arg("out") = py::none(),
+             py::arg("out") = py::none(), py::arg("fit") = "none", py::arg("sampling") = "edge",
              R"(Copies a rectangle of src, nearest-neighbour, into a rectangle of an output array.
 
 src is a numpy array of shape (height, width) or (height, width, channels) whose pixel
@@ -219,6 +246,13 @@ phase    (px, py) in output pixels: moves where a repeated source pixel steps to
          never the first pixel of a run. Phases that differ by |dst cx| are the same.
 fill     the value of every output pixel outside the copy: one number or one per channel
          (default 0, black); None leaves those pixels of out as they are.
+fit      "none" (dst_rect as given), "stretch" (the whole output), "contain" (the largest
+         rectangle of src_rect's shape, centred), "cover" (the whole output, src_rect cropped
+         about its centre to its shape) or "integer" (the largest whole multiple, centred, or
+         as "contain" when even 1 does not fit); a negative extent still mirrors.
+sampling "edge": output pixel i samples at its left edge, moved by the phase (OpenCV
+         INTER_NEAREST); "center": at its centre, floor((i + 1/2) * |cx| / |dst cx|) (Pillow
+         NEAREST, OpenCV INTER_NEAREST_EXACT); the phase is then computed.
 
 Output pixel i of a row (0 <= i < |dst cx|) takes source column
 x + trunc(i * cx / |dst cx|) with phase 0, and likewise for rows; pixels whose source lies outside

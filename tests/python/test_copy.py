@@ -113,6 +113,14 @@ def test_equalities_with_opencv_and_pillow():
             np.asarray(Image.fromarray(src).resize((3 * w, 2 * h), Image.NEAREST)))
 
 
+@pytest.mark.parametrize("view", ["contiguous", "columns reversed"])
+def test_fit_contain_letterboxes(view):
+    src = VIEWS[view](pattern(4, 8, 3, np.uint8))
+    got = tesselox.copy(src, (8, 8), fit="contain", sampling="center")
+    # 8 x 4 in 8 x 8: full width, rows 2..5; a 1:1 copy, so centres and edges agree.
+    np.testing.assert_array_equal(got, model(src, (8, 8), (0, 0, 8, 4), (0, 2, 8, 4), (0, 0), 0))
+
+
 BAD = [
     ("wrong dtype", lambda a: tesselox.copy(np.empty((4, 4), object)), "Python objects"),
     ("5 dimensions", lambda a: tesselox.copy(np.zeros((2,) * 5, np.uint8)), "2 or 3 dimensions"),
@@ -127,6 +135,8 @@ BAD = [
     ("negative size", lambda a: tesselox.copy(a, (-1, 4)), "negative"),
     ("fill past the dtype", lambda a: tesselox.copy(a, fill=256), "fill"),
     ("fill of 2 for 1 channel", lambda a: tesselox.copy(a, fill=(1, 2)), "fill"),
+    ("unknown fit", lambda a: tesselox.copy(a, fit="fill"), "unknown fit .* contain"),
+    ("unknown sampling", lambda a: tesselox.copy(a, sampling="centre"), "unknown sampling"),
 ]
 
 
