@@ -62,7 +62,8 @@ io::Typing TypeKeys(ModuleSession& session, std::size_t field, const std::string
 
 void TypeScale(ModuleSession& session, const io::Options& options, io::Size input) {
   if (!options.scale) return;
-  for (const io::FieldEdit& edit : io::ScaleEdits(*options.scale, input)) {
+  for (const io::FieldEdit& edit :
+       io::ScaleEdits(*options.scale, input, options.fit, options.sampling)) {
     const std::size_t field = FieldLabelled(session, edit.label);
     const FieldRange range = session.Range(field);
     const long value = std::stol(edit.value);

@@ -17,6 +17,8 @@ std::string DefaultText(const OptionSpec& option) {
         if constexpr (std::is_same_v<Value, std::string>) return value;
         if constexpr (std::is_same_v<Value, Size>) return SizeText(value);
         if constexpr (std::is_same_v<Value, std::int32_t>) return std::to_string(value);
+        if constexpr (std::is_same_v<Value, FitMode> || std::is_same_v<Value, Sampling>)
+          return std::string(NameOf(value));
         return "";
       },
       option.target);

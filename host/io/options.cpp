@@ -100,6 +100,23 @@ void Store(Options& options, const OptionSpec& option, const std::string& v) {
     case OptionKind::Edit:
       (options.*std::get<std::vector<FieldEdit> Options::*>(option.target)).push_back(ParseEdit(v));
       break;
+    case OptionKind::Choice:
+      if (const auto* fit = std::get_if<FitMode Options::*>(&option.target)) {
+        const auto mode = FitModeNamed(v);
+        if (!mode) {
+          throw IoError("option " + name + ": unknown mode \"" + v +
+                        "\" (known: " + std::string(FitModeNames()) + ")");
+        }
+        options.** fit = *mode;
+      } else {
+        const auto sampling = SamplingNamed(v);
+        if (!sampling) {
+          throw IoError("option " + name + ": unknown mode \"" + v +
+                        "\" (known: " + std::string(SamplingNames()) + ")");
+        }
+        options.*std::get<Sampling Options::*>(option.target) = *sampling;
+      }
+      break;
   }
 }
 
@@ -150,6 +167,12 @@ Options ParseOptions(const std::vector<std::string>& args) {
     Store(options, *option, attached ? *attached : args[++k]);
   }
   FitLargestFrame(options, std::find(seen.begin(), seen.end(), FindOption("--max")) != seen.end());
+  // Both say how --scale types the fields: alone they would do nothing.
+  for (const char* needsScale : {"--fit", "--sampling"}) {
+    if (!options.scale && std::find(seen.begin(), seen.end(), FindOption(needsScale)) != seen.end())
+      throw IoError(std::string("option ") + needsScale +
+                    " works with --scale WxH, which is missing");
+  }
   if (options.screenshot == "-") throw IoError("option --screenshot needs a file, not -");
   if (!options.screenshot.empty() && !EndsWithNoCase(options.screenshot, ".png")) {
     throw IoError("option --screenshot " + options.screenshot +

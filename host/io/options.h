@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "filter/fit_request.h"
 #include "host/io/frame_size.h"
 
 namespace tesselox::io {
@@ -25,7 +26,9 @@ struct Options {
   std::string in;      // empty: the built-in test pattern; "-": standard input
   std::string out{kDefaultOutput};
   std::vector<FieldEdit> edits;
-  std::optional<Size> scale;  // --scale: the whole input frame to this size, before the edits
+  std::optional<Size> scale;    // --scale: the whole input frame to this size, before the edits
+  FitMode fit = FitMode::None;  // --fit: how --scale places the frame
+  Sampling sampling = Sampling::Edge;  // --sampling: how --scale samples it
   Size max = kDefaultLargestFrame;
   std::optional<Size> capacity;  // absent: the larger of max and the input, per side
   std::int32_t frames = 1;

@@ -8,13 +8,20 @@
 
 namespace tesselox::io {
 
-std::vector<FieldEdit> ScaleEdits(Size output, Size input) {
+std::vector<FieldEdit> ScaleEdits(Size output, Size input, FitMode fit, Sampling sampling) {
+  const CopyRequest whole{{0, output.width, 0, input.width, 0},
+                          {0, output.height, 0, input.height, 0}};
+  const CopyRequest r = Fitted(whole, PlaneSize{output.width, output.height}, {}, {},
+                               fit == FitMode::None ? FitMode::Stretch : fit, sampling);
   // clang-format off
-  const std::pair<FieldId, std::int32_t> values[] = {
-      {FieldId::SrcX, 0}, {FieldId::SrcY, 0}, {FieldId::SrcCx, input.width}, {FieldId::SrcCy, input.height},
-      {FieldId::DstX, 0}, {FieldId::DstY, 0}, {FieldId::DstCx, output.width}, {FieldId::DstCy, output.height},
+  std::vector<std::pair<FieldId, std::int32_t>> values = {
+      {FieldId::SrcX, r.x.sourceCorner}, {FieldId::SrcY, r.y.sourceCorner}, {FieldId::SrcCx, r.x.sourceExtent}, {FieldId::SrcCy, r.y.sourceExtent},
+      {FieldId::DstX, r.x.corner}, {FieldId::DstY, r.y.corner}, {FieldId::DstCx, r.x.extent}, {FieldId::DstCy, r.y.extent},
       {FieldId::Width, output.width}, {FieldId::Height, output.height}};
   // clang-format on
+  // The phases after the destination: the module holds a phase within 0..|dst extent|.
+  if (sampling == Sampling::Center)
+    values.insert(values.end(), {{FieldId::PhaseX, r.x.phase}, {FieldId::PhaseY, r.y.phase}});
   std::vector<FieldEdit> edits;
   for (const auto& [id, value] : values)
     edits.push_back(FieldEdit{std::string(Label(id)), std::to_string(value)});

@@ -8,7 +8,9 @@
 namespace tesselox::io {
 
 // What --scale types, in field order: the whole input frame (corner 0,0, extent `input`) into
-// a destination of corner 0,0 and extent `output`, in an output frame of that size.
-std::vector<FieldEdit> ScaleEdits(Size output, Size input);
+// an output frame of `output`, placed as `fit` says (none and stretch: the whole frame), and
+// with center sampling the phases (and source corner) that sample at pixel centres.
+std::vector<FieldEdit> ScaleEdits(Size output, Size input, FitMode fit = FitMode::None,
+                                  Sampling sampling = Sampling::Edge);
 
 }  // namespace tesselox::io

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "host/io/option_table.h"
 #include "host/io/picture.h"
 #include "host/io/scale_edits.h"
+#include "fit_model.h"
 
 namespace tesselox::io {
 namespace {
@@ -274,6 +276,11 @@ TEST(OptionsTest, ScaleRaisesTheLargestFrameToHoldTheOutput) {
       {{"--scale", "801x600", "--max", "800x600"}, {}, {}, "801x600 is larger than --max"},
       {{"--scale", "640"}, {}, {}, "option --scale: bad size"},
       {{"--scale", "640x360", "--scale", "320x180"}, {}, {}, "option --scale given twice"},
+      {{"--scale", "64x36", "--fit", "cover"}, Size{64, 36}, {1920, 1080}, nullptr},
+      {{"--fit", "contain"}, {}, {}, "option --fit works with --scale WxH, which is missing"},
+      {{"--sampling", "center"}, {}, {}, "option --sampling works with --scale"},
+      {{"--scale", "64x36", "--fit", "fill"}, {}, {}, "--fit: unknown mode \"fill\" (known: none,"},
+      {{"--scale", "64x36", "--sampling", "centre"}, {}, {}, "--sampling: unknown mode"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.args[1]);
@@ -294,6 +301,35 @@ TEST(OptionsTest, ScaleTypesTheWholeInputFrameIntoTheOutput) {
       {"src x", "0"}, {"src y", "0"},    {"src cx", "3840"}, {"src cy", "2160"}, {"dst x", "0"},
       {"dst y", "0"}, {"dst cx", "640"}, {"dst cy", "360"},  {"width", "640"},   {"height", "360"}};
   EXPECT_EQ(ScaleEdits(Size{640, 360}, Size{3840, 2160}), expected);
+}
+
+// The fit table's cases that --scale can ask for (the whole frame, square pixels), as typed.
+TEST(OptionsTest, ScaleWithFitTypesEachFitCaseAsTheFormulasSay) {
+  for (const test::FitCase& c : test::FitCases()) {
+    const CopyAxis &x = c.asSet.x, &y = c.asSet.y;
+    if (x.sourceCorner != 0 || y.sourceCorner != 0 || x.sourceExtent < 0 || y.sourceExtent < 0 ||
+        x.extent < 0 || y.extent < 0 || c.inN != c.inD || c.outN != c.outD ||
+        c.mode == FitMode::None)
+      continue;
+    SCOPED_TRACE(c.name);
+    const Size frame{c.frameW, c.frameH};
+    std::map<std::string, std::int32_t> typed;
+    for (const FieldEdit& edit :
+         ScaleEdits(frame, Size{x.sourceExtent, y.sourceExtent}, c.mode, Sampling::Edge))
+      typed[edit.label] = std::stoi(edit.value);
+    const CopyRequest want = test::ModelFit(c);
+    const std::map<std::string, std::int32_t> expected = {{"src x", want.x.sourceCorner},
+                                                          {"src y", want.y.sourceCorner},
+                                                          {"src cx", want.x.sourceExtent},
+                                                          {"src cy", want.y.sourceExtent},
+                                                          {"dst x", want.x.corner},
+                                                          {"dst y", want.y.corner},
+                                                          {"dst cx", want.x.extent},
+                                                          {"dst cy", want.y.extent},
+                                                          {"width", c.frameW},
+                                                          {"height", c.frameH}};
+    EXPECT_EQ(typed, expected);
+  }
 }
 
 }  // namespace
