@@ -27,7 +27,7 @@ input=$work/input.mkv
 cases=(
   "crop_1to1|src-x=40 src-y=30 src-cx=160 src-cy=120 dst-x=100 dst-y=60 dst-cx=160 dst-cy=120|videocrop left=40 top=30 right=120 bottom=90|100 60 320 240"
   "mirror_x|src-x=319 src-cx=-320|videoflip video-direction=horiz|"
-  "mirror_xy_crop|src-x=199 src-y=149 src-cx=-160 src-cy=-120 width=160 height=120|videocrop left=40 top=30 right=120 bottom=90 ! videoflip video-direction=180||YUY2"
+  "mirror_xy_crop|src-x=199 src-y=149 src-cx=-160 src-cy=-120 width=160 height=120|videocrop left=40 top=30 right=120 bottom=90 ! videoflip video-direction=180|"
   "up_2x_canvas|src-x=40 src-y=30 src-cx=160 src-cy=120 dst-x=20 dst-y=10 dst-cx=320 dst-cy=240 width=360 height=260|videocrop left=40 top=30 right=120 bottom=90 ! videoscale method=nearest-neighbour dither=none ! video/x-raw,width=320,height=240|20 10 360 260"
   "up_3x_mirror|src-x=139 src-y=50 src-cx=-100 src-cy=60 width=300 height=180|videocrop left=40 top=50 right=180 bottom=130 ! videoflip video-direction=horiz ! videoscale method=nearest-neighbour dither=none ! video/x-raw,width=300,height=180|"
   "crop_odd|src-x=41 src-y=31 src-cx=161 src-cy=121 width=161 height=121|videocrop left=41 top=31 right=118 bottom=88|"
@@ -41,28 +41,23 @@ run() {  # format, elements, output
     "video/x-raw,format=$1" ! $2 ! filesink location="$3"
 }
 
-# Compares two files of raw frames, format width height, as GStreamer lays them out: the pixels
-# only, for the two sides may leave the rows' padding (and I420's odd row out) differently.
+# True when two files of raw frames (format width height a b, as GStreamer lays them out) hold
+# the same pixels: the two sides may leave rows' padding (and I420's odd row out) differently.
 same_pixels() {
   python3 - "$@" <<'PYTHON'
 import sys
-fmt, w, h = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+f, w, h = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 a, b = (open(name, "rb").read() for name in sys.argv[4:6])
 up = lambda v, n: -(-v // n) * n
-cw, ch = up(w, 2) // 2, up(h, 2) // 2
-# Per plane: stride, bytes of pixels in a row, rows of pixels, rows held.
-planes = {"RGBA": [(4 * w, 4 * w, h, h)], "Y444_10LE": [(up(2 * w, 4), 2 * w, h, h)] * 3,
-          "I420": [(up(w, 4), w, h, up(h, 2))] + [(up(cw, 4), cw, ch, ch)] * 2,
-          "NV12": [(up(w, 4), w, h, up(h, 2)), (up(w, 4), 2 * cw, ch, ch)],
-          "YUY2": [(up(4 * cw, 4), 2 * w, h, h)]}[fmt]
+c, ch, y = up(w, 2) // 2, up(h, 2) // 2, (up(w, 4), w, h, up(h, 2))
+planes = {"RGBA": [(4 * w, 4 * w, h, h)], "Y444_10LE": [(up(2 * w, 4), 2 * w, h, h)] * 3,  # stride,
+          "I420": [y] + [(up(c, 4), c, ch, ch)] * 2, "NV12": [y, (up(w, 4), 2 * c, ch, ch)],  # bytes,
+          "YUY2": [(up(4 * c, 4), 2 * w, h, h)]}[f]  # rows, rows held
 rows, at = [], 0
 for stride, used, count, held in planes:
-    rows += [(at + y * stride, used) for y in range(count)]
-    at += stride * held
-frames = len(a) // at
-sys.exit(not (frames and len(a) == len(b) == frames * at and all(
-    a[f * at + o:f * at + o + n] == b[f * at + o:f * at + o + n]
-    for f in range(frames) for o, n in rows)))
+    rows, at = rows + [(at + r * stride, used) for r in range(count)], at + stride * held
+n = len(a) // at
+sys.exit(not n or len(a) != len(b) or any(a[k:k + u] != b[k:k + u] for i in range(n) for o, u in rows for k in [i * at + o]))
 PYTHON
 }
 

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -300,167 +302,144 @@ TEST_F(TesseloxElement, BandsOfAnyThreadCountGiveTheSameFrame) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Subsampled formats, every one over every geometry, against the model of each plane built from
-// the full-size one. A geometry with fields is streamed interleaved: each field (the frame's
-// rows from `field`, every other one; in a subsampled plane its own rows so, rounded up) is a
-// picture of its own, copied as its request says.
+// Subsampled formats, each over every geometry, against each plane's model built from the
+// full-size one. With fields the frame is interleaved, and each field (every other row of each
+// plane, from row `field`) is a picture of its own, copied as its request says.
 
 struct PlaneCase {
-  int pixelBytes, shiftX, shiftY;  // a pixel: all its samples; in packed 4:2:2, two samples
-  Bytes fill;                      // one pixel; in packed 4:2:2, one macropixel
-  int lumaAt = -1;                 // packed 4:2:2: the first luma sample (0 or 1) of four
+  int pixelBytes, shiftX, shiftY;  // in packed 4:2:2 two samples, shifts 0
+  Bytes fill;                      // one pixel; in packed 4:2:2 one macropixel
+  int lumaAt = -1;                 // packed 4:2:2: the first luma sample of four, 0 or 1
 };
-
-struct FormatCase {
-  const char* caps;
-  std::vector<PlaneCase> planes;
-};
-
 struct Picture {
   int field, inRows, outRows;  // field -1: the whole frame
   CopyRequest copy;
 };
-
 struct GeometryCase {
   const char* name;
   int inW, inH, outW, outH;
-  std::vector<Picture> pictures;  // the first: the frame's copy, which sets the properties
+  std::vector<Picture> pictures;  // the frame's copy (which the properties say), then any fields
 };
 
 // clang-format off
-const Bytes kY8{16}, kC8{128}, kY10{0x40, 0}, kC10{0, 2}, kY12{0, 1}, kC12{0, 8};
-const Bytes kYMsb{0, 0x10}, kUVMsb{0, 0x80, 0, 0x80};
-const FormatCase kFormats[] = {
-    {"I420", {{1, 0, 0, kY8}, {1, 1, 1, kC8}, {1, 1, 1, kC8}}},
-    {"YV12", {{1, 0, 0, kY8}, {1, 1, 1, kC8}, {1, 1, 1, kC8}}},
-    {"NV12,colorimetry=1:4:0:0", {{1, 0, 0, {0}}, {2, 1, 1, {128, 128}}}},
-    {"NV21", {{1, 0, 0, kY8}, {2, 1, 1, {128, 128}}}},
+const Bytes kY8{16}, kC8{128}, kUV8{128, 128}, kY10{0x40, 0}, kC10{0, 2}, kY12{0, 1}, kC12{0, 8};
+const Bytes kYMsb{0, 0x10}, kUVMsb{0, 0x80, 0, 0x80}, kY210{0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80};
+const std::pair<const char*, std::vector<PlaneCase>> kFormats[] = {  // formats, then planes
+    {"I420 YV12", {{1, 0, 0, kY8}, {1, 1, 1, kC8}, {1, 1, 1, kC8}}},
+    {"NV12,colorimetry=1:4:0:0", {{1, 0, 0, {0}}, {2, 1, 1, kUV8}}},
+    {"NV21", {{1, 0, 0, kY8}, {2, 1, 1, kUV8}}},
     {"Y42B", {{1, 0, 0, kY8}, {1, 1, 0, kC8}, {1, 1, 0, kC8}}},
-    {"NV16", {{1, 0, 0, kY8}, {2, 1, 0, {128, 128}}}},
-    {"NV61", {{1, 0, 0, kY8}, {2, 1, 0, {128, 128}}}},
+    {"NV16 NV61", {{1, 0, 0, kY8}, {2, 1, 0, kUV8}}},
     {"Y41B", {{1, 0, 0, kY8}, {1, 2, 0, kC8}, {1, 2, 0, kC8}}},
     {"A420", {{1, 0, 0, kY8}, {1, 1, 1, kC8}, {1, 1, 1, kC8}, {1, 0, 0, {0}}}},
     {"I420_10LE", {{2, 0, 0, kY10}, {2, 1, 1, kC10}, {2, 1, 1, kC10}}},
     {"I420_12LE", {{2, 0, 0, kY12}, {2, 1, 1, kC12}, {2, 1, 1, kC12}}},
     {"I422_10LE", {{2, 0, 0, kY10}, {2, 1, 0, kC10}, {2, 1, 0, kC10}}},
     {"I422_12LE", {{2, 0, 0, kY12}, {2, 1, 0, kC12}, {2, 1, 0, kC12}}},
-    {"P010_10LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
-    {"P012_LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
-    {"P016_LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
-    {"YUY2", {{2, 0, 0, {16, 128, 16, 128}, 0}}},
+    {"P010_10LE P012_LE P016_LE", {{2, 0, 0, kYMsb}, {4, 1, 1, kUVMsb}}},
+    {"YUY2 YVYU", {{2, 0, 0, {16, 128, 16, 128}, 0}}},
     {"UYVY", {{2, 0, 0, {128, 16, 128, 16}, 1}}},
-    {"YVYU", {{2, 0, 0, {16, 128, 16, 128}, 0}}},
     {"VYUY,colorimetry=1:4:0:0", {{2, 0, 0, {128, 0, 128, 0}, 1}}},
-    {"Y210", {{4, 0, 0, {0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80}, 0}}},
-    {"Y212_LE", {{4, 0, 0, {0, 0x10, 0, 0x80, 0, 0x10, 0, 0x80}, 0}}},
+    {"Y210 Y212_LE", {{4, 0, 0, kY210, 0}}},
 };
 const GeometryCase kGeometries[] = {
-    {"1:1 crop at odd corners onto a canvas", 13, 9, 11, 7, {{-1, 9, 7, {{1, 7, 3, 7, 0}, {1, 5, 2, 5, 0}}}}},
+    {"1:1 crop, odd corners, on a canvas", 13, 9, 11, 7, {{-1, 9, 7, {{1, 7, 3, 7, 0}, {1, 5, 2, 5, 0}}}}},
     {"mirrored both ways, shrunk", 13, 9, 9, 7, {{-1, 9, 7, {{8, -7, 12, -13, 0}, {6, -5, 8, -9, 0}}}}},
     {"enlarged with phases", 7, 5, 15, 11, {{-1, 5, 11, {{0, 15, 1, 5, 2}, {1, 9, 0, 4, 3}}}}},
     {"reaching outside both frames", 9, 7, 10, 8, {{-1, 7, 8, {{-1, 12, -2, 12, 0}, {-2, 11, 3, 8, 0}}}}},
-    // Frame rows: destination 1..9, source 1..5, phase 3; 5 and 4 rows in, 6 and 5 out.
+    // Frame rows: destination 1..9, source 1..5, phase 3; fields of 5 and 4 rows in, 6 and 5 out.
     {"interleaved, odd heights", 7, 9, 7, 11, {{-1, 9, 11, {{0, 7, 0, 7, 0}, {1, 9, 1, 5, 3}}},
      {0, 5, 6, {{0, 7, 0, 7, 0}, {1, 4, 1, 2, 1}}}, {1, 4, 5, {{0, 7, 0, 7, 0}, {0, 5, 0, 3, 1}}}}},
 };
 // clang-format on
 
 TEST_F(TesseloxElement, CopiesSubsampledFormatsAsTheirFullSizeModel) {
-  for (const FormatCase& f : kFormats) {
-    for (const GeometryCase& g : kGeometries) {
-      SCOPED_TRACE(std::string(f.caps) + ": " + g.name);
-      Harnessed ours("tesselox");
-      const CopyRequest& r = g.pictures[0].copy;
-      g_object_set(ours.h->element, "src-x", r.x.sourceCorner, "src-y", r.y.sourceCorner, "src-cx",
-                   r.x.sourceExtent, "src-cy", r.y.sourceExtent, "dst-x", r.x.corner, "dst-y",
-                   r.y.corner, "dst-cx", r.x.extent, "dst-cy", r.y.extent, "width", g.outW,
-                   "height", g.outH, "phase-x", r.x.phase, "phase-y", r.y.phase, nullptr);
-      const bool fields = g.pictures.size() > 1;
-      gst_harness_set_src_caps_str(
-          ours.h, ("video/x-raw,framerate=25/1,format=" + std::string(f.caps) +
-                   (fields ? ",interlace-mode=interleaved" : "") +
-                   ",width=" + std::to_string(g.inW) + ",height=" + std::to_string(g.inH))
-                      .c_str());
-      const GstVideoInfo inInfo = InfoOf(ours.h->srcpad);
-      GstBuffer* in = ScrambledBuffer(ours.h);
-      gst_buffer_ref(in);
-      ASSERT_EQ(gst_harness_push(ours.h, in), GST_FLOW_OK);
-      GstBuffer* out = gst_harness_pull(ours.h);
-      const GstVideoInfo outInfo = InfoOf(ours.h->sinkpad);
-      ASSERT_EQ(GST_VIDEO_INFO_WIDTH(&outInfo), g.outW);
-      ASSERT_EQ(GST_VIDEO_INFO_HEIGHT(&outInfo), g.outH);
-      for (const Picture& pic :
-           std::vector<Picture>(g.pictures.begin() + fields, g.pictures.end())) {
-        SCOPED_TRACE("field " + std::to_string(pic.field));
-        const int first = std::max(pic.field, 0), step = pic.field < 0 ? 1 : 2;
-        for (int p = 0; p < static_cast<int>(f.planes.size()); ++p) {
-          const PlaneCase& plane = f.planes[p];
-          auto count = [](int size, int shift) { return (size + (1 << shift) - 1) >> shift; };
-          const int inRows = count(pic.inRows, plane.shiftY),
-                    outRows = count(pic.outRows, plane.shiftY);
-          const int rowBytes = plane.lumaAt < 0 ? count(g.outW, plane.shiftX) * plane.pixelBytes
-                                                : (g.outW + 1) / 2 * 2 * plane.pixelBytes;
-          Bytes source =
-              Rows(in, inInfo, p, GST_VIDEO_INFO_PLANE_STRIDE(&inInfo, p), first, step, inRows);
-          const PlaneView src{source.data(), count(g.inW, plane.shiftX), inRows,
-                              GST_VIDEO_INFO_PLANE_STRIDE(&inInfo, p), plane.pixelBytes};
-          const Bytes got = Rows(out, outInfo, p, rowBytes, first, step, outRows);
-          EXPECT_EQ(got, plane.lumaAt < 0
-                             ? test::ExpectedSubsampled(src, g.inW, pic.inRows, pic.copy, g.outW,
-                                                        pic.outRows, plane.shiftX, plane.shiftY,
-                                                        plane.fill.data())
-                             : test::ExpectedPacked422(src, g.inW, pic.copy, g.outW, pic.outRows,
-                                                       plane.lumaAt, plane.fill.data(), 0))
-              << "plane " << p;
+  auto blocks = [](int size, int shift) { return (size + (1 << shift) - 1) >> shift; };
+  for (const auto& [formats, planes] : kFormats) {
+    std::istringstream names(formats);
+    for (std::string format; names >> format;) {
+      for (const GeometryCase& g : kGeometries) {
+        SCOPED_TRACE(format + ": " + g.name);
+        Harnessed ours("tesselox");
+        const CopyRequest& r = g.pictures[0].copy;
+        g_object_set(ours.h->element, "src-x", r.x.sourceCorner, "src-y", r.y.sourceCorner,
+                     "src-cx", r.x.sourceExtent, "src-cy", r.y.sourceExtent, "dst-x", r.x.corner,
+                     "dst-y", r.y.corner, "dst-cx", r.x.extent, "dst-cy", r.y.extent, "width",
+                     g.outW, "height", g.outH, "phase-x", r.x.phase, "phase-y", r.y.phase, nullptr);
+        const bool fields = g.pictures.size() > 1;
+        gst_harness_set_src_caps_str(
+            ours.h, ("video/x-raw,framerate=25/1,format=" + format +
+                     (fields ? ",interlace-mode=interleaved" : "") +
+                     ",width=" + std::to_string(g.inW) + ",height=" + std::to_string(g.inH))
+                        .c_str());
+        const GstVideoInfo inInfo = InfoOf(ours.h->srcpad);
+        GstBuffer* in = gst_buffer_ref(ScrambledBuffer(ours.h));
+        ASSERT_EQ(gst_harness_push(ours.h, in), GST_FLOW_OK);
+        GstBuffer* out = gst_harness_pull(ours.h);
+        const GstVideoInfo outInfo = InfoOf(ours.h->sinkpad);
+        ASSERT_EQ(GST_VIDEO_INFO_WIDTH(&outInfo) * 10000 + GST_VIDEO_INFO_HEIGHT(&outInfo),
+                  g.outW * 10000 + g.outH);
+        for (auto pic = g.pictures.begin() + fields; pic != g.pictures.end(); ++pic) {
+          const int first = std::max(pic->field, 0), step = pic->field < 0 ? 1 : 2;
+          for (int p = 0; p < static_cast<int>(planes.size()); ++p) {
+            SCOPED_TRACE("field " + std::to_string(pic->field) + ", plane " + std::to_string(p));
+            const PlaneCase& plane = planes[p];
+            const int stride = GST_VIDEO_INFO_PLANE_STRIDE(&inInfo, p);
+            const int inRows = blocks(pic->inRows, plane.shiftY);
+            Bytes source = Rows(in, inInfo, p, stride, first, step, inRows);
+            const PlaneView src{source.data(), blocks(g.inW, plane.shiftX), inRows, stride,
+                                plane.pixelBytes};
+            EXPECT_EQ(Rows(out, outInfo, p,
+                           plane.pixelBytes * (plane.lumaAt < 0 ? blocks(g.outW, plane.shiftX)
+                                                                : blocks(g.outW, 1) * 2),
+                           first, step, blocks(pic->outRows, plane.shiftY)),
+                      plane.lumaAt < 0
+                          ? test::ExpectedSubsampled(src, g.inW, pic->inRows, pic->copy, g.outW,
+                                                     pic->outRows, plane.shiftX, plane.shiftY,
+                                                     plane.fill.data())
+                          : test::ExpectedPacked422(src, g.inW, pic->copy, g.outW, pic->outRows,
+                                                    plane.lumaAt, plane.fill.data()));
+          }
         }
+        gst_buffer_unref(out);
+        gst_buffer_unref(in);
       }
-      gst_buffer_unref(out);
-      gst_buffer_unref(in);
     }
   }
 }
 
 // ---------------------------------------------------------------------------------------------
-// A 1:1 crop goes out as the input's own memory with crop metadata where downstream takes it,
-// and only where every plane's samples start at the crop's corner; elsewhere it is copied.
-
-struct CropMetaCase {
-  const char* name;
-  bool offered;    // downstream takes video and crop metadata
-  int srcX, srcY;  // an 8 x 4 crop of a 16 x 8 I420 frame
-  bool byMeta;
-};
+// A 1:1 crop goes out as the input's memory with crop metadata where downstream takes it, and
+// only where every plane's samples start at the crop's corner; elsewhere it is copied.
 
 // clang-format off
-const CropMetaCase kCropMetaCases[] = {
-    {"even corner", true, 2, 2, true},
-    {"odd corner: chroma would start mid-block", true, 3, 2, false},
-    {"downstream without crop metadata", false, 2, 2, false},
+const std::tuple<const char*, bool, int, bool> kCropMetaCases[] = {  // downstream takes it, left
+    {"even corner", true, 2, true},
+    {"odd corner: chroma would start mid-block", true, 3, false},
+    {"downstream without crop metadata", false, 2, false},
 };
 // clang-format on
 
 TEST_F(TesseloxElement, PassesAPureCropAsMetadataWhereDownstreamTakesIt) {
-  for (const CropMetaCase& c : kCropMetaCases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, offered, left, byMeta] : kCropMetaCases) {
+    SCOPED_TRACE(name);
     Harnessed ours("tesselox");
-    if (c.offered) {
+    if (offered) {
       gst_harness_add_propose_allocation_meta(ours.h, GST_VIDEO_META_API_TYPE, nullptr);
       gst_harness_add_propose_allocation_meta(ours.h, GST_VIDEO_CROP_META_API_TYPE, nullptr);
     }
-    g_object_set(ours.h->element, "src-x", c.srcX, "src-y", c.srcY, "src-cx", 8, "src-cy", 4,
-                 "width", 8, "height", 4, nullptr);
+    g_object_set(ours.h->element, "src-x", left, "src-y", 2, "src-cx", 8, "src-cy", 4, "width", 8,
+                 "height", 4, nullptr);
     gst_harness_set_src_caps_str(ours.h,
                                  "video/x-raw,format=I420,framerate=25/1,width=16,height=8");
-    GstBuffer* in = ScrambledBuffer(ours.h);
-    gst_buffer_ref(in);
+    GstBuffer* in = gst_buffer_ref(ScrambledBuffer(ours.h));
     ASSERT_EQ(gst_harness_push(ours.h, in), GST_FLOW_OK);
     GstBuffer* out = gst_harness_pull(ours.h);
     const GstVideoCropMeta* crop = gst_buffer_get_video_crop_meta(out);
-    EXPECT_EQ(gst_buffer_peek_memory(out, 0) == gst_buffer_peek_memory(in, 0), c.byMeta);
-    ASSERT_EQ(crop != nullptr, c.byMeta);
-    if (crop != nullptr) {
-      const GstVideoMeta* video = gst_buffer_get_video_meta(out);
-      ASSERT_NE(video, nullptr);
+    const GstVideoMeta* video = gst_buffer_get_video_meta(out);
+    EXPECT_EQ(gst_buffer_peek_memory(out, 0) == gst_buffer_peek_memory(in, 0), byMeta);
+    ASSERT_EQ(crop != nullptr && video != nullptr, byMeta);
+    if (byMeta) {
       EXPECT_EQ(std::vector<guint>(
                     {video->width, video->height, crop->x, crop->y, crop->width, crop->height}),
                 std::vector<guint>({16, 8, 2, 2, 8, 4}));
