@@ -96,6 +96,19 @@ GstVideoInfo InfoOf(GstPad* pad) {
   return info;
 }
 
+// A buffer for the harness's input caps of bytes scrambled by their offset: neighbouring
+// samples, rows and planes differ, whatever the format.
+GstBuffer* ScrambledBuffer(GstHarness* h) {
+  const GstVideoInfo info = InfoOf(h->srcpad);
+  GstBuffer* buffer = gst_harness_create_buffer(h, GST_VIDEO_INFO_SIZE(&info));
+  GstMapInfo map;
+  gst_buffer_map(buffer, &map, GST_MAP_WRITE);
+  for (gsize k = 0; k < map.size; ++k)
+    map.data[k] = static_cast<std::uint8_t>(k * 2654435761u >> 24);
+  gst_buffer_unmap(buffer, &map);
+  return buffer;
+}
+
 class TesseloxElement : public ::testing::Test {
  protected:
   // This plug-in alone, scanned in-process (a sanitized plug-in cannot load into the scanner
@@ -123,11 +136,7 @@ TEST_F(TesseloxElement, StreamsEveryCaseExactly) {
                                        ",height=" + std::to_string(step.inH))
                                           .c_str());
       GstVideoInfo inInfo = InfoOf(h->srcpad);
-      GstBuffer* in = gst_harness_create_buffer(h, GST_VIDEO_INFO_SIZE(&inInfo));
-      GstMapInfo map;
-      gst_buffer_map(in, &map, GST_MAP_WRITE);
-      for (gsize k = 0; k < map.size; ++k) map.data[k] = static_cast<std::uint8_t>(37 * k + 1);
-      gst_buffer_unmap(in, &map);
+      GstBuffer* in = ScrambledBuffer(h);
       gst_buffer_ref(in);  // kept to read the source and to recognise a passed-through buffer
       const GstFlowReturn flow = gst_harness_push(h, in);
       EXPECT_EQ(flow == GST_FLOW_OK, step.outW != 0);
@@ -216,19 +225,6 @@ GstBuffer* RowTaggedBuffer(GstHarness* h, GstVideoBufferFlags flags = GST_VIDEO_
       }
     }
   }
-  gst_buffer_unmap(buffer, &map);
-  return buffer;
-}
-
-// A buffer for the harness's input caps of bytes scrambled by their offset: neighbouring
-// samples, rows and planes differ, whatever the format.
-GstBuffer* ScrambledBuffer(GstHarness* h) {
-  const GstVideoInfo info = InfoOf(h->srcpad);
-  GstBuffer* buffer = gst_harness_create_buffer(h, GST_VIDEO_INFO_SIZE(&info));
-  GstMapInfo map;
-  gst_buffer_map(buffer, &map, GST_MAP_WRITE);
-  for (gsize k = 0; k < map.size; ++k)
-    map.data[k] = static_cast<std::uint8_t>(k * 2654435761u >> 24);
   gst_buffer_unmap(buffer, &map);
   return buffer;
 }
