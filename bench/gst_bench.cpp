@@ -38,16 +38,22 @@ constexpr SubsampledJob kSubsampledJobs[] = {
     {"crop_mirror_shrink",
      "tesselox src-x=1439 src-cx=-1440 dst-x=640 dst-y=360 dst-cx=640 dst-cy=360",
      "videocrop right=480 ! videoflip video-direction=horiz ! "
-     "videoscale method=nearest-neighbour n-threads=1 ! video/x-raw,width=640,height=360 ! "
+     "videoscale method=nearest-neighbour n-threads=1 ! "
+     "video/x-raw,width=640,height=360,colorimetry=bt709 ! "
      "videobox left=-640 right=-640 top=-360 bottom=-360"},
     {"mirror", "tesselox src-x=1919 src-cx=-1920", "videoflip video-direction=horiz"},
     {"enlarge_quarter_2x", "tesselox src-x=480 src-y=270 src-cx=960 src-cy=540",
      "videocrop left=480 right=480 top=270 bottom=270 ! "
      "videoscale method=nearest-neighbour n-threads=1 ! "
-     "capsfilter caps=video/x-raw,width=1920,height=1080"},
+     "capsfilter caps=video/x-raw,width=1920,height=1080,colorimetry=bt709"},
 };
 constexpr const char* kSubsampledFormats[] = {"NV12", "YUY2"};
 constexpr int kSubsampledFrames = 600;
+// The colorimetry is fixed on both sides: videoscale would otherwise convert the colours to the
+// default of the output's size.
+std::string Colorimetry(const char* format) {
+  return std::string(format) + ",colorimetry=bt709";
+}
 
 std::string Caps(const char* format) {
   return std::string("video/x-raw,format=") + format + ",width=" + std::to_string(kW) +
@@ -80,11 +86,11 @@ std::string Chain(const char* canvas) {
          "capsfilter caps=video/x-raw,width=1920,height=1080";
 }
 
-void Pipeline(benchmark::State& state, const char* format, const std::string& launch) {
+void Pipeline(benchmark::State& state, const std::string& format, const std::string& launch) {
   GstHarness* h = gst_harness_new_parse(launch.c_str());
-  gst_harness_set_src_caps_str(h, Caps(format).c_str());
+  gst_harness_set_src_caps_str(h, Caps(format.c_str()).c_str());
   GstVideoInfo info;
-  GstCaps* caps = gst_caps_from_string(Caps(format).c_str());
+  GstCaps* caps = gst_caps_from_string(Caps(format.c_str()).c_str());
   gst_video_info_from_caps(&info, caps);
   gst_caps_unref(caps);
   GstBuffer* input = gst_harness_create_buffer(h, GST_VIDEO_INFO_SIZE(&info));
@@ -236,7 +242,7 @@ int main(int argc, char** argv) {
     add("identity" + suffix, Pipeline, f, std::string("identity"));
   }
   auto batch = [&](const std::string& name, const char* format, const char* launch) {
-    benchmark::RegisterBenchmark(name.c_str(), Pipeline, format, std::string(launch))
+    benchmark::RegisterBenchmark(name.c_str(), Pipeline, Colorimetry(format), std::string(launch))
         ->Unit(benchmark::kMicrosecond)
         ->UseRealTime()
         ->Iterations(kSubsampledFrames);
