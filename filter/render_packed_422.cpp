@@ -6,6 +6,7 @@
 
 #include "filter/clear_outside.h"
 #include "filter/execute_copy.h"
+#include "filter/gather_blocks.h"
 #include "filter/row_routine.h"
 
 namespace tesselox {
@@ -216,6 +217,15 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool cop
   std::uint8_t saved[kMaxBandRows][2];
   const bool oneChunk = r.pairCount - skip <= kPairChunk;
   std::int32_t map[kPairChunk];
+  // Where the pairs need a map, the macropixels' own Map kernel gathers them into a row on the
+  // stack (vector gathers where the processor has them), and their chroma is merged from there.
+  const RowRoutineEntry& gather = RowRoutines(2 * r.pixel).back();
+  const bool gathers = !linear && (gather.reads & ~(kReadsColumnMap | kReadsGatherBlocks)) == 0;
+  GatherBlock blocks[kPairChunk / 8];
+  alignas(64) std::uint8_t pairRow[kPairChunk * 8];
+  RowWork work{};
+  work.map = map;
+  work.blocks = blocks;
   for (i64 k0 = 0; k0 < y.count; k0 += bandRows) {
     const i64 k1 = y.count - k0 < bandRows ? y.count : k0 + bandRows;
     for (i64 k = k0; !r.fill && r.leftHalf && k < k1; ++k)
@@ -227,9 +237,19 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool cop
       // Source pairs left to right along the destination, as the walk runs either way.
       const i64 leftmost = px.dstStep > 0 ? p0 : px.count - 1 - p0;
       const i64 source0 = n > 0 ? SourceIndexAt(px, leftmost) : 0;
-      for (i64 t = 0; !linear && (k0 == 0 || !oneChunk) && t < n; ++t) {
-        const i64 k = px.dstStep > 0 ? p0 + t : px.count - 1 - (p0 + t);
-        map[t] = static_cast<std::int32_t>(SourceIndexAt(px, k));
+      if (!linear && n > 0 && (k0 == 0 || !oneChunk)) {
+        // Walked from the chunk's lowest walk index, stored in destination order.
+        const i64 kLow = px.dstStep > 0 ? p0 : px.count - p0 - n;
+        AxisCursor c = CursorAt(px, kLow);
+        for (i64 t = 0; t < n; ++t, c.Advance(px)) {
+          const i64 k = kLow + t;
+          map[px.dstStep > 0 ? t : n - 1 - t] =
+              static_cast<std::int32_t>(k < px.inside ? c.index : px.edge);
+        }
+        work.count = static_cast<std::ptrdiff_t>(n);
+        if (gathers)
+          BuildGatherBlocks(map, n, static_cast<std::int32_t>((r.src.width + 1) / 2 - 1), blocks,
+                            2 * r.pixel);
       }
       AxisCursor row = CursorAt(y, k0);
       i64 dstRow = y.dstStart + y.dstStep * k0;
@@ -237,8 +257,13 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool cop
         const i64 srcRow = k < y.inside ? row.index : y.edge;
         std::uint8_t* out = r.dst.bytes + static_cast<std::ptrdiff_t>(dstRow) * r.dst.stride;
         const std::uint8_t* in = r.src.bytes + static_cast<std::ptrdiff_t>(srcRow) * r.src.stride;
-        r.Blend(out + (r.pairFirst + p0) * 2 * r.pixel, in, linear ? nullptr : map, source0, step,
-                n);
+        std::uint8_t* at = out + (r.pairFirst + p0) * 2 * r.pixel;
+        if (gathers) {
+          gather.kernel(pairRow, in, work);
+          r.Merge(at, at, pairRow, n);
+        } else {
+          r.Blend(at, in, linear ? nullptr : map, source0, step, n);
+        }
         if (p0 == skip) r.Halves(out, saved[k - k0]);
         row.Advance(y);
         dstRow += y.dstStep;
