@@ -64,6 +64,21 @@ void MergePairs(std::uint8_t* out, const std::uint8_t* luma, const std::uint8_t*
   }
 }
 
+// n macropixels at `out` from those at `from`, `from - 1`, ... with their two luma samples
+// exchanged: a row mirrored 1:1 whose pixel pairs fall on source pairs the other way round.
+template <class W>
+void MirrorPairs(std::uint8_t* out, const std::uint8_t* from, i64 n, W chroma) {
+  constexpr int kHalf = 4 * static_cast<int>(sizeof(W));
+  constexpr auto kSize = static_cast<i64>(sizeof(W));
+  for (i64 t = 0; t < n; ++t) {
+    W w;
+    std::memcpy(&w, from - t * kSize, sizeof(W));
+    const W luma = w & ~chroma;
+    w = (w & chroma) | static_cast<W>(luma << kHalf | luma >> kHalf);
+    std::memcpy(out + t * kSize, &w, sizeof(W));
+  }
+}
+
 // Walk indices [k0, k1) of `full`'s rows, drawn on views of just the rows they write and read:
 // small enough that the copy keeps them in the caches (where the chroma pass finds them) rather
 // than streaming them out.
@@ -132,6 +147,14 @@ struct PackedRows {
     }
   }
 
+  void Mirror(std::uint8_t* out, const std::uint8_t* from, i64 n) const {
+    if (pixel == 2) {
+      MirrorPairs<std::uint32_t>(out, from, n, static_cast<std::uint32_t>(mask));
+    } else {
+      MirrorPairs<std::uint64_t>(out, from, n, mask);
+    }
+  }
+
   // After a copy of whole luma pixels: the chroma sample it wrote into the macropixel left of
   // the pairs back to the fill (or to `saved`, what it held before), and the undrawn luma sample
   // of the last pair to the fill (or left).
@@ -190,6 +213,40 @@ void DrawRows(const PackedRows& r, const RowRoutineEntry& lumaRoutine,
       if (r.leftHalf)
         std::memcpy(out + r.first * r.pixel + r.lumaAt, lumaRow + r.pixel + r.lumaAt,
                     static_cast<std::size_t>(r.sample));
+    }
+    previous = srcRow;
+    row.Advance(y);
+    dstRow += y.dstStep;
+  }
+}
+
+// A row mirrored 1:1 where destination pixel 2m takes an odd source pixel: each macropixel is a
+// source macropixel with its luma samples exchanged, one pass straight into the row.
+void DrawMirroredRows(const PackedRows& r) {
+  const AxisPlan& x = r.full.x;
+  const AxisPlan& y = r.full.y;
+  const std::ptrdiff_t macro = 2 * r.pixel;
+  const auto size = static_cast<std::size_t>(r.sample);
+  const i64 sum = x.dstStart + x.srcStart;  // destination plus source column, along the row
+  const std::ptrdiff_t lo = (r.first / 2) * macro, hi = (r.last / 2 + 1) * macro;
+  const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(y.dstStep) * r.dst.stride;
+  AxisCursor row{y.srcStart, y.acc};
+  i64 dstRow = y.dstStart, previous = -1;
+  for (i64 k = 0; k < y.count; ++k) {
+    const i64 srcRow = k < y.inside ? row.index : y.edge;
+    std::uint8_t* out = r.dst.bytes + static_cast<std::ptrdiff_t>(dstRow) * r.dst.stride;
+    if (srcRow == previous) {
+      std::memcpy(out + lo, out + back + lo, static_cast<std::size_t>(hi - lo));
+    } else {
+      const std::uint8_t* in = r.src.bytes + static_cast<std::ptrdiff_t>(srcRow) * r.src.stride;
+      std::uint8_t* second = out + (r.last + 1) * r.pixel + r.lumaAt;
+      std::uint8_t kept[2];
+      if (r.rightHalf) std::memcpy(kept, second, size);
+      r.Mirror(out + r.pairFirst * macro, in + ((sum - 1) / 2 - r.pairFirst) * macro, r.pairCount);
+      if (r.rightHalf) std::memcpy(second, r.fill ? r.fill + r.pixel + r.lumaAt : kept, size);
+      if (r.leftHalf)
+        std::memcpy(out + r.first * r.pixel + r.lumaAt, in + (sum - r.first) * r.pixel + r.lumaAt,
+                    size);
     }
     previous = srcRow;
     row.Advance(y);
@@ -303,6 +360,9 @@ void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan&
   rows.aligned = OneToOne(full.x) && full.x.srcStep == full.x.dstStep &&
                  ((full.x.srcStart - full.x.dstStart) & 1) == 0;
 
+  if (pairs.draw && OneToOne(full.x) && full.x.srcStep != full.x.dstStep &&
+      ((full.x.dstStart + full.x.srcStart) & 1) != 0)
+    return DrawMirroredRows(rows);
   const RowRoutineEntry& lumaRoutine = PickRowRoutine(full.x, pixel);
   if (pairs.draw && !rows.aligned && lumaRoutine.reads == 0 &&
       static_cast<std::size_t>(rows.pairCount * 2 * pixel) <= kScratchBytes) {
