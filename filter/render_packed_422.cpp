@@ -4,9 +4,17 @@
 #include <cstdint>
 #include <cstring>
 
+#include "filter/processor.h"
+#ifdef TESSELOX_X86
+#include <immintrin.h>
+#endif
+
+#include "filter/clear_lines_x86.h"
 #include "filter/clear_outside.h"
 #include "filter/execute_copy.h"
 #include "filter/gather_blocks.h"
+#include "filter/processor.h"
+#include "filter/row_copy.h"
 #include "filter/row_routine.h"
 
 namespace tesselox {
@@ -52,10 +60,71 @@ void CopyPairs(std::uint8_t* out, const std::uint8_t* row, const std::int32_t* f
   }
 }
 
+#ifdef TESSELOX_X86
+// The merge and the mirror below sixteen bytes at a time (four macropixels of 1-byte samples,
+// two of 2-byte ones), leaving the rest to the plain loops: how many macropixels they did.
+template <class W>
+__attribute__((target("sse2"))) __m128i Broadcast(W v) {
+  if constexpr (sizeof(W) == 4) {
+    return _mm_set1_epi32(static_cast<int>(v));
+  } else {
+    return _mm_set1_epi64x(static_cast<long long>(v));
+  }
+}
+
+template <class W>
+__attribute__((target("sse2"))) i64 MergeSse2(std::uint8_t* out, const std::uint8_t* luma,
+                                              const std::uint8_t* chroma, i64 n, W mask) {
+  const __m128i m = Broadcast(mask);
+  constexpr i64 kPer = 16 / sizeof(W);
+  i64 t = 0;
+  for (; t + kPer <= n; t += kPer) {
+    const i64 at = t * static_cast<i64>(sizeof(W));
+    const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + at));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chroma + at));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at),
+                     _mm_or_si128(_mm_andnot_si128(m, l), _mm_and_si128(m, c)));
+  }
+  return t;
+}
+
+template <class W>
+__attribute__((target("sse2"))) i64 MirrorSse2(std::uint8_t* out, const std::uint8_t* from, i64 n,
+                                               W mask) {
+  const __m128i m = Broadcast(mask);
+  constexpr i64 kPer = 16 / sizeof(W), kSize = sizeof(W);
+  i64 t = 0;
+  for (; t + kPer <= n; t += kPer) {
+    // Words t to t + kPer - 1 lie below `from`, the last lowest: one load, turned round.
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from - (t + kPer - 1) * kSize));
+    __m128i luma;
+    if constexpr (sizeof(W) == 4) {
+      v = _mm_shuffle_epi32(v, 0x1B);
+      luma = _mm_andnot_si128(m, v);
+      luma = _mm_or_si128(_mm_slli_epi32(luma, 16), _mm_srli_epi32(luma, 16));
+    } else {
+      v = _mm_shuffle_epi32(v, 0x4E);
+      luma = _mm_andnot_si128(m, v);
+      luma = _mm_or_si128(_mm_slli_epi64(luma, 32), _mm_srli_epi64(luma, 32));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + t * kSize),
+                     _mm_or_si128(_mm_and_si128(m, v), luma));
+  }
+  return t;
+}
+#endif
+
+// n macropixels at `out`: luma from the words at `luma`, chroma from those at `chroma`.
 template <class W>
 void MergePairs(std::uint8_t* out, const std::uint8_t* luma, const std::uint8_t* chroma, i64 n,
-                W mask) {
-  for (i64 t = 0; t < n; ++t) {
+                W mask, bool vector) {
+  i64 t = 0;
+#ifdef TESSELOX_X86
+  if (vector) t = MergeSse2(out, luma, chroma, n, mask);
+#else
+  (void)vector;
+#endif
+  for (; t < n; ++t) {
     W l, c;
     std::memcpy(&l, luma + t * static_cast<i64>(sizeof(W)), sizeof(W));
     std::memcpy(&c, chroma + t * static_cast<i64>(sizeof(W)), sizeof(W));
@@ -67,10 +136,16 @@ void MergePairs(std::uint8_t* out, const std::uint8_t* luma, const std::uint8_t*
 // n macropixels at `out` from those at `from`, `from - 1`, ... with their two luma samples
 // exchanged: a row mirrored 1:1 whose pixel pairs fall on source pairs the other way round.
 template <class W>
-void MirrorPairs(std::uint8_t* out, const std::uint8_t* from, i64 n, W chroma) {
+void MirrorPairs(std::uint8_t* out, const std::uint8_t* from, i64 n, W chroma, bool vector) {
   constexpr int kHalf = 4 * static_cast<int>(sizeof(W));
   constexpr auto kSize = static_cast<i64>(sizeof(W));
-  for (i64 t = 0; t < n; ++t) {
+  i64 t = 0;
+#ifdef TESSELOX_X86
+  if (vector) t = MirrorSse2(out, from, n, chroma);
+#else
+  (void)vector;
+#endif
+  for (; t < n; ++t) {
     W w;
     std::memcpy(&w, from - t * kSize, sizeof(W));
     const W luma = w & ~chroma;
@@ -106,6 +181,28 @@ void CopyBand(const PlaneView& dst, const PlaneView& src, const CopyPlan& full, 
   ExecuteCopy(to, from, band, routine);
 }
 
+// Sets every macropixel outside `keep` to the fill: streamed past the caches where a frame this
+// size does not stay in them (the copy, which writes only inside `keep`, shares no line with it
+// but at the ranges' ends, which the clear sets with ordinary stores).
+void Clear(const PlaneView& macropixels, PixelRect keep, const std::uint8_t* fill,
+           const PlaneView& src) {
+  ClearStream clear(macropixels, keep, fill);
+#ifdef TESSELOX_X86
+  const auto frameBytes =
+      static_cast<std::size_t>(macropixels.stride * macropixels.height + src.stride * src.height);
+  if (HaveAvx() && StreamingStoresPay(frameBytes)) {
+    ClearStream::Lines at = clear.whole;
+    while (StreamClearLines<true>(clear, at, 1 << 16)) {
+    }
+    clear.whole = at;
+    clear.Finish();
+    FenceStreamingStores();
+    return;
+  }
+#endif
+  clear.FinishBeforeCopy();
+}
+
 // Whether a plan steps exactly one source index per destination index, the whole way.
 bool OneToOne(const AxisPlan& p) {
   return p.whole == 1 && p.frac == 0 && p.inside == p.count;
@@ -128,6 +225,7 @@ struct PackedRows {
   // it from the right pair, but for the second one of the last pair where only its first pixel
   // is drawn.
   bool aligned;
+  bool sse2;  // the merge and the mirror may take 16 bytes at a time
 
   void Blend(std::uint8_t* out, const std::uint8_t* row, const std::int32_t* from, i64 source0,
              i64 step, i64 n) const {
@@ -141,17 +239,17 @@ struct PackedRows {
   // n macropixels at `out`: luma from the words at `luma`, chroma from those at `chroma`.
   void Merge(std::uint8_t* out, const std::uint8_t* luma, const std::uint8_t* chroma, i64 n) const {
     if (pixel == 2) {
-      MergePairs<std::uint32_t>(out, luma, chroma, n, static_cast<std::uint32_t>(mask));
+      MergePairs<std::uint32_t>(out, luma, chroma, n, static_cast<std::uint32_t>(mask), sse2);
     } else {
-      MergePairs<std::uint64_t>(out, luma, chroma, n, mask);
+      MergePairs<std::uint64_t>(out, luma, chroma, n, mask, sse2);
     }
   }
 
   void Mirror(std::uint8_t* out, const std::uint8_t* from, i64 n) const {
     if (pixel == 2) {
-      MirrorPairs<std::uint32_t>(out, from, n, static_cast<std::uint32_t>(mask));
+      MirrorPairs<std::uint32_t>(out, from, n, static_cast<std::uint32_t>(mask), sse2);
     } else {
-      MirrorPairs<std::uint64_t>(out, from, n, mask);
+      MirrorPairs<std::uint64_t>(out, from, n, mask, sse2);
     }
   }
 
@@ -339,10 +437,7 @@ void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan&
 
   // Whole macropixels no pair draws take the fill first; the luma copy may then write the second
   // luma sample of the one left of the drawn pairs, and its chroma sample is put back after.
-  if (fill != nullptr) {
-    ClearStream clear(macropixels, DrawnRect(pairs), fill);
-    clear.FinishBeforeCopy();
-  }
+  if (fill != nullptr) Clear(macropixels, DrawnRect(pairs), fill, src);
   if (!full.draw) return;
 
   const int sample = pixel / 2;
@@ -352,7 +447,8 @@ void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan&
                   (first & 1) != 0,
                   // Past an odd width's last pixel the sample no pixel owns takes the fill too.
                   (last & 1) == 0, pairs.draw ? FirstWritten(pairs.x) : 0,
-                  pairs.draw ? pairs.x.count : 0, 0, false};
+                  pairs.draw ? pairs.x.count : 0, 0, false,
+                  (ProcessorFeatures() & kFeatureSse2) != 0};
   std::uint8_t maskBytes[8] = {};
   std::memset(maskBytes + rows.chromaAt, 0xFF, static_cast<std::size_t>(sample));
   std::memset(maskBytes + pixel + rows.chromaAt, 0xFF, static_cast<std::size_t>(sample));
