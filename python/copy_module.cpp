@@ -198,8 +198,9 @@ py::array Copy(const py::array& src, const py::object& size, const py::object& s
   // Fitted in the arrays' own coordinates, then turned over where their columns run backwards.
   tesselox_request request{from[0], from[1], from[2], from[3],  to[0],
                            to[1],   to[2],   to[3],   steps[0], steps[1]};
-  tesselox_request_fit(&request, &request, destination.plane.width, destination.plane.height,
-                       nullptr, fit, sampling);
+  if (const int status = tesselox_request_fit(&request, &request, destination.plane.width,
+                                              destination.plane.height, nullptr, fit, sampling))
+    Refuse(tesselox_error_text(status));
   if (source.mirrored) TurnOver(request.src_x, request.src_cx, source.plane.width, "src_rect");
   if (destination.mirrored)
     TurnOver(request.dst_x, request.dst_cx, destination.plane.width, "dst_rect");

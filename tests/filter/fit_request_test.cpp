@@ -1,36 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
-#include "c_api.h"
-#include "fit_model.h"
-#include "reference_model.h"
 #include "tesselox/tesselox.h"
 
 namespace tesselox::test {
 namespace {
-
-bool operator==(const tesselox_request& a, const tesselox_request& b) {
-  return a.src_x == b.src_x && a.src_y == b.src_y && a.src_cx == b.src_cx && a.src_cy == b.src_cy &&
-         a.dst_x == b.dst_x && a.dst_y == b.dst_y && a.dst_cx == b.dst_cx && a.dst_cy == b.dst_cy &&
-         a.phase_x == b.phase_x && a.phase_y == b.phase_y;
-}
-
-TEST(FitRequestTest, EachCaseAsTheFormulasSay) {
-  for (const FitCase& c : FitCases()) {
-    SCOPED_TRACE(c.name);
-    const tesselox_request asSet = CRequestOf(c.asSet);
-    const std::int32_t aspect[4] = {
-        static_cast<std::int32_t>(c.inN), static_cast<std::int32_t>(c.inD),
-        static_cast<std::int32_t>(c.outN), static_cast<std::int32_t>(c.outD)};
-    tesselox_request got{};
-    ASSERT_EQ(tesselox_request_fit(&got, &asSet, c.frameW, c.frameH, aspect,
-                                   static_cast<int>(c.mode), TESSELOX_SAMPLING_EDGE),
-              TESSELOX_OK);
-    EXPECT_TRUE(got == CRequestOf(ModelFit(c)));
-  }
-}
 
 // Every source and destination extent up to 24 either way, so whole, odd and 2-or-more shrinks
 // and enlargements: index i of the drawn row holds source pixel floor((i + 1/2) s / d), counted
@@ -81,7 +59,7 @@ TEST(FitRequestTest, UnknownModesAndBadAspectsAreRefused) {
     tesselox_request got = asSet;
     EXPECT_EQ(tesselox_request_fit(&got, &asSet, c.width, 8, c.aspect, c.fit, c.sampling),
               c.status);
-    EXPECT_TRUE(got == asSet);
+    EXPECT_EQ(std::memcmp(&got, &asSet, sizeof got), 0) << "changed on error";
   }
 }
 
