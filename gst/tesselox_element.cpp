@@ -811,8 +811,8 @@ static void gst_tesselox_class_init(GstTesseloxClass* klass) {
       g_param_spec_boolean(
           "keep-pixel-aspect", "keep-pixel-aspect",
           "Gives the output the pixel aspect ratio that keeps the copied picture's display "
-          "shape: the input's times (|src-cx| / |dst-cx|) / (|src-cy| / |dst-cy|); false passes "
-          "the input's through",
+          "shape: the input's times (|src-cx| / |dst-cx|) / (|src-cy| / |dst-cy|), or the "
+          "input's with fit contain, cover or integer; false passes the input's through",
           kKeepPixelAspectDefault, flags));
   g_object_class_install_property(
       object, static_cast<guint>(PropertyId::Fit),

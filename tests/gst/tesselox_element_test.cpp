@@ -623,6 +623,9 @@ const AspectCase kAspectCases[] = {
      16, 15},
     {"a 180 x 288 crop into 360 x 144 of the canvas: the copy's own scale", {{"src-cx", 180},
      {"src-cy", 288}, {"dst-cx", 360}, {"dst-cy", 144}}, 4, 15},
+    {"fit contain keeps the shape itself, rounded: the input's", {{"width", 7}, {"fit", 2}},
+     16, 15},
+    {"fit stretch: the stretch's", {{"width", 360}, {"fit", 1}}, 32, 15},
 };
 // clang-format on
 
