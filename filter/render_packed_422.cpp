@@ -372,15 +372,26 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool cop
   std::uint8_t saved[kMaxBandRows][2];
   const bool oneChunk = r.pairCount - skip <= kPairChunk;
   std::int32_t map[kPairChunk];
-  // Where the pairs need a map, the macropixels' own Map kernel gathers them into a row on the
-  // stack (vector gathers where the processor has them), and their chroma is merged from there.
-  const RowRoutineEntry& gather = RowRoutines(2 * r.pixel).back();
-  const bool gathers = !linear && (gather.reads & ~(kReadsColumnMap | kReadsGatherBlocks)) == 0;
+  // The macropixels' own routine draws the pairs into a row on the stack where the row is one
+  // chunk (its kernels take whole rows), else their Map routine, a chunk at a time; their chroma
+  // is merged from there. Only the forms built below are offered.
+  constexpr unsigned kBuilt =
+      kReadsColumnMap | kReadsRunEnds | kReadsBlockShapes | kReadsGatherBlocks;
+  const RowRoutineEntry& own = PickRowRoutine(px, 2 * r.pixel);
+  const bool whole = skip == 0 && r.pairCount <= kPairChunk && (own.reads & ~kBuilt) == 0;
+  const RowRoutineEntry& gather = whole ? own : RowRoutines(2 * r.pixel).back();
+  const bool gathers = whole || (!linear && (gather.reads & ~kBuilt) == 0);
+  const bool mapped = gathers ? (gather.reads & kReadsColumnMap) != 0 : !linear;
+  const auto lastPair = static_cast<std::int32_t>((r.src.width + 1) / 2 - 1);
   GatherBlock blocks[kPairChunk / 8];
+  std::int32_t runEnds[kPairChunk];
+  std::int8_t shapes[kPairChunk / 8];
   alignas(64) std::uint8_t pairRow[kPairChunk * 8];
-  RowWork work{};
+  RowWork work = r.pairCount > 0 ? RowWorkFor(px, lastPair) : RowWork{};
   work.map = map;
   work.blocks = blocks;
+  work.runEnds = runEnds;
+  work.shapes = shapes;
   for (i64 k0 = 0; k0 < y.count; k0 += bandRows) {
     const i64 k1 = y.count - k0 < bandRows ? y.count : k0 + bandRows;
     for (i64 k = k0; !r.fill && r.leftHalf && k < k1; ++k)
@@ -392,7 +403,7 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool cop
       // Source pairs left to right along the destination, as the walk runs either way.
       const i64 leftmost = px.dstStep > 0 ? p0 : px.count - 1 - p0;
       const i64 source0 = n > 0 ? SourceIndexAt(px, leftmost) : 0;
-      if (!linear && n > 0 && (k0 == 0 || !oneChunk)) {
+      if (mapped && n > 0 && (k0 == 0 || !oneChunk)) {
         // Walked from the chunk's lowest walk index, stored in destination order.
         const i64 kLow = px.dstStep > 0 ? p0 : px.count - p0 - n;
         AxisCursor c = CursorAt(px, kLow);
@@ -402,9 +413,20 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool cop
               static_cast<std::int32_t>(k < px.inside ? c.index : px.edge);
         }
         work.count = static_cast<std::ptrdiff_t>(n);
-        if (gathers)
-          BuildGatherBlocks(map, n, static_cast<std::int32_t>((r.src.width + 1) / 2 - 1), blocks,
-                            2 * r.pixel);
+        if (gathers && (gather.reads & kReadsGatherBlocks))
+          BuildGatherBlocks(map, n, lastPair, blocks, 2 * r.pixel);
+        if (gathers && (gather.reads & kReadsRunEnds)) {
+          work.runs = 0;
+          for (i64 t = 1; t <= n; ++t) {
+            if (t == n || map[t] != map[t - 1] + 1)
+              runEnds[work.runs++] = static_cast<std::int32_t>(t);
+          }
+        }
+        for (i64 b = 0; gathers && (gather.reads & kReadsBlockShapes) && 8 * b + 8 <= n; ++b)
+          shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));
+      }
+      if (whole && n > 0 && !mapped) {
+        work.count = static_cast<std::ptrdiff_t>(n);
       }
       AxisCursor row = CursorAt(y, k0);
       i64 dstRow = y.dstStart + y.dstStep * k0;
