@@ -111,7 +111,7 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   // block fits.
   const bool vector = kernel != routine.plainKernel;
   const bool shuffles = vector && size <= 2 && (routine.reads & kReadsShuffleBlocks) != 0;
-  const bool permutes = vector && size <= 3 && (routine.reads & kReadsPermuteBlocks) != 0;
+  const bool permutes = vector && size <= 4 && (routine.reads & kReadsPermuteBlocks) != 0;
   work.shuffled = &shuffled;
   work.permuted = &permuted;
   work.map = map;

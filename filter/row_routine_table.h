@@ -237,14 +237,16 @@ Table MakeTable(unsigned features) {
     if constexpr (kBytes == 3) {
       if (has(kFeatureSsse3))
         entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSsse3<P>>;
+    }
 #ifdef TESSELOX_X86_64
-      // For three bytes the permutes beat the hardware gathers; the runs stay memcpy.
+    // For three and four bytes the permutes beat the hardware gathers; the runs stay memcpy.
+    if constexpr (kBytes == 3 || kBytes == 4) {
       if (has(kFeatureAvx512Vbmi) && has(kFeatureAvx2)) {
-        entry(RowRoutine::Map).kernel = DrawPermuted<3, DrawMapAvx2<3>>;
+        entry(RowRoutine::Map).kernel = DrawPermuted<kBytes, DrawMapAvx2<kBytes>>;
         entry(RowRoutine::Map).reads |= kReadsPermuteBlocks;
       }
-#endif
     }
+#endif
   }
 #else
   static_cast<void>(features);

@@ -151,13 +151,14 @@ TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
          return b.regs;
        }},
 #ifdef TESSELOX_X86_64
-      {"AVX-512", HaveAvx512Vbmi(), 3,
+      {"AVX-512", HaveAvx512Vbmi(), 4,
        [](const Row& r) {
          PermuteBlocks b{bases, reinterpret_cast<std::uint8_t*>(room), 0, 0};
          BuildPermuteBlocks(r.map, r.n, r.bytes, b);
          const auto gather = r.bytes == 1   ? GatherPermuted<1>
                              : r.bytes == 2 ? GatherPermuted<2>
-                                            : GatherPermuted<3>;
+                             : r.bytes == 3 ? GatherPermuted<3>
+                                            : GatherPermuted<4>;
          if (b.regs > 0) gather(r.out, r.source, b, r.map, r.n, 0, r.width - 1, nullptr, 0);
          return b.regs;
        }},
