@@ -101,17 +101,18 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   std::int32_t runEnds[kColumnMapChunk];
   std::int8_t shapes[kColumnMapChunk / 8];
   // The shuffle and the permute blocks share their room: a routine reads one form or neither.
-  static_assert(ShuffleBlockCapacity(kColumnMapChunk) >= PermuteBlockCapacity(kColumnMapChunk) &&
-                ShuffleMaskCapacity(kColumnMapChunk) >= PermuteIndexCapacity(kColumnMapChunk));
-  std::int32_t blockBases[ShuffleBlockCapacity(kColumnMapChunk)];
-  alignas(64) std::int8_t blockBytes[ShuffleMaskCapacity(kColumnMapChunk)];
+  std::int32_t blockBases[std::max(ShuffleBlockCapacity(kColumnMapChunk),
+                                   PermuteBlockCapacity(kColumnMapChunk))];
+  alignas(64) std::int8_t blockBytes[std::max(ShuffleMaskCapacity(kColumnMapChunk),
+                                              PermuteIndexCapacity(kColumnMapChunk))];
   ShuffleBlocks shuffled{blockBases, blockBytes, 0, 0};
   PermuteBlocks permuted{blockBases, reinterpret_cast<std::uint8_t*>(blockBytes), 0, 0};
   // The plain kernels read the gather blocks; the shuffles and permutes need them only where no
   // block fits.
   const bool vector = kernel != routine.plainKernel;
   const bool shuffles = vector && size <= 2 && (routine.reads & kReadsShuffleBlocks) != 0;
-  const bool permutes = vector && size <= 4 && (routine.reads & kReadsPermuteBlocks) != 0;
+  const bool permutes =
+      vector && (size <= 4 || size == 8) && (routine.reads & kReadsPermuteBlocks) != 0;
   work.shuffled = &shuffled;
   work.permuted = &permuted;
   work.map = map;

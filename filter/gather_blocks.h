@@ -106,7 +106,7 @@ constexpr std::ptrdiff_t ShuffleMaskCapacity(std::ptrdiff_t n) {
   return ShuffleBlockCapacity(n) * kMaxShuffleRegs * 16;
 }
 
-// The same column map for processors with AVX-512 byte permutes, for pixels of 1 to 4 bytes,
+// The same column map for processors with AVX-512 byte permutes, for pixels of 1 to 4 or 8 bytes,
 // in blocks of the PermuteBlockPixels pixels that fit 64 bytes: block b covers the destination
 // pixels from PermuteBlockPixels * b on (the last block those up to the end of the row), whose
 // sources lie in the `regs` 64-byte registers from byte bases[b] of the source row, loaded no
@@ -127,9 +127,9 @@ constexpr int PermuteBlockPixels(int pixelBytes) {
   return 64 / pixelBytes;
 }
 
-// Room for the permute blocks of n destination pixels of up to 4 bytes.
+// Room for the permute blocks of n destination pixels of up to 8 bytes.
 constexpr std::ptrdiff_t PermuteBlockCapacity(std::ptrdiff_t n) {
-  return (n + PermuteBlockPixels(4) - 1) / PermuteBlockPixels(4);
+  return (n + PermuteBlockPixels(8) - 1) / PermuteBlockPixels(8);
 }
 constexpr std::ptrdiff_t PermuteIndexCapacity(std::ptrdiff_t n) {
   return PermuteBlockCapacity(n) * 64;

@@ -239,8 +239,9 @@ Table MakeTable(unsigned features) {
         entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSsse3<P>>;
     }
 #ifdef TESSELOX_X86_64
-    // For three and four bytes the permutes beat the hardware gathers; the runs stay memcpy.
-    if constexpr (kBytes == 3 || kBytes == 4) {
+    // For three, four and eight bytes the permutes beat the hardware gathers; the runs stay
+    // memcpy.
+    if constexpr (kBytes == 3 || kBytes == 4 || kBytes == 8) {
       if (has(kFeatureAvx512Vbmi) && has(kFeatureAvx2)) {
         entry(RowRoutine::Map).kernel = DrawPermuted<kBytes, DrawMapAvx2<kBytes>>;
         entry(RowRoutine::Map).reads |= kReadsPermuteBlocks;
