@@ -44,13 +44,13 @@ struct TestFrame {
       frame.planes[k] = p;
     }
   }
+  // Plane k's w x h samples (macropixels), rows packed top-down.
   std::vector<std::uint8_t> Rows(int k, std::int32_t w, std::int32_t h) const {
     const tesselox_frame_plane& p = frame.planes[k];
     std::vector<std::uint8_t> out;
-    const std::int32_t rowBytes = w * p.pixel_bytes * (p.packing != TESSELOX_PLANAR ? 2 : 1);
     for (std::int32_t y = 0; y < h; ++y) {
       const auto* row = static_cast<const std::uint8_t*>(p.data) + y * p.stride;
-      out.insert(out.end(), row, row + rowBytes);
+      out.insert(out.end(), row, row + w * p.pixel_bytes * (p.packing ? 2 : 1));
     }
     return out;
   }
@@ -67,10 +67,8 @@ TEST(CopyFrameApiTest, EveryPlaneFollowsTheFullSizeModel) {
   const Format formats[] = {
       {"I420", 3, {{0, 0, 1, 0, 0, P}, {0, 0, 1, 1, 1, P}, {0, 0, 1, 1, 1, P}}},
       {"NV12", 2, {{0, 0, 1, 0, 0, P}, {0, 0, 2, 1, 1, P}}},
-      {"P010", 2, {{0, 0, 2, 0, 0, P}, {0, 0, 4, 1, 1, P}}},
       {"Y42B", 3, {{0, 0, 1, 0, 0, P}, {0, 0, 1, 1, 0, P}, {0, 0, 1, 1, 0, P}}},
       {"Y41B", 3, {{0, 0, 1, 0, 0, P}, {0, 0, 1, 2, 0, P}, {0, 0, 1, 2, 0, P}}},
-      {"YUV9", 3, {{0, 0, 1, 0, 0, P}, {0, 0, 1, 2, 2, P}, {0, 0, 1, 2, 2, P}}},
       {"YUY2", 1, {{0, 0, 2, 0, 0, YUYV}}},
       {"UYVY", 1, {{0, 0, 2, 0, 0, UYVY}}},
       {"Y210 + A", 2, {{0, 0, 4, 0, 0, YUYV}, {0, 0, 1, 0, 0, P}}},
@@ -81,16 +79,10 @@ TEST(CopyFrameApiTest, EveryPlaneFollowsTheFullSizeModel) {
                                     {64, 65, 66, 67, 68, 69, 70, 71}};
   const std::uint8_t kept[8] = {kKept, kKept, kKept, kKept, kKept, kKept, kKept, kKept};
   std::mt19937 rng(2828);
-  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   for (const Format& f : formats) {
     SCOPED_TRACE(f.name);
     for (int iteration = 0; iteration < 120; ++iteration) {
-      Geometry g{pick(0, 23), pick(0, 11), pick(0, 23), pick(0, 11), {}};
-      for (CopyAxis* a : {&g.request.x, &g.request.y}) {
-        const int d = a == &g.request.x ? g.dstW : g.dstH, s = a == &g.request.x ? g.srcW : g.srcH;
-        *a = CopyAxis{pick(-d / 2, d), pick(-2 * d, 2 * d), pick(-s / 2, s), pick(-2 * s, 2 * s),
-                      pick(0, 15) == 0 ? INT32_MIN : pick(-9, 9)};
-      }
+      const Geometry g = RandomGeometry(rng, 0, 23, 11);
       const bool filled = iteration % 3 != 0, planned = iteration % 2 != 0;
       SCOPED_TRACE(Describe(g) + (filled ? ", filled" : ", no fill") +
                    (planned ? ", planned" : ""));

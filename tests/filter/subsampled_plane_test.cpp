@@ -41,16 +41,7 @@ std::vector<Geometry> Geometries() {
   };
   // clang-format on
   std::mt19937 rng(28);
-  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  for (int k = 0; k < 60; ++k) {
-    Geometry g{pick(1, 70), pick(1, 9), pick(1, 70), pick(1, 9), {}};
-    for (CopyAxis* a : {&g.request.x, &g.request.y}) {
-      const int d = a == &g.request.x ? g.dstW : g.dstH, s = a == &g.request.x ? g.srcW : g.srcH;
-      *a = CopyAxis{pick(-d / 2, d), pick(-2 * d, 2 * d), pick(-s / 2, s), pick(-2 * s, 2 * s),
-                    pick(-9, 9)};
-    }
-    table.push_back(g);
-  }
+  for (int k = 0; k < 60; ++k) table.push_back(RandomGeometry(rng, 1, 70, 9));
   return table;
 }
 

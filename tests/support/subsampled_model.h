@@ -8,13 +8,29 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "filter/copy_request.h"
 #include "filter/plane_view.h"
+#include "reference_model.h"
 #include "source_model.h"
 
 namespace tesselox::test {
+
+// A random copy between images of minSize to maxW x maxH: corners and extents reaching past
+// both, either way, phases small or now and then INT32_MIN.
+inline Geometry RandomGeometry(std::mt19937& rng, int minSize, int maxW, int maxH) {
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  Geometry g{
+      pick(minSize, maxW), pick(minSize, maxH), pick(minSize, maxW), pick(minSize, maxH), {}};
+  for (CopyAxis* a : {&g.request.x, &g.request.y}) {
+    const int d = a == &g.request.x ? g.dstW : g.dstH, s = a == &g.request.x ? g.srcW : g.srcH;
+    *a = CopyAxis{pick(-d / 2, d), pick(-2 * d, 2 * d), pick(-s / 2, s), pick(-2 * s, 2 * s),
+                  pick(0, 15) == 0 ? INT32_MIN : pick(-9, 9)};
+  }
+  return g;
+}
 
 // The plane a copy must leave in the subsampled plane of a lumaW x lumaH destination, src being
 // the subsampled plane of a srcLumaW x srcLumaH source. Rows packed, src.pixelBytes a sample.
