@@ -90,17 +90,13 @@ TEST(CopyFrameApiTest, EveryPlaneFollowsTheFullSizeModel) {
       TestFrame dst(f, g.dstW, g.dstH, false, iteration % 4 == 2);
       const tesselox_request r = CRequestOf(g.request);
       const void* fill[3] = {fills[0], fills[1], fills[2]};
-      if (planned) {
-        tesselox_plan* plan = nullptr;
-        ASSERT_EQ(tesselox_plan_create(&plan, g.dstW, g.dstH, g.srcW, g.srcH, &r), TESSELOX_OK);
-        const int status =
-            tesselox_plan_draw_frame(plan, &dst.frame, &src.frame, filled ? fill : nullptr);
-        tesselox_plan_destroy(plan);
-        ASSERT_EQ(status, TESSELOX_OK);
-      } else {
-        ASSERT_EQ(tesselox_copy_frame(&dst.frame, &src.frame, &r, filled ? fill : nullptr),
-                  TESSELOX_OK);
-      }
+      tesselox_plan* plan = nullptr;
+      ASSERT_EQ(tesselox_plan_create(&plan, g.dstW, g.dstH, g.srcW, g.srcH, &r), TESSELOX_OK);
+      const void* const* given = filled ? fill : nullptr;
+      const int status = planned ? tesselox_plan_draw_frame(plan, &dst.frame, &src.frame, given)
+                                 : tesselox_copy_frame(&dst.frame, &src.frame, &r, given);
+      tesselox_plan_destroy(plan);
+      ASSERT_EQ(status, TESSELOX_OK);
       for (int k = 0; k < f.planes; ++k) {
         const tesselox_frame_plane& p = f.layout[k];
         const tesselox_frame_plane& s = src.frame.planes[k];
