@@ -44,6 +44,34 @@ std::ptrdiff_t FindRuns(const std::int32_t* map, std::ptrdiff_t n, std::int32_t*
 
 }  // namespace
 
+void BuildColumnForms(const RowRoutineEntry& routine, std::ptrdiff_t n, std::int32_t lastColumn,
+                      int pixelBytes, ColumnForms& forms, RowWork& work) {
+  // The plain kernels read the gather blocks; the shuffles and permutes need them only where no
+  // block fits.
+  const bool vector = routine.kernel != routine.plainKernel;
+  const bool shuffles = vector && pixelBytes <= 2 && (routine.reads & kReadsShuffleBlocks) != 0;
+  const bool permutes =
+      vector && (pixelBytes <= 4 || pixelBytes == 8) && (routine.reads & kReadsPermuteBlocks) != 0;
+  const std::int32_t* map = forms.map;
+  work.count = n;
+  work.map = map;
+  work.blocks = forms.blocks;
+  work.runEnds = forms.runEnds;
+  work.shapes = forms.shapes;
+  work.shuffled = &forms.shuffled;
+  work.permuted = &forms.permuted;
+  if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, forms.runEnds);
+  if (shuffles) BuildShuffleBlocks(map, n, lastColumn, pixelBytes, forms.shuffled);
+  if (permutes) BuildPermuteBlocks(map, n, pixelBytes, forms.permuted);
+  if ((routine.reads & kReadsGatherBlocks) && !(shuffles && forms.shuffled.regs > 0) &&
+      !(permutes && forms.permuted.regs > 0))
+    BuildGatherBlocks(map, n, lastColumn, forms.blocks, pixelBytes);
+  if (routine.reads & kReadsBlockShapes) {
+    for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
+      forms.shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));
+  }
+}
+
 PixelRect DrawnRect(const CopyPlan& plan) {
   if (!plan.draw) return PixelRect{};
   return PixelRect{static_cast<std::ptrdiff_t>(FirstWritten(plan.x)),
@@ -96,45 +124,13 @@ void ExecuteCopy(const PlaneView& dst, const PlaneView& src, const CopyPlan& pla
   const std::ptrdiff_t srcStride = src.stride;
   const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(y.dstStep) * dstStride;
 
-  std::int32_t map[kColumnMapChunk];
-  GatherBlock blocks[kColumnMapChunk / 8];
-  std::int32_t runEnds[kColumnMapChunk];
-  std::int8_t shapes[kColumnMapChunk / 8];
-  // The shuffle and the permute blocks share their room: a routine reads one form or neither.
-  std::int32_t blockBases[std::max(ShuffleBlockCapacity(kColumnMapChunk),
-                                   PermuteBlockCapacity(kColumnMapChunk))];
-  alignas(64) std::int8_t blockBytes[std::max(ShuffleMaskCapacity(kColumnMapChunk),
-                                              PermuteIndexCapacity(kColumnMapChunk))];
-  ShuffleBlocks shuffled{blockBases, blockBytes, 0, 0};
-  PermuteBlocks permuted{blockBases, reinterpret_cast<std::uint8_t*>(blockBytes), 0, 0};
-  // The plain kernels read the gather blocks; the shuffles and permutes need them only where no
-  // block fits.
-  const bool vector = kernel != routine.plainKernel;
-  const bool shuffles = vector && size <= 2 && (routine.reads & kReadsShuffleBlocks) != 0;
-  const bool permutes =
-      vector && (size <= 4 || size == 8) && (routine.reads & kReadsPermuteBlocks) != 0;
-  work.shuffled = &shuffled;
-  work.permuted = &permuted;
-  work.map = map;
-  work.blocks = blocks;
-  work.runEnds = runEnds;
-  work.shapes = shapes;
+  ColumnForms forms;
   const i64 chunk = (routine.reads & kReadsColumnMap) != 0 ? kColumnMapChunk : x.count;
   for (i64 p0 = 0; p0 < x.count; p0 += chunk) {
     const std::ptrdiff_t n =
         static_cast<std::ptrdiff_t>(x.count - p0 < chunk ? x.count - p0 : chunk);
-    work.count = n;
-    if (routine.reads & kReadsColumnMap) BuildColumnMap(x, p0, n, map);
-    if (routine.reads & kReadsRunEnds) work.runs = FindRuns(map, n, runEnds);
-    if (shuffles) BuildShuffleBlocks(map, n, src.width - 1, dst.pixelBytes, shuffled);
-    if (permutes) BuildPermuteBlocks(map, n, dst.pixelBytes, permuted);
-    if ((routine.reads & kReadsGatherBlocks) && !(shuffles && shuffled.regs > 0) &&
-        !(permutes && permuted.regs > 0))
-      BuildGatherBlocks(map, n, src.width - 1, blocks, dst.pixelBytes);
-    if (routine.reads & kReadsBlockShapes) {
-      for (std::ptrdiff_t b = 0; 8 * b + 8 <= n; ++b)
-        shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));
-    }
+    if (routine.reads & kReadsColumnMap) BuildColumnMap(x, p0, n, forms.map);
+    BuildColumnForms(routine, n, src.width - 1, dst.pixelBytes, forms, work);
 
     AxisCursor row{y.srcStart, y.acc};
     // The gather prefetches the row it will read two rows later: a shrink reads source rows

@@ -4,11 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "filter/processor.h"
-#ifdef TESSELOX_X86
-#include <immintrin.h>
-#endif
-
 #include "filter/clear_lines_x86.h"
 #include "filter/clear_outside.h"
 #include "filter/execute_copy.h"
@@ -17,13 +12,14 @@
 #include "filter/row_copy.h"
 #include "filter/row_routine.h"
 
+#ifdef TESSELOX_X86
+#include <immintrin.h>
+#endif
+
 namespace tesselox {
 namespace {
 
 using i64 = std::int64_t;
-
-// Pairs whose sources are worked out at once: the map lives on the stack.
-constexpr i64 kPairChunk = 2048;
 
 // Bytes of destination rows drawn before their chroma is set: a band that stays in the level-2
 // cache with the source rows it reads.
@@ -33,32 +29,6 @@ constexpr i64 kMaxBandRows = 512;
 // A row of macropixels drawn by the pairs' own kernel, on the stack: 8192 pixels of 1-byte
 // samples, 4096 of 2-byte ones. Wider rows take the general way.
 constexpr std::size_t kScratchBytes = 16384;
-
-// Sets the chroma samples of n macropixels (words of type W) at `out` from those of the source
-// row's macropixels: macropixel from[t] where a map is given, else first + step * t. The luma
-// samples stay: a word keeps its bits outside `chroma`.
-template <class W>
-void CopyPairs(std::uint8_t* out, const std::uint8_t* row, const std::int32_t* from, i64 first,
-               i64 step, i64 n, W chroma) {
-  auto blend = [chroma](std::uint8_t* to, const std::uint8_t* at) {
-    W d, s;
-    std::memcpy(&d, to, sizeof(W));
-    std::memcpy(&s, at, sizeof(W));
-    d = (d & ~chroma) | (s & chroma);
-    std::memcpy(to, &d, sizeof(W));
-  };
-  constexpr auto kSize = static_cast<std::ptrdiff_t>(sizeof(W));
-  if (from != nullptr) {
-    for (i64 t = 0; t < n; ++t) blend(out + t * kSize, row + from[t] * kSize);
-  } else if (step > 0) {
-    // Separate loops, so that the compiler sees a fixed stride in each (and vectorises it).
-    const std::uint8_t* at = row + first * kSize;
-    for (i64 t = 0; t < n; ++t) blend(out + t * kSize, at + t * kSize);
-  } else {
-    const std::uint8_t* at = row + first * kSize;
-    for (i64 t = 0; t < n; ++t) blend(out + t * kSize, at - t * kSize);
-  }
-}
 
 #ifdef TESSELOX_X86
 // The merge and the mirror below sixteen bytes at a time (four macropixels of 1-byte samples,
@@ -227,15 +197,6 @@ struct PackedRows {
   bool aligned;
   bool sse2;  // the merge and the mirror may take 16 bytes at a time
 
-  void Blend(std::uint8_t* out, const std::uint8_t* row, const std::int32_t* from, i64 source0,
-             i64 step, i64 n) const {
-    if (pixel == 2) {
-      CopyPairs<std::uint32_t>(out, row, from, source0, step, n, static_cast<std::uint32_t>(mask));
-    } else {
-      CopyPairs<std::uint64_t>(out, row, from, source0, step, n, mask);
-    }
-  }
-
   // n macropixels at `out`: luma from the words at `luma`, chroma from those at `chroma`.
   void Merge(std::uint8_t* out, const std::uint8_t* luma, const std::uint8_t* chroma, i64 n) const {
     if (pixel == 2) {
@@ -362,71 +323,42 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool cop
   const AxisPlan& px = r.pairs.x;
   // Pairs that run 1:1 (either way) follow without a map.
   const i64 skip = r.aligned ? (r.rightHalf ? r.pairCount - 1 : r.pairCount) : 0;
-  const bool linear = OneToOne(px);
-  const i64 step = px.srcStep * px.dstStep;
   const PlaneView lumaDst{r.dst.bytes, r.dst.width, r.dst.height, r.dst.stride, r.pixel};
   const PlaneView lumaSrc{r.src.bytes, r.src.width, r.src.height, r.src.stride, r.pixel};
   const i64 fit = kBandBytes / (x.count * r.pixel);
   const i64 bandRows = fit < 1 ? 1 : fit > kMaxBandRows ? kMaxBandRows : fit;
   // Without a fill, the chroma sample the copy overwrites left of the pairs is kept here.
   std::uint8_t saved[kMaxBandRows][2];
-  const bool oneChunk = r.pairCount - skip <= kPairChunk;
-  std::int32_t map[kPairChunk];
+  const bool oneChunk = r.pairCount - skip <= kColumnMapChunk;
   // The macropixels' own routine draws the pairs into a row on the stack where the row is one
   // chunk (its kernels take whole rows), else their Map routine, a chunk at a time; their chroma
-  // is merged from there. Only the forms built below are offered.
-  constexpr unsigned kBuilt =
-      kReadsColumnMap | kReadsRunEnds | kReadsBlockShapes | kReadsGatherBlocks;
-  const RowRoutineEntry& own = PickRowRoutine(px, 2 * r.pixel);
-  const bool whole = skip == 0 && r.pairCount <= kPairChunk && (own.reads & ~kBuilt) == 0;
-  const RowRoutineEntry& gather = whole ? own : RowRoutines(2 * r.pixel).back();
-  const bool gathers = whole || (!linear && (gather.reads & ~kBuilt) == 0);
-  const bool mapped = gathers ? (gather.reads & kReadsColumnMap) != 0 : !linear;
+  // is merged from there.
+  const bool whole = skip == 0 && oneChunk;
+  const RowRoutineEntry& pairRoutine =
+      whole ? PickRowRoutine(px, 2 * r.pixel) : RowRoutines(2 * r.pixel).back();
   const auto lastPair = static_cast<std::int32_t>((r.src.width + 1) / 2 - 1);
-  GatherBlock blocks[kPairChunk / 8];
-  std::int32_t runEnds[kPairChunk];
-  std::int8_t shapes[kPairChunk / 8];
-  alignas(64) std::uint8_t pairRow[kPairChunk * 8];
+  ColumnForms forms;
+  alignas(64) std::uint8_t pairRow[kColumnMapChunk * 8];
   RowWork work = r.pairCount > 0 ? RowWorkFor(px, lastPair) : RowWork{};
-  work.map = map;
-  work.blocks = blocks;
-  work.runEnds = runEnds;
-  work.shapes = shapes;
   for (i64 k0 = 0; k0 < y.count; k0 += bandRows) {
     const i64 k1 = y.count - k0 < bandRows ? y.count : k0 + bandRows;
     for (i64 k = k0; !r.fill && r.leftHalf && k < k1; ++k)
       std::memcpy(saved[k - k0], RowAt(r, k) + r.first * r.pixel + r.chromaAt,
                   static_cast<std::size_t>(r.sample));
     if (!copied) CopyBand(lumaDst, lumaSrc, r.full, k0, k1, lumaRoutine);
-    for (i64 p0 = skip; p0 < r.pairCount || p0 == skip; p0 += kPairChunk) {
-      const i64 n = r.pairCount - p0 < kPairChunk ? r.pairCount - p0 : kPairChunk;
-      // Source pairs left to right along the destination, as the walk runs either way.
-      const i64 leftmost = px.dstStep > 0 ? p0 : px.count - 1 - p0;
-      const i64 source0 = n > 0 ? SourceIndexAt(px, leftmost) : 0;
-      if (mapped && n > 0 && (k0 == 0 || !oneChunk)) {
+    for (i64 p0 = skip; p0 < r.pairCount || p0 == skip; p0 += kColumnMapChunk) {
+      const i64 n = r.pairCount - p0 < kColumnMapChunk ? r.pairCount - p0 : kColumnMapChunk;
+      if (n > 0 && (k0 == 0 || !oneChunk)) {
         // Walked from the chunk's lowest walk index, stored in destination order.
         const i64 kLow = px.dstStep > 0 ? p0 : px.count - p0 - n;
         AxisCursor c = CursorAt(px, kLow);
-        for (i64 t = 0; t < n; ++t, c.Advance(px)) {
+        for (i64 t = 0; (pairRoutine.reads & kReadsColumnMap) && t < n; ++t, c.Advance(px)) {
           const i64 k = kLow + t;
-          map[px.dstStep > 0 ? t : n - 1 - t] =
+          forms.map[px.dstStep > 0 ? t : n - 1 - t] =
               static_cast<std::int32_t>(k < px.inside ? c.index : px.edge);
         }
-        work.count = static_cast<std::ptrdiff_t>(n);
-        if (gathers && (gather.reads & kReadsGatherBlocks))
-          BuildGatherBlocks(map, n, lastPair, blocks, 2 * r.pixel);
-        if (gathers && (gather.reads & kReadsRunEnds)) {
-          work.runs = 0;
-          for (i64 t = 1; t <= n; ++t) {
-            if (t == n || map[t] != map[t - 1] + 1)
-              runEnds[work.runs++] = static_cast<std::int32_t>(t);
-          }
-        }
-        for (i64 b = 0; gathers && (gather.reads & kReadsBlockShapes) && 8 * b + 8 <= n; ++b)
-          shapes[b] = static_cast<std::int8_t>(BlockShape(map + 8 * b));
-      }
-      if (whole && n > 0 && !mapped) {
-        work.count = static_cast<std::ptrdiff_t>(n);
+        BuildColumnForms(pairRoutine, static_cast<std::ptrdiff_t>(n), lastPair, 2 * r.pixel, forms,
+                         work);
       }
       AxisCursor row = CursorAt(y, k0);
       i64 dstRow = y.dstStart + y.dstStep * k0;
@@ -435,11 +367,9 @@ void DrawBands(const PackedRows& r, const RowRoutineEntry& lumaRoutine, bool cop
         std::uint8_t* out = r.dst.bytes + static_cast<std::ptrdiff_t>(dstRow) * r.dst.stride;
         const std::uint8_t* in = r.src.bytes + static_cast<std::ptrdiff_t>(srcRow) * r.src.stride;
         std::uint8_t* at = out + (r.pairFirst + p0) * 2 * r.pixel;
-        if (gathers) {
-          gather.kernel(pairRow, in, work);
+        if (n > 0) {
+          pairRoutine.kernel(pairRow, in, work);
           r.Merge(at, at, pairRow, n);
-        } else {
-          r.Blend(at, in, linear ? nullptr : map, source0, step, n);
         }
         if (p0 == skip) r.Halves(out, saved[k - k0]);
         row.Advance(y);
