@@ -132,7 +132,7 @@ constexpr gboolean kKeepPixelAspectDefault = TRUE;
 constexpr guint kNThreadsDefault = 1;
 // Output frames smaller than this are drawn on one thread: handing out bands and waking the
 // threads costs more than the split saves there (measured on a 2-core AMD EPYC).
-constexpr gsize kBandedFrameBytes = 512 * 1024;
+constexpr gsize kBandedFrameBytes = 1024 * 1024;
 
 tesselox::PlaneSize SizeOf(FrameSize size) {
   return tesselox::PlaneSize{size.width, size.height};
