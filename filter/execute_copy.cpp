@@ -50,8 +50,7 @@ void BuildColumnForms(const RowRoutineEntry& routine, std::ptrdiff_t n, std::int
   // block fits.
   const bool vector = routine.kernel != routine.plainKernel;
   const bool shuffles = vector && pixelBytes <= 2 && (routine.reads & kReadsShuffleBlocks) != 0;
-  const bool permutes =
-      vector && (pixelBytes <= 4 || pixelBytes == 8) && (routine.reads & kReadsPermuteBlocks) != 0;
+  const bool permutes = vector && (routine.reads & kReadsPermuteBlocks) != 0;
   const std::int32_t* map = forms.map;
   work.count = n;
   work.map = map;

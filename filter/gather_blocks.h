@@ -106,7 +106,7 @@ constexpr std::ptrdiff_t ShuffleMaskCapacity(std::ptrdiff_t n) {
   return ShuffleBlockCapacity(n) * kMaxShuffleRegs * 16;
 }
 
-// The same column map for processors with AVX-512 byte permutes, for pixels of 1 to 4 or 8 bytes,
+// The same column map for processors with AVX-512 byte permutes, for pixels of any size,
 // in blocks of the PermuteBlockPixels pixels that fit 64 bytes: block b covers the destination
 // pixels from PermuteBlockPixels * b on (the last block those up to the end of the row), whose
 // sources lie in the `regs` 64-byte registers from byte bases[b] of the source row, loaded no

@@ -89,6 +89,9 @@ template void GatherPermuted<3>(std::uint8_t*, const std::uint8_t*, const Permut
 template void GatherPermuted<4>(std::uint8_t*, const std::uint8_t*, const PermuteBlocks&,
                                 const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, std::int32_t,
                                 ClearStream*, int);
+template void GatherPermuted<6>(std::uint8_t*, const std::uint8_t*, const PermuteBlocks&,
+                                const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, std::int32_t,
+                                ClearStream*, int);
 template void GatherPermuted<8>(std::uint8_t*, const std::uint8_t*, const PermuteBlocks&,
                                 const std::int32_t*, std::ptrdiff_t, std::ptrdiff_t, std::int32_t,
                                 ClearStream*, int);

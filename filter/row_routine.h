@@ -64,7 +64,7 @@ inline constexpr unsigned kReadsRunEnds = 2;
 inline constexpr unsigned kReadsGatherBlocks = 4;
 inline constexpr unsigned kReadsBlockShapes = 8;
 inline constexpr unsigned kReadsShuffleBlocks = 16;  // pixels of 1 or 2 bytes only
-inline constexpr unsigned kReadsPermuteBlocks = 32;  // pixels of 1 to 4 or 8 bytes only
+inline constexpr unsigned kReadsPermuteBlocks = 32;
 
 struct RowRoutineEntry {
   RowRoutine id;

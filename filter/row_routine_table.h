@@ -203,6 +203,12 @@ Table MakeTable(unsigned features) {
   if constexpr (kBytes == 6) {
     if (has(kFeatureSsse3)) entry(RowRoutine::Runs).kernel = DrawRunsSsse3;
     if (has(kFeatureAvx)) entry(RowRoutine::Map).kernel = DrawMapAvx;
+#ifdef TESSELOX_X86_64
+    if (has(kFeatureAvx512Vbmi) && has(kFeatureAvx)) {
+      entry(RowRoutine::Map).kernel = DrawPermuted<6, DrawMapAvx>;
+      entry(RowRoutine::Map).reads |= kReadsPermuteBlocks;
+    }
+#endif
   } else {
     if (has(kFeatureAvx2)) entry(RowRoutine::Map).kernel = DrawMapAvx2<kBytes>;
     // Shuffles beat the hardware gathers and the runs' 16-byte moves for one and two bytes only

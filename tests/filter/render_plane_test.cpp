@@ -161,6 +161,7 @@ TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
                              : r.bytes == 2 ? GatherPermuted<2>
                              : r.bytes == 3 ? GatherPermuted<3>
                              : r.bytes == 4 ? GatherPermuted<4>
+                             : r.bytes == 6 ? GatherPermuted<6>
                                             : GatherPermuted<8>;
          if (b.regs > 0) gather(r.out, r.source, b, r.map, r.n, 0, r.width - 1, nullptr, 0);
          return b.regs;
@@ -181,7 +182,7 @@ TEST(RenderPlaneTest, ShuffleGathersFollowTheColumnMap) {
   for (const Level& level : levels) {
     if (!level.present) continue;
     for (int bytes = 1; bytes <= level.maxBytes; ++bytes) {
-      if (bytes > 4 && bytes < 8) continue;  // the permutes take 1 to 4 and 8 bytes
+      if (!IsPixelSize(bytes)) continue;
       for (const Map& m : maps) {
         SCOPED_TRACE(::testing::Message()
                      << level.name << ", " << bytes << " bytes, " << m.n << " of " << m.width);
