@@ -703,7 +703,9 @@ static GstFlowReturn gst_tesselox_transform_frame(GstVideoFilter* filter, GstVid
   GstTesselox* self = GST_TESSELOX(filter);
   const FrameLayout& layout = self->layout;
   tesselox::BandPool* pool = BandPoolFor(self, GST_VIDEO_INFO_SIZE(&out->info));
-  const int bands = pool == nullptr ? 1 : static_cast<int>(pool->Threads());
+  // No band smaller than half the one-thread limit: on many cores a smaller frame takes fewer.
+  const gsize most = GST_VIDEO_INFO_SIZE(&out->info) / (kBandedFrameBytes / 2);
+  const int bands = pool == nullptr ? 1 : static_cast<int>(std::min<gsize>(pool->Threads(), most));
   auto render = [&](const PlanePlans& plans, int field, FrameSize inRows, FrameSize outRows) {
     auto drawBand = [&](int band) {
       const tesselox::RowBand rows = tesselox::BandOf(outRows.height, bands, band);

@@ -261,7 +261,7 @@ TEST_F(TesseloxElement, BandsOfAnyThreadCountGiveTheSameFrame) {
     ASSERT_NE(ours.h, nullptr);
     const std::vector<std::pair<const char*, int>> set = {
         {"src-x", 399},   {"src-cx", -390}, {"src-cy", 280}, {"dst-x", 5},   {"dst-y", 3},
-        {"dst-cx", 1260}, {"dst-cy", 710},  {"width", 1281}, {"height", 725}};
+        {"dst-cx", 1580}, {"dst-cy", 710},  {"width", 1601}, {"height", 725}};
     for (const auto& [name, value] : set) g_object_set(ours.h->element, name, value, nullptr);
     gst_harness_set_src_caps_str(ours.h, (std::string("video/x-raw,format=") + format +
                                           ",framerate=25/1,width=400,height=300")
