@@ -53,9 +53,7 @@ Wide Product(std::initializer_list<std::uint32_t> factors) {
   return p;
 }
 
-constexpr std::uint32_t kLargest = std::numeric_limits<std::int32_t>::max();
-
-// The largest q <= kLargest with q * den <= num.
+// The largest q < 2^31 with q * den <= num: every quotient fits an int32.
 std::uint32_t Quotient(const Wide& num, const Wide& den) {
   std::uint32_t q = 0;
   for (std::uint32_t bit = 1u << 30; bit != 0; bit >>= 1) {
@@ -66,7 +64,7 @@ std::uint32_t Quotient(const Wide& num, const Wide& den) {
   return q;
 }
 
-// num / den rounded, halves up: floor((2 num + den) / (2 den)), at most kLargest.
+// num / den rounded, halves up: floor((2 num + den) / (2 den)), below 2^31.
 std::int32_t Rounded(std::initializer_list<std::uint32_t> num,
                      std::initializer_list<std::uint32_t> den) {
   Wide twiceNum = Product(num), twiceDen = Product(den);

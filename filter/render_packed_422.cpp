@@ -91,7 +91,9 @@ void DrawSamples(const PackedRows& r) {
   const i64 leftSource = r.leftHalf ? lumaSource(0) : 0;
   const i64 rightSource = r.rightHalf ? lumaSource(x.count - 1) : 0;
   const i64 rightPair = r.rightHalf ? SourceIndexAt(px, px.dstStep > 0 ? px.count - 1 : 0) : 0;
-  const std::ptrdiff_t lo = (r.first / 2) * macro, hi = (r.last / 2 + 1) * macro;
+  // Byte offsets within one row: they fit a row's stride on every target.
+  const auto lo = static_cast<std::ptrdiff_t>((r.first / 2) * macro);
+  const auto hi = static_cast<std::ptrdiff_t>((r.last / 2 + 1) * macro);
   const std::ptrdiff_t back = -static_cast<std::ptrdiff_t>(y.dstStep) * r.dst.stride;
   const auto size = static_cast<std::size_t>(sb);
   for (i64 p0 = 0; p0 < pairs || p0 == 0; p0 += chunkPairs) {
@@ -110,8 +112,9 @@ void DrawSamples(const PackedRows& r) {
       BuildColumnForms(gather, static_cast<std::ptrdiff_t>(4 * n), lastSample, sb, forms, work);
     }
     // The bytes this chunk's rows own: the end macropixels go with the first and last chunks.
-    const std::ptrdiff_t from = p0 == 0 ? lo : (r.pairFirst + p0) * macro;
-    const std::ptrdiff_t to = p0 + n >= pairs ? hi : (r.pairFirst + p0 + n) * macro;
+    const auto from = p0 == 0 ? lo : static_cast<std::ptrdiff_t>((r.pairFirst + p0) * macro);
+    const auto to =
+        p0 + n >= pairs ? hi : static_cast<std::ptrdiff_t>((r.pairFirst + p0 + n) * macro);
     AxisCursor row{y.srcStart, y.acc};
     i64 dstRow = y.dstStart, previous = -1;
     for (i64 k = 0; k < y.count; ++k) {
