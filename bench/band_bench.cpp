@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "filter/band_pool.h"
@@ -18,6 +17,7 @@
 #include "filter/execute_copy.h"
 #include "filter/render_plane.h"
 #include "filter/row_routine.h"
+#include "median_times.h"
 #include "plane_buffer.h"
 
 namespace tesselox::bench {
@@ -70,21 +70,8 @@ void Case(benchmark::State& state, Size s, int bytes, int what, unsigned threads
                           static_cast<std::int64_t>(dst.Size()));
 }
 
-class Table : public benchmark::ConsoleReporter {
+class Table : public MedianTimes {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) continue;
-      const std::string& name = run.run_name.function_name;
-      if (median || !ms_.count(name)) {
-        ms_[name] = run.GetAdjustedRealTime() *
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
-                    benchmark::GetTimeUnitMultiplier(run.time_unit);
-      }
-    }
-  }
   void Finalize() override {
     ConsoleReporter::Finalize();
     auto& os = GetOutputStream();
@@ -94,7 +81,7 @@ class Table : public benchmark::ConsoleReporter {
           "streamed |\n|---|---|---|---|---|---|---|---|---|---|---|\n";
     for (const Size& s : kSizes) {
       for (int bytes : kPixelBytes) {
-        auto at = [&](const char* what) { return ms_[Name(what, s, bytes)]; };
+        auto at = [&](const char* what) { return Time(Clock::kWall, Name(what, s, bytes)) / 1e3; };
         const double gb = 2.0 * s.w * s.h * bytes / 1e9;
         char line[320];
         std::snprintf(line, sizeof line,
@@ -110,7 +97,7 @@ class Table : public benchmark::ConsoleReporter {
     os << "\nSmall frames, 4-byte pixels, median microseconds per frame:\n\n| plane | bytes | "
           "render 1 | render 2 | render 1 / 2 |\n|---|---|---|---|---|\n";
     for (const Size& s : kSmallSizes) {
-      auto at = [&](const char* what) { return ms_[Name(what, s, 4)] * 1e3; };
+      auto at = [&](const char* what) { return Time(Clock::kWall, Name(what, s, 4)); };
       char line[160];
       std::snprintf(line, sizeof line, "| %dx%d | %d KiB | %.1f | %.1f | %.2f |\n", s.w, s.h,
                     s.w * s.h * 4 / 1024, at("render1"), at("render2"),
@@ -118,9 +105,6 @@ class Table : public benchmark::ConsoleReporter {
       os << line;
     }
   }
-
- private:
-  std::map<std::string, double> ms_;
 };
 
 }  // namespace

@@ -12,13 +12,13 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "filter/copy_request.h"
 #include "filter/render_plane.h"
+#include "median_times.h"
 
 namespace {
 
@@ -138,45 +138,27 @@ void Core(benchmark::State& state, const char* format) {
   }
 }
 
-// Medians (or single runs) by name, then a table of wall-clock time and one of the benchmark
-// thread's CPU time (which leaves out the time spent waiting for a core on a busy machine, and
-// the compositor's own threads).
-class Table : public benchmark::ConsoleReporter {
+// A table of wall-clock time and one of the benchmark thread's CPU time (which leaves out the
+// time spent waiting for a core on a busy machine, and the compositor's own threads).
+class Table : public tesselox::bench::MedianTimes {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) continue;
-      const double toUs = benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                          benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
-      const std::string& name = run.run_name.function_name;
-      if (median || !wall_.count(name)) {
-        wall_[name] = run.GetAdjustedRealTime() * toUs;
-        cpu_[name] = run.GetAdjustedCPUTime() * toUs;
-      }
-    }
-  }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    Print(wall_, "Wall-clock");
-    Print(cpu_, "CPU (the compositor's threads not counted)");
-    PrintSubsampled(wall_, "wall-clock");
-    PrintSubsampled(cpu_, "CPU");
+    Print(Clock::kWall, "Wall-clock");
+    Print(Clock::kCpu, "CPU (the compositor's threads not counted)");
+    PrintSubsampled(Clock::kWall, "wall-clock");
+    PrintSubsampled(Clock::kCpu, "CPU");
   }
 
  private:
-  void Print(const std::map<std::string, double>& times, const char* clock) {
+  void Print(Clock clock, const char* title) {
     auto& os = GetOutputStream();
     os << "\n"
-       << clock << " time, microseconds per frame:\n\n"
+       << title << " time, microseconds per frame:\n\n"
        << "| format | core | element | element / core | videobox chain | compositor chain | "
           "faster chain / element | identity |\n|---|---|---|---|---|---|---|---|\n";
     for (const char* f : kFormats) {
-      auto at = [&](const char* what) {
-        auto it = times.find(std::string(what) + "/" + f);
-        return it == times.end() ? -1.0 : it->second;
-      };
+      auto at = [&](const char* what) { return Time(clock, std::string(what) + "/" + f); };
       const double core = at("core"), element = at("element"), box = at("chain_videobox"),
                    comp = at("chain_compositor"), identity = at("identity");
       const double chain = box > 0 && box < comp ? box : comp;
@@ -190,13 +172,10 @@ class Table : public benchmark::ConsoleReporter {
   }
   // The subsampled jobs: the element against GStreamer's I420 chain, and the first job's other
   // formats against its I420.
-  void PrintSubsampled(const std::map<std::string, double>& times, const char* clock) {
-    auto at = [&](const std::string& name) {
-      auto it = times.find(name);
-      return it == times.end() ? -1.0 : it->second;
-    };
+  void PrintSubsampled(Clock clock, const char* title) {
+    auto at = [&](const std::string& name) { return Time(clock, name); };
     auto& os = GetOutputStream();
-    os << "\nSubsampled frames, " << clock << " microseconds per frame:\n\n"
+    os << "\nSubsampled frames, " << title << " microseconds per frame:\n\n"
        << "| job | format | element | GStreamer's I420 chain | chain / element | "
           "element / I420 element |\n|---|---|---|---|---|---|\n";
     char line[256];
@@ -216,8 +195,6 @@ class Table : public benchmark::ConsoleReporter {
       os << line;
     }
   }
-
-  std::map<std::string, double> wall_, cpu_;
 };
 
 }  // namespace

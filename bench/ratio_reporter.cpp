@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <ostream>
 #include <string>
-#include <utility>
 
 #include "bench_frames.h"
 
@@ -18,40 +17,19 @@ std::string Format(double v, const char* format) {
 
 }  // namespace
 
-void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
-  ConsoleReporter::ReportRuns(runs);
-  for (const Run& run : runs) {
-    if (run.error_occurred) continue;
-    const double toUs = benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                        benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
-    const std::string& name = run.run_name.function_name;
-    for (auto [times, us] : {std::pair{&wall_, run.GetAdjustedRealTime() * toUs},
-                             std::pair{&cpu_, run.GetAdjustedCPUTime() * toUs}}) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        times->medians[name] = us;
-      } else if (run.run_type == Run::RT_Iteration) {
-        times->singles[name] = us;
-      }
-    }
-  }
-}
-
 void RatioReporter::Finalize() {
   ConsoleReporter::Finalize();
-  PrintTable(wall_, "Wall-clock");
-  PrintTable(cpu_, "CPU");
+  PrintTable(Clock::kWall, "Wall-clock");
+  PrintTable(Clock::kCpu, "CPU");
 }
 
-void RatioReporter::PrintTable(const Times& times, const char* clock) {
-  auto time = [&times](const std::string& name, double& out) {
-    auto m = times.medians.find(name);
-    if (m != times.medians.end()) return out = m->second, true;
-    auto s = times.singles.find(name);
-    if (s != times.singles.end()) return out = s->second, true;
-    return false;
+void RatioReporter::PrintTable(Clock clock, const char* title) {
+  auto time = [this, clock](const std::string& of, double& out) {
+    out = Time(clock, of);
+    return out >= 0;
   };
   std::ostream& os = GetOutputStream();
-  os << "\n" << clock << " time:\n";
+  os << "\n" << title << " time:\n";
   os << "\n| case | render us | copy alone us | floor us | render / floor | clear + reads / floor "
         "| OpenCV us | swscale us | faster peer / render "
         "|\n|---|---|---|---|---|---|---|---|---|\n";
