@@ -16,7 +16,7 @@
  * #GstTesselox:fit places the source in the output frame by itself (stretched, letterboxed,
  * cropped to fill, or enlarged by the largest whole multiple), comparing shapes with the caps'
  * pixel aspect ratios; #GstTesselox:sampling center takes each output pixel's source under its
- * centre, as Pillow and OpenCV's INTER_NEAREST_EXACT do.
+ * centre, as Pillow NEAREST and videoscale do.
  *
  * ## Example launch line
  * |[
@@ -830,7 +830,7 @@ static void gst_tesselox_class_init(GstTesseloxClass* klass) {
       g_param_spec_enum("sampling", "sampling",
                         "Which source pixel each output pixel takes: edge (the one under its "
                         "left/top edge, moved by the phases; OpenCV INTER_NEAREST) or center (the "
-                        "one under its centre; Pillow NEAREST, OpenCV INTER_NEAREST_EXACT)",
+                        "one under its centre; Pillow NEAREST, videoscale)",
                         SamplingType(), static_cast<gint>(tesselox::Sampling::Edge), flags));
 
   g_object_class_install_property(

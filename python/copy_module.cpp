@@ -253,7 +253,7 @@ fit      "none" (dst_rect as given), "stretch" (the whole output), "contain" (th
          as "contain" when even 1 does not fit); a negative extent still mirrors.
 sampling "edge": output pixel i samples at its left edge, moved by the phase (OpenCV
          INTER_NEAREST); "center": at its centre, floor((i + 1/2) * |cx| / |dst cx|) (Pillow
-         NEAREST, OpenCV INTER_NEAREST_EXACT); the phase is then computed.
+         NEAREST, GStreamer videoscale); the phase is then computed.
 
 Output pixel i of a row (0 <= i < |dst cx|) takes source column
 x + trunc(i * cx / |dst cx|) with phase 0, and likewise for rows; pixels whose source lies outside
