@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -306,29 +306,19 @@ TEST(OptionsTest, ScaleTypesTheWholeInputFrameIntoTheOutput) {
 // The fit table's cases that --scale can ask for (the whole frame, square pixels), as typed.
 TEST(OptionsTest, ScaleWithFitTypesEachFitCaseAsTheFormulasSay) {
   for (const test::FitCase& c : test::FitCases()) {
-    const CopyAxis &x = c.asSet.x, &y = c.asSet.y;
-    if (x.sourceCorner != 0 || y.sourceCorner != 0 || x.sourceExtent < 0 || y.sourceExtent < 0 ||
-        x.extent < 0 || y.extent < 0 || c.inN != c.inD || c.outN != c.outD ||
-        c.mode == FitMode::None)
+    if (c.x != 0 || c.y != 0 || std::min({c.cx, c.cy, c.dstCx, c.dstCy}) < 0 || c.inN != c.inD ||
+        c.outN != c.outD || c.mode == FitMode::None)
       continue;
     SCOPED_TRACE(c.name);
-    const Size frame{c.frameW, c.frameH};
-    std::map<std::string, std::int32_t> typed;
-    for (const FieldEdit& edit :
-         ScaleEdits(frame, Size{x.sourceExtent, y.sourceExtent}, c.mode, Sampling::Edge))
-      typed[edit.label] = std::stoi(edit.value);
-    const CopyRequest want = test::ModelFit(c);
-    const std::map<std::string, std::int32_t> expected = {{"src x", want.x.sourceCorner},
-                                                          {"src y", want.y.sourceCorner},
-                                                          {"src cx", want.x.sourceExtent},
-                                                          {"src cy", want.y.sourceExtent},
-                                                          {"dst x", want.x.corner},
-                                                          {"dst y", want.y.corner},
-                                                          {"dst cx", want.x.extent},
-                                                          {"dst cy", want.y.extent},
-                                                          {"width", c.frameW},
-                                                          {"height", c.frameH}};
-    EXPECT_EQ(typed, expected);
+    const CopyRequest r = test::ModelFit(c);
+    const std::int32_t values[] = {
+        r.x.sourceCorner, r.y.sourceCorner, r.x.sourceExtent, r.y.sourceExtent, r.x.corner,
+        r.y.corner,       r.x.extent,       r.y.extent,       c.frameW,         c.frameH};
+    const char* labels[] = {"src x", "src y",  "src cx", "src cy", "dst x",
+                            "dst y", "dst cx", "dst cy", "width",  "height"};
+    std::vector<FieldEdit> expected;
+    for (int k = 0; k < 10; ++k) expected.push_back({labels[k], std::to_string(values[k])});
+    EXPECT_EQ(ScaleEdits({c.frameW, c.frameH}, {c.cx, c.cy}, c.mode, Sampling::Edge), expected);
   }
 }
 
