@@ -31,31 +31,28 @@ TEST(FitRequestTest, CenterSamplingTakesThePixelUnderEachCentre) {
       ASSERT_EQ(tesselox_copy_plane(&to, &from, &center, "\0"), TESSELOX_OK);
       for (std::int32_t i = 0; i < std::abs(d); ++i) {
         const std::int32_t step = (2 * i + 1) * std::abs(s) / (2 * std::abs(d));
-        const std::int32_t column = s < 0 ? srcCorner - step : step;
-        ASSERT_EQ(row[static_cast<std::size_t>(d < 0 ? dstCorner - i : i)], source[column])
+        ASSERT_EQ(row[static_cast<std::size_t>(d < 0 ? dstCorner - i : i)],
+                  source[static_cast<std::size_t>(s < 0 ? srcCorner - step : step)])
             << "index " << i;
       }
     }
   }
 }
 
-TEST(FitRequestTest, UnknownModesAndBadAspectsAreRefused) {
+TEST(FitRequestTest, UnknownModesAndBadAspectsAreRefusedUnchanged) {
   const tesselox_request asSet{0, 0, 4, 4, 0, 0, 4, 4, 0, 0};
   const std::int32_t zeroTerm[4] = {1, 0, 1, 1};
   const struct {
-    const char* name;
     std::int32_t width;
     const std::int32_t* aspect;
     int fit, sampling, status;
-  } cases[] = {
-      {"fit past the last", 8, nullptr, TESSELOX_FIT_INTEGER + 1, 0, TESSELOX_ERROR_FIT},
-      {"negative fit", 8, nullptr, -1, 0, TESSELOX_ERROR_FIT},
-      {"unknown sampling", 8, nullptr, 0, 2, TESSELOX_ERROR_FIT},
-      {"aspect term 0", 8, zeroTerm, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_FIT},
-      {"negative frame", -8, nullptr, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_NEGATIVE_SIZE},
-  };
+  } cases[] = {{8, nullptr, TESSELOX_FIT_INTEGER + 1, 0, TESSELOX_ERROR_FIT},
+               {8, nullptr, -1, 0, TESSELOX_ERROR_FIT},
+               {8, nullptr, 0, 2, TESSELOX_ERROR_FIT},
+               {8, zeroTerm, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_FIT},
+               {-8, nullptr, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_NEGATIVE_SIZE}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
     tesselox_request got = asSet;
     EXPECT_EQ(tesselox_request_fit(&got, &asSet, c.width, 8, c.aspect, c.fit, c.sampling),
               c.status);
