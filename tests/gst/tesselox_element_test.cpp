@@ -266,7 +266,8 @@ TEST_F(TesseloxElement, BandsOfAnyThreadCountGiveTheSameFrame) {
       ASSERT_NE(out, nullptr);
       const GstVideoInfo info = InfoOf(ours.h->sinkpad);
       frames.emplace_back();
-      for (guint p = 0, c = 0; p < GST_VIDEO_INFO_N_PLANES(&info); ++p) {
+      for (guint p = 0; p < GST_VIDEO_INFO_N_PLANES(&info); ++p) {
+        guint c = 0;
         while (GST_VIDEO_INFO_COMP_PLANE(&info, c) != p) ++c;
         const Bytes rows =
             Rows(out, info, p,
@@ -347,8 +348,9 @@ TEST_F(TesseloxElement, CopiesSubsampledFormatsAsTheirFullSizeModel) {
                   std::pair(g.outW, g.outH));
         for (auto pic = g.pictures.begin() + fields; pic != g.pictures.end(); ++pic) {
           const int first = std::max(pic->field, 0), step = pic->field < 0 ? 1 : 2;
-          for (guint p = 0, c = 0; p < fills.size(); ++p) {
+          for (guint p = 0; p < fills.size(); ++p) {
             SCOPED_TRACE("field " + std::to_string(pic->field) + ", plane " + std::to_string(p));
+            guint c = 0;  // the plane's first component
             while (GST_VIDEO_INFO_COMP_PLANE(&inInfo, c) != p) ++c;
             const int bytes = GST_VIDEO_INFO_COMP_PSTRIDE(&inInfo, c), stride = inInfo.stride[p];
             const int sx = GST_VIDEO_FORMAT_INFO_W_SUB(inInfo.finfo, c);
