@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "tesselox/tesselox.h"
@@ -42,20 +43,18 @@ TEST(FitRequestTest, CenterSamplingTakesThePixelUnderEachCentre) {
 TEST(FitRequestTest, UnknownModesAndBadAspectsAreRefusedUnchanged) {
   const tesselox_request asSet{0, 0, 4, 4, 0, 0, 4, 4, 0, 0};
   const std::int32_t zeroTerm[4] = {1, 0, 1, 1};
-  const struct {
-    std::int32_t width;
-    const std::int32_t* aspect;
-    int fit, sampling, status;
-  } cases[] = {{8, nullptr, TESSELOX_FIT_INTEGER + 1, 0, TESSELOX_ERROR_FIT},
-               {8, nullptr, -1, 0, TESSELOX_ERROR_FIT},
-               {8, nullptr, 0, 2, TESSELOX_ERROR_FIT},
-               {8, zeroTerm, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_FIT},
-               {-8, nullptr, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_NEGATIVE_SIZE}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
+  // frame width, aspects, fit, sampling, status
+  const std::tuple<std::int32_t, const std::int32_t*, int, int, int> cases[] = {
+      {8, nullptr, TESSELOX_FIT_INTEGER + 1, 0, TESSELOX_ERROR_FIT},
+      {8, nullptr, -1, 0, TESSELOX_ERROR_FIT},
+      {8, nullptr, 0, 2, TESSELOX_ERROR_FIT},
+      {8, zeroTerm, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_FIT},
+      {-8, nullptr, TESSELOX_FIT_CONTAIN, 0, TESSELOX_ERROR_NEGATIVE_SIZE}};
+  for (const auto& [width, aspect, fit, sampling, status] : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << "width " << width << ", fit " << fit << ", sampling " << sampling);
     tesselox_request got = asSet;
-    EXPECT_EQ(tesselox_request_fit(&got, &asSet, c.width, 8, c.aspect, c.fit, c.sampling),
-              c.status);
+    EXPECT_EQ(tesselox_request_fit(&got, &asSet, width, 8, aspect, fit, sampling), status);
     EXPECT_EQ(std::memcmp(&got, &asSet, sizeof got), 0) << "changed on error";
   }
 }

@@ -401,9 +401,9 @@ TEST_F(TesseloxElement, PassesAPureCropAsMetadataWhereDownstreamTakesIt) {
     EXPECT_EQ(gst_buffer_peek_memory(out, 0) == gst_buffer_peek_memory(in, 0), byMeta);
     ASSERT_EQ(crop != nullptr && video != nullptr, byMeta);
     if (byMeta) {
-      EXPECT_EQ(std::vector<guint>(
-                    {video->width, video->height, crop->x, crop->y, crop->width, crop->height}),
-                std::vector<guint>({16, 8, 2, 2, 8, 4}));
+      EXPECT_EQ(
+          std::tuple(video->width, video->height, crop->x, crop->y, crop->width, crop->height),
+          std::tuple(16u, 8u, 2u, 2u, 8u, 4u));
     }
     gst_buffer_unref(out);
     gst_buffer_unref(in);
