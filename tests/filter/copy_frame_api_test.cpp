@@ -129,6 +129,9 @@ TEST(CopyFrameApiTest, BadFramesAreRefused) {
       {"packed, subsampled", [](tesselox_frame& d, tesselox_frame& s) { d.planes[1].packing = s.planes[1].packing = TESSELOX_PACKED_422_LUMA_FIRST; }, TESSELOX_ERROR_FRAME},
       {"packed 1-byte",      [](tesselox_frame& d, tesselox_frame& s) { d.planes[0].packing = s.planes[0].packing = TESSELOX_PACKED_422_LUMA_SECOND; }, TESSELOX_ERROR_PIXEL_BYTES},
       {"negative width",     [](tesselox_frame& d, tesselox_frame&) { d.width = -2; },         TESSELOX_ERROR_NEGATIVE_SIZE},
+      {"packed stride short", [](tesselox_frame& d, tesselox_frame& s) {
+           for (tesselox_frame* f : {&d, &s}) f->plane_count = 1, f->planes[0] = {f->planes[0].data, 12, 2, 0, 0, TESSELOX_PACKED_422_LUMA_FIRST};
+           d.planes[0].stride = 8; }, TESSELOX_ERROR_STRIDE},
       {"chroma stride short", [](tesselox_frame& d, tesselox_frame&) { d.planes[2].stride = 2; }, TESSELOX_ERROR_STRIDE},
       {"dst U on src V",     [](tesselox_frame& d, tesselox_frame& s) { d.planes[1].data = s.planes[2].data; }, TESSELOX_ERROR_OVERLAP},
       {"dst U on dst V",     [](tesselox_frame& d, tesselox_frame&) { d.planes[1].data = d.planes[2].data; }, TESSELOX_ERROR_OVERLAP},

@@ -33,7 +33,8 @@ TEST(SubsampledPlaneTest, EveryPlaneFollowsItsBlocksTopLeftPixel) {
       {40, 12, 64, 24, {{3, 37, 64, -61, 0}, {0, 12, 23, -24, 0}}},     // source runs backwards
       {31, 13, 17, 7, {{-5, 40, 2, 15, 3}, {2, 11, -2, 9, -4}}},        // enlarged, phased, outside
       {20, 10, 90, 45, {{0, 20, 1, 89, 7}, {9, -10, 44, -45, 2}}},      // shrunk, phased
-      {17, 9, 8, 4, {{16, -17, 7, -8, 1}, {8, -9, 3, -4, 1}}},          // phase past the edge
+      {17, 9, 8, 4, {{0, 17, 0, 8, 1}, {0, 9, 0, 4, 1}}},               // phase past the edge
+      {17, 9, 8, 4, {{16, -17, 7, -8, 1}, {8, -9, 3, -4, 1}}},
       {19, 7, 23, 9, {{5, INT32_MIN, 0, INT32_MAX, 0}, {0, 7, 2, INT32_MAX, 0}}},  // huge extents
       {19, 7, 23, 9, {{-9, INT32_MAX, 22, INT32_MIN, INT32_MAX}, {6, -7, 8, -9, INT32_MIN}}},
       {9, 6, 9, 6, {{8, 3, 0, 3, 0}, {5, 1, 0, 1, 0}}},                 // one pixel at odd corner
