@@ -21,7 +21,7 @@
 #include "guarded_buffer.h"
 #include "kernels.h"
 #include "reference_model.h"
-#include "subsampled_model.h"
+#include "test_frame.h"
 #include "test_image.h"
 
 namespace tesselox::fuzz {
@@ -177,8 +177,8 @@ void FuzzCopyPlane(const FuzzInput& in, const ParameterValues& values) {
   }
 }
 
-// A frame of a luma plane, a plane subsampled by 2^sx x 2^sy and a packed 4:2:2 plane, each
-// buffer exactly its plane (ASan sees any access outside), through tesselox_copy_frame.
+// A frame of a luma plane, a plane subsampled by 2^sx x 2^sy and a packed 4:2:2 plane, through
+// tesselox_copy_frame.
 void FuzzFrame(const FuzzInput& in, const ParameterValues& values) {
   const std::int32_t dstW = std::max(FoldWidth(in, in.capacityWidth), 0);
   const std::int32_t dstH = std::max(FoldHeight(in, in.capacityHeight), 0);
@@ -186,37 +186,16 @@ void FuzzFrame(const FuzzInput& in, const ParameterValues& values) {
   const std::int32_t srcH = std::max(FoldHeight(in, in.height), 0);
   const int sx = (in.srcPad & 3) % 3, sy = ((in.srcPad >> 2) & 3) % 3;
   const int packedBytes = (in.dstPad & 1) ? 4 : 2;
-  const bool bottomUp = (in.flags & kBottomUp) != 0, clearing = (in.flags & kClear) != 0;
+  const bool clearing = (in.flags & kClear) != 0;
   const tesselox_frame_plane layout[3] = {
       {nullptr, 0, 1, 0, 0, TESSELOX_PLANAR},
       {nullptr, 0, 2, sx, sy, TESSELOX_PLANAR},
       {nullptr, 0, packedBytes, 0, 0,
        (in.dstPad & 2) ? TESSELOX_PACKED_422_LUMA_SECOND : TESSELOX_PACKED_422_LUMA_FIRST}};
-  struct Frame {
-    tesselox_frame frame;
-    std::vector<std::uint8_t> bytes[3];
-    std::int32_t rowBytes[3], rows[3];
-  };
-  auto make = [&](std::int32_t w, std::int32_t h, bool source) {
-    Frame f{{w, h, 3, {}}, {}, {}, {}};
-    for (int k = 0; k < 3; ++k) {
-      tesselox_frame_plane p = layout[k];
-      const bool packed = k == 2;
-      f.rowBytes[k] =
-          (packed ? (w + 1) / 2 * 2 : (w + (1 << p.shift_x) - 1) >> p.shift_x) * p.pixel_bytes;
-      f.rows[k] = (h + (1 << p.shift_y) - 1) >> p.shift_y;
-      f.bytes[k].resize(static_cast<std::size_t>(f.rowBytes[k]) * f.rows[k]);
-      for (std::size_t b = 0; b < f.bytes[k].size(); ++b)
-        f.bytes[k][b] = static_cast<std::uint8_t>(source ? b * 13 + k : 0xA5);
-      const bool up = bottomUp && f.rows[k] > 0;
-      p.data = f.bytes[k].data() + (up ? (f.rows[k] - 1) * f.rowBytes[k] : 0);
-      p.stride = up ? -f.rowBytes[k] : f.rowBytes[k];
-      f.frame.planes[k] = p;
-    }
-    return f;
-  };
-  const Frame src = make(srcW, srcH, true);
-  Frame dst = make(dstW, dstH, false);
+  // Exact buffers (no padding), so that ASan sees any access outside a plane.
+  const unsigned bottomUp = (in.flags & kBottomUp) ? 7u : 0u;
+  const test::TestFrame src(layout, 3, srcW, srcH, true, bottomUp, 0, 0);
+  test::TestFrame dst(layout, 3, dstW, dstH, false, bottomUp, 0, 0xA5);
   const Geometry g{dstW, dstH, srcW, srcH, CopyRequestFrom(values)};
   const tesselox_request request = test::CRequestOf(g.request);
   const std::uint8_t black[8] = {16, 128, 16, 128, 16, 128, 16, 128};
@@ -224,31 +203,11 @@ void FuzzFrame(const FuzzInput& in, const ParameterValues& values) {
   if (tesselox_copy_frame(&dst.frame, &src.frame, &request, clearing ? fill : nullptr) !=
       TESSELOX_OK)
     Fail("frame status", g);
-  const std::uint8_t kept[8] = {0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5, 0xA5};
+  const char* wrong[3] = {"wrong luma row", "wrong subsampled row", "wrong packed row"};
   for (int k = 0; k < 3; ++k) {
-    const tesselox_frame_plane& s = src.frame.planes[k];
-    std::vector<std::uint8_t> want;
-    if (k < 2) {
-      const PlaneView from{static_cast<std::uint8_t*>(s.data),
-                           (srcW + (1 << s.shift_x) - 1) >> s.shift_x,
-                           (srcH + (1 << s.shift_y) - 1) >> s.shift_y, s.stride, s.pixel_bytes};
-      want = test::ExpectedSubsampled(from, srcW, srcH, g.request, dstW, dstH, s.shift_x, s.shift_y,
-                                      clearing ? black : kept);
-    } else {
-      const PlaneView from{static_cast<std::uint8_t*>(s.data), srcW, srcH, s.stride, s.pixel_bytes};
-      want = test::ExpectedPacked422(from, srcW, g.request, dstW, dstH,
-                                     s.packing == TESSELOX_PACKED_422_LUMA_FIRST ? 0 : 1,
-                                     clearing ? black : nullptr, 0xA5);
-    }
-    const tesselox_frame_plane& d = dst.frame.planes[k];
-    for (std::int32_t y = 0; y < dst.rows[k]; ++y) {
-      const auto* row = static_cast<const std::uint8_t*>(d.data) + y * d.stride;
-      if (!std::equal(row, row + dst.rowBytes[k], want.begin() + y * dst.rowBytes[k]))
-        Fail(k == 0   ? "wrong luma row"
-             : k == 1 ? "wrong subsampled row"
-                      : "wrong packed row",
-             g, -1, y);
-    }
+    if (const std::int32_t y = dst.WrongRow(k, src, g.request, clearing ? black : nullptr, 0xA5);
+        y >= 0)
+      Fail(wrong[k], g, -1, y);
   }
 }
 
