@@ -14,19 +14,20 @@
 
 namespace tesselox::test {
 
-// The subsampled plane (rows packed) a copy leaves in a lumaW x lumaH destination; src is the
-// plane of a srcLumaW x srcLumaH source, src.pixelBytes a sample.
+// The subsampled plane (rows packed) a copy leaves in a lumaW x lumaH destination, from the
+// plane of a srcLumaW x srcLumaH source (of src, only its bytes, stride and sample size count).
 inline std::vector<std::uint8_t> ExpectedSubsampled(const PlaneView& src, std::int32_t srcLumaW,
                                                     std::int32_t srcLumaH,
                                                     const CopyRequest& request, std::int32_t lumaW,
                                                     std::int32_t lumaH, int shiftX, int shiftY,
                                                     const std::uint8_t* fill) {
   const auto n = static_cast<std::size_t>(src.pixelBytes);
-  std::vector<std::uint8_t> full(static_cast<std::size_t>(srcLumaW) * srcLumaH * n), plane;
+  std::vector<std::uint8_t> full, plane;
   for (std::int32_t y = 0; y < srcLumaH; ++y)
-    for (std::int32_t x = 0; x < srcLumaW; ++x)
-      std::memcpy(&full[(static_cast<std::size_t>(y) * srcLumaW + x) * n],
-                  src.bytes + (y >> shiftY) * src.stride + (x >> shiftX) * n, n);
+    for (std::int32_t x = 0; x < srcLumaW; ++x) {
+      const std::uint8_t* sample = src.bytes + (y >> shiftY) * src.stride + (x >> shiftX) * n;
+      full.insert(full.end(), sample, sample + n);
+    }
   const PlaneView view{full.data(), srcLumaW, srcLumaH, srcLumaW * src.pixelBytes, src.pixelBytes};
   const std::vector<std::uint8_t> copied = ExpectedPlane(view, request, lumaW, lumaH, fill);
   for (std::int32_t y = 0; y < lumaH; y += 1 << shiftY)
@@ -39,42 +40,41 @@ inline std::vector<std::uint8_t> ExpectedSubsampled(const PlaneView& src, std::i
 
 // The packed 4:2:2 rows a copy leaves in a lumaW x lumaH destination: src is seen as luma pixels
 // of two samples (srcLumaW wide), luma at samples lumaAt and lumaAt + 2 of each macropixel; `fill`
-// is one macropixel, or none: what is not drawn keeps `kept`. Each pixel carries its own luma
-// twice (for an even and an odd destination pixel) and its macropixel's chroma pair; an odd
-// width's last macropixel takes its second luma sample as a pixel not drawn would.
+// is one macropixel, or none: what is not drawn keeps `kept`. Whole macropixels follow their
+// first pixel, as a plane subsampled across; then each pixel takes its own luma, an odd width's
+// last macropixel its second luma sample as a pixel not drawn would.
 inline std::vector<std::uint8_t> ExpectedPacked422(const PlaneView& src, std::int32_t srcLumaW,
                                                    const CopyRequest& request, std::int32_t lumaW,
                                                    std::int32_t lumaH, int lumaAt,
                                                    const std::uint8_t* fill,
                                                    std::uint8_t kept = 0) {
-  const std::size_t sb = static_cast<std::size_t>(src.pixelBytes) / 2, px = 4 * sb;
-  const int order[4] = {lumaAt, lumaAt + 2, 1 - lumaAt, 3 - lumaAt};
-  std::vector<std::uint8_t> full(static_cast<std::size_t>(srcLumaW) * src.height * px),
-      blank(px, kept), pixelFill(px);
-  for (int s = 0; s < 4; ++s)
-    std::memcpy(&pixelFill[s * sb], (fill ? fill : blank.data()) + order[s] * sb, sb);
-  std::uint8_t* out = full.data();
+  const auto sb = static_cast<std::size_t>(src.pixelBytes / 2);
+  const std::vector<std::uint8_t> blank(4 * sb, kept);
+  if (fill == nullptr) fill = blank.data();
+  const PlaneView macropixels{src.bytes, 0, 0, src.stride, 2 * src.pixelBytes};
+  std::vector<std::uint8_t> rows =
+      ExpectedSubsampled(macropixels, srcLumaW, src.height, request, lumaW, lumaH, 1, 0, fill);
+  // Each pixel's luma twice over, so that an even and an odd pixel not drawn take their own.
+  const int luma[2] = {lumaAt, lumaAt + 2};
+  std::vector<std::uint8_t> full, lumaFill;
   for (std::int32_t y = 0; y < src.height; ++y)
-    for (std::int32_t x = 0; x < srcLumaW; ++x, out += px)
-      for (int s = 0; s < 4; ++s)
-        std::memcpy(
-            out + s * sb,
-            src.bytes + y * src.stride + (x / 2) * px + (s < 2 ? order[x & 1] : order[s]) * sb, sb);
-  const PlaneView view{full.data(), srcLumaW, src.height, srcLumaW * static_cast<std::int32_t>(px),
-                       static_cast<std::int32_t>(px)};
-  const std::vector<std::uint8_t> copied =
-      ExpectedPlane(view, request, lumaW, lumaH, pixelFill.data());
-  const std::int32_t pairs = (lumaW + 1) / 2;
-  std::vector<std::uint8_t> rows(static_cast<std::size_t>(pairs) * lumaH * px);
-  for (std::int32_t y = 0; y < lumaH; ++y)
-    for (std::int32_t x = 0; x < 2 * pairs; ++x) {
-      const std::uint8_t* p =
-          x < lumaW ? &copied[(static_cast<std::size_t>(y) * lumaW + x) * px] : pixelFill.data();
-      std::uint8_t* macro = &rows[(static_cast<std::size_t>(y) * pairs + x / 2) * px];
-      std::memcpy(macro + order[x & 1] * sb, p + (x & 1) * sb, sb);
-      for (int s = 2; (x & 1) == 0 && s < 4; ++s)
-        std::memcpy(macro + order[s] * sb, p + s * sb, sb);
+    for (std::int32_t x = 0; x < 2 * srcLumaW; ++x) {
+      const std::uint8_t* at = src.bytes + y * src.stride + (x / 4 * 4 + luma[x / 2 & 1]) * sb;
+      full.insert(full.end(), at, at + sb);
     }
+  for (int t : luma) lumaFill.insert(lumaFill.end(), fill + t * sb, fill + (t + 1) * sb);
+  const PlaneView view{full.data(), srcLumaW, src.height, srcLumaW * src.pixelBytes,
+                       src.pixelBytes};
+  const std::vector<std::uint8_t> copied =
+      ExpectedPlane(view, request, lumaW, lumaH, lumaFill.data());
+  const std::int32_t pairs = (lumaW + 1) / 2;
+  for (std::int32_t y = 0; y < lumaH; ++y)
+    for (std::int32_t x = 0; x < 2 * pairs; ++x)
+      std::memcpy(&rows[((static_cast<std::size_t>(y) * pairs + x / 2) * 4 + luma[x & 1]) * sb],
+                  x < lumaW
+                      ? &copied[(static_cast<std::size_t>(y) * lumaW + x) * 2 * sb + (x & 1) * sb]
+                      : fill + luma[1] * sb,
+                  sb);
   return rows;
 }
 
