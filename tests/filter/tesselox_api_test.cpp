@@ -182,19 +182,11 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
     std::ptrdiff_t stride;
     std::int32_t bytes;
   };
-  // The call: the copy, with one of its pointers NULL, or through a plan.
-  enum Call {
-    kCopy,
-    kNoDst,
-    kNoSrc,
-    kNoRequest,
-    kNoPlace,
-    kNoPlan,
-    kPlanW5,
-    kPlanH0,
-    kPlanHm1,
-    kRows2To4
-  };
+  // The call: the copy, with one of its pointers NULL, or through a plan (rows 2 to 4: a band).
+  // clang-format off
+  enum Call { kCopy, kNoDst, kNoSrc, kNoRequest, kNoPlace, kNoPlan, kPlanW5, kPlanH0, kPlanHm1,
+              kRows };
+  // clang-format on
   struct Case {
     const char* name;
     Layout dst, src;
@@ -233,7 +225,7 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
       {"rows interleaved",             {0, 4, 3, 32, 4}, {16, 4, 3, 32, 4}, kCopy, TESSELOX_ERROR_OVERLAP},
       {"plan of another size",         d, s,                         kPlanW5,   TESSELOX_ERROR_PLAN_SIZE},
       {"plan of no rows",              {-1, 4, 0, 16, 4}, s,         kPlanH0,   TESSELOX_OK},
-      {"rows past the last",           d, s,                         kRows2To4, TESSELOX_ERROR_ROWS},
+      {"rows past the last",           d, s,                         kRows, TESSELOX_ERROR_ROWS},
   };
   // clang-format on
   auto plane = [](const Layout& p) {
@@ -260,8 +252,8 @@ TEST(TesseloxApiTest, BadArgumentsAreRefused) {
       status = tesselox_plan_create(&plan, c.call == kPlanW5 ? 5 : 4, c.call == kPlanH0 ? 0 : 3, 4,
                                     c.call == kPlanHm1 ? -1 : 3, &r);
       if (status == TESSELOX_OK) {
-        status = c.call == kRows2To4 ? tesselox_plan_draw_rows(plan, &dst, &src, nullptr, 1, 2, 4)
-                                     : tesselox_plan_draw(plan, &dst, &src, nullptr, 1);
+        status = c.call == kRows ? tesselox_plan_draw_rows(plan, &dst, &src, nullptr, 1, 2, 4)
+                                 : tesselox_plan_draw(plan, &dst, &src, nullptr, 1);
         tesselox_plan_destroy(plan);
       } else {
         EXPECT_EQ(plan, nullptr);
