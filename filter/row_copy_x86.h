@@ -3,6 +3,7 @@
 // The vector kernels that serve every pixel size, as templates over the pixel type P
 // (PixelBytes). x86 only.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -113,6 +114,84 @@ __attribute__((target("sse2"))) void RepeatPixelsTwiceSse2(P* dst, const P* src,
   }
   RepeatPixelsTwice(dst, src, 1, 2, n);
 }
+
+// The pixels of a register interleaved with themselves within each 128-bit lane, by size.
+template <class P>
+__attribute__((target("avx2"))) inline void InterleaveTwice(__m256i v, __m256i& low,
+                                                            __m256i& high) {
+  if constexpr (sizeof(P) == 1) {
+    low = _mm256_unpacklo_epi8(v, v), high = _mm256_unpackhi_epi8(v, v);
+  } else if constexpr (sizeof(P) == 2) {
+    low = _mm256_unpacklo_epi16(v, v), high = _mm256_unpackhi_epi16(v, v);
+  } else if constexpr (sizeof(P) == 4) {
+    low = _mm256_unpacklo_epi32(v, v), high = _mm256_unpackhi_epi32(v, v);
+  } else {
+    static_assert(sizeof(P) == 8);
+    low = _mm256_unpacklo_epi64(v, v), high = _mm256_unpackhi_epi64(v, v);
+  }
+}
+
+// Vector kernel of RepeatPixelsTwice for pixels of 1, 2, 4 or 8 bytes and processors with AVX2:
+// as the SSE2 one, 32 source bytes at a time. The interleaves stay within 128-bit lanes, so the
+// source's 8-byte quarters go in order 0, 2, 1, 3 first; the rest takes the SSE2 kernel.
+template <class P>
+__attribute__((target("avx2"))) void RepeatPixelsTwiceAvx2(P* dst, const P* src,
+                                                           std::ptrdiff_t step,
+                                                           std::ptrdiff_t first, std::ptrdiff_t n) {
+  constexpr std::ptrdiff_t kPixels = 32 / sizeof(P);
+  if (step != 1 || n < 2 * kPixels + 1) {
+    RepeatPixelsTwiceSse2(dst, src, step, first, n);
+    return;
+  }
+  if (first == 1) {
+    *dst++ = *src++;
+    --n;
+  }
+  for (; n >= 2 * kPixels; n -= 2 * kPixels, src += kPixels, dst += 2 * kPixels) {
+    const __m256i v =
+        _mm256_permute4x64_epi64(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)), 0xD8);
+    __m256i low, high;
+    InterleaveTwice<P>(v, low, high);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst) + 1, high);
+  }
+  RepeatPixelsTwiceSse2(dst, src, 1, 2, n);
+}
+
+#ifdef TESSELOX_X86_64
+// The same with 64-byte registers (AVX-512 F, BW and VBMI): each half of the run is one byte
+// permute of the 64 source bytes; the rest takes the AVX2 kernel.
+template <class P>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void RepeatPixelsTwiceAvx512(
+    P* dst, const P* src, std::ptrdiff_t step, std::ptrdiff_t first, std::ptrdiff_t n) {
+  constexpr int kBytes = sizeof(P);
+  constexpr std::ptrdiff_t kPixels = 64 / kBytes;
+  // Byte k of the run's first half: byte k % kBytes of source pixel k / kBytes / 2.
+  static constexpr auto kFirstHalf = [] {
+    std::array<std::uint8_t, 64> index{};
+    for (int k = 0; k < 64; ++k)
+      index[k] = static_cast<std::uint8_t>(k / kBytes / 2 * kBytes + k % kBytes);
+    return index;
+  }();
+  if (step != 1 || n < 2 * kPixels + 1) {
+    RepeatPixelsTwiceAvx2(dst, src, step, first, n);
+    return;
+  }
+  if (first == 1) {
+    *dst++ = *src++;
+    --n;
+  }
+  const __m512i low = _mm512_loadu_si512(kFirstHalf.data());
+  const __m512i high = _mm512_add_epi8(low, _mm512_set1_epi8(32));
+  for (; n >= 2 * kPixels; n -= 2 * kPixels, src += kPixels, dst += 2 * kPixels) {
+    const __m512i v = _mm512_loadu_si512(src);
+    // The two-register form: the one-register permute warns of an undefined pass-through.
+    _mm512_storeu_si512(dst, _mm512_permutex2var_epi8(v, low, v));
+    _mm512_storeu_si512(dst + kPixels, _mm512_permutex2var_epi8(v, high, v));
+  }
+  RepeatPixelsTwiceAvx2(dst, src, 1, 2, n);
+}
+#endif
 
 // Vector kernel of RepeatPixelsTwice for three-byte pixels and processors with SSSE3: sixteen
 // source pixels, three registers, shuffled into the six registers of their run, for a source

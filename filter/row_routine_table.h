@@ -237,8 +237,13 @@ Table MakeTable(unsigned features) {
       }
     }
     if constexpr (16 % kBytes == 0) {
-      if (has(kFeatureSse2))
-        entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSse2<P>>;
+      RowKernel& twice = entry(RowRoutine::RepeatTwice).kernel;
+      if (has(kFeatureSse2)) twice = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSse2<P>>;
+      if (has(kFeatureAvx2)) twice = DrawRepeatTwiceWith<P, RepeatPixelsTwiceAvx2<P>>;
+#ifdef TESSELOX_X86_64
+      if (has(kFeatureAvx512Vbmi) && has(kFeatureAvx2))
+        twice = DrawRepeatTwiceWith<P, RepeatPixelsTwiceAvx512<P>>;
+#endif
     }
     if constexpr (kBytes == 3) {
       if (has(kFeatureSsse3))

@@ -28,6 +28,7 @@ TEST(SubsampledPlaneTest, EveryPlaneFollowsItsBlocksTopLeftPixel) {
   std::vector<Geometry> geometries = {
       {16, 8, 16, 8, {{0, 16, 0, 16, 0}, {0, 8, 0, 8, 0}}},             // 1:1
       {64, 8, 32, 4, {{0, 64, 0, 32, 1}, {0, 8, 0, 4, 1}}},             // 2x on odd phases
+      {358, 4, 179, 2, {{0, 358, 0, 179, 1}, {0, 4, 0, 2, 0}}},       // 2x, wide enough for every kernel
       {15, 9, 17, 11, {{1, 13, 3, 13, 0}, {1, 7, 1, 7, 0}}},            // odd sizes and corners
       {33, 9, 33, 9, {{32, -33, 0, 33, 0}, {8, -9, 0, 9, 0}}},          // mirrored, odd
       {40, 12, 64, 24, {{3, 37, 64, -61, 0}, {0, 12, 23, -24, 0}}},     // source runs backwards
