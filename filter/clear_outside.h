@@ -77,6 +77,7 @@ class ClearStream {
   bool empty_;
   int pixelBytes_;
   bool zero_;
+  bool uniform_;  // every byte of the fill pixel the same: a memset
   std::ptrdiff_t bytes_;
   // Where the ranges have got to: the next row and part of a row, and a segment read ahead.
   std::ptrdiff_t row_ = 0;
