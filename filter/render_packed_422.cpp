@@ -204,4 +204,13 @@ void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan&
   DrawSamples(rows);
 }
 
+void RenderPacked422Rows(const PlaneView& dst, const PlaneView& src, const CopyPlan& full,
+                         const CopyPlan& pairs, LumaSamples luma, const std::uint8_t* fill,
+                         std::int32_t first, std::int32_t last) {
+  // A band is a plane of its own rows, with both plans cut down to them.
+  if (first == last) return;
+  RenderPacked422(RowsOf(dst, first, last), src, RestrictRows(full, first, last),
+                  RestrictRows(pairs, first, last), luma, fill);
+}
+
 }  // namespace tesselox

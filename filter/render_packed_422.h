@@ -24,4 +24,10 @@ enum class LumaSamples { First, Second };
 void RenderPacked422(const PlaneView& dst, const PlaneView& src, const CopyPlan& full,
                      const CopyPlan& pairs, LumaSamples luma, const std::uint8_t* fill);
 
+// The same for rows [first, last) of dst only (0 <= first <= last <= dst.height), touching no
+// other row: bands of rows drawn at once on several threads give the whole plane's bytes.
+void RenderPacked422Rows(const PlaneView& dst, const PlaneView& src, const CopyPlan& full,
+                         const CopyPlan& pairs, LumaSamples luma, const std::uint8_t* fill,
+                         std::int32_t first, std::int32_t last);
+
 }  // namespace tesselox

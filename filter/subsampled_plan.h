@@ -20,4 +20,12 @@ constexpr PlaneSize SubsampledSize(PlaneSize full, int shiftX, int shiftY) {
       static_cast<std::int32_t>((std::int64_t{full.height} + (1 << shiftY) - 1) >> shiftY)};
 }
 
+// The first row of a plane subsampled by 2^shiftY down whose block starts at full-size row
+// `fullRow` or below: a band of full-size rows [first, last) owns the plane's rows
+// [SubsampledRow(first), SubsampledRow(last)), so that bands that share out the frame's rows
+// share out every plane's rows, each once.
+constexpr std::int32_t SubsampledRow(std::int32_t fullRow, int shiftY) {
+  return static_cast<std::int32_t>((std::int64_t{fullRow} + (1 << shiftY) - 1) >> shiftY);
+}
+
 }  // namespace tesselox

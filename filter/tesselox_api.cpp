@@ -205,26 +205,47 @@ int CheckFrames(const tesselox_frame& dst, const tesselox_frame& src, tesselox_p
   return TESSELOX_OK;
 }
 
-// Draws checked frames with the plan of their luma.
+// Draws luma rows [first, last) of checked frames with the plan of their luma; each plane draws
+// the rows of its own that those rows own.
 void DrawFrame(const CopyPlan& full, const tesselox_frame& dst, const tesselox_frame& src,
-               const tesselox_plane* to, const tesselox_plane* from, const void* const* fill) {
+               const tesselox_plane* to, const tesselox_plane* from, const void* const* fill,
+               std::int32_t first, std::int32_t last) {
   for (int k = 0; k < dst.plane_count; ++k) {
     const tesselox_frame_plane& p = dst.planes[k];
     const void* planeFill = fill == nullptr ? nullptr : fill[k];
     if (!Packed(p)) {
-      Draw(SubsamplePlan(full, p.shift_x, p.shift_y), to[k], from[k], planeFill, 0, to[k].height);
+      Draw(SubsamplePlan(full, p.shift_x, p.shift_y), to[k], from[k], planeFill,
+           SubsampledRow(first, p.shift_y), SubsampledRow(last, p.shift_y));
       continue;
     }
     CopyPlan lumaPlan = full, pairs = SubsamplePlan(full, 1, 0);
     FlipRows(lumaPlan, to[k], from[k]);
     FlipRows(pairs, to[k], from[k]);
     const PlaneView d = TopDown(to[k]), s = TopDown(from[k]);
-    RenderPacked422(
+    // A bottom-up plane's rows [first, last) are rows [height - last, height - first) top-down.
+    const bool up = to[k].stride < 0;
+    RenderPacked422Rows(
         {d.bytes, dst.width, dst.height, d.stride, p.pixel_bytes},
         {s.bytes, src.width, src.height, s.stride, p.pixel_bytes}, lumaPlan, pairs,
         p.packing == TESSELOX_PACKED_422_LUMA_FIRST ? LumaSamples::First : LumaSamples::Second,
-        static_cast<const std::uint8_t*>(planeFill));
+        static_cast<const std::uint8_t*>(planeFill), up ? dst.height - last : first,
+        up ? dst.height - first : last);
   }
+}
+
+// Checks a plan's frames and their rows, then draws them.
+int DrawPlannedFrame(const tesselox_plan* plan, const tesselox_frame* dst,
+                     const tesselox_frame* src, const void* const* fill, std::int32_t first,
+                     std::int32_t last) {
+  if (plan == nullptr || dst == nullptr || src == nullptr) return TESSELOX_ERROR_NULL_ARGUMENT;
+  tesselox_plane to[4], from[4];
+  if (const int status = CheckFrames(*dst, *src, to, from); status != TESSELOX_OK) return status;
+  if (dst->width != plan->dstWidth || dst->height != plan->dstHeight ||
+      src->width != plan->srcWidth || src->height != plan->srcHeight)
+    return TESSELOX_ERROR_PLAN_SIZE;
+  if (first < 0 || first > last || last > plan->dstHeight) return TESSELOX_ERROR_ROWS;
+  DrawFrame(plan->plan, *dst, *src, to, from, fill, first, last);
+  return TESSELOX_OK;
 }
 
 }  // namespace
@@ -279,21 +300,19 @@ int tesselox_copy_frame(const tesselox_frame* dst, const tesselox_frame* src,
   if (const int status = CheckFrames(*dst, *src, to, from); status != TESSELOX_OK) return status;
   const CopyPlan full =
       PlanCopy({dst->width, dst->height}, {src->width, src->height}, RequestOf(*request));
-  DrawFrame(full, *dst, *src, to, from, fill);
+  DrawFrame(full, *dst, *src, to, from, fill, 0, dst->height);
   return TESSELOX_OK;
 }
 
 int tesselox_plan_draw_frame(const tesselox_plan* plan, const tesselox_frame* dst,
                              const tesselox_frame* src, const void* const* fill) {
-  using namespace tesselox;
-  if (plan == nullptr || dst == nullptr || src == nullptr) return TESSELOX_ERROR_NULL_ARGUMENT;
-  tesselox_plane to[4], from[4];
-  if (const int status = CheckFrames(*dst, *src, to, from); status != TESSELOX_OK) return status;
-  if (dst->width != plan->dstWidth || dst->height != plan->dstHeight ||
-      src->width != plan->srcWidth || src->height != plan->srcHeight)
-    return TESSELOX_ERROR_PLAN_SIZE;
-  DrawFrame(plan->plan, *dst, *src, to, from, fill);
-  return TESSELOX_OK;
+  return tesselox::DrawPlannedFrame(plan, dst, src, fill, 0, plan == nullptr ? 0 : plan->dstHeight);
+}
+
+int tesselox_plan_draw_frame_rows(const tesselox_plan* plan, const tesselox_frame* dst,
+                                  const tesselox_frame* src, const void* const* fill,
+                                  std::int32_t first, std::int32_t last) {
+  return tesselox::DrawPlannedFrame(plan, dst, src, fill, first, last);
 }
 
 void tesselox_plan_destroy(tesselox_plan* plan) {

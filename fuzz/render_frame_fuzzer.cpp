@@ -178,7 +178,7 @@ void FuzzCopyPlane(const FuzzInput& in, const ParameterValues& values) {
 }
 
 // A frame of a luma plane, a plane subsampled by 2^sx x 2^sy and a packed 4:2:2 plane, through
-// tesselox_copy_frame.
+// tesselox_copy_frame or in two bands of rows.
 void FuzzFrame(const FuzzInput& in, const ParameterValues& values) {
   const std::int32_t dstW = std::max(FoldWidth(in, in.capacityWidth), 0);
   const std::int32_t dstH = std::max(FoldHeight(in, in.capacityHeight), 0);
@@ -200,9 +200,23 @@ void FuzzFrame(const FuzzInput& in, const ParameterValues& values) {
   const tesselox_request request = test::CRequestOf(g.request);
   const std::uint8_t black[8] = {16, 128, 16, 128, 16, 128, 16, 128};
   const void* fill[3] = {black, black, black};
-  if (tesselox_copy_frame(&dst.frame, &src.frame, &request, clearing ? fill : nullptr) !=
-      TESSELOX_OK)
+  const void* const* given = clearing ? fill : nullptr;
+  if (in.dstPad & 4) {
+    // In two bands of luma rows, the later first, split where the input says.
+    tesselox_plan* plan = nullptr;
+    const std::int32_t cut =
+        dstH == 0 ? 0
+                  : static_cast<std::int32_t>((static_cast<std::uint32_t>(in.srcPad) >> 4) %
+                                              static_cast<std::uint32_t>(dstH + 1));
+    if (tesselox_plan_create(&plan, dstW, dstH, srcW, srcH, &request) != TESSELOX_OK ||
+        tesselox_plan_draw_frame_rows(plan, &dst.frame, &src.frame, given, cut, dstH) !=
+            TESSELOX_OK ||
+        tesselox_plan_draw_frame_rows(plan, &dst.frame, &src.frame, given, 0, cut) != TESSELOX_OK)
+      Fail("frame rows status", g);
+    tesselox_plan_destroy(plan);
+  } else if (tesselox_copy_frame(&dst.frame, &src.frame, &request, given) != TESSELOX_OK) {
     Fail("frame status", g);
+  }
   const char* wrong[3] = {"wrong luma row", "wrong subsampled row", "wrong packed row"};
   for (int k = 0; k < 3; ++k) {
     if (const std::int32_t y = dst.WrongRow(k, src, g.request, clearing ? black : nullptr, 0xA5);

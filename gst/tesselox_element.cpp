@@ -341,18 +341,11 @@ void ReportNegotiationFailure(GstTesselox* self, GstCaps* incaps) {
 void RenderBandOf(const FrameLayout& layout, int p, const PlaneView& dst, const PlaneView& src,
                   const PlanePlans& plans, tesselox::RowBand rows) {
   const PlaneLayout& plane = layout.plane[p];
-  // A plane subsampled by 2^shiftY down owns, of the frame's rows [first, last), its rows
-  // [ceil(first / 2^shiftY), ceil(last / 2^shiftY)): every band's rows once, none twice.
-  const std::int32_t down = (1 << plane.shiftY) - 1;
-  const std::int32_t first = (rows.first + down) >> plane.shiftY;
-  const std::int32_t last = (rows.last + down) >> plane.shiftY;
+  const std::int32_t first = tesselox::SubsampledRow(rows.first, plane.shiftY);
+  const std::int32_t last = tesselox::SubsampledRow(rows.last, plane.shiftY);
   if (plane.packed422) {
-    // The packed render draws whole planes: a band is a plane of its own rows with both plans
-    // cut down to them.
-    if (first == last) return;
-    tesselox::RenderPacked422(
-        tesselox::RowsOf(dst, first, last), src, tesselox::RestrictRows(plans.full, first, last),
-        tesselox::RestrictRows(plans.plane[p], first, last), *plane.packed422, plane.fill.data());
+    tesselox::RenderPacked422Rows(dst, src, plans.full, plans.plane[p], *plane.packed422,
+                                  plane.fill.data(), first, last);
   } else {
     tesselox::RenderRows(dst, src, plans.plane[p], plane.fill.data(), first, last);
   }

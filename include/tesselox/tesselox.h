@@ -156,6 +156,15 @@ TESSELOX_API int tesselox_plan_draw_rows(const tesselox_plan* plan, const tessel
                                          const tesselox_plane* src, const void* const* fill,
                                          size_t count, int32_t first, int32_t last);
 
+/* Draws luma rows [first, last) of the frames as tesselox_plan_draw_frame would, 0 <= first <=
+ * last <= the plan's dst_height, rows numbered as in PLANES. A plane subsampled 2^shift_y down
+ * draws its rows [ceil(first / 2^shift_y), ceil(last / 2^shift_y)) and touches no other, so that
+ * calls for disjoint luma rows may run at once on any threads, and together give
+ * tesselox_plan_draw_frame's bytes for any split. */
+TESSELOX_API int tesselox_plan_draw_frame_rows(const tesselox_plan* plan, const tesselox_frame* dst,
+                                               const tesselox_frame* src, const void* const* fill,
+                                               int32_t first, int32_t last);
+
 /* Frees a plan; NULL is allowed. */
 TESSELOX_API void tesselox_plan_destroy(tesselox_plan* plan);
 

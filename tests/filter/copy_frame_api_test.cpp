@@ -16,8 +16,10 @@ namespace {
 constexpr std::uint8_t kKept = 0xA5;
 
 // What only the frame calls add to the core's planes: every plane's own size and fill, in the
-// order given, planes stored bottom-up, planes left as they were without a fill, through both
-// calls. One geometry: odd sizes, mirrored, phased, reaching outside on both axes.
+// order given, planes stored bottom-up, planes left as they were without a fill, through the
+// calls: whole frames, and bands of luma rows drawn last band first (so that none leans on rows
+// another drew), more bands than rows included. One geometry: odd sizes, mirrored, phased,
+// reaching outside on both axes.
 TEST(CopyFrameApiTest, EveryPlaneFollowsTheModel) {
   constexpr std::int32_t P = TESSELOX_PLANAR, YUYV = TESSELOX_PACKED_422_LUMA_FIRST,
                          UYVY = TESSELOX_PACKED_422_LUMA_SECOND;
@@ -26,16 +28,17 @@ TEST(CopyFrameApiTest, EveryPlaneFollowsTheModel) {
     int planes;
     tesselox_frame_plane layout[3];     // data and stride set per frame
     unsigned dstBottomUp, srcBottomUp;  // a bit per plane
-    bool filled, planned;
+    bool filled;
+    int bands;  // 0: tesselox_copy_frame, 1: tesselox_plan_draw_frame, more: in that many bands
   };
   // clang-format off
   const Case cases[] = {
-      {"I420", 3, {{0, 0, 1, 0, 0, P}, {0, 0, 1, 1, 1, P}, {0, 0, 1, 1, 1, P}}, 4, 0, true, false},
-      {"NV12", 2, {{0, 0, 1, 0, 0, P}, {0, 0, 2, 1, 1, P}}, 0, 2, false, true},
-      {"Y41B", 3, {{0, 0, 1, 0, 0, P}, {0, 0, 1, 2, 0, P}, {0, 0, 1, 2, 0, P}}, 1, 1, true, true},
-      {"YUY2", 1, {{0, 0, 2, 0, 0, YUYV}}, 1, 0, true, false},
-      {"UYVY", 1, {{0, 0, 2, 0, 0, UYVY}}, 0, 1, false, false},
-      {"Y210 + A", 2, {{0, 0, 4, 0, 0, YUYV}, {0, 0, 1, 0, 0, P}}, 2, 1, true, true},
+      {"I420", 3, {{0, 0, 1, 0, 0, P}, {0, 0, 1, 1, 1, P}, {0, 0, 1, 1, 1, P}}, 4, 0, true, 0},
+      {"NV12", 2, {{0, 0, 1, 0, 0, P}, {0, 0, 2, 1, 1, P}}, 2, 2, false, 3},
+      {"Y41B", 3, {{0, 0, 1, 0, 0, P}, {0, 0, 1, 2, 0, P}, {0, 0, 1, 2, 0, P}}, 1, 1, true, 1},
+      {"YUY2", 1, {{0, 0, 2, 0, 0, YUYV}}, 1, 0, true, 2},
+      {"UYVY", 1, {{0, 0, 2, 0, 0, UYVY}}, 0, 1, false, 0},
+      {"Y210 + A", 2, {{0, 0, 4, 0, 0, YUYV}, {0, 0, 1, 0, 0, P}}, 2, 1, true, 11},
   };
   // clang-format on
   const Geometry g{15, 9, 17, 11, {{14, -18, 2, 13, 3}, {-2, 10, 10, -7, -5}}};
@@ -51,8 +54,23 @@ TEST(CopyFrameApiTest, EveryPlaneFollowsTheModel) {
     tesselox_plan* plan = nullptr;
     ASSERT_EQ(tesselox_plan_create(&plan, g.dstW, g.dstH, g.srcW, g.srcH, &r), TESSELOX_OK);
     const void* const* given = c.filled ? fill : nullptr;
-    const int status = c.planned ? tesselox_plan_draw_frame(plan, &dst.frame, &src.frame, given)
-                                 : tesselox_copy_frame(&dst.frame, &src.frame, &r, given);
+    int status = c.bands == 0   ? tesselox_copy_frame(&dst.frame, &src.frame, &r, given)
+                 : c.bands == 1 ? tesselox_plan_draw_frame(plan, &dst.frame, &src.frame, given)
+                                : TESSELOX_OK;
+    for (int b = c.bands - 1; b >= 0 && c.bands > 1 && status == TESSELOX_OK; --b) {
+      // Before the first band is drawn, its rows in every plane still hold what they held.
+      for (int k = 0; k < c.planes && b == 0; ++k) {
+        const tesselox_frame_plane& p = dst.frame.planes[k];
+        const int owned = (g.dstH / c.bands + (1 << p.shift_y) - 1) >> p.shift_y;
+        for (int y = 0; y < owned; ++y) {
+          const auto* row = static_cast<const std::uint8_t*>(p.data) + y * p.stride;
+          EXPECT_EQ(std::count(row, row + dst.rowBytes[k], kKept), dst.rowBytes[k])
+              << "plane " << k << ", row " << y;
+        }
+      }
+      status = tesselox_plan_draw_frame_rows(plan, &dst.frame, &src.frame, given,
+                                             g.dstH * b / c.bands, g.dstH * (b + 1) / c.bands);
+    }
     tesselox_plan_destroy(plan);
     ASSERT_EQ(status, TESSELOX_OK);
     for (int k = 0; k < c.planes; ++k)
@@ -120,6 +138,10 @@ TEST(CopyFrameApiTest, BadFramesAreRefused) {
   tesselox_plan* plan = nullptr;
   ASSERT_EQ(tesselox_plan_create(&plan, 4, 4, 4, 4, &r), TESSELOX_OK);
   EXPECT_EQ(tesselox_plan_draw_frame(plan, &none, &none, nullptr), TESSELOX_ERROR_PLAN_SIZE);
+  tesselox_plan_destroy(plan);
+  ASSERT_EQ(tesselox_plan_create(&plan, 0, 0, 0, 0, &r), TESSELOX_OK);
+  EXPECT_EQ(tesselox_plan_draw_frame_rows(plan, &none, &none, nullptr, 0, 1), TESSELOX_ERROR_ROWS);
+  EXPECT_EQ(tesselox_plan_draw_frame_rows(plan, &none, &none, nullptr, 0, 0), TESSELOX_OK);
   tesselox_plan_destroy(plan);
 }
 
