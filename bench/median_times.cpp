@@ -7,8 +7,9 @@ void MedianTimes::ReportRuns(const std::vector<Run>& runs) {
   for (const Run& run : runs) {
     const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
     if (run.error_occurred || (run.run_type == Run::RT_Aggregate && !median)) continue;
-    const double toUs = benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                        benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond);
+    // Times come in the run's unit: so many of them to the second.
+    const double toUs = benchmark::GetTimeUnitMultiplier(benchmark::kMicrosecond) /
+                        benchmark::GetTimeUnitMultiplier(run.time_unit);
     const std::string& name = run.run_name.function_name;
     // A median replaces the runs it was taken over.
     if (median || !times_[0].count(name)) {

@@ -253,7 +253,7 @@ TEST_F(TesseloxElement, BandsOfAnyThreadCountGiveTheSameFrame) {
     SCOPED_TRACE(format);
     Harnessed ours("tesselox");
     g_object_set(ours.h->element, "src-x", 399, "src-cx", -390, "src-cy", 280, "dst-x", 5, "dst-y",
-                 3, "dst-cx", 1580, "dst-cy", 710, "width", 1601, "height", 725, nullptr);
+                 3, "dst-cx", 2580, "dst-cy", 1110, "width", 2601, "height", 1125, nullptr);
     gst_harness_set_src_caps_str(
         ours.h,
         (std::string("video/x-raw,framerate=25/1,width=400,height=300,format=") + format).c_str());
