@@ -80,6 +80,50 @@ __attribute__((target("ssse3"))) void CopyPixelsReversedSsse3(P* dst, const P* s
   CopyPixelsReversed(dst + k, src - k, n - k);
 }
 
+#ifdef TESSELOX_X86_64
+// The same with 64-byte registers (AVX-512 F, BW and VBMI): the most whole pixels a register
+// holds (64 bytes; 63 of 3-byte pixels, 60 of 6-byte ones) reversed by one byte permute, loaded
+// and stored under a mask where they fill less than the register, so that no byte past either
+// row is touched. Its stores stay in the caches: where `stream`, the SSSE3 kernel takes the row.
+template <class P>
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void CopyPixelsReversedAvx512(
+    P* dst, const P* src, std::ptrdiff_t n, bool stream) {
+  constexpr int kBytes = sizeof(P);
+  constexpr std::ptrdiff_t kPixels = 64 / kBytes;
+  constexpr int kBlock = static_cast<int>(kPixels) * kBytes;
+  // Byte k of a block: byte k % kBytes of the block's pixel kPixels - 1 - k / kBytes.
+  static constexpr auto kReversed = [] {
+    std::array<std::uint8_t, 64> index{};
+    for (int k = 0; k < kBlock; ++k)
+      index[k] = static_cast<std::uint8_t>((kPixels - 1 - k / kBytes) * kBytes + k % kBytes);
+    return index;
+  }();
+  if (stream) {
+    CopyPixelsReversedSsse3(dst, src, n, stream);
+    return;
+  }
+  // The two-register permute: the one-register form warns of an undefined pass-through.
+  const __m512i reversed = _mm512_loadu_si512(kReversed.data());
+  std::ptrdiff_t k = 0;
+  for (; k + kPixels <= n; k += kPixels) {
+    const P* in = src - k - (kPixels - 1);
+    // The source is read downwards, which hardware prefetchers follow poorly.
+    _mm_prefetch(
+        reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(in) - kPrefetchBytes),
+        _MM_HINT_T0);
+    if constexpr (kBlock == 64) {
+      const __m512i v = _mm512_loadu_si512(in);
+      _mm512_storeu_si512(dst + k, _mm512_permutex2var_epi8(v, reversed, v));
+    } else {
+      constexpr __mmask64 kMask = (__mmask64{1} << kBlock) - 1;
+      const __m512i v = _mm512_maskz_loadu_epi8(kMask, in);
+      _mm512_mask_storeu_epi8(dst + k, kMask, _mm512_permutex2var_epi8(v, reversed, v));
+    }
+  }
+  CopyPixelsReversed(dst + k, src - k, n - k);
+}
+#endif
+
 // Vector kernel of RepeatPixelsTwice for pixels of 1, 2, 4 or 8 bytes and processors with SSE2:
 // a register of source pixels interleaved with itself gives two registers of the run, for a
 // source read rightwards; a source read leftwards takes the plain kernel.

@@ -109,6 +109,13 @@ void DrawReverseSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork&
   CopyPixelsReversedSsse3(Out<P>(out), In<P>(row) + w.leftmost, w.count, w.stream);
 }
 
+#ifdef TESSELOX_X86_64
+template <class P>
+void DrawReverseAvx512(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
+  CopyPixelsReversedAvx512(Out<P>(out), In<P>(row) + w.leftmost, w.count, w.stream);
+}
+#endif
+
 // The block shuffles pay only where nearly every block is one of their shapes.
 inline void DrawRunsSsse3(std::uint8_t* out, const std::uint8_t* row, const RowWork& w) {
   if (w.nearOne) {
@@ -200,6 +207,11 @@ Table MakeTable(unsigned features) {
   auto entry = [&table](RowRoutine id) -> RowRoutineEntry& { return table[Position(id)]; };
   constexpr int kBytes = sizeof(P);
   if (has(kFeatureSsse3)) entry(RowRoutine::Reverse).kernel = DrawReverseSsse3<P>;
+#ifdef TESSELOX_X86_64
+  // The SSSE3 shuffles reverse 3- and 6-byte pixels at a third of memcpy's speed on an AMD EPYC.
+  if (has(kFeatureAvx512Vbmi) && has(kFeatureSsse3))
+    entry(RowRoutine::Reverse).kernel = DrawReverseAvx512<P>;
+#endif
   if constexpr (kBytes == 6) {
     if (has(kFeatureSsse3)) entry(RowRoutine::Runs).kernel = DrawRunsSsse3;
     if (has(kFeatureAvx)) entry(RowRoutine::Map).kernel = DrawMapAvx;
