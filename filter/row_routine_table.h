@@ -219,6 +219,8 @@ Table MakeTable(unsigned features) {
     if (has(kFeatureAvx512Vbmi) && has(kFeatureAvx)) {
       entry(RowRoutine::Map).kernel = DrawPermuted<6, DrawMapAvx>;
       entry(RowRoutine::Map).reads |= kReadsPermuteBlocks;
+      entry(RowRoutine::Runs).kernel = DrawPermuted<6, DrawRunsSsse3>;
+      entry(RowRoutine::Runs).reads |= kReadsPermuteBlocks;
     }
 #endif
   } else {
@@ -262,12 +264,14 @@ Table MakeTable(unsigned features) {
         entry(RowRoutine::RepeatTwice).kernel = DrawRepeatTwiceWith<P, RepeatPixelsTwiceSsse3<P>>;
     }
 #ifdef TESSELOX_X86_64
-    // For three, four and eight bytes the permutes beat the hardware gathers; the runs stay
-    // memcpy.
+    // For three, four and eight bytes the permutes beat the hardware gathers, and near 1:1 the
+    // runs' memcpy (a call for every ten or so pixels).
     if constexpr (kBytes == 3 || kBytes == 4 || kBytes == 8) {
       if (has(kFeatureAvx512Vbmi) && has(kFeatureAvx2)) {
         entry(RowRoutine::Map).kernel = DrawPermuted<kBytes, DrawMapAvx2<kBytes>>;
         entry(RowRoutine::Map).reads |= kReadsPermuteBlocks;
+        entry(RowRoutine::Runs).kernel = DrawPermuted<kBytes, DrawRuns<P>>;
+        entry(RowRoutine::Runs).reads |= kReadsPermuteBlocks;
       }
     }
 #endif
