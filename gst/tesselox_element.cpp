@@ -132,7 +132,7 @@ constexpr gboolean kKeepPixelAspectDefault = TRUE;
 constexpr guint kNThreadsDefault = 1;
 // Output frames smaller than this are drawn on one thread: handing out bands and waking the
 // threads costs more than the split saves there (measured on a 2-core AMD EPYC virtual machine,
-// where waking an idle core cost some 40 us: two threads lost up to 2 MiB, broke even at 3.5).
+// where waking an idle core cost some 40 us: two threads lost up to 2 MiB, broke even at 3.5 MiB).
 constexpr gsize kBandedFrameBytes = 4 * 1024 * 1024;
 
 tesselox::PlaneSize SizeOf(FrameSize size) {
